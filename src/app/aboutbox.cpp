@@ -1,0 +1,76 @@
+#include "app/aboutbox.h"
+
+#include "app/artwork.h"
+#include "app/messages.h"
+#include "filedialog/ui/fonts.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TAboutBox::TAboutBox(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QString::fromUtf8(app::msg::kAboutCaption));
+    setFont(nx::gothicFont(12));
+    setFixedSize(286, 129);
+    setModal(true);
+    const QFont f16 = nx::gothicFont(16);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(2);
+    Panel1->setGeometry(8, 8, 270, 81);
+    Panel1->setAutoFillBackground(true);
+
+    ProgramIcon = new QLabel(Panel1);
+    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    ProgramIcon->setGeometry(8, 8, 65, 57);
+    ProgramIcon->setScaledContents(true);
+    ProgramIcon->setPixmap(QPixmap::fromImage(artwork::aboutPicture()));
+
+    ProductName = new QLabel(QString::fromUtf8(app::msg::kProductName), Panel1);
+    ProductName->setObjectName(QStringLiteral("ProductName"));
+    ProductName->setFont(f16);
+    ProductName->move(88, 8);
+    ProductName->adjustSize();
+
+    Version = new QLabel(QString::fromUtf8(app::msg::kVersion), Panel1);
+    Version->setObjectName(QStringLiteral("Version"));
+    Version->setFont(f16);
+    Version->move(88, 30);
+    Version->adjustSize();
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setFont(f16);
+    OKButton->setGeometry(104, 96, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent* e)
+{
+    // There is no cancel button, so Esc does nothing.
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void TAboutBox::showEvent(QShowEvent* e)
+{
+    // Centred on the screen.
+    if (const QScreen* s = screen()) {
+        const QRect a = s->geometry();
+        move(a.x() + (a.width() - frameGeometry().width()) / 2,
+             a.y() + (a.height() - frameGeometry().height()) / 2);
+    }
+    QDialog::showEvent(e);
+}

@@ -1,0 +1,82 @@
+#include "app/application.h"
+
+#include "filedialog/ui/messagebox.h"
+#include "platform/error.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QHelpEvent>
+#include <QProxyStyle>
+#include <QToolTip>
+#include <QWidget>
+
+namespace {
+
+// Hints appear after the mouse has rested 500 ms and go after 2500 ms.
+constexpr int kHintPause = 500;
+constexpr int kHintHide = 2500;
+
+class HintStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return kHintPause;
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+}  // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    title_ = titleFromExecutable(QString::fromLocal8Bit(argc > 0 ? argv[0] : "meibo"));
+    setApplicationName(title_);
+    setApplicationDisplayName(title_);
+    setStyle(new HintStyle);
+}
+
+QString TApplication::titleFromExecutable(const QString& path)
+{
+    QString name = QFileInfo(path).fileName();
+    const int dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.size() > 1)
+        name = name.left(1) + name.mid(1).toLower();
+    return name;
+}
+
+QString TApplication::reportText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void TApplication::showException(const QString& message)
+{
+    nx::messageBox(reportText(message), title_, nx::kMbOk | nx::kMbIconStop);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        if (event->type() == QEvent::ToolTip && receiver->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(receiver);
+            if (!w->toolTip().isEmpty()) {
+                auto* help = static_cast<QHelpEvent*>(event);
+                QToolTip::showText(help->globalPos(), w->toolTip(), w, QRect(), kHintHide);
+                return true;
+            }
+        }
+        return QApplication::notify(receiver, event);
+    } catch (const platform::ToolkitError& e) {
+        showException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        // Not one of ours: shown as an error with an empty message.
+        showException(QString());
+    }
+    return false;
+}

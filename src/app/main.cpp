@@ -1,0 +1,27 @@
+#include "app/application.h"
+#include "app/mainform.h"
+#include "platform/error.h"
+#include "settings/values.h"
+
+#include <clocale>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");
+    settings::resetValues();
+    TApplication app(argc, argv);
+    try {
+        TMainForm form;
+        if (form.windowState() & Qt::WindowMaximized)
+            form.showMaximized();
+        else
+            form.show();
+        app.exec();
+    } catch (const platform::ToolkitError& e) {
+        app.showException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        app.showException(QString());
+    }
+    return 0;
+}

@@ -1,0 +1,284 @@
+#include "app/mainform.h"
+
+#include "app/aboutbox.h"
+#include "app/artwork.h"
+#include "app/messages.h"
+#include "app/radiogroup.h"
+#include "filedialog/ui/dock.h"
+#include "filedialog/ui/fonts.h"
+#include "platform/codepage.h"
+#include "rename/ui/filelistbox.h"
+#include "rename/ui/memo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+
+using nx::Align;
+using nx::DockPanel;
+
+namespace {
+
+// Design-time bounds of the window, frame included.
+constexpr QRect kDesignBounds(217, 172, 851, 596);
+// The area below the menu bar at design size is 843 x 540: where no window
+// manager reports a frame, the outer size carries this much more.
+constexpr int kFrameWidth = 851 - 843;
+constexpr int kFrameHeight = 596 - 540;
+
+QString tr8(const char* s) { return QString::fromUtf8(s); }
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+DockPanel* panel(QWidget* parent, const char* name, Align align, int w = 0, int h = 0)
+{
+    auto* p = named(new DockPanel(parent, align), name);
+    if (w || h)
+        p->resize(w, h);
+    return p;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(tr8(app::msg::kCaption));
+    setWindowIcon(artwork::programIcon());
+    setFont(nx::gothicFont(12));
+    buildMenus();
+    buildControls();
+    setOuterBounds(kDesignBounds);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildMenus()
+{
+    MainMenu = named(new QMenuBar(this), "MainMenu");
+    MainMenu->setFont(QApplication::font("QMenuBar"));
+    setMenuBar(MainMenu);
+    File = named(MainMenu->addMenu(tr8(app::msg::kFileMenu)), "File");
+    FileExitMenu = named(File->addAction(tr8(app::msg::kFileExit)), "FileExitMenu");
+    OptionMenu = named(MainMenu->addMenu(tr8(app::msg::kOptionMenu)), "OptionMenu");
+    OptionCunfigMenu =
+        named(OptionMenu->addAction(tr8(app::msg::kOptionConfig)), "OptionCunfigMenu");
+    Help = named(MainMenu->addMenu(tr8(app::msg::kHelpMenu)), "Help");
+    HelpAboutMenu = named(Help->addAction(tr8(app::msg::kHelpAbout)), "HelpAboutMenu");
+    for (QMenu* m : {File, OptionMenu, Help})
+        m->setFont(QApplication::font("QMenu"));
+
+    connect(FileExitMenu, &QAction::triggered, this, [this] { FileExitMenuClick(); });
+    connect(OptionCunfigMenu, &QAction::triggered, this, [this] { OptionCunfigMenuClick(); });
+    connect(HelpAboutMenu, &QAction::triggered, this, [this] { HelpAboutMenuClick(); });
+}
+
+void TMainForm::buildControls()
+{
+    const QFont f16 = nx::gothicFont(16);
+    const QFont f19 = nx::gothicFont(19);
+
+    auto* central = new DockPanel(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+
+    StatusBar = named(new QStatusBar(this), "StatusBar");
+    StatusBar->setFont(QApplication::font("QStatusBar"));
+    StatusBar->setFixedHeight(25);
+    StatusBar->setSizeGripEnabled(true);
+    statusLabel_ = named(new QLabel(tr8(app::msg::kPrompt), StatusBar), "SimpleText");
+    statusLabel_->setTextFormat(Qt::PlainText);
+    StatusBar->addWidget(statusLabel_, 1);
+    progress_ = named(new QProgressBar(StatusBar), "Progress");
+    progress_->setFixedWidth(160);
+    progress_->setMaximumHeight(16);
+    progress_->setTextVisible(true);
+    progress_->hide();
+    StatusBar->addPermanentWidget(progress_);
+    setStatusBar(StatusBar);
+
+    // Top row: the folder button and the folder field.
+    PanelTop = panel(central, "PanelTop", Align::top, 843, 41);
+    PanelDir = panel(PanelTop, "PanelDir", Align::left, 136, 41);
+    ButtonDir = named(new QPushButton(tr8(app::msg::kButtonDir), PanelDir), "ButtonDir");
+    ButtonDir->setGeometry(8, 8, 121, 26);
+    ButtonDir->setFont(f16);
+    PanelDirEdit = panel(PanelTop, "PanelDirEdit", Align::none);
+    PanelDirEdit->setGeometry(136, 8, 707, 26);
+    nx::anchorRight(PanelDirEdit, 0);
+    EditDir = named(new QLineEdit(PanelDirEdit), "EditDir");
+    EditDir->setGeometry(0, 0, 697, 26);
+    EditDir->setReadOnly(true);
+    EditDir->setFont(f16);
+    {
+        QPalette pal = EditDir->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        EditDir->setPalette(pal);
+    }
+
+    PanelBottom = panel(central, "PanelBottom", Align::client, 843, 474);
+
+    // Right-hand column: settings and the action buttons, fixed from the top.
+    PanelRight = panel(PanelBottom, "PanelRight", Align::right, 346, 474);
+    GroupBox1 = named(new QGroupBox(tr8(app::msg::kGroupSettings), PanelRight), "GroupBox1");
+    GroupBox1->setGeometry(9, 0, 329, 369);
+    GroupBox1->setFont(f16);
+    RadioGroupName = named(new TRadioGroup(tr8(app::msg::kRuleGroup),
+                                           {tr8(app::msg::kRuleReplace),
+                                            tr8(app::msg::kRuleAppend)},
+                                           GroupBox1),
+                           "RadioGroupName");
+    RadioGroupName->button(0)->setObjectName(QStringLiteral("RadioGroupNameItem0"));
+    RadioGroupName->button(1)->setObjectName(QStringLiteral("RadioGroupNameItem1"));
+    RadioGroupName->setGeometry(8, 24, 313, 81);
+    RadioGroupName->setItemIndex(0);
+    CheckBoxOldDel =
+        named(new QCheckBox(tr8(app::msg::kDeleteOld), GroupBox1), "CheckBoxOldDel");
+    CheckBoxOldDel->setGeometry(16, 124, 209, 17);
+    CheckBoxOldDel->setMinimumHeight(17);
+
+    ButtonCopy = named(new QPushButton(tr8(app::msg::kButtonCopy), PanelRight), "ButtonCopy");
+    ButtonCopy->setGeometry(9, 376, 161, 41);
+    ButtonCopy->setFont(f16);
+    ButtonTest = named(new QPushButton(tr8(app::msg::kButtonTest), PanelRight), "ButtonTest");
+    ButtonTest->setGeometry(9, 423, 161, 41);
+    ButtonTest->setFont(f19);
+    ButtonRename =
+        named(new QPushButton(tr8(app::msg::kButtonRename), PanelRight), "ButtonRename");
+    ButtonRename->setGeometry(177, 423, 161, 41);
+    ButtonRename->setFont(f19);
+    ButtonRename->setToolTip(tr8(app::msg::kRenameHint));
+
+    // Left: the current names and the new names side by side.
+    PanelLeft = panel(PanelBottom, "PanelLeft", Align::client, 497, 474);
+    GroupBox2 = named(new nx::DockGroupBox(tr8(app::msg::kGroupNames), PanelLeft, Align::client),
+                      "GroupBox2");
+    GroupBox2->setFont(f16);
+    GroupBox2->resize(497, 474);
+    PanelBef = panel(GroupBox2, "PanelBef", Align::left, 239, 100);
+    PanelLabel1 = panel(PanelBef, "PanelLabel1", Align::top, 239, 28);
+    Label1 = named(new QLabel(tr8(app::msg::kLabelCurrent), PanelLabel1), "Label1");
+    Label1->move(7, 8);
+    Label1->adjustSize();
+    PanelFileList = panel(PanelBef, "PanelFileList", Align::client);
+    FileListBox = named(new renaming::TFileListBox(PanelFileList), "FileListBox");
+    nx::setAlign(FileListBox, Align::client);
+    PanelAft = panel(GroupBox2, "PanelAft", Align::client);
+    PanelLabel2 = panel(PanelAft, "PanelLabel2", Align::top, 100, 28);
+    Label2 = named(new QLabel(tr8(app::msg::kLabelAfter), PanelLabel2), "Label2");
+    Label2->move(7, 8);
+    Label2->adjustSize();
+    PanelMemo = panel(PanelAft, "PanelMemo", Align::client);
+    Memo2 = named(new renaming::TMemo(PanelMemo), "Memo2");
+    nx::setAlign(Memo2, Align::client);
+    GroupBox2->onResized = [this] { FormResize(); };
+
+    // Keyboard focus order.
+    QWidget* order[] = {ButtonDir,    EditDir,    RadioGroupName->button(0), CheckBoxOldDel,
+                        ButtonTest,   ButtonRename, ButtonCopy, Memo2, FileListBox};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    RadioGroupName->button(1)->setFocusPolicy(Qt::StrongFocus);
+    for (QWidget* w : {static_cast<QWidget*>(ButtonDir), static_cast<QWidget*>(ButtonCopy),
+                       static_cast<QWidget*>(ButtonTest), static_cast<QWidget*>(ButtonRename)})
+        w->setFocusPolicy(Qt::StrongFocus);
+    ButtonDir->setFocus();
+
+    connect(ButtonDir, &QPushButton::clicked, this, [this] { ButtonDirClick(); });
+    connect(ButtonCopy, &QPushButton::clicked, this, [this] { ButtonCopyClick(); });
+    connect(ButtonTest, &QPushButton::clicked, this, [this] { ButtonTestClick(); });
+    connect(ButtonRename, &QPushButton::clicked, this, [this] { ButtonRenameClick(); });
+}
+
+void TMainForm::FormCreate()
+{
+    nx::setAlign(EditDir, Align::client);
+    nx::dockChildren(PanelDirEdit, PanelDirEdit->rect());
+    LoadSettings();
+}
+
+void TMainForm::FormResize()
+{
+    // The left column is half the group box; the right one takes the rest.
+    PanelBef->resize(GroupBox2->width() / 2, PanelBef->height());
+}
+
+void TMainForm::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    FormResize();
+    GroupBox2->redock();
+}
+
+void TMainForm::closeEvent(QCloseEvent* e)
+{
+    // Should the save fail, the error report shows it and the window stays.
+    e->ignore();
+    FormClose();
+    e->accept();
+}
+
+void TMainForm::FormClose() { SaveSettings(); }
+
+void TMainForm::FileExitMenuClick() { close(); }
+
+void TMainForm::HelpAboutMenuClick()
+{
+    TAboutBox box(this);
+    box.exec();
+}
+
+std::string TMainForm::MakeNewFileName(const std::string& oldName,
+                                       const std::string& line) const
+{
+    const auto rule = RadioGroupName->ItemIndex() == 1 ? renaming::NameRule::append
+                                                        : renaming::NameRule::replace;
+    return renaming::makeNewFileName(oldName, line, rule, platform::systemCodePage());
+}
+
+bool TMainForm::CheckFileName(const std::string& line) const
+{
+    return renaming::checkFileName(line, platform::systemCodePage());
+}
+
+QString TMainForm::statusText() const { return statusLabel_->text(); }
+
+void TMainForm::setStatusText(const QString& text) { statusLabel_->setText(text); }
+
+QRect TMainForm::outerBounds() const
+{
+    const QRect g = geometry();
+    const QRect f = frameGeometry();
+    if (f != g)
+        return f;
+    const int menu = MainMenu->isVisible() ? MainMenu->height() : MainMenu->sizeHint().height();
+    return QRect(g.x(), g.y(), g.width() + kFrameWidth, g.height() - menu + kFrameHeight);
+}
+
+void TMainForm::setOuterBounds(const QRect& r)
+{
+    const QRect g = geometry();
+    const QRect f = frameGeometry();
+    const int menu = MainMenu->isVisible() ? MainMenu->height() : MainMenu->sizeHint().height();
+    if (f != g && isVisible()) {
+        move(r.topLeft());
+        resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
+    } else {
+        move(r.topLeft());
+        resize(r.width() - kFrameWidth, r.height() - kFrameHeight + menu);
+    }
+}

@@ -1,0 +1,114 @@
+// MainForm: the one main window. Folder row on top, the current names and
+// the new names side by side, the settings and the three action buttons on
+// the right, and the status line at the bottom.
+#pragma once
+
+#include "rename/namerule.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class TRadioGroup;
+
+namespace nx {
+class DockPanel;
+class DockGroupBox;
+}  // namespace nx
+namespace renaming {
+class TFileListBox;
+class TMemo;
+}  // namespace renaming
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Controls, in their declared order.
+    QMenuBar* MainMenu;
+    QMenu* File;
+    QAction* FileExitMenu;
+    QMenu* Help;
+    QAction* HelpAboutMenu;
+    QStatusBar* StatusBar;
+    QPushButton* ButtonRename;
+    QPushButton* ButtonTest;
+    QPushButton* ButtonDir;
+    QPushButton* ButtonCopy;
+    renaming::TMemo* Memo2;
+    renaming::TFileListBox* FileListBox;
+    QLineEdit* EditDir;
+    TRadioGroup* RadioGroupName;
+    QGroupBox* GroupBox1;
+    nx::DockGroupBox* GroupBox2;
+    QCheckBox* CheckBoxOldDel;
+    QLabel* Label1;
+    QLabel* Label2;
+    nx::DockPanel* PanelTop;
+    nx::DockPanel* PanelBottom;
+    nx::DockPanel* PanelRight;
+    nx::DockPanel* PanelAft;
+    nx::DockPanel* PanelLabel2;
+    nx::DockPanel* PanelMemo;
+    nx::DockPanel* PanelBef;
+    nx::DockPanel* PanelLabel1;
+    nx::DockPanel* PanelFileList;
+    nx::DockPanel* PanelLeft;
+    nx::DockPanel* PanelDir;
+    nx::DockPanel* PanelDirEdit;
+    QMenu* OptionMenu;
+    QAction* OptionCunfigMenu;
+
+    // Event handlers.
+    void FormCreate();
+    void FormResize();
+    void FormClose();
+    void ButtonDirClick();
+    void ButtonCopyClick();
+    void ButtonTestClick();
+    void ButtonRenameClick();
+    void FileExitMenuClick();
+    void OptionCunfigMenuClick();
+    void HelpAboutMenuClick();
+
+    // The name operations, under the rule chosen in RadioGroupName.
+    std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
+    bool CheckFileName(const std::string& line) const;
+
+    // The status line's one simple panel.
+    QString statusText() const;
+    void setStatusText(const QString& text);
+
+    // The window's outer bounds (frame included) in screen pixels, as the
+    // settings file keeps them.
+    QRect outerBounds() const;
+    void setOuterBounds(const QRect& r);
+
+    // Where the settings are loaded and saved.
+    void LoadSettings();
+    void SaveSettings();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+    QLabel* statusLabel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    friend class TMainFormRun;
+};

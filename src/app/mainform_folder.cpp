@@ -1,0 +1,6 @@
+// Choosing the working folder, and the options dialog.
+#include "app/mainform.h"
+
+void TMainForm::ButtonDirClick() {}
+
+void TMainForm::OptionCunfigMenuClick() {}

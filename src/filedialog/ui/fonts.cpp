@@ -1,0 +1,18 @@
+#include "filedialog/ui/fonts.h"
+
+#include <QStringList>
+
+namespace nx {
+
+QFont gothicFont(int pixelSize)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                   QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    f.setPixelSize(pixelSize);
+    f.setWeight(QFont::Normal);
+    f.setStyle(QFont::StyleNormal);
+    return f;
+}
+
+}  // namespace nx

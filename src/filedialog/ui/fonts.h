@@ -1,0 +1,11 @@
+// The forms' font: a proportional Japanese gothic face at a pixel height.
+#pragma once
+
+#include <QFont>
+
+namespace nx {
+
+// "ＭＳ Ｐゴシック" where it exists, else its metric-compatible stand-ins.
+QFont gothicFont(int pixelSize);
+
+}  // namespace nx

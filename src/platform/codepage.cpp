@@ -1,0 +1,89 @@
+#include "platform/codepage.h"
+
+#include <langinfo.h>
+
+#include <cctype>
+#include <string>
+
+namespace platform {
+
+CodePage systemCodePage()
+{
+    std::string cs = nl_langinfo(CODESET);
+    for (auto& ch : cs)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (cs == "SHIFT_JIS" || cs == "SJIS" || cs == "CP932" || cs == "WINDOWS-31J" ||
+        cs == "SHIFT-JIS")
+        return CodePage::cp932;
+    return CodePage::utf8;
+}
+
+size_t charLength(std::string_view s, size_t pos, CodePage cp)
+{
+    const size_t left = s.size() - pos;
+    if (left <= 1)
+        return 1;
+    const auto b = static_cast<unsigned char>(s[pos]);
+    if (cp == CodePage::cp932)
+        return ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+    size_t n;
+    if (b < 0xC2)
+        return 1;  // ASCII, a stray continuation byte or an overlong lead
+    else if (b < 0xE0)
+        n = 2;
+    else if (b < 0xF0)
+        n = 3;
+    else if (b < 0xF5)
+        n = 4;
+    else
+        return 1;
+    if (n > left)
+        return 1;
+    for (size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[pos + k]) & 0xC0) != 0x80)
+            return 1;
+    return n;
+}
+
+size_t findFirstChar(std::string_view s, std::string_view chars, CodePage cp, size_t from)
+{
+    for (size_t i = from; i < s.size();) {
+        const size_t n = charLength(s, i, cp);
+        if (n == 1 && chars.find(s[i]) != std::string_view::npos)
+            return i;
+        i += n;
+    }
+    return std::string_view::npos;
+}
+
+size_t findLastChar(std::string_view s, std::string_view chars, CodePage cp)
+{
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = charLength(s, i, cp);
+        if (n == 1 && chars.find(s[i]) != std::string_view::npos)
+            found = i;
+        i += n;
+    }
+    return found;
+}
+
+bool endsWithChar(std::string_view s, char c, CodePage cp)
+{
+    size_t last = std::string_view::npos;
+    for (size_t i = 0; i < s.size(); i += charLength(s, i, cp))
+        last = i;
+    return last != std::string_view::npos && last == s.size() - 1 && s[last] == c;
+}
+
+size_t findOnBoundary(std::string_view hay, std::string_view needle, CodePage cp)
+{
+    if (needle.empty())
+        return 0;
+    for (size_t i = 0; i + needle.size() <= hay.size(); i += charLength(hay, i, cp))
+        if (hay.compare(i, needle.size(), needle) == 0)
+            return i;
+    return std::string_view::npos;
+}
+
+}  // namespace platform

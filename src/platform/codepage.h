@@ -1,0 +1,38 @@
+// Stepping over the characters of a byte string in the system code page, so
+// that a scan for "\", "/", "." or ":" never matches the second byte of a
+// double-byte character.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace platform {
+
+enum class CodePage {
+    utf8,   // UTF-8: the system code page of almost every Linux system
+    cp932,  // Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC
+};
+
+// The code page of the user's locale (LC_CTYPE): cp932 for a Shift-JIS
+// locale, utf8 for everything else.
+CodePage systemCodePage();
+
+// Number of bytes of the character that starts at `pos` (at least 1, never
+// past the end). Bytes that do not form a valid character count as one.
+size_t charLength(std::string_view s, size_t pos, CodePage cp);
+
+// Position of the last character of `s` that is one of `chars` (single-byte
+// characters only), or npos.
+size_t findLastChar(std::string_view s, std::string_view chars, CodePage cp);
+
+// Position of the first such character at or after `from`, or npos.
+size_t findFirstChar(std::string_view s, std::string_view chars, CodePage cp, size_t from = 0);
+
+// True when the last character of `s` is the single-byte character `c`.
+bool endsWithChar(std::string_view s, char c, CodePage cp);
+
+// Position of the first occurrence of `needle` in `hay` that starts on a
+// character boundary, or npos. An empty needle is found at 0.
+size_t findOnBoundary(std::string_view hay, std::string_view needle, CodePage cp);
+
+}  // namespace platform

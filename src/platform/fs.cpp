@@ -1,0 +1,163 @@
+#include "platform/fs.h"
+
+#include "platform/messages.h"
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace platform {
+
+EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
+{
+    if (name[0] == '.')
+        return name[1] == '\0' || (name[1] == '.' && name[2] == '\0') ? EntryKind::directory
+                                                                      : EntryKind::hidden;
+    if (std::strpbrk(name, "\r\n"))
+        return EntryKind::system;
+    switch (dType) {
+    case DT_REG:
+        return EntryKind::plain;
+    case DT_DIR:
+        return EntryKind::directory;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;  // only the inode can tell
+    default:
+        return EntryKind::system;
+    }
+    struct stat st {};
+    if (sys().fstatat(dirFd, name, &st, 0) != 0)
+        return EntryKind::system;  // a dangling link, or gone meanwhile
+    if (S_ISREG(st.st_mode))
+        return EntryKind::plain;
+    if (S_ISDIR(st.st_mode))
+        return EntryKind::directory;
+    return EntryKind::system;
+}
+
+bool listPlainFiles(const std::string& folder,
+                    const std::function<void(const char*, size_t)>& onFile, int* err)
+{
+    DIR* dir = sys().opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) {
+        if (err)
+            *err = errno;
+        return false;
+    }
+    const int fd = ::dirfd(dir);
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        struct dirent* e = sys().readdir(dir);
+        if (!e) {
+            if (errno != 0) {
+                ok = false;
+                if (err)
+                    *err = errno;
+            }
+            break;
+        }
+        if (classifyEntry(fd, e->d_name, e->d_type) == EntryKind::plain)
+            onFile(e->d_name, std::strlen(e->d_name));
+    }
+    sys().closedir(dir);
+    return ok;
+}
+
+bool enterFolder(const std::string& path, int* err)
+{
+    if (sys().chdir(path.c_str()) == 0)
+        return true;
+    if (err)
+        *err = errno;
+    return false;
+}
+
+std::string currentFolder(int* err)
+{
+    std::string buf(4096, '\0');
+    for (;;) {
+        if (sys().getcwd(buf.data(), buf.size())) {
+            buf.resize(std::strlen(buf.c_str()));
+            return buf;
+        }
+        if (errno != ERANGE) {
+            if (err)
+                *err = errno;
+            return {};
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat st {};
+    if (path.empty())
+        return false;
+    // A dangling link is still an entry that a new file must not replace.
+    if (sys().fstatat(AT_FDCWD, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode) && sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0)
+        return true;
+    return !S_ISDIR(st.st_mode);
+}
+
+bool folderId(const std::string& path, FolderId& id)
+{
+    struct stat st {};
+    if (path.empty() || sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0 ||
+        !S_ISDIR(st.st_mode))
+        return false;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    return true;
+}
+
+std::string ioErrorMessage(int e)
+{
+    switch (e) {
+    case ENOENT:
+        return msg::kFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+        return msg::kInvalidFileName;
+    case EMFILE:
+    case ENFILE:
+        return msg::kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+        return msg::kAccessDenied;
+    case ENOSPC:
+        return msg::kDiskFull;
+    default: {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, msg::kIoErrorFormat, e);
+        return buf;
+    }
+    }
+}
+
+}  // namespace platform
+
+#include "platform/error.h"
+
+namespace platform {
+InOutError makeInOutError(int errnoValue)
+{
+    return InOutError(errnoValue, ioErrorMessage(errnoValue));
+}
+}  // namespace platform

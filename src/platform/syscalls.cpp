@@ -1,0 +1,71 @@
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace platform {
+
+int Sys::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int Sys::openat(int dirfd, const char* path, int flags, mode_t mode)
+{
+    return ::openat(dirfd, path, flags, mode);
+}
+int Sys::close(int fd) { return ::close(fd); }
+ssize_t Sys::read(int fd, void* buf, size_t n) { return ::read(fd, buf, n); }
+ssize_t Sys::write(int fd, const void* buf, size_t n) { return ::write(fd, buf, n); }
+int Sys::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
+int Sys::fstatat(int dirfd, const char* path, struct stat* st, int flags)
+{
+    return ::fstatat(dirfd, path, st, flags);
+}
+int Sys::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int Sys::futimens(int fd, const struct timespec times[2]) { return ::futimens(fd, times); }
+int Sys::fsync(int fd) { return ::fsync(fd); }
+int Sys::fdatasync(int fd) { return ::fdatasync(fd); }
+int Sys::ftruncate(int fd, off_t len) { return ::ftruncate(fd, len); }
+
+int Sys::cloneFile(int dstFd, int srcFd) { return ::ioctl(dstFd, FICLONE, srcFd); }
+ssize_t Sys::copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff, size_t len)
+{
+    return ::copy_file_range(inFd, inOff, outFd, outOff, len, 0);
+}
+
+int Sys::linkat(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags)
+{
+    return ::linkat(oldDirFd, oldPath, newDirFd, newPath, flags);
+}
+int Sys::renameat2(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+                   unsigned flags)
+{
+    return static_cast<int>(::syscall(SYS_renameat2, oldDirFd, oldPath, newDirFd, newPath, flags));
+}
+int Sys::unlinkat(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
+
+DIR* Sys::opendir(const char* path) { return ::opendir(path); }
+struct dirent* Sys::readdir(DIR* dir)
+{
+    errno = 0;
+    return ::readdir(dir);
+}
+int Sys::closedir(DIR* dir) { return ::closedir(dir); }
+int Sys::chdir(const char* path) { return ::chdir(path); }
+int Sys::fchdir(int fd) { return ::fchdir(fd); }
+char* Sys::getcwd(char* buf, size_t size) { return ::getcwd(buf, size); }
+
+namespace {
+Sys realSys;
+Sys* current = &realSys;
+}  // namespace
+
+Sys& sys() { return *current; }
+
+ScopedSys::ScopedSys(Sys& replacement) : previous_(current) { current = &replacement; }
+ScopedSys::~ScopedSys() { current = previous_; }
+
+}  // namespace platform

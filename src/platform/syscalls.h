@@ -1,0 +1,72 @@
+// The raw operating-system calls the file layer is built on.
+//
+// Everything in fs.cpp goes through one Sys object, so that tests can put a
+// fault-injecting one in its place and prove that no failure of the disk
+// loses or overwrites a file. Each call mirrors its POSIX namesake: it
+// returns -1 (or nullptr) and sets errno on failure.
+#pragma once
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+class Sys {
+public:
+    virtual ~Sys() = default;
+
+    // files
+    virtual int open(const char* path, int flags, mode_t mode = 0);
+    virtual int openat(int dirfd, const char* path, int flags, mode_t mode = 0);
+    virtual int close(int fd);
+    virtual ssize_t read(int fd, void* buf, size_t n);
+    virtual ssize_t write(int fd, const void* buf, size_t n);
+    virtual int fstat(int fd, struct stat* st);
+    virtual int fstatat(int dirfd, const char* path, struct stat* st, int flags);
+    virtual int fchmod(int fd, mode_t mode);
+    virtual int futimens(int fd, const struct timespec times[2]);
+    virtual int fsync(int fd);
+    virtual int fdatasync(int fd);
+    virtual int ftruncate(int fd, off_t len);
+
+    // data copy accelerators; each may fail with EOPNOTSUPP/EXDEV/EINVAL/ENOSYS
+    virtual int cloneFile(int dstFd, int srcFd);  // ioctl FICLONE
+    virtual ssize_t copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff,
+                                  size_t len);
+
+    // names
+    virtual int linkat(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+                       int flags);
+    virtual int renameat2(int oldDirFd, const char* oldPath, int newDirFd,
+                          const char* newPath, unsigned flags);
+    virtual int unlinkat(int dirFd, const char* path, int flags);
+
+    // folders
+    virtual DIR* opendir(const char* path);
+    virtual struct dirent* readdir(DIR* dir);  // nullptr with errno 0 at the end
+    virtual int closedir(DIR* dir);
+    virtual int chdir(const char* path);
+    virtual int fchdir(int fd);
+    virtual char* getcwd(char* buf, size_t size);
+};
+
+// The Sys in force. Starts as the real one.
+Sys& sys();
+
+// Puts another Sys in force for the lifetime of this object (tests).
+class ScopedSys {
+public:
+    explicit ScopedSys(Sys& replacement);
+    ~ScopedSys();
+    ScopedSys(const ScopedSys&) = delete;
+    ScopedSys& operator=(const ScopedSys&) = delete;
+
+private:
+    Sys* previous_;
+};
+
+}  // namespace platform

@@ -1,0 +1,77 @@
+#include "rename/ui/memo.h"
+
+#include "platform/codepage.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace renaming {
+
+namespace {
+constexpr size_t kMaxLineBytes = 4096;
+}
+
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(false);
+}
+
+int TMemoLines::Count() const
+{
+    const QTextDocument* doc = memo_.document();
+    int n = doc->blockCount();
+    // A line break at the very end starts no further line.
+    if (n > 0 && doc->lastBlock().text().isEmpty())
+        --n;
+    return n;
+}
+
+std::string TMemoLines::operator[](int i) const
+{
+    if (i < 0 || i >= Count())
+        return {};
+    const QByteArray bytes = memo_.document()->findBlockByNumber(i).text().toLocal8Bit();
+    std::string line(bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (line.size() > kMaxLineBytes) {
+        const auto cp = platform::systemCodePage();
+        size_t end = 0;
+        while (end < line.size()) {
+            const size_t n = platform::charLength(line, end, cp);
+            if (end + n > kMaxLineBytes)
+                break;
+            end += n;
+        }
+        line.resize(end);
+    }
+    return line;
+}
+
+void TMemoLines::Clear() { memo_.clear(); }
+
+void TMemoLines::Add(const std::string& text)
+{
+    QString all = memo_.toPlainText();
+    all += QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    all += QLatin1Char('\n');
+    memo_.setPlainText(all);
+}
+
+void TMemoLines::Assign(const std::vector<std::string>& lines)
+{
+    size_t total = 0;
+    for (const auto& l : lines)
+        total += l.size() + 1;
+    std::string all;
+    all.reserve(total);
+    for (const auto& l : lines) {
+        all += l;
+        all += '\n';
+    }
+    memo_.setPlainText(QString::fromLocal8Bit(all.data(), static_cast<qsizetype>(all.size())));
+}
+
+}  // namespace renaming
