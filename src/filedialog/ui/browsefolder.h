@@ -1,0 +1,128 @@
+// TnxBrowseFolder: a component that lets the user pick a folder in a modal
+// folder chooser, rooted at and preselected on a path or a special folder,
+// placed and sized by the caller, remembering its last place and size, and
+// reporting each selection so the caller can show a status text and enable
+// or disable OK.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+enum TnxBFSpecialDir : uint8_t {
+    sfNone,
+    sfDesktop,
+    sfProgrmas,
+    sfControls,
+    sfPritners,
+    sfPersonal,
+    sfFavorites,
+    sfStartup,
+    sfRecent,
+    sfSendTo,
+    sfBitBucket,
+    sfStartMenu,
+    sfDesktopDirectory,
+    sfDrives,
+    sfNetWork,
+    sfNetHood,
+    sfFonts,
+    sfTemplates,
+    sfAppData,
+    sfPrintHood,
+};
+
+enum TnxBrowseOption : uint8_t {
+    bifReturnOnlyFSDirs,
+    bifDontGoBelowDomain,
+    bifReturnFSAncestors,
+    bifBrowseForComputer,
+    bifBrowseForPrinter,
+    bifBrowseIncludeFiles,
+    bifStatusText,
+    bifNewDialogStyle,
+    bifNonNewFolderButton,
+};
+
+// A set of TnxBrowseOption in 16 bits (bit n = ordinal n).
+class TnxBrowseOptions {
+public:
+    TnxBrowseOptions() = default;
+    TnxBrowseOptions(std::initializer_list<TnxBrowseOption> opts)
+    {
+        for (auto o : opts)
+            bits_ |= static_cast<uint16_t>(1u << o);
+    }
+    bool contains(TnxBrowseOption o) const { return bits_ & (1u << o); }
+    TnxBrowseOptions& operator<<(TnxBrowseOption o)
+    {
+        bits_ |= static_cast<uint16_t>(1u << o);
+        return *this;
+    }
+    TnxBrowseOptions& operator>>(TnxBrowseOption o)
+    {
+        bits_ &= static_cast<uint16_t>(~(1u << o));
+        return *this;
+    }
+    uint16_t bits() const { return bits_; }
+    bool operator==(const TnxBrowseOptions&) const = default;
+
+private:
+    uint16_t bits_ = 0;
+};
+
+class TnxBrowseFolder;
+using TnxBrowseEvent = std::function<void(QObject* Sender)>;
+using TnxBrowseChangeEvent =
+    std::function<void(QObject* Sender, QWidget* Wnd, const std::string& Directory,
+                       std::string& StatusText, bool& OKBtnEnabled)>;
+
+class TnxBrowseFolder : public QObject {
+    Q_OBJECT
+public:
+    // `Owner` must be a window: it owns the chooser while it is shown.
+    explicit TnxBrowseFolder(QWidget* Owner);
+    ~TnxBrowseFolder() override;
+
+    // Published properties.
+    std::string RootDir;
+    TnxBFSpecialDir RootSpecialDir = sfDesktop;
+    std::string InitDir;
+    TnxBFSpecialDir InitSpecialDir = sfNone;
+    TnxBrowseOptions Options{bifReturnOnlyFSDirs};
+    std::string Title;
+    std::string Caption;
+    int32_t FormWidth() const { return FormWidth_; }
+    void SetFormWidth(int32_t Value);
+    int32_t FormHeight() const { return FormHeight_; }
+    void SetFormHeight(int32_t Value);
+    int32_t FormLeft = 0;
+    int32_t FormTop = 0;
+    TnxBrowseEvent OnShow;
+    TnxBrowseChangeEvent OnSelectionChanged;
+
+    // Run-time, read-only.
+    QWidget* Handle() const { return Handle_; }
+    const std::string& Directory() const { return Directory_; }
+    const std::string& DisplayName() const { return DisplayName_; }
+
+    // Shows the modal chooser; true when the user confirmed a folder.
+    // Returns false, raising nothing, on cancel or on any failure.
+    bool Execute();
+
+private:
+    QWidget* owner_;
+    QWidget* Handle_ = nullptr;
+    std::string Directory_;
+    std::string DisplayName_;
+    int32_t FormWidth_ = 371;
+    int32_t FormHeight_ = 311;
+    int32_t MinWidth_ = 371;
+    int32_t MinHeight_ = 311;
+    friend class TnxBrowseDialog;
+};

@@ -1,0 +1,26 @@
+// The no-overwrite file operations. Names are byte strings; a bare name
+// resolves against the current folder. None of them ever replaces an
+// existing file, and none throws.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Copies `from` to the new name `to`, failing when `to` exists (a dangling
+// symbolic link of that name counts as existing) or the copy cannot be made.
+// The new file appears only complete, with the source's permission bits and
+// modification time; on failure nothing is left behind.
+bool copyFileNoReplace(const std::string& from, const std::string& to, int* err = nullptr);
+
+// Removes `path` at once. A file whose mode has no write bit at all is
+// read-only and is not removed.
+bool deleteFile(const std::string& path, int* err = nullptr);
+
+// True when `path` is a file whose mode has no write bit at all.
+bool isReadOnly(const std::string& path);
+
+// Renames `from` to `to`, failing when `to` exists. Never replaces.
+bool renameNoReplace(const std::string& from, const std::string& to, int* err = nullptr);
+
+}  // namespace platform
