@@ -45,5 +45,11 @@ test: build
 screenshots: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/meibo-screenshots $(BUILD)/screenshots
 
+# Whole-run benchmark: our code against the system's own tools, same run.
+BENCH_ARGS ?=
+bench: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./meibo-bench --data=bench-data $(BENCH_ARGS)
+	cd $(BUILD) && ./meibo-microbench --benchmark_min_time=0.2
+
 clean:
 	rm -rf $(BUILD)
