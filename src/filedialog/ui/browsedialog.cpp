@@ -178,6 +178,9 @@ void TnxBrowseDialog::initialize()
         y = s.y() + (s.height() - c_.FormHeight_) / 2;
     }
     placed_ = QRect(x, y, c_.FormWidth_, c_.FormHeight_);
+    // Readable as a property: some window systems shift a window that
+    // starts off the screen's edge.
+    setProperty("placedRect", placed_);
     applyFrame();
 }
 
