@@ -110,6 +110,13 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
         setTabOrder(order[i], order[i + 1]);
     for (QWidget* w : std::initializer_list<QWidget*>{DefDirRefBtn, OKBtn, CancelBtn})
         w->setFocusPolicy(Qt::StrongFocus);
+    // Of the three choices only the selected one is a Tab stop.
+    for (QRadioButton* r : {RadioButton0, RadioButton1, RadioButton2}) {
+        r->setFocusPolicy(r->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        connect(r, &QRadioButton::toggled, r, [r](bool on) {
+            r->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    }
 }
 
 TPagesDlg::~TPagesDlg() = default;
