@@ -121,12 +121,21 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
 
 TPagesDlg::~TPagesDlg() = default;
 
-void TPagesDlg::setLastDir(const std::string& path) { LasrDirEdit->setText(decode(path)); }
+namespace {
+// A long path shows from its start, as a user reads it.
+void showPath(QLineEdit* e, const std::string& path)
+{
+    e->setText(decode(path));
+    e->setCursorPosition(0);
+}
+}  // namespace
+
+void TPagesDlg::setLastDir(const std::string& path) { showPath(LasrDirEdit, path); }
 
 void TPagesDlg::setRootDir(const std::string& path)
 {
     rootDir_ = path;
-    RootDirEdit->setText(decode(path));
+    showPath(RootDirEdit, path);
 }
 
 void TPagesDlg::DefDirRefBtnClick()
