@@ -184,6 +184,11 @@ void TMainForm::buildControls()
     nx::setAlign(Memo2, Align::client);
     GroupBox2->onResized = [this] { FormResize(); };
 
+    // Names a screen reader says for the controls without a caption.
+    EditDir->setAccessibleName(QStringLiteral("フォルダ"));
+    FileListBox->setAccessibleName(tr8(app::msg::kLabelCurrent));
+    Memo2->setAccessibleName(tr8(app::msg::kLabelAfter));
+
     // Keyboard focus order.
     QWidget* order[] = {ButtonDir,    EditDir,    RadioGroupName->button(0), CheckBoxOldDel,
                         ButtonTest,   ButtonRename, ButtonCopy, Memo2, FileListBox};

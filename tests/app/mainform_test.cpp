@@ -1,0 +1,345 @@
+#include "app/aboutbox.h"
+#include "app/application.h"
+#include "app/mainform.h"
+#include "app/radiogroup.h"
+#include "filedialog/ui/dock.h"
+#include "platform/error.h"
+#include "rename/ui/filelistbox.h"
+#include "rename/ui/memo.h"
+#include "support/modal.h"
+#include "support/tempdir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using testing_support::BoxAnswerer;
+using testing_support::CwdGuard;
+using testing_support::TempDir;
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+// A main window started in `folder`, shown and laid out.
+struct Started {
+    CwdGuard guard;
+    std::unique_ptr<TMainForm> form;
+    explicit Started(const std::string& folder)
+    {
+        if (::chdir(folder.c_str()) != 0)
+            throw std::runtime_error("chdir");
+        form = std::make_unique<TMainForm>();
+        form->show();
+        QApplication::processEvents();
+    }
+};
+
+QStringList shown(const TMainForm& f)
+{
+    QStringList out;
+    for (int i = 0; i < f.FileListBox->Count(); ++i)
+        out << f.FileListBox->displayText(i);
+    return out;
+}
+
+}  // namespace
+
+TEST(MainForm, StartsListingTheStartFolderWithThePrompt)
+{
+    TempDir d;
+    d.write("b.txt");
+    d.write("A.txt");
+    d.write("c");
+    d.write(".hidden");
+    d.mkdir("d");
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    EXPECT_EQ(f.windowTitle(), u("つむぎ～"));
+    EXPECT_EQ(shown(f), (QStringList{"A.txt", "b.txt", "c"}));
+    EXPECT_TRUE(f.EditDir->text().isEmpty());
+    EXPECT_TRUE(f.EditDir->isReadOnly());
+    EXPECT_EQ(f.statusText(),
+              u("Renameしたいファイルがあるフォルダを選択して、Renameボタンを押してください"));
+    EXPECT_FALSE(f.FileListBox->currentIndex().isValid());
+    EXPECT_TRUE(f.FileListBox->selectionModel()->selectedIndexes().isEmpty());
+    EXPECT_EQ(f.RadioGroupName->ItemIndex(), 0);
+    EXPECT_FALSE(f.CheckBoxOldDel->isChecked());
+    EXPECT_TRUE(f.Memo2->toPlainText().isEmpty());
+}
+
+TEST(MainForm, ListsANameThatIsNotUtf8)
+{
+    TempDir d;
+    d.write("caf\xE9.txt");
+    Started s(d.path());
+    ASSERT_EQ(s.form->FileListBox->Count(), 1);
+    EXPECT_EQ(s.form->FileListBox->NameAt(0), "caf\xE9.txt");  // the bytes, untouched
+    EXPECT_FALSE(s.form->FileListBox->displayText(0).isEmpty());
+}
+
+TEST(MainForm, MenusAndCaptions)
+{
+    TempDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    const struct {
+        QMenu* menu;
+        const char* title;
+        QAction* item;
+        const char* text;
+    } menus[] = {
+        {f.File, "ファイル(&F)", f.FileExitMenu, "終了(&X)"},
+        {f.OptionMenu, "オプション(&O)", f.OptionCunfigMenu, "設定(&C)"},
+        {f.Help, "ヘルプ(&H)", f.HelpAboutMenu, "バージョン情報(&A)..."},
+    };
+    QList<QAction*> bar = f.MainMenu->actions();
+    ASSERT_EQ(bar.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(bar[i]->menu(), menus[i].menu);
+        EXPECT_EQ(menus[i].menu->title(), u(menus[i].title));
+        EXPECT_EQ(menus[i].menu->actions(), QList<QAction*>{menus[i].item});
+        EXPECT_EQ(menus[i].item->text(), u(menus[i].text));
+        EXPECT_TRUE(menus[i].item->shortcut().isEmpty());
+    }
+    const struct {
+        const char* name;
+        const char* text;
+    } buttons[] = {{"ButtonDir", "フォルダ指定"},
+                   {"ButtonCopy", "ファイル名複写"},
+                   {"ButtonTest", "1件テスト"},
+                   {"ButtonRename", "リネーム"}};
+    for (const auto& b : buttons) {
+        auto* w = f.findChild<QPushButton*>(b.name);
+        ASSERT_NE(w, nullptr) << b.name;
+        EXPECT_EQ(w->text(), u(b.text));
+    }
+    EXPECT_EQ(f.ButtonRename->toolTip(), u("ボタンを押すとRenameをはじめます"));
+    EXPECT_EQ(f.GroupBox1->title(), u("　設定　"));
+    EXPECT_EQ(f.GroupBox2->title(), u("　名前変更　"));
+    EXPECT_EQ(f.RadioGroupName->title(), u("　新しいファイル名規則　"));
+    EXPECT_EQ(f.Label1->text(), u("現在"));
+    EXPECT_EQ(f.Label2->text(), u("変更後"));
+    EXPECT_EQ(f.CheckBoxOldDel->text(), u("古いファイルを削除する"));
+}
+
+TEST(MainForm, DesignGeometryAndFonts)
+{
+    TempDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    // The area below the menu bar is 843 x 540.
+    EXPECT_EQ(f.centralWidget()->width(), 843);
+    EXPECT_EQ(f.centralWidget()->height() + f.StatusBar->height(), 540);
+    EXPECT_EQ(f.StatusBar->height(), 25);
+    EXPECT_EQ(f.PanelTop->height(), 41);
+    EXPECT_EQ(f.PanelRight->width(), 346);
+    EXPECT_EQ(f.GroupBox2->width(), 497);
+    // Half of 497, not the designed 239; the rest less the 2-pixel frames.
+    EXPECT_EQ(f.PanelBef->width(), 248);
+    EXPECT_EQ(f.PanelAft->width(), 245);
+    EXPECT_EQ(f.ButtonDir->geometry(), QRect(8, 8, 121, 26));
+    EXPECT_EQ(f.PanelDirEdit->geometry(), QRect(136, 8, 707, 26));
+    EXPECT_EQ(f.EditDir->geometry(), QRect(0, 0, 707, 26));
+    EXPECT_EQ(f.GroupBox1->geometry(), QRect(9, 0, 329, 369));
+    EXPECT_EQ(f.RadioGroupName->geometry(), QRect(8, 24, 313, 81));
+    EXPECT_EQ(f.CheckBoxOldDel->geometry(), QRect(16, 124, 209, 17));
+    EXPECT_EQ(f.ButtonCopy->geometry(), QRect(9, 376, 161, 41));
+    EXPECT_EQ(f.ButtonTest->geometry(), QRect(9, 423, 161, 41));
+    EXPECT_EQ(f.ButtonRename->geometry(), QRect(177, 423, 161, 41));
+
+    EXPECT_EQ(f.font().pixelSize(), 12);
+    for (QWidget* w : {static_cast<QWidget*>(f.ButtonDir), static_cast<QWidget*>(f.EditDir),
+                       static_cast<QWidget*>(f.GroupBox1), static_cast<QWidget*>(f.CheckBoxOldDel),
+                       static_cast<QWidget*>(f.FileListBox), static_cast<QWidget*>(f.Memo2),
+                       static_cast<QWidget*>(f.Label1), static_cast<QWidget*>(f.ButtonCopy)})
+        EXPECT_EQ(w->font().pixelSize(), 16) << qPrintable(w->objectName());
+    EXPECT_EQ(f.ButtonTest->font().pixelSize(), 19);
+    EXPECT_EQ(f.ButtonRename->font().pixelSize(), 19);
+    EXPECT_EQ(QFontInfo(f.ButtonDir->font()).family(), QStringLiteral("IPAPGothic"));
+}
+
+TEST(MainForm, ResizeRuleKeepsTheRightColumnFixed)
+{
+    TempDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    const struct {
+        int clientWidth;
+        int bef, aft;
+    } sizes[] = {{843 + 103, 300, 296}, {843, 248, 245}, {700, 177, 173}};
+    for (const auto& c : sizes) {
+        f.resize(c.clientWidth, f.height());
+        QApplication::processEvents();
+        EXPECT_EQ(f.GroupBox2->width(), c.clientWidth - 346);
+        EXPECT_EQ(f.PanelBef->width(), c.bef) << c.clientWidth;
+        EXPECT_EQ(f.PanelAft->width(), c.aft) << c.clientWidth;
+        EXPECT_EQ(f.ButtonRename->pos(), QPoint(177, 423));
+        EXPECT_EQ(f.PanelRight->width(), 346);
+        EXPECT_EQ(f.EditDir->width(), c.clientWidth - 136);
+    }
+    f.resize(f.width(), 300);  // shorter: the buttons may be cut off, not moved
+    QApplication::processEvents();
+    EXPECT_EQ(f.ButtonRename->pos(), QPoint(177, 423));
+}
+
+TEST(MainForm, FocusOrder)
+{
+    TempDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    QWidget* expected[] = {f.ButtonDir,    f.EditDir,    f.RadioGroupName->button(0),
+                           f.CheckBoxOldDel, f.ButtonTest, f.ButtonRename,
+                           f.ButtonCopy,   f.Memo2,      f.FileListBox};
+    for (size_t i = 0; i + 1 < std::size(expected); ++i)
+        EXPECT_EQ(expected[i]->nextInFocusChain() == expected[i + 1] ||
+                      [&] {
+                          // Skip widgets that take no focus (scroll areas' parts).
+                          QWidget* w = expected[i]->nextInFocusChain();
+                          while (w && w->focusPolicy() == Qt::NoFocus && w != expected[i])
+                              w = w->nextInFocusChain();
+                          return w == expected[i + 1];
+                      }(),
+                  true)
+            << i;
+}
+
+TEST(MainForm, AboutBoxIsBuiltFreshAndGone)
+{
+    TempDir d;
+    Started s(d.path());
+    int opened = 0;
+    for (int round = 0; round < 2; ++round) {
+        testing_support::whenModal([&](QWidget* w) {
+            auto* box = qobject_cast<TAboutBox*>(w);
+            ASSERT_NE(box, nullptr);
+            ++opened;
+            EXPECT_EQ(box->windowTitle(), u("バージョン情報"));
+            EXPECT_EQ(box->ProductName->text(), u("ファイル名一括変更ソフト"));
+            EXPECT_EQ(box->Version->text(), u("「つむぎ～」　ver. 1.30"));
+            EXPECT_EQ(box->size(), QSize(286, 129));
+            EXPECT_EQ(box->OKButton->geometry(), QRect(104, 96, 75, 25));
+            // Esc does nothing: there is no cancel button.
+            QTest::keyClick(box, Qt::Key_Escape);
+            EXPECT_TRUE(box->isVisible());
+            box->OKButton->click();
+        });
+        s.form->HelpAboutMenu->trigger();
+        EXPECT_TRUE(s.form->findChildren<TAboutBox*>().isEmpty());
+    }
+    EXPECT_EQ(opened, 2);
+}
+
+TEST(MainForm, ExitMenuClosesThroughTheClosePath)
+{
+    TempDir d;
+    Started s(d.path());
+    s.form->FileExitMenu->trigger();
+    EXPECT_FALSE(s.form->isVisible());
+}
+
+TEST(MainForm, MemoLines)
+{
+    TempDir d;
+    Started s(d.path());
+    renaming::TMemo& m = *s.form->Memo2;
+    EXPECT_EQ(m.Lines[0], "");
+    m.setPlainText(u("one\n二\nthree"));
+    EXPECT_EQ(m.Lines.Count(), 3);
+    EXPECT_EQ(m.Lines[1], "二");
+    EXPECT_EQ(m.Lines[5], "");
+    EXPECT_EQ(m.Lines[-1], "");
+    m.Lines.Clear();
+    m.Lines.Add("a");
+    m.Lines.Add("");
+    m.Lines.Add("c");
+    EXPECT_EQ(m.toPlainText(), u("a\n\nc\n"));
+    EXPECT_EQ(m.Lines.Count(), 3);
+    // A long line gives its first 4,096 bytes, never half a character.
+    m.setPlainText(QString(4095, QLatin1Char('x')) + u("表表"));
+    const std::string line = m.Lines[0];
+    EXPECT_EQ(line.size(), 4095u);
+    m.setPlainText(QString(5000, QLatin1Char('y')));
+    EXPECT_EQ(m.Lines[0].size(), 4096u);
+}
+
+TEST(MainForm, BusyCursorIsPutBackAfterALargeRead)
+{
+    TempDir d;
+    for (int i = 0; i < 150; ++i)
+        d.write("f" + std::to_string(i));
+    Started s(d.path());
+    EXPECT_EQ(s.form->FileListBox->Count(), 150);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    s.form->FileListBox->Reread();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// --- the application object ----------------------------------------------
+
+TEST(Application, TitleFromTheExecutableName)
+{
+    EXPECT_EQ(TApplication::titleFromExecutable("/usr/bin/meibo"), "meibo");
+    EXPECT_EQ(TApplication::titleFromExecutable("/opt/x/MEIBO.EXE"), "Meibo");
+    EXPECT_EQ(TApplication::titleFromExecutable("build/Tool.v2.bin"), "Tool");
+    EXPECT_EQ(TApplication::titleFromExecutable("x"), "x");
+}
+
+TEST(Application, ReportAppendsAFullStopAboveIt)
+{
+    EXPECT_EQ(TApplication::reportText(u("ファイルが見つかりません")),
+              u("ファイルが見つかりません."));
+    EXPECT_EQ(TApplication::reportText("ends."), "ends.");
+    EXPECT_EQ(TApplication::reportText(u("I/O エラー (5)")), u("I/O エラー (5)"));
+    EXPECT_EQ(TApplication::reportText("ends-"), "ends-");
+    EXPECT_EQ(TApplication::reportText("ends!"), "ends!");
+    EXPECT_EQ(TApplication::reportText("ends/"), "ends/.");
+    EXPECT_EQ(TApplication::reportText(""), "");
+}
+
+namespace {
+class Throwing : public QPushButton {
+public:
+    bool ours = true;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override
+    {
+        if (ours)
+            throw platform::ToolkitError("ファイルが見つかりません");
+        throw 42;
+    }
+};
+}  // namespace
+
+TEST(Application, ErrorInAHandlerIsReportedAndTheProgramGoesOn)
+{
+    auto* app = qobject_cast<TApplication*>(QApplication::instance());
+    ASSERT_NE(app, nullptr);
+    Throwing button;
+    button.show();
+    BoxAnswerer answer;
+    QTest::mouseClick(&button, Qt::LeftButton);
+    button.ours = false;
+    QTest::mouseClick(&button, Qt::LeftButton);
+    ASSERT_EQ(answer.seen().size(), 2);
+    EXPECT_EQ(answer.seen()[0].text, u("ファイルが見つかりません."));
+    EXPECT_EQ(answer.seen()[0].caption, app->title());
+    EXPECT_EQ(answer.seen()[0].icon, static_cast<int>(QMessageBox::Critical));
+    EXPECT_EQ(answer.seen()[1].text, QString());
+    EXPECT_TRUE(button.isVisible());
+}
