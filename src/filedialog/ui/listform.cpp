@@ -72,7 +72,9 @@ std::string nameOnly(const std::string& path)
     return nx::splitName(name, cp).base;
 }
 
-// Entries sort by text with the user's locale comparison.
+// Entries sort by text with the user's locale comparison, letter case
+// ignored as in the main window's list; texts that compare equal keep a
+// fixed order.
 class EntryItem : public QTableWidgetItem {
 public:
     using QTableWidgetItem::QTableWidgetItem;
@@ -81,6 +83,7 @@ public:
         static const QCollator collator = [] {
             QCollator c;
             c.setNumericMode(false);
+            c.setCaseSensitivity(Qt::CaseInsensitive);
             return c;
         }();
         const int c = collator.compare(text(), other.text());
@@ -359,7 +362,6 @@ void TListForm::buildControls()
     FileOpenBtn->setEnabled(false);
     FileSaveBtn = named(new QPushButton(tr8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
     FileSaveBtn->setGeometry(303, 4, 52, 25);
-    FileSaveBtn->setDefault(true);
     FileSaveBtn->setEnabled(false);
     FileSaveBtn->hide();
     CloseBtn = named(new QPushButton(tr8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
@@ -416,6 +418,7 @@ QRect TListForm::outerBounds() const
 
 void TListForm::setOuterBounds(const QRect& r)
 {
+    wantedBounds_ = r;
     const QRect g = geometry();
     const QRect f = frameGeometry();
     move(r.topLeft());
@@ -480,6 +483,11 @@ void TListForm::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
     if (!shown_) {
         shown_ = true;
+        // The frame is known now: the outer bounds asked for before are
+        // the ones the window gets.
+        if (wantedBounds_.isValid() && outerBounds() != wantedBounds_ &&
+            frameGeometry() != geometry())
+            setOuterBounds(wantedBounds_);
         FormShow();
     }
 }
@@ -500,6 +508,7 @@ void TListForm::FormShow()
     FileOpenBtn->setVisible(open);
     FileSaveBtn->setVisible(!open);
     FileEdit->setVisible(!open);
+    setDefaultButtons(true);
 
     setWindowTitle(local(o->Title));
     CurDir = o->Directory;
@@ -746,8 +755,10 @@ void TListForm::PopupMenu1Popup()
 
 void TListForm::setDefaultButtons(bool on)
 {
-    FileOpenBtn->setDefault(on);
-    FileSaveBtn->setDefault(on);
+    // A window has one default button: the one of the two that is shown.
+    const bool open = nx::unit().IsOpenMode;
+    FileOpenBtn->setDefault(on && open);
+    FileSaveBtn->setDefault(on && !open);
 }
 
 void TListForm::FileRenameClick()
@@ -843,6 +854,8 @@ void TListForm::FileDeleteClick()
     if (!Action)
         return;
     if (platform::deleteFile(SelPath)) {
+        // Without a current entry the list picks no neighbour by itself.
+        ListView1->selectionModel()->clear();
         ListView1->removeRow(Idx);
         --LastIndex;
         if (Idx <= LastIndex) {

@@ -173,4 +173,5 @@ private:
 
     void commitEdit(int row, const QString& text);
     bool shown_ = false;
+    QRect wantedBounds_;
 };
