@@ -10,7 +10,7 @@ DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        desktop-file-utils at-spi2-core python3-pyatspi dbus-x11 \
        libclang-rt-14-dev
 
-.PHONY: all deps configure build run test screenshots bench clean
+.PHONY: all deps configure build run test screenshots bench package clean
 
 all: build
 
@@ -50,6 +50,18 @@ BENCH_ARGS ?=
 bench: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./meibo-bench --data=bench-data $(BENCH_ARGS)
 	cd $(BUILD) && ./meibo-microbench --benchmark_min_time=0.2
+
+# The Debian package, built in its own folder with the install prefix /usr: the
+# program compares its folder with the prefix it was built for to decide where
+# its settings live. Only the program and its icons are built there; the tests
+# run in $(BUILD). The package lands in $(BUILD)/deb/.
+PKGBUILD = $(BUILD)/deb
+
+package: deps
+	cmake -S . -B $(PKGBUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(LAUNCHER) $(CMAKE_FLAGS)
+	cmake --build $(PKGBUILD) -j $(JOBS) --target meibo icons
+	cd $(PKGBUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
