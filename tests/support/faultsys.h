@@ -1,0 +1,105 @@
+// A Sys for tests that wraps the one in force and makes chosen calls fail,
+// so that tests can show what the file layer does when the disk, the folder
+// or the kernel says no at any single step.
+//
+//   testing_support::FaultSys faults;
+//   faults.failNth(3, EIO);                          // the 3rd call of any kind
+//   faults.failNthOf(FaultSys::kWrite, 1, ENOSPC);      // the 1st write
+//   platform::ScopedSys use(faults);
+//
+// A failing call does nothing and returns -1 (nullptr for the folder calls)
+// with errno set, except close and closedir, which, as on Linux, release the
+// descriptor and then report the error.
+#pragma once
+
+#include "platform/syscalls.h"
+
+#include <array>
+#include <string>
+
+namespace testing_support {
+
+class FaultSys : public platform::Sys {
+public:
+    // What a call is counted as.
+    enum Kind {
+        kOpen,     // open, openat
+        kRead,     // read
+        kWrite,    // write, copyFileRange, cloneFile, ftruncate
+        kLink,     // linkat
+        kRename,   // renameat2
+        kSync,     // fsync, fdatasync
+        kUnlink,   // unlinkat
+        kStat,     // fstat, fstatat
+        kDirRead,  // opendir, readdir
+        kClose,    // close, closedir
+        kMeta,     // fchmod, futimens
+        kFolder,   // chdir, fchdir, getcwd
+        kindCount
+    };
+    static const char* kindName(Kind k);
+
+    // Wraps the Sys in force now (normally the real one).
+    FaultSys();
+
+    // Makes the k-th call (1-based, counted from now) fail with `err`. With
+    // `sticky`, that call and every later one fail (a disk that went away).
+    void failNth(long k, int err, bool sticky = false);
+    // The same, counting only calls of `kind`.
+    void failNthOf(Kind kind, long k, int err, bool sticky = false);
+    // Makes every write return at most `bytes` bytes (short writes).
+    void limitWrites(size_t bytes) { writeLimit_ = bytes; }
+    // Forgets the plan and the counts.
+    void reset();
+
+    long calls() const { return total_; }
+    long calls(Kind k) const { return perKind_[k]; }
+    long faults() const { return faults_; }
+    // "write #2 (call 7): No space left on device" for the last fault, or "".
+    const std::string& lastFault() const { return lastFault_; }
+
+    int open(const char* path, int flags, mode_t mode = 0) override;
+    int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
+    int close(int fd) override;
+    ssize_t read(int fd, void* buf, size_t n) override;
+    ssize_t write(int fd, const void* buf, size_t n) override;
+    int fstat(int fd, struct stat* st) override;
+    int fstatat(int dirfd, const char* path, struct stat* st, int flags) override;
+    int fchmod(int fd, mode_t mode) override;
+    int futimens(int fd, const struct timespec times[2]) override;
+    int fsync(int fd) override;
+    int fdatasync(int fd) override;
+    int ftruncate(int fd, off_t len) override;
+    int cloneFile(int dstFd, int srcFd) override;
+    ssize_t copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff,
+                          size_t len) override;
+    int linkat(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+               int flags) override;
+    int renameat2(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+                  unsigned flags) override;
+    int unlinkat(int dirFd, const char* path, int flags) override;
+    DIR* opendir(const char* path) override;
+    struct dirent* readdir(DIR* dir) override;
+    int closedir(DIR* dir) override;
+    int chdir(const char* path) override;
+    int fchdir(int fd) override;
+    char* getcwd(char* buf, size_t size) override;
+
+private:
+    // Counts a call of `kind`; true (errno set) when it is to fail.
+    bool hit(Kind kind);
+
+    platform::Sys& inner_;
+    std::array<long, kindCount> perKind_{};
+    long total_ = 0;
+    long faults_ = 0;
+    // The plan: fire at call `at_` of `planKind_` (kindCount = any kind).
+    Kind planKind_ = kindCount;
+    long at_ = 0;
+    int err_ = 0;
+    bool sticky_ = false;
+    size_t writeLimit_ = 0;
+    std::string lastFault_;
+};
+
+}  // namespace testing_support
