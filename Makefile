@@ -84,6 +84,7 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@mkdir -p $(FUZZ_BUILD)/artifacts $(FUZZ_BUILD)/logs
 	@set -e; for exe in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
+	  [ -f "$$exe" ] && [ -x "$$exe" ] || continue; \
 	  name=$${exe##*/fuzz_}; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name; \
 	  echo "fuzz $$name: $(FUZZ_SECONDS) s"; \
