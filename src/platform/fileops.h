@@ -10,8 +10,11 @@ namespace platform {
 // Copies `from` to the new name `to`, failing when `to` exists (a dangling
 // symbolic link of that name counts as existing) or the copy cannot be made.
 // The new file appears only complete, with the source's permission bits and
-// modification time; on failure nothing is left behind.
-bool copyFileNoReplace(const std::string& from, const std::string& to, int* err = nullptr);
+// modification time; on failure nothing is left behind. With `flushData`
+// the copy's data is on the disk before the new name appears, so that the
+// caller may delete the original afterwards.
+bool copyFileNoReplace(const std::string& from, const std::string& to, int* err = nullptr,
+                       bool flushData = false);
 
 // Removes `path` at once. A file whose mode has no write bit at all is
 // read-only and is not removed.

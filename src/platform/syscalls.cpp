@@ -46,6 +46,11 @@ int Sys::renameat2(int oldDirFd, const char* oldPath, int newDirFd, const char* 
     return static_cast<int>(::syscall(SYS_renameat2, oldDirFd, oldPath, newDirFd, newPath, flags));
 }
 int Sys::unlinkat(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
+int Sys::mkdirat(int dirFd, const char* path, mode_t mode) { return ::mkdirat(dirFd, path, mode); }
+ssize_t Sys::readlink(const char* path, char* buf, size_t size)
+{
+    return ::readlink(path, buf, size);
+}
 
 DIR* Sys::opendir(const char* path) { return ::opendir(path); }
 struct dirent* Sys::readdir(DIR* dir)

@@ -44,6 +44,8 @@ public:
     virtual int renameat2(int oldDirFd, const char* oldPath, int newDirFd,
                           const char* newPath, unsigned flags);
     virtual int unlinkat(int dirFd, const char* path, int flags);
+    virtual int mkdirat(int dirFd, const char* path, mode_t mode);
+    virtual ssize_t readlink(const char* path, char* buf, size_t size);
 
     // folders
     virtual DIR* opendir(const char* path);

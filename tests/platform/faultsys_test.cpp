@@ -43,10 +43,10 @@ TEST(FaultSys, FailsOnlyTheChosenCallOfItsKind)
 
     EXPECT_EQ(d.read("f"), "abef");  // the failed write wrote nothing
     EXPECT_EQ(faults.faults(), 1);
-    EXPECT_EQ(faults.calls(FaultSys::kWrite), 3);
-    EXPECT_EQ(faults.calls(FaultSys::kOpen), 1);
-    EXPECT_EQ(faults.calls(FaultSys::kClose), 1);
-    EXPECT_EQ(faults.calls(), 5);
+    EXPECT_EQ(faults.count(FaultSys::kWrite), 3);
+    EXPECT_EQ(faults.count(FaultSys::kOpen), 1);
+    EXPECT_EQ(faults.count(FaultSys::kClose), 1);
+    EXPECT_EQ(faults.count(), 5);
     EXPECT_NE(faults.lastFault().find("write #2"), std::string::npos);
 }
 

@@ -1,6 +1,8 @@
 // A Sys for tests that wraps the one in force and makes chosen calls fail,
 // so that tests can show what the file layer does when the disk, the folder
-// or the kernel says no at any single step.
+// or the kernel says no at any single step. It also records the calls it saw
+// (to check their order) and takes hooks that stand in for single calls (to
+// make the file system look like one without the newer calls).
 //
 //   testing_support::FaultSys faults;
 //   faults.failNth(3, EIO);                          // the 3rd call of any kind
@@ -14,8 +16,11 @@
 
 #include "platform/syscalls.h"
 
+#include <cerrno>
 #include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -30,10 +35,10 @@ public:
         kRename,   // renameat2
         kSync,     // fsync, fdatasync
         kUnlink,   // unlinkat
-        kStat,     // fstat, fstatat
+        kStat,     // fstat, fstatat, readlink
         kDirRead,  // opendir, readdir
         kClose,    // close, closedir
-        kMeta,     // fchmod, futimens
+        kMeta,     // fchmod, futimens, mkdirat
         kFolder,   // chdir, fchdir, getcwd
         kindCount
     };
@@ -52,11 +57,29 @@ public:
     // Forgets the plan and the counts.
     void reset();
 
-    long calls() const { return total_; }
-    long calls(Kind k) const { return perKind_[k]; }
+    long count() const { return total_; }
+    long count(Kind k) const { return perKind_[k]; }
     long faults() const { return faults_; }
     // "write #2 (call 7): No space left on device" for the last fault, or "".
     const std::string& lastFault() const { return lastFault_; }
+
+    // Every call, by its POSIX name ("open", "write", "renameat2", ...; the
+    // accelerators as "clone" and "copy_file_range"), in order.
+    std::vector<std::string> calls;
+    // Index of the first call named `name`, or -1.
+    int indexOf(const std::string& name) const;
+
+    // Stand-ins for single calls; an empty one passes the call on. A planned
+    // fault comes first: a call that is to fail never reaches its hook.
+    std::function<int(const char*, int, mode_t)> onOpen;
+    std::function<ssize_t(int, const void*, size_t)> onWrite;
+    std::function<int(int, int)> onClone;
+    std::function<ssize_t(int, off_t*, int, off_t*, size_t)> onCopyRange;
+    std::function<int(int, const char*, int, const char*, unsigned)> onRenameat2;
+    std::function<int(int, const char*, int, const char*, int)> onLinkat;
+    std::function<int(int, const char*, int)> onUnlinkat;
+    std::function<int(int)> onFdatasync;
+    std::function<int(int)> onFsync;
 
     int open(const char* path, int flags, mode_t mode = 0) override;
     int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
@@ -78,6 +101,8 @@ public:
     int renameat2(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
                   unsigned flags) override;
     int unlinkat(int dirFd, const char* path, int flags) override;
+    int mkdirat(int dirFd, const char* path, mode_t mode) override;
+    ssize_t readlink(const char* path, char* buf, size_t size) override;
     DIR* opendir(const char* path) override;
     struct dirent* readdir(DIR* dir) override;
     int closedir(DIR* dir) override;
@@ -86,8 +111,8 @@ public:
     char* getcwd(char* buf, size_t size) override;
 
 private:
-    // Counts a call of `kind`; true (errno set) when it is to fail.
-    bool hit(Kind kind);
+    // Records and counts a call of `kind`; true (errno set) when it is to fail.
+    bool hit(Kind kind, const char* name);
 
     platform::Sys& inner_;
     std::array<long, kindCount> perKind_{};
@@ -101,5 +126,12 @@ private:
     size_t writeLimit_ = 0;
     std::string lastFault_;
 };
+
+// For hooks: fails with `e`.
+inline int refuse(int e)
+{
+    errno = e;
+    return -1;
+}
 
 }  // namespace testing_support

@@ -1,0 +1,245 @@
+#include "platform/fileops.h"
+
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+bool fail(int* err, int e)
+{
+    if (err)
+        *err = e;
+    return false;
+}
+
+// The folder a path lives in: "." for a bare name.
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+    void reset()
+    {
+        if (fd >= 0) {
+            const int saved = errno;
+            sys().close(fd);
+            errno = saved;
+        }
+        fd = -1;
+    }
+};
+
+bool notSupported(int e)
+{
+    return e == EOPNOTSUPP || e == ENOTSUP || e == EXDEV || e == EINVAL || e == ENOSYS ||
+           e == ENOTTY || e == EBADF || e == EPERM;
+}
+
+bool writeAll(int fd, const char* p, size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = sys().write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (w == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+bool copyByReadWrite(int in, int out)
+{
+    std::vector<char> buf(1 << 17);
+    for (;;) {
+        const ssize_t r = sys().read(in, buf.data(), buf.size());
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (r == 0)
+            return true;
+        if (!writeAll(out, buf.data(), static_cast<size_t>(r)))
+            return false;
+    }
+}
+
+// The data of `in` into the empty file `out`: a shared-extent clone where
+// the file system has one, else an in-kernel copy, else plain reads and
+// writes.
+bool copyData(int in, int out, off_t size)
+{
+    if (size > 0 && sys().cloneFile(out, in) == 0)
+        return true;
+    off_t inOff = 0, outOff = 0;
+    for (;;) {
+        const ssize_t n = sys().copyFileRange(in, &inOff, out, &outOff, size_t{1} << 30);
+        if (n > 0)
+            continue;
+        if (n == 0) {
+            // Some file systems report nothing to copy for files they make
+            // up on the fly; read those the plain way.
+            if (inOff == 0 && size > 0)
+                break;
+            return true;
+        }
+        if (errno == EINTR)
+            continue;
+        if (inOff == 0 && notSupported(errno))
+            break;
+        return false;
+    }
+    return copyByReadWrite(in, out);
+}
+
+}  // namespace
+
+bool copyFileNoReplace(const std::string& from, const std::string& to, int* err, bool flushData)
+{
+    auto& s = sys();
+    if (from.empty() || to.empty())
+        return fail(err, ENOENT);
+
+    // Refuse early when the name is taken (a dangling link included), so
+    // that no data is copied in vain; the final link checks again.
+    struct stat st {};
+    if (s.fstatat(AT_FDCWD, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return fail(err, EEXIST);
+    if (errno != ENOENT)
+        return fail(err, errno);
+
+    // Non-blocking, so that a FIFO put in the file's place cannot hang us;
+    // anything but a regular file is refused.
+    Fd in(s.open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (in.fd < 0)
+        return fail(err, errno);
+    struct stat src {};
+    if (s.fstat(in.fd, &src) != 0)
+        return fail(err, errno);
+    if (!S_ISREG(src.st_mode))
+        return fail(err, S_ISDIR(src.st_mode) ? EISDIR : EINVAL);
+
+    // The new file is made unnamed and linked in only when complete. Where
+    // the file system cannot, it is created exclusively under its name and
+    // removed again on any failure.
+    const std::string folder = folderOf(to);
+    bool named = false;
+    Fd out(s.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (out.fd < 0) {
+        const int e = errno;
+        if (e != EOPNOTSUPP && e != EISDIR && e != EINVAL && e != ENOENT)
+            return fail(err, e);
+        out.fd = s.open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        if (out.fd < 0)
+            return fail(err, errno);
+        named = true;
+    }
+    auto abandon = [&](int e) {
+        out.reset();
+        if (named)
+            s.unlinkat(AT_FDCWD, to.c_str(), 0);
+        return fail(err, e);
+    };
+
+    if (!copyData(in.fd, out.fd, src.st_size))
+        return abandon(errno);
+    // Permission bits only: set-user-ID and the like are not carried over,
+    // since the copy belongs to whoever runs the program.
+    if (s.fchmod(out.fd, src.st_mode & 0777) != 0)
+        return abandon(errno);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
+    if (s.futimens(out.fd, times) != 0)
+        return abandon(errno);
+    if (flushData && s.fdatasync(out.fd) != 0)
+        return abandon(errno);
+
+    if (!named) {
+        const std::string self = "/proc/self/fd/" + std::to_string(out.fd);
+        int r = s.linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW);
+        if (r != 0 && errno == ENOENT && s.fstatat(AT_FDCWD, "/proc/self/fd", &st, 0) != 0)
+            // No /proc: the privileged way, where the process may use it.
+            r = s.linkat(out.fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH);
+        if (r != 0)
+            return abandon(errno);
+    }
+    if (s.close(out.fd) != 0) {
+        out.fd = -1;
+        const int e = errno;
+        s.unlinkat(AT_FDCWD, to.c_str(), 0);
+        return fail(err, e);
+    }
+    out.fd = -1;
+    return true;
+}
+
+bool isReadOnly(const std::string& path)
+{
+    struct stat st {};
+    if (path.empty() || sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0)
+        return false;
+    return !S_ISDIR(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
+bool deleteFile(const std::string& path, int* err)
+{
+    if (path.empty())
+        return fail(err, ENOENT);
+    if (isReadOnly(path))
+        return fail(err, EACCES);
+    if (sys().unlinkat(AT_FDCWD, path.c_str(), 0) != 0)
+        return fail(err, errno);
+    return true;
+}
+
+bool renameNoReplace(const std::string& from, const std::string& to, int* err)
+{
+    auto& s = sys();
+    if (from.empty() || to.empty())
+        return fail(err, ENOENT);
+    if (s.renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    const int e = errno;
+    if (e != EINVAL && e != ENOSYS && e != EOPNOTSUPP)
+        return fail(err, e);
+    // No such flag on this file system: a second name, then the old one
+    // goes. linkat never replaces an existing name.
+    if (s.linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0)
+        return fail(err, errno == EPERM ? e : errno);
+    if (s.unlinkat(AT_FDCWD, from.c_str(), 0) != 0) {
+        const int ue = errno;
+        s.unlinkat(AT_FDCWD, to.c_str(), 0);
+        return fail(err, ue);
+    }
+    return true;
+}
+
+}  // namespace platform
