@@ -246,6 +246,9 @@ void TnxBrowseDialog::newFolderClick()
     tree_->expand(cur);
     const QModelIndex added = model_->addFolder(cur, name);
     tree_->setCurrentIndex(added);
+    tree_->scrollTo(added);
+    // The new folder is offered for naming at once.
+    tree_->setFocus();
     tree_->edit(added);
 }
 
