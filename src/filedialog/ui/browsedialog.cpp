@@ -117,6 +117,8 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { selectionChanged(); }); });
+    connect(model_, &nx::FolderTreeModel::renameFailed, this,
+            [this](const QString& name, int err) { renameFailed(name, err); });
     setSizeGripEnabled(newStyle);
 }
 
@@ -250,6 +252,18 @@ void TnxBrowseDialog::newFolderClick()
     // The new folder is offered for naming at once.
     tree_->setFocus();
     tree_->edit(added);
+}
+
+void TnxBrowseDialog::renameFailed(const QString& name, int err)
+{
+    QString text;
+    if (err == EEXIST || err == ENOTEMPTY)
+        text = tr8(nx::msg::kNameTaken).arg(name);
+    else if (err == EINVAL)
+        text = tr8(nx::msg::kNameInvalid);
+    else
+        text = decode(platform::ioErrorMessage(err));
+    nx::messageBox(text, windowTitle(), nx::kMbIconStop);
 }
 
 void TnxBrowseDialog::done(int r)

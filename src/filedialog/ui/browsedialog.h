@@ -46,6 +46,7 @@ protected:
 private:
     void selectionChanged();
     void newFolderClick();
+    void renameFailed(const QString& name, int err);
     void applyFrame();
     template <class F>
     void guarded(F&& f);

@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
 
@@ -167,15 +168,19 @@ bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     const QByteArray bytes = value.toString().toLocal8Bit();
     const std::string name(bytes.constData(), static_cast<size_t>(bytes.size()));
-    if (name == n->name)
-        return true;
-    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+    if (name == n->name || name.empty())
+        return name == n->name;
+    if (name.find('/') != std::string::npos || name == "." || name == "..") {
+        emit renameFailed(value.toString(), EINVAL);
         return false;
+    }
     const std::string to = joinPath(n->parent->path, name);
     // Never replaces an entry that already has the name.
     if (platform::sys().renameat2(AT_FDCWD, n->path.c_str(), AT_FDCWD, to.c_str(),
-                                  RENAME_NOREPLACE) != 0)
+                                  RENAME_NOREPLACE) != 0) {
+        emit renameFailed(value.toString(), errno);
         return false;
+    }
     n->name = name;
     n->path = to;
     if (n->listed) {

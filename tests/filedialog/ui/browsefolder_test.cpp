@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -525,6 +526,7 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
     // free one, give one that is taken.
     const QString typed[] = {QString(), QStringLiteral("写真"), QStringLiteral("写真")};
     std::vector<std::string> made;
+    QString refusal;
     ASSERT_TRUE(run(b, [&](QWidget* dlg) {
         seen = dlg->frameGeometry();
         ASSERT_NE(testui::button(dlg, "NewFolder"), nullptr);
@@ -541,8 +543,17 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
                 QTest::keyClick(editor, Qt::Key_Escape);
             } else {
                 editor->setText(name);
+                if (&name == &typed[2])
+                    onModal(
+                        [&](QWidget* box) {
+                            if (auto* mb = qobject_cast<QMessageBox*>(box))
+                                refusal = mb->text();
+                            press(box, "OK");
+                        },
+                        dlg);
                 QTest::keyClick(editor, Qt::Key_Return);
-                QApplication::processEvents();  // the name is taken after the key
+                // The name is taken after the key; a refusal is answered.
+                QTest::qWait(100);
             }
             made.push_back(testui::selectedPath(dlg));
         }
@@ -554,6 +565,7 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
     const std::string base = tree_ + "/c/" + std::string("新しいフォルダ");
     const std::vector<std::string> expected{base, tree_ + "/c/写真", base + " (2)"};
     EXPECT_EQ(made, expected);
+    EXPECT_EQ(refusal, QString::fromUtf8("「写真」という名前は既にあります。別の名前を指定してください"));
     for (const auto& m : expected)
         EXPECT_TRUE(QFileInfo(QFile::decodeName(m.c_str())).isDir()) << m;
     EXPECT_EQ(QDir(QFile::decodeName((tree_ + "/c").c_str())).count(), 2u + 3u);
