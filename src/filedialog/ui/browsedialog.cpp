@@ -175,7 +175,8 @@ void TnxBrowseDialog::initialize()
     if (c_.FormLeft == 0 && c_.FormTop == 0) {
         // Centred on the primary screen; the division truncates toward zero,
         // so a chooser wider than the screen starts at a negative x.
-        const QRect s = QGuiApplication::primaryScreen()->geometry();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect s = screen ? screen->geometry() : QRect();
         x = s.x() + (s.width() - c_.FormWidth_) / 2;
         y = s.y() + (s.height() - c_.FormHeight_) / 2;
     }

@@ -128,7 +128,7 @@ TEST_F(BrowseFolderTest, ChoosingAFolderGivesItsWholePath)
     EXPECT_EQ(b.Handle(), nullptr);
 }
 
-TEST_F(BrowseFolderTest, PathsLongerThanTheOldLimitAreKeptWhole)
+TEST_F(BrowseFolderTest, PathsOfAnyLengthAreKeptWhole)
 {
     std::string deep = tree_;
     while (deep.size() < 400)
