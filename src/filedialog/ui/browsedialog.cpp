@@ -202,10 +202,27 @@ void TnxBrowseDialog::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
     if (!placed_.isEmpty())
-        QTimer::singleShot(0, this, [this] {
-            if (frameGeometry() != placed_)
-                applyFrame();
-        });
+        QTimer::singleShot(0, this, [this] { fitFrame(); });
+}
+
+bool TnxBrowseDialog::event(QEvent* e)
+{
+    // A window manager tells the frame's size some time after the window
+    // shows; by its first activation it is known.
+    if (e->type() == QEvent::WindowActivate && !placed_.isEmpty())
+        fitFrame();
+    return QDialog::event(e);
+}
+
+void TnxBrowseDialog::fitFrame()
+{
+    // Only until the frame is known: after that the place is the user's.
+    if (frameFitted_)
+        return;
+    if (frameGeometry() != geometry())
+        frameFitted_ = true;
+    if (frameGeometry() != placed_)
+        applyFrame();
 }
 
 void TnxBrowseDialog::selectionChanged()
