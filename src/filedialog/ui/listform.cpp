@@ -27,7 +27,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -693,8 +692,6 @@ void TListForm::FormDestroy()
 
 void TListForm::reject() { done(kResultCancel); }
 
-void TListForm::closeWith(int result) { done(result); }
-
 // --- open and save -------------------------------------------------------------
 
 void TListForm::FileOpenBtnClick()
@@ -715,7 +712,7 @@ void TListForm::FileOpenBtnClick()
         o->FileName_ = nameOnly(SelPath);
     }
     FileOpenBtn->setEnabled(true);
-    closeWith(result);
+    done(result);
 }
 
 void TListForm::FileSaveBtnClick()
@@ -741,7 +738,7 @@ void TListForm::FileSaveBtnClick()
         o->FilePath_ = SelPath;
         o->FileName_ = nameOnly(SelPath);
     }
-    closeWith(result);
+    done(result);
 }
 
 // --- context menu, rename, delete ----------------------------------------------

@@ -156,7 +156,6 @@ private:
     int selectedRow() const;
     std::string entryBytes(int row) const;
     void selectRow(int row);
-    void closeWith(int result);
 
     bool ShowIcons = false;
     std::string CurDir;
