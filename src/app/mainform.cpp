@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 
 using nx::Align;
 using nx::DockPanel;
@@ -29,10 +30,6 @@ namespace {
 
 // Design-time bounds of the window, frame included.
 constexpr QRect kDesignBounds(217, 172, 851, 596);
-// The area below the menu bar at design size is 843 x 540: where no window
-// manager reports a frame, the outer size carries this much more.
-constexpr int kFrameWidth = 851 - 843;
-constexpr int kFrameHeight = 596 - 540;
 
 QString tr8(const char* s) { return QString::fromUtf8(s); }
 
@@ -266,24 +263,44 @@ void TMainForm::setStatusText(const QString& text) { statusLabel_->setText(text)
 
 QRect TMainForm::outerBounds() const
 {
-    const QRect g = geometry();
-    const QRect f = frameGeometry();
-    if (f != g)
-        return f;
-    const int menu = MainMenu->isVisible() ? MainMenu->height() : MainMenu->sizeHint().height();
-    return QRect(g.x(), g.y(), g.width() + kFrameWidth, g.height() - menu + kFrameHeight);
+    // Closing without having moved the window gives back exactly what it was
+    // given, whatever the platform made of it (a frame added, a window
+    // nudged back onto the screen).
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (placedGeometry_ && geometry() == *placedGeometry_ && normal)
+        return givenOuter_;
+    // With a frame the outer bounds are the frame's; without one (no window
+    // manager) they are the window's own.
+    return frameGeometry();
 }
 
 void TMainForm::setOuterBounds(const QRect& r)
 {
+    givenOuter_ = r;
+    placedGeometry_.reset();
     const QRect g = geometry();
     const QRect f = frameGeometry();
-    const int menu = MainMenu->isVisible() ? MainMenu->height() : MainMenu->sizeHint().height();
-    if (f != g && isVisible()) {
-        move(r.topLeft());
-        resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
-    } else {
-        move(r.topLeft());
-        resize(r.width() - kFrameWidth, r.height() - kFrameHeight + menu);
-    }
+    // A top-level window's position is that of its frame.
+    move(r.topLeft());
+    resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
+}
+
+void TMainForm::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    // The frame is known only once the window is on the screen: then make
+    // the outer size the one given, and remember where the window ended up.
+    QTimer::singleShot(0, this, [this] {
+        if (placedGeometry_ || !isVisible() ||
+            (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+            return;
+        const QRect g = geometry();
+        const QRect f = frameGeometry();
+        if (f.size() != givenOuter_.size() || f.topLeft() != givenOuter_.topLeft()) {
+            move(givenOuter_.topLeft());
+            resize(givenOuter_.width() - (f.width() - g.width()),
+                   givenOuter_.height() - (f.height() - g.height()));
+        }
+        placedGeometry_ = geometry();
+    });
 }

@@ -12,7 +12,11 @@
 
 namespace platform {
 
-EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
+namespace {
+
+// classifyEntry, with `err` set when the inode could not be looked at for a
+// reason other than the entry being a dangling link or gone meanwhile.
+EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
 {
     if (name[0] == '.')
         return name[1] == '\0' || (name[1] == '.' && name[2] == '\0') ? EntryKind::directory
@@ -31,13 +35,25 @@ EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
         return EntryKind::system;
     }
     struct stat st {};
-    if (sys().fstatat(dirFd, name, &st, 0) != 0)
-        return EntryKind::system;  // a dangling link, or gone meanwhile
+    if (sys().fstatat(dirFd, name, &st, 0) != 0) {
+        // A dangling link, a link loop, or gone meanwhile, is no plain file;
+        // any other failure leaves the kind unknown.
+        if (err && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+            *err = errno;
+        return EntryKind::system;
+    }
     if (S_ISREG(st.st_mode))
         return EntryKind::plain;
     if (S_ISDIR(st.st_mode))
         return EntryKind::directory;
     return EntryKind::system;
+}
+
+}  // namespace
+
+EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
+{
+    return classify(dirFd, name, dType, nullptr);
 }
 
 bool listPlainFiles(const std::string& folder,
@@ -62,7 +78,17 @@ bool listPlainFiles(const std::string& folder,
             }
             break;
         }
-        if (classifyEntry(fd, e->d_name, e->d_type) == EntryKind::plain)
+        // An entry of unknown kind fails the listing rather than go missing
+        // from it: a list with a gap would pair later names with wrong lines.
+        int statErr = 0;
+        const EntryKind kind = classify(fd, e->d_name, e->d_type, &statErr);
+        if (statErr != 0) {
+            ok = false;
+            if (err)
+                *err = statErr;
+            break;
+        }
+        if (kind == EntryKind::plain)
             onFile(e->d_name, std::strlen(e->d_name));
     }
     sys().closedir(dir);

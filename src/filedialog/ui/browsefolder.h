@@ -5,6 +5,8 @@
 // or disable OK.
 #pragma once
 
+#include "filedialog/browsespec.h"
+
 #include <QObject>
 #include <QString>
 
@@ -13,68 +15,6 @@
 #include <string>
 
 class QWidget;
-
-enum TnxBFSpecialDir : uint8_t {
-    sfNone,
-    sfDesktop,
-    sfProgrmas,
-    sfControls,
-    sfPritners,
-    sfPersonal,
-    sfFavorites,
-    sfStartup,
-    sfRecent,
-    sfSendTo,
-    sfBitBucket,
-    sfStartMenu,
-    sfDesktopDirectory,
-    sfDrives,
-    sfNetWork,
-    sfNetHood,
-    sfFonts,
-    sfTemplates,
-    sfAppData,
-    sfPrintHood,
-};
-
-enum TnxBrowseOption : uint8_t {
-    bifReturnOnlyFSDirs,
-    bifDontGoBelowDomain,
-    bifReturnFSAncestors,
-    bifBrowseForComputer,
-    bifBrowseForPrinter,
-    bifBrowseIncludeFiles,
-    bifStatusText,
-    bifNewDialogStyle,
-    bifNonNewFolderButton,
-};
-
-// A set of TnxBrowseOption in 16 bits (bit n = ordinal n).
-class TnxBrowseOptions {
-public:
-    TnxBrowseOptions() = default;
-    TnxBrowseOptions(std::initializer_list<TnxBrowseOption> opts)
-    {
-        for (auto o : opts)
-            bits_ |= static_cast<uint16_t>(1u << o);
-    }
-    bool contains(TnxBrowseOption o) const { return bits_ & (1u << o); }
-    TnxBrowseOptions& operator<<(TnxBrowseOption o)
-    {
-        bits_ |= static_cast<uint16_t>(1u << o);
-        return *this;
-    }
-    TnxBrowseOptions& operator>>(TnxBrowseOption o)
-    {
-        bits_ &= static_cast<uint16_t>(~(1u << o));
-        return *this;
-    }
-    uint16_t bits() const { return bits_; }
-    bool operator==(const TnxBrowseOptions&) const = default;
-
-private:
-    uint16_t bits_ = 0;
-};
 
 class TnxBrowseFolder;
 using TnxBrowseEvent = std::function<void(QObject* Sender)>;
