@@ -145,6 +145,7 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
 
 private:
     friend class TnxFileDialogBase;
@@ -173,4 +174,6 @@ private:
     void commitEdit(int row, const QString& text);
     bool shown_ = false;
     QRect wantedBounds_;
+    bool frameSettled_ = false;
+    void settleFrame();
 };
