@@ -112,12 +112,3 @@ TEST(ListRules, ListsPlainFilesUnderPatternFilterAndSearch)
     // A folder that does not exist lists nothing.
     EXPECT_TRUE(nx::listFiles(d.path() + "/nowhere/*.*", ".*", "", CodePage::utf8).empty());
 }
-
-TEST(ListRules, TrailingSeparatorAndPattern)
-{
-    EXPECT_EQ(nx::withTrailingSeparator("/tmp", CodePage::utf8), "/tmp/");
-    EXPECT_EQ(nx::withTrailingSeparator("/tmp/", CodePage::utf8), "/tmp/");
-    EXPECT_EQ(nx::withTrailingSeparator("", CodePage::utf8), "/");
-    EXPECT_EQ(nx::listingPattern("/data/", ""), "/data/*.*");
-    EXPECT_EQ(nx::listingPattern("/data/", "da*"), "/data/da*.*");
-}
