@@ -11,10 +11,12 @@ focus order with Tab, types a line into the memo "変更後", presses
 the window through "終了". With --copy the program runs from a copy in the
 temporary folder, so that its settings file is written there.
 
-Needs a display and a session bus: run it under xvfb-run and dbus-run-session.
+It brings up its own virtual display (Xvfb) and session bus (dbus-run-session).
 """
 import os
+import random
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -119,8 +121,9 @@ def focused(root):
     return None
 
 
-def press_key(keysym):
-    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+def keys(*args):
+    """Types on the keyboard: xdotool key/type arguments, to the focused window."""
+    subprocess.run(["xdotool", *args], check=True, timeout=30)
 
 
 def text_of(node):
@@ -151,15 +154,18 @@ def run(program, tmp):
     proc = subprocess.Popen([program], cwd=work, env=env, stdout=log, stderr=log)
     try:
         drive(proc)
+    except Failure:
+        if proc.poll() is not None:
+            print(f"ci-a11y: the program ended with {proc.returncode}", file=sys.stderr)
+        raise
     finally:
         if proc.poll() is None:
             proc.kill()
             proc.wait()
         log.close()
-    with open(os.path.join(tmp, "program.log")) as f:
-        errors = [line for line in f if "XDG_RUNTIME_DIR" not in line]
+        with open(os.path.join(tmp, "program.log")) as f:
+            sys.stderr.writelines(line for line in f if "XDG_RUNTIME_DIR" not in line)
     if proc.returncode != 0:
-        sys.stderr.writelines(errors)
         raise Failure(f"the program ended with {proc.returncode}")
 
 
@@ -206,24 +212,33 @@ def drive(proc):
     subprocess.run(["xdotool", "windowfocus", "--sync", wid[0]], check=True, timeout=30)
     wait_for(lambda: state(main, pyatspi.STATE_ACTIVE), 10, "the window to become active")
 
-    # The keyboard focus order, as Tab walks it from the first control.
-    first = controls[FOCUS_ORDER[0][1]]
-    first.queryComponent().grabFocus()
-    wait_for(lambda: state(first, pyatspi.STATE_FOCUSED), 10, "the focus on the first control")
-    for i, (role, name) in enumerate(FOCUS_ORDER[1:], start=1):
-        prev_role, prev_name = FOCUS_ORDER[i - 1]
-        press_key(0xFF09)  # Tab
-        node = wait_for(lambda: (lambda f: f if f is not None and (f.getRole(), f.name)
-                                 != (prev_role, prev_name) else None)(focused(main)),
-                        5, f"the focus to leave {prev_name!r}")
-        check((node.getRole(), node.name) == (role, name),
-              f"Tab after {prev_name!r} went to {node.getRoleName()} {node.name!r}, "
-              f"expected {name!r}")
+    # The keyboard focus order: Tab walks it forwards from the first control,
+    # Shift+Tab backwards from the first control round to the last and on
+    # back to the first.
+    def walk(start, order, key):
+        first = controls[start]
+        first.queryComponent().grabFocus()
+        wait_for(lambda: state(first, pyatspi.STATE_FOCUSED), 10, f"the focus on {start!r}")
+        prev = (first.getRole(), start)
+        for role, name in order:
+            keys("key", "--clearmodifiers", key)
+            node = wait_for(lambda: (lambda f: f if f is not None and
+                                     (f.getRole(), f.name) != prev else None)(focused(main)),
+                            5, f"{key} to leave {prev[1]!r}")
+            check((node.getRole(), node.name) == (role, name),
+                  f"{key} from {prev[1]!r} went to {node.getRoleName()} {node.name!r}, "
+                  f"expected {name!r}")
+            prev = (role, name)
+
+    names = [name for _, name in FOCUS_ORDER]
+    # Tab inside the memo types a tab character, so the forward walk ends there.
+    walk(names[0], FOCUS_ORDER[1:names.index("変更後") + 1], "Tab")
+    walk(names[0], list(reversed(FOCUS_ORDER)), "shift+Tab")
 
     # Type a line into the memo.
     memo.queryComponent().grabFocus()
     wait_for(lambda: state(memo, pyatspi.STATE_FOCUSED), 10, "the focus in the memo")
-    pyatspi.Registry.generateKeyboardEvent(0, TYPED, pyatspi.KEY_STRING)
+    keys("type", "--delay", "20", TYPED)
     wait_for(lambda: text_of(memo) == TYPED, 10, f"the memo to read {TYPED!r}")
 
     # Press the one-item test and read its answer.
@@ -248,8 +263,44 @@ def drive(proc):
     check(proc.poll() is not None, "the program still runs after 終了")
 
 
+def start_display():
+    """Starts a virtual X server; returns it and its display number.
+
+    The number is picked at random from a high range rather than the first
+    free one: other X servers on the machine may hide their lock files from
+    us but still hold the display's abstract socket."""
+    for _ in range(20):
+        number = random.randint(200, 30000)
+        if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            continue
+        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
+                                 "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while xvfb.poll() is None and time.monotonic() < deadline:
+            if listening(f"/tmp/.X11-unix/X{number}"):
+                return xvfb, number
+            time.sleep(0.05)
+        if xvfb.poll() is None:
+            xvfb.kill()
+        xvfb.wait()
+    raise Failure("the virtual X server did not start")
+
+
+def listening(path):
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+        try:
+            s.connect(path)
+            return True
+        except OSError:
+            return False
+
+
 def main(argv):
     args = argv[1:]
+    inner = bool(args) and args[0] == "--inner"
+    if inner:
+        args = args[1:]
     copy = bool(args) and args[0] == "--copy"
     if copy:
         args = args[1:]
@@ -257,6 +308,23 @@ def main(argv):
         print(__doc__, file=sys.stderr)
         return 2
     program = os.path.abspath(args[0])
+    if not inner:
+        # A display and an accessibility bus of our own, so that nothing of
+        # the user's desktop takes part and parallel runs cannot meet.
+        try:
+            xvfb, number = start_display()
+        except Failure as e:
+            print(f"ci-a11y: FAIL: {e}", file=sys.stderr)
+            return 1
+        try:
+            env = dict(os.environ, DISPLAY=f":{number}")
+            env.pop("XAUTHORITY", None)
+            cmd = ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"]
+            return subprocess.run(cmd + (["--copy"] if copy else []) + [program],
+                                  env=env, timeout=300).returncode
+        finally:
+            xvfb.terminate()
+            xvfb.wait()
     with tempfile.TemporaryDirectory(prefix="tsumugi-a11y-") as tmp:
         if copy:
             os.makedirs(os.path.join(tmp, "bin"))
