@@ -30,6 +30,10 @@ namespace {
 
 // Design-time bounds of the window, frame included.
 constexpr QRect kDesignBounds(217, 172, 851, 596);
+// The area below the menu bar at design size is 843 x 540: where no window
+// manager reports a frame, the outer size carries this much more.
+constexpr int kFrameWidth = 851 - 843;
+constexpr int kFrameHeight = 596 - 540;
 
 QString tr8(const char* s) { return QString::fromUtf8(s); }
 
@@ -188,6 +192,8 @@ void TMainForm::buildControls()
     EditDir->setAccessibleName(QStringLiteral("フォルダ"));
     FileListBox->setAccessibleName(tr8(app::msg::kLabelCurrent));
     Memo2->setAccessibleName(tr8(app::msg::kLabelAfter));
+    // Without its own name the group would borrow the enclosing box's title.
+    RadioGroupName->setAccessibleName(tr8(app::msg::kRuleGroup).trimmed());
 
     // Keyboard focus order.
     QWidget* order[] = {ButtonDir,    EditDir,    RadioGroupName->button(0), CheckBoxOldDel,
@@ -261,46 +267,65 @@ QString TMainForm::statusText() const { return statusLabel_->text(); }
 
 void TMainForm::setStatusText(const QString& text) { statusLabel_->setText(text); }
 
+namespace {
+
+// The outer bounds as the platform has them now: the frame's where one is
+// reported; without one (no window manager) the window plus the frame it
+// has at design size, so that the area below the menu bar stays 843 x 540.
+QRect currentOuter(const TMainForm& w, const QMenuBar* menuBar)
+{
+    const QRect g = w.geometry();
+    const QRect f = w.frameGeometry();
+    if (f != g)
+        return f;
+    const int menu = menuBar->isVisible() ? menuBar->height() : menuBar->sizeHint().height();
+    return QRect(g.x(), g.y(), g.width() + kFrameWidth, g.height() - menu + kFrameHeight);
+}
+
+}  // namespace
+
 QRect TMainForm::outerBounds() const
 {
-    // Closing without having moved the window gives back exactly what it was
-    // given, whatever the platform made of it (a frame added, a window
-    // nudged back onto the screen).
-    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
-    if (placedGeometry_ && geometry() == *placedGeometry_ && normal)
-        return givenOuter_;
-    // With a frame the outer bounds are the frame's; without one (no window
-    // manager) they are the window's own.
-    return frameGeometry();
+    const QRect now = currentOuter(*this, MainMenu);
+    if (!placedGeometry_)
+        return now;
+    // What the user has not changed since the window was placed is reported
+    // exactly as it was given, whatever the platform made of it (a frame
+    // added, a window nudged back onto the screen): loading and closing
+    // again writes back the values loaded.
+    const QRect g = geometry();
+    const QPoint pos = g.topLeft() == placedGeometry_->topLeft() ? givenOuter_.topLeft()
+                                                                 : now.topLeft();
+    const QSize size = g.size() == placedGeometry_->size() ? givenOuter_.size() : now.size();
+    return QRect(pos, size);
 }
 
 void TMainForm::setOuterBounds(const QRect& r)
 {
-    givenOuter_ = r;
-    placedGeometry_.reset();
     const QRect g = geometry();
     const QRect f = frameGeometry();
+    const int menu = MainMenu->isVisible() ? MainMenu->height() : MainMenu->sizeHint().height();
     // A top-level window's position is that of its frame.
     move(r.topLeft());
-    resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
+    if (f != g && isVisible())
+        resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
+    else
+        resize(r.width() - kFrameWidth, r.height() - kFrameHeight + menu);
+    givenOuter_ = r;
+    placedGeometry_ = geometry();
+    settled_ = isVisible();
 }
 
 void TMainForm::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
-    // The frame is known only once the window is on the screen: then make
-    // the outer size the one given, and remember where the window ended up.
+    // Where the platform finally puts the window counts as where it was
+    // placed; only the first time it is shown after being given bounds.
     QTimer::singleShot(0, this, [this] {
-        if (placedGeometry_ || !isVisible() ||
+        if (settled_ || !isVisible() ||
             (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             return;
-        const QRect g = geometry();
-        const QRect f = frameGeometry();
-        if (f.size() != givenOuter_.size() || f.topLeft() != givenOuter_.topLeft()) {
-            move(givenOuter_.topLeft());
-            resize(givenOuter_.width() - (f.width() - g.width()),
-                   givenOuter_.height() - (f.height() - g.height()));
-        }
+        settled_ = true;
         placedGeometry_ = geometry();
     });
 }

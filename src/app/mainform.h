@@ -116,5 +116,6 @@ private:
     // platform has placed it: unmoved, the window reports what it was given.
     QRect givenOuter_;
     std::optional<QRect> placedGeometry_;
+    bool settled_ = false;
     friend class TMainFormRun;
 };

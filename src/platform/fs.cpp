@@ -1,5 +1,6 @@
 #include "platform/fs.h"
 
+#include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/syscalls.h"
 
@@ -14,6 +15,19 @@ namespace platform {
 
 namespace {
 
+// A name holding a character that the new-names editor takes for a line
+// end (paragraph and line separators, and the two it reserves for frames)
+// could not pair with one typed line either.
+bool splitsATypedLine(const char* name)
+{
+    if (systemCodePage() != CodePage::utf8)
+        return false;
+    for (const char* seq : {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"})
+        if (std::strstr(name, seq))
+            return true;
+    return false;
+}
+
 // classifyEntry, with `err` set when the inode could not be looked at for a
 // reason other than the entry being a dangling link or gone meanwhile.
 EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
@@ -21,7 +35,7 @@ EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
     if (name[0] == '.')
         return name[1] == '\0' || (name[1] == '.' && name[2] == '\0') ? EntryKind::directory
                                                                       : EntryKind::hidden;
-    if (std::strpbrk(name, "\r\n"))
+    if (std::strpbrk(name, "\r\n") || splitsATypedLine(name))
         return EntryKind::system;
     switch (dType) {
     case DT_REG:

@@ -391,3 +391,21 @@ TEST_F(WindowTest, CopyThenRenameUnchanged)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, NamesThatWouldSplitAMemoLineAreNotListed)
+{
+    // The memo takes these characters for line ends: a name holding one
+    // would shift every later line onto the wrong file.
+    auto form = window({"a\xE2\x80\xA9z.txt", "b\xEF\xB7\x90.txt", "c\xEF\xB7\x91.txt",
+                        "d\xE2\x80\xA8.txt", "e.txt"});
+    click(*form, "ButtonCopy");
+    EXPECT_EQ(form->Memo2->Lines.Count(), form->FileListBox->Count());
+    for (int i = 0; i < form->FileListBox->Count(); ++i) {
+        const std::string& name = form->FileListBox->NameAt(i);
+        EXPECT_EQ(form->Memo2->Lines[i], name.substr(0, name.rfind('.'))) << i;
+    }
+}
+
+}  // namespace

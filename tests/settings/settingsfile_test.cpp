@@ -184,3 +184,19 @@ TEST(SettingsFile, ForeignLinesAndOtherKeysSurviveASave)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SettingsFile, MissingUserConfigFolderIsCreated)
+{
+    ScratchDir d;
+    const std::string path = d / "config/tsumugi/meibo.ini";
+    settings::Values v;
+    v.RootDirSel = 2;
+    settings::save(path, v, Bounds{});
+    settings::Values back;
+    settings::load(path, back);
+    EXPECT_EQ(back.RootDirSel, 2);
+}
+
+}  // namespace
