@@ -298,3 +298,17 @@ TEST_F(HostileFolder, FolderRemovedBeforeTheRereadKeepsTheListAndSaysWhy)
     }
     EXPECT_EQ(list.entries(), std::vector<std::string>{"a.txt"});
 }
+
+TEST_F(HostileFolder, LineWithANulByteMakesNoFileOfAnotherName)
+{
+    // A name cannot hold a NUL byte; cut there, it would name another file
+    // (here one without the extension) than the one reported.
+    d.write("a.txt", "a");
+    list();
+    for (bool deleteOld : {false, true}) {
+        const Outcome r = runHere(names, {std::string("x\0y", 3)}, NameRule::replace, deleteOld);
+        EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
+        EXPECT_EQ(d.names(), std::vector<std::string>{"a.txt"});
+        EXPECT_EQ(d.read("a.txt"), "a");
+    }
+}
