@@ -93,14 +93,14 @@ bool listPlainFiles(const std::string& folder,
             break;
         }
         // An entry of unknown kind fails the listing rather than go missing
-        // from it: a list with a gap would pair later names with wrong lines.
+        // from it unnoticed: a list with a gap would pair later names with
+        // wrong lines. The other entries are still passed on.
         int statErr = 0;
         const EntryKind kind = classify(fd, e->d_name, e->d_type, &statErr);
-        if (statErr != 0) {
+        if (statErr != 0 && ok) {
             ok = false;
             if (err)
                 *err = statErr;
-            break;
         }
         if (kind == EntryKind::plain)
             onFile(e->d_name, std::strlen(e->d_name));
