@@ -10,7 +10,7 @@ DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        desktop-file-utils at-spi2-core python3-pyatspi dbus-daemon \
        libclang-rt-14-dev
 
-.PHONY: all deps configure build run test screenshots bench package clean
+.PHONY: all deps configure build run test screenshots bench package clean test-asan fuzz
 
 all: build
 
@@ -45,6 +45,12 @@ test: build
 screenshots: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/meibo-screenshots $(BUILD)/screenshots
 
+# Whole-run benchmark: our code against the system's own tools, same run.
+BENCH_ARGS ?=
+bench: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./meibo-bench --data=bench-data $(BENCH_ARGS)
+	cd $(BUILD) && ./meibo-microbench --benchmark_min_time=0.2
+
 # The Debian package, built in its own folder with the install prefix /usr: the
 # program compares its folder with the prefix it was built for to decide where
 # its settings live. Only the program and its icons are built there; the tests
@@ -57,5 +63,56 @@ package: deps
 	cmake --build $(PKGBUILD) -j $(JOBS) --target meibo icons
 	cd $(PKGBUILD) && cpack -G DEB
 
+# The whole suite, window tests included, under AddressSanitizer and
+# UndefinedBehaviorSanitizer; the first report stops the test. Leaks are
+# checked in every test program that does not start Qt, and in a start and
+# close of the main window (tests/sanitize). The window test programs turn
+# leak detection off in their own defaults (tests/support/sanitizer_ui.cpp
+# says why), so ASAN_OPTIONS here leaves detect_leaks alone.
+ASAN_BUILD ?= build-asan
+ASAN_CXX   ?= g++
+ASAN_ENV = QT_QPA_PLATFORM=offscreen \
+  ASAN_OPTIONS=halt_on_error=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=$(ASAN_CXX) -DTSUMUGI_SANITIZE=ON $(LAUNCHER)
+
+test-asan: deps $(ASAN_BUILD)/build.ninja
+	$(ASAN_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(ASAN_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Fuzz targets (tests/fuzz/fuzz_*.cpp), each run for FUZZ_SECONDS from its
+# committed seeds (tests/fuzz/corpus/<name>/); what a run finds new is kept in
+# the build folder, and an input that breaks a property is saved in
+# $(FUZZ_BUILD)/artifacts/ and fails the target.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_CXX     ?= clang++
+
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DTSUMUGI_FUZZ=ON $(LAUNCHER)
+
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	@mkdir -p $(FUZZ_BUILD)/artifacts $(FUZZ_BUILD)/logs
+	@set -e; for exe in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
+	  [ -f "$$exe" ] && [ -x "$$exe" ] || continue; \
+	  name=$${exe##*/fuzz_}; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name; \
+	  echo "fuzz $$name: $(FUZZ_SECONDS) s"; \
+	  if ! UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $$exe \
+	       -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	       -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- \
+	       $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name \
+	       > $(FUZZ_BUILD)/logs/$$name.log 2>&1; then \
+	    tail -40 $(FUZZ_BUILD)/logs/$$name.log; exit 1; \
+	  fi; \
+	  grep -E 'stat::number_of_executed_units|stat::new_units_added' $(FUZZ_BUILD)/logs/$$name.log; \
+	done
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

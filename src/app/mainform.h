@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <optional>
 #include <string>
 
 class QAction;
@@ -104,11 +105,17 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void buildMenus();
     void buildControls();
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    // The outer bounds last given, and the window's geometry once the
+    // platform has placed it: unmoved, the window reports what it was given.
+    QRect givenOuter_;
+    std::optional<QRect> placedGeometry_;
+    bool settled_ = false;
     friend class TMainFormRun;
 };

@@ -1,8 +1,128 @@
 // The rename run and the settings file (load at create, save at close).
 #include "app/mainform.h"
 
-void TMainForm::ButtonRenameClick() {}
+#include "app/messages.h"
+#include "app/radiogroup.h"
+#include "filedialog/ui/messagebox.h"
+#include "platform/codepage.h"
+#include "platform/exepath.h"
+#include "rename/messages.h"
+#include "rename/renamerun.h"
+#include "rename/ui/filelistbox.h"
+#include "rename/ui/memo.h"
+#include "settings/settingsfile.h"
+#include "settings/values.h"
 
-void TMainForm::LoadSettings() {}
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QStatusBar>
 
-void TMainForm::SaveSettings() {}
+namespace {
+
+QString local(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+QString tr8(const char* s) { return QString::fromUtf8(s); }
+
+// A run that takes longer than this shows its progress.
+constexpr qint64 kProgressAfterMs = 500;
+// The status line is painted again at least this often during a run.
+constexpr qint64 kRepaintEveryMs = 100;
+
+const char* stepEnding(renaming::RunStep step)
+{
+    using renaming::RunStep;
+    switch (step) {
+    case RunStep::created:
+        return renaming::msg::kCreated;
+    case RunStep::createFailed:
+        return renaming::msg::kCreateFailed;
+    case RunStep::deleted:
+        return renaming::msg::kDeleted;
+    case RunStep::deleteFailed:
+        return renaming::msg::kDeleteFailed;
+    }
+    return "";
+}
+
+}  // namespace
+
+void TMainForm::ButtonRenameClick()
+{
+    // The list does not change during the run; it is read again at the end.
+    const std::vector<std::string>& entries = FileListBox->list().entries();
+    const bool deleteOld = CheckBoxOldDel->isChecked();
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastPaint = 0;
+    // The run keeps the GUI thread and takes no input; only the status bar
+    // is painted, so that a long run is seen to move.
+    auto paintNow = [&] {
+        if (clock.elapsed() - lastPaint < kRepaintEveryMs)
+            return;
+        lastPaint = clock.elapsed();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        StatusBar->repaint();
+    };
+
+    renaming::RunRequest rq;
+    rq.entries = &entries;
+    rq.line = [this](int i) { return Memo2->Lines[i]; };
+    rq.rule = RadioGroupName->ItemIndex() == 1 ? renaming::NameRule::append
+                                                : renaming::NameRule::replace;
+    rq.cp = platform::systemCodePage();
+    rq.deleteOld = deleteOld;
+    rq.onStep = [&](renaming::RunStep step, const std::string& name) {
+        setStatusText(tr8(renaming::msg::kFileOpen) + local(name) + tr8(stepEnding(step)));
+        paintNow();
+    };
+    rq.onProgress = [&](int done, int total) {
+        if (progress_->isHidden() && clock.elapsed() > kProgressAfterMs) {
+            progress_->setRange(0, total);
+            progress_->show();
+            lastPaint = -kRepaintEveryMs;
+        }
+        if (!progress_->isHidden())
+            progress_->setValue(done);
+        paintNow();
+    };
+    const renaming::RunCounts counts = renaming::runRename(rq);
+    progress_->hide();
+
+    nx::messageBox(QString::fromUtf8(renaming::summaryText(counts, CheckBoxOldDel->isChecked())),
+                   tr8(app::msg::kRenameResultCaption), nx::kMbOk);
+    // A folder that has gone raises here; the prompt and LastDir stay then.
+    FileListBox->Reread();
+    setStatusText(tr8(app::msg::kPrompt));
+    const QByteArray dir = EditDir->text().toLocal8Bit();
+    settings::values().LastDir.assign(dir.constData(), static_cast<size_t>(dir.size()));
+}
+
+void TMainForm::LoadSettings()
+{
+    // Missing bounds take the design-time ones.
+    const settings::Loaded loaded =
+        settings::load(platform::settingsPath(), settings::values(), settings::Bounds{});
+    if (loaded.bounds) {
+        const auto& b = *loaded.bounds;
+        setOuterBounds(QRect(b.left, b.top, b.width, b.height));
+    }
+    setWindowState(loaded.maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+}
+
+void TMainForm::SaveSettings()
+{
+    // A maximised window keeps the bounds of the last close in the normal
+    // state; a window minimised from the normal state writes its bounds.
+    std::optional<settings::Bounds> bounds;
+    if (!(windowState() & Qt::WindowMaximized)) {
+        const QRect r = outerBounds();
+        bounds = settings::Bounds{r.x(), r.y(), r.width(), r.height()};
+    }
+    settings::save(platform::settingsPath(), settings::values(), bounds);
+}

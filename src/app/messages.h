@@ -40,4 +40,7 @@ inline constexpr const char* kTestNewNameBefore = "新しいファイル名は�
 inline constexpr const char* kTestNewNameAfter = "」になります";
 inline constexpr const char* kTestNoName = "ファイル名が入力されていません";
 
+// Rename run
+inline constexpr const char* kRenameResultCaption = "rename結果";
+
 }  // namespace app::msg

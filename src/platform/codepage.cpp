@@ -24,8 +24,14 @@ size_t charLength(std::string_view s, size_t pos, CodePage cp)
     if (left <= 1)
         return 1;
     const auto b = static_cast<unsigned char>(s[pos]);
-    if (cp == CodePage::cp932)
-        return ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+    if (cp == CodePage::cp932) {
+        // A lead byte takes the next byte only when that is a valid second
+        // byte, so "/" or ":" after a stray lead byte is never hidden.
+        const auto t = static_cast<unsigned char>(s[pos + 1]);
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const bool trail = (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC);
+        return lead && trail ? 2 : 1;
+    }
     size_t n;
     if (b < 0xC2)
         return 1;  // ASCII, a stray continuation byte or an overlong lead

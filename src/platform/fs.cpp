@@ -1,5 +1,6 @@
 #include "platform/fs.h"
 
+#include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/syscalls.h"
 
@@ -12,12 +13,29 @@
 
 namespace platform {
 
-EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
+namespace {
+
+// A name holding a character that the new-names editor takes for a line
+// end (paragraph and line separators, and the two it reserves for frames)
+// could not pair with one typed line either.
+bool splitsATypedLine(const char* name)
+{
+    if (systemCodePage() != CodePage::utf8)
+        return false;
+    for (const char* seq : {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"})
+        if (std::strstr(name, seq))
+            return true;
+    return false;
+}
+
+// classifyEntry, with `err` set when the inode could not be looked at for a
+// reason other than the entry being a dangling link or gone meanwhile.
+EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
 {
     if (name[0] == '.')
         return name[1] == '\0' || (name[1] == '.' && name[2] == '\0') ? EntryKind::directory
                                                                       : EntryKind::hidden;
-    if (std::strpbrk(name, "\r\n"))
+    if (std::strpbrk(name, "\r\n") || splitsATypedLine(name))
         return EntryKind::system;
     switch (dType) {
     case DT_REG:
@@ -31,13 +49,25 @@ EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
         return EntryKind::system;
     }
     struct stat st {};
-    if (sys().fstatat(dirFd, name, &st, 0) != 0)
-        return EntryKind::system;  // a dangling link, or gone meanwhile
+    if (sys().fstatat(dirFd, name, &st, 0) != 0) {
+        // A dangling link, a link loop, or gone meanwhile, is no plain file;
+        // any other failure leaves the kind unknown.
+        if (err && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+            *err = errno;
+        return EntryKind::system;
+    }
     if (S_ISREG(st.st_mode))
         return EntryKind::plain;
     if (S_ISDIR(st.st_mode))
         return EntryKind::directory;
     return EntryKind::system;
+}
+
+}  // namespace
+
+EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
+{
+    return classify(dirFd, name, dType, nullptr);
 }
 
 bool listPlainFiles(const std::string& folder,
@@ -62,7 +92,17 @@ bool listPlainFiles(const std::string& folder,
             }
             break;
         }
-        if (classifyEntry(fd, e->d_name, e->d_type) == EntryKind::plain)
+        // An entry of unknown kind fails the listing rather than go missing
+        // from it: a list with a gap would pair later names with wrong lines.
+        int statErr = 0;
+        const EntryKind kind = classify(fd, e->d_name, e->d_type, &statErr);
+        if (statErr != 0) {
+            ok = false;
+            if (err)
+                *err = statErr;
+            break;
+        }
+        if (kind == EntryKind::plain)
             onFile(e->d_name, std::strlen(e->d_name));
     }
     sys().closedir(dir);

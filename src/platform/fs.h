@@ -19,7 +19,8 @@ enum class EntryKind {
     directory,  // a folder, or a symbolic link to one; also "." and ".."
     hidden,     // a name that starts with "."
     system,     // anything else: FIFO, socket, device, dangling link, a name
-                // holding a line break (it could not pair with one typed line)
+                // holding a line break, or a character the new-names editor
+                // takes for one (it could not pair with one typed line)
 };
 
 // Classifies one entry of the open folder `dirFd` (its d_type may be

@@ -61,6 +61,7 @@ struct dirent* Sys::readdir(DIR* dir)
 int Sys::closedir(DIR* dir) { return ::closedir(dir); }
 int Sys::chdir(const char* path) { return ::chdir(path); }
 int Sys::fchdir(int fd) { return ::fchdir(fd); }
+int Sys::mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 char* Sys::getcwd(char* buf, size_t size) { return ::getcwd(buf, size); }
 
 namespace {

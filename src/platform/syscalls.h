@@ -54,6 +54,7 @@ public:
     virtual int chdir(const char* path);
     virtual int fchdir(int fd);
     virtual char* getcwd(char* buf, size_t size);
+    virtual int mkdir(const char* path, mode_t mode);
 };
 
 // The Sys in force. Starts as the real one.

@@ -7,3 +7,22 @@ namespace renaming::msg {
 inline constexpr const char* kListIndexFormat = "リストのインデックスが範囲を超えています (%d)";
 
 }  // namespace renaming::msg
+
+namespace renaming::msg {
+
+// Status line during a run: "ファイル「" + name + one of the endings.
+inline constexpr const char* kFileOpen = "ファイル「";
+inline constexpr const char* kCreated = "」を作成しました";
+inline constexpr const char* kCreateFailed = "」の作成に失敗しました";
+inline constexpr const char* kDeleted = "」を削除しました";
+inline constexpr const char* kDeleteFailed = "」の削除に失敗しました";
+
+// The summary's four counts.
+inline constexpr const char* kSuccess = "成功：";
+inline constexpr const char* kFailed = "失敗：";
+inline constexpr const char* kIgnored = "無視：";
+inline constexpr const char* kDeleteFailedCount = "削除失敗：";
+inline constexpr const char* kItemsSep = "件　";  // counter word and an ideographic space
+inline constexpr const char* kItems = "件";
+
+}  // namespace renaming::msg

@@ -1,10 +1,23 @@
-// A Sys that passes every call to the real one unless a test has put a hook
-// in its place, and that records the calls it saw, so that a test can make
-// the disk fail at one chosen point or check the order of calls.
+// A Sys for tests that wraps the one in force and makes chosen calls fail,
+// so that tests can show what the file layer does when the disk, the folder
+// or the kernel says no at any single step. It also records the calls it saw
+// (to check their order) and takes hooks that stand in for single calls (to
+// make the file system look like one without the newer calls).
+//
+//   testing_support::FaultSys faults;
+//   faults.failNth(3, EIO);                          // the 3rd call of any kind
+//   faults.failNthOf(FaultSys::kWrite, 1, ENOSPC);      // the 1st write
+//   platform::ScopedSys use(faults);
+//
+// A failing call does nothing and returns -1 (nullptr for the folder calls)
+// with errno set, except close and closedir, which, as on Linux, release the
+// descriptor and then report the error.
 #pragma once
 
 #include "platform/syscalls.h"
 
+#include <cerrno>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,8 +26,51 @@ namespace testing_support {
 
 class FaultSys : public platform::Sys {
 public:
-    std::vector<std::string> calls;
+    // What a call is counted as.
+    enum Kind {
+        kOpen,     // open, openat
+        kRead,     // read
+        kWrite,    // write, copyFileRange, cloneFile, ftruncate
+        kLink,     // linkat
+        kRename,   // renameat2
+        kSync,     // fsync, fdatasync
+        kUnlink,   // unlinkat
+        kStat,     // fstat, fstatat, readlink
+        kDirRead,  // opendir, readdir
+        kClose,    // close, closedir
+        kMeta,     // fchmod, futimens, mkdirat
+        kFolder,   // chdir, fchdir, getcwd
+        kindCount
+    };
+    static const char* kindName(Kind k);
 
+    // Wraps the Sys in force now (normally the real one).
+    FaultSys();
+
+    // Makes the k-th call (1-based, counted from now) fail with `err`. With
+    // `sticky`, that call and every later one fail (a disk that went away).
+    void failNth(long k, int err, bool sticky = false);
+    // The same, counting only calls of `kind`.
+    void failNthOf(Kind kind, long k, int err, bool sticky = false);
+    // Makes every write return at most `bytes` bytes (short writes).
+    void limitWrites(size_t bytes) { writeLimit_ = bytes; }
+    // Forgets the plan and the counts.
+    void reset();
+
+    long count() const { return total_; }
+    long count(Kind k) const { return perKind_[k]; }
+    long faults() const { return faults_; }
+    // "write #2 (call 7): No space left on device" for the last fault, or "".
+    const std::string& lastFault() const { return lastFault_; }
+
+    // Every call, by its POSIX name ("open", "write", "renameat2", ...; the
+    // accelerators as "clone" and "copy_file_range"), in order.
+    std::vector<std::string> calls;
+    // Index of the first call named `name`, or -1.
+    int indexOf(const std::string& name) const;
+
+    // Stand-ins for single calls; an empty one passes the call on. A planned
+    // fault comes first: a call that is to fail never reaches its hook.
     std::function<int(const char*, int, mode_t)> onOpen;
     std::function<ssize_t(int, const void*, size_t)> onWrite;
     std::function<int(int, int)> onClone;
@@ -25,64 +81,53 @@ public:
     std::function<int(int)> onFdatasync;
     std::function<int(int)> onFsync;
 
-    int open(const char* path, int flags, mode_t mode) override
-    {
-        calls.push_back("open");
-        return onOpen ? onOpen(path, flags, mode) : Sys::open(path, flags, mode);
-    }
-    ssize_t write(int fd, const void* buf, size_t n) override
-    {
-        return onWrite ? onWrite(fd, buf, n) : Sys::write(fd, buf, n);
-    }
-    int cloneFile(int dst, int src) override
-    {
-        calls.push_back("clone");
-        return onClone ? onClone(dst, src) : Sys::cloneFile(dst, src);
-    }
-    ssize_t copyFileRange(int in, off_t* inOff, int out, off_t* outOff, size_t len) override
-    {
-        calls.push_back("copy_file_range");
-        return onCopyRange ? onCopyRange(in, inOff, out, outOff, len)
-                           : Sys::copyFileRange(in, inOff, out, outOff, len);
-    }
-    int renameat2(int od, const char* op, int nd, const char* np, unsigned flags) override
-    {
-        calls.push_back("renameat2");
-        return onRenameat2 ? onRenameat2(od, op, nd, np, flags)
-                           : Sys::renameat2(od, op, nd, np, flags);
-    }
-    int linkat(int od, const char* op, int nd, const char* np, int flags) override
-    {
-        calls.push_back("linkat");
-        return onLinkat ? onLinkat(od, op, nd, np, flags) : Sys::linkat(od, op, nd, np, flags);
-    }
-    int unlinkat(int d, const char* p, int flags) override
-    {
-        calls.push_back("unlinkat");
-        return onUnlinkat ? onUnlinkat(d, p, flags) : Sys::unlinkat(d, p, flags);
-    }
-    int fdatasync(int fd) override
-    {
-        calls.push_back("fdatasync");
-        return onFdatasync ? onFdatasync(fd) : Sys::fdatasync(fd);
-    }
-    int fsync(int fd) override
-    {
-        calls.push_back("fsync");
-        return onFsync ? onFsync(fd) : Sys::fsync(fd);
-    }
+    int open(const char* path, int flags, mode_t mode = 0) override;
+    int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
+    int close(int fd) override;
+    ssize_t read(int fd, void* buf, size_t n) override;
+    ssize_t write(int fd, const void* buf, size_t n) override;
+    int fstat(int fd, struct stat* st) override;
+    int fstatat(int dirfd, const char* path, struct stat* st, int flags) override;
+    int fchmod(int fd, mode_t mode) override;
+    int futimens(int fd, const struct timespec times[2]) override;
+    int fsync(int fd) override;
+    int fdatasync(int fd) override;
+    int ftruncate(int fd, off_t len) override;
+    int cloneFile(int dstFd, int srcFd) override;
+    ssize_t copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff,
+                          size_t len) override;
+    int linkat(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+               int flags) override;
+    int renameat2(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+                  unsigned flags) override;
+    int unlinkat(int dirFd, const char* path, int flags) override;
+    int mkdirat(int dirFd, const char* path, mode_t mode) override;
+    ssize_t readlink(const char* path, char* buf, size_t size) override;
+    DIR* opendir(const char* path) override;
+    struct dirent* readdir(DIR* dir) override;
+    int closedir(DIR* dir) override;
+    int chdir(const char* path) override;
+    int fchdir(int fd) override;
+    char* getcwd(char* buf, size_t size) override;
 
-    // Index of the first call named `name`, or -1.
-    int indexOf(const std::string& name) const
-    {
-        for (size_t i = 0; i < calls.size(); ++i)
-            if (calls[i] == name)
-                return static_cast<int>(i);
-        return -1;
-    }
+private:
+    // Records and counts a call of `kind`; true (errno set) when it is to fail.
+    bool hit(Kind kind, const char* name);
+
+    platform::Sys& inner_;
+    std::array<long, kindCount> perKind_{};
+    long total_ = 0;
+    long faults_ = 0;
+    // The plan: fire at call `at_` of `planKind_` (kindCount = any kind).
+    Kind planKind_ = kindCount;
+    long at_ = 0;
+    int err_ = 0;
+    bool sticky_ = false;
+    size_t writeLimit_ = 0;
+    std::string lastFault_;
 };
 
-// Hooks that make the file system look like one without the newer calls.
+// For hooks: fails with `e`.
 inline int refuse(int e)
 {
     errno = e;

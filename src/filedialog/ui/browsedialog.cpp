@@ -1,0 +1,307 @@
+#include "filedialog/ui/browsedialog.h"
+
+#include "filedialog/specialdirs.h"
+#include "filedialog/ui/browsefolder.h"
+#include "filedialog/ui/browsemessages.h"
+#include "filedialog/ui/fonts.h"
+#include "filedialog/ui/foldertreemodel.h"
+#include "filedialog/ui/messagebox.h"
+#include "filedialog/unitstate.h"
+#include "platform/fs.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <cerrno>
+#include <exception>
+
+namespace {
+
+QString decode(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string encode(const QString& s)
+{
+    const QByteArray b = s.toLocal8Bit();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+QString tr8(const char* s) { return QString::fromUtf8(s); }
+
+// An exception of a handler, kept until it can leave without crossing the
+// event loop.
+struct HandlerFailed : std::exception {
+    const char* what() const noexcept override { return "folder chooser handler failed"; }
+};
+
+}  // namespace
+
+TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
+                                 const nx::FolderSpec& root, const nx::FolderSpec& init,
+                                 const nx::SpecialDirs& dirs)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::WindowSystemMenuHint),
+      c_(component), init_(init)
+{
+    const TnxBrowseOptions& o = c_.Options;
+    const bool newStyle = o.contains(bifNewDialogStyle);
+    setObjectName(QStringLiteral("BrowseDialog"));
+    setWindowTitle(tr8(nx::msg::kBrowseCaption));
+    setFont(nx::gothicFont(12));
+    setModal(true);
+
+    auto* lay = new QVBoxLayout(this);
+    lay->setContentsMargins(10, 10, 10, 10);
+    lay->setSpacing(6);
+
+    title_ = new QLabel(decode(c_.Title), this);
+    title_->setObjectName(QStringLiteral("TitleLabel"));
+    title_->setTextFormat(Qt::PlainText);
+    title_->setWordWrap(true);
+    title_->setVisible(!c_.Title.empty());
+    lay->addWidget(title_);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("StatusText"));
+    status_->setTextFormat(Qt::PlainText);
+    // A long path must not widen the dialog.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    status_->setMinimumHeight(status_->fontMetrics().height());
+    status_->setVisible(o.contains(bifStatusText));
+    lay->addWidget(status_);
+
+    model_ = new nx::FolderTreeModel(root, dirs, o.contains(bifBrowseIncludeFiles), this);
+    tree_ = new QTreeView(this);
+    tree_->setObjectName(QStringLiteral("FolderTree"));
+    tree_->setHeaderHidden(true);
+    tree_->setUniformRowHeights(true);
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    tree_->setModel(model_);
+    tree_->setMinimumSize(200, 150);
+    tree_->expand(model_->rootItem());
+    lay->addWidget(tree_, 1);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(5);
+    if (newStyle && !o.contains(bifNonNewFolderButton)) {
+        newFolder_ = new QPushButton(tr8(nx::msg::kNewFolderButton), this);
+        newFolder_->setObjectName(QStringLiteral("NewFolder"));
+        newFolder_->setAutoDefault(false);
+        connect(newFolder_, &QPushButton::clicked, this,
+                [this] { guarded([this] { newFolderClick(); }); });
+        row->addWidget(newFolder_);
+    }
+    row->addStretch(1);
+    ok_ = new QPushButton(tr8(nx::msg::kBrowseOk), this);
+    ok_->setObjectName(QStringLiteral("OK"));
+    ok_->setDefault(true);
+    cancel_ = new QPushButton(tr8(nx::msg::kBrowseCancel), this);
+    cancel_->setObjectName(QStringLiteral("Cancel"));
+    cancel_->setAutoDefault(false);
+    for (QPushButton* b : {ok_, cancel_}) {
+        b->setMinimumWidth(75);
+        row->addWidget(b);
+    }
+    lay->addLayout(row);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { guarded([this] { selectionChanged(); }); });
+    connect(model_, &nx::FolderTreeModel::renameFailed, this,
+            [this](const QString& name, int err) { renameFailed(name, err); });
+    setSizeGripEnabled(newStyle);
+}
+
+TnxBrowseDialog::~TnxBrowseDialog() = default;
+
+template <class F>
+void TnxBrowseDialog::guarded(F&& f)
+{
+    // Nothing may unwind through the event loop: a failing handler ends
+    // the chooser, and Execute reports the failure.
+    try {
+        f();
+    } catch (...) {
+        failed_ = true;
+        if (isVisible())
+            reject();
+    }
+}
+
+void TnxBrowseDialog::initialize()
+{
+    c_.Handle_ = this;
+
+    QModelIndex sel = model_->locate(init_);
+    if (!sel.isValid())
+        sel = model_->rootItem();
+    for (QModelIndex p = sel.parent(); p.isValid(); p = p.parent())
+        tree_->expand(p);
+    tree_->setCurrentIndex(sel);
+    tree_->scrollTo(sel);
+    if (failed_)
+        throw HandlerFailed();
+
+    // The natural size: what the layout asks for, frame included.
+    layout()->activate();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize natural = sizeHint() + frame;
+    c_.MinWidth_ = natural.width();
+    c_.MinHeight_ = natural.height();
+
+    if (c_.OnShow)
+        c_.OnShow(&c_);
+    if (!c_.Caption.empty())
+        setWindowTitle(decode(c_.Caption));
+    if (c_.Options.contains(bifNewDialogStyle))
+        return;  // the resizable chooser keeps its own size and place
+
+    if (c_.FormWidth_ < c_.MinWidth_)
+        c_.FormWidth_ = c_.MinWidth_;
+    if (c_.FormHeight_ < c_.MinHeight_)
+        c_.FormHeight_ = c_.MinHeight_;
+    int x = c_.FormLeft;
+    int y = c_.FormTop;
+    if (c_.FormLeft == 0 && c_.FormTop == 0) {
+        // Centred on the primary screen; the division truncates toward zero,
+        // so a chooser wider than the screen starts at a negative x.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect s = screen ? screen->geometry() : QRect();
+        x = s.x() + (s.width() - c_.FormWidth_) / 2;
+        y = s.y() + (s.height() - c_.FormHeight_) / 2;
+    }
+    placed_ = QRect(x, y, c_.FormWidth_, c_.FormHeight_);
+    // Readable as a property: some window systems shift a window that
+    // starts off the screen's edge.
+    setProperty("placedRect", placed_);
+    applyFrame();
+}
+
+void TnxBrowseDialog::applyFrame()
+{
+    if (placed_.isEmpty())
+        return;
+    // The given rectangle is the outer one; the window manager's frame, once
+    // known, comes off the client size.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setFixedSize(placed_.size() - frame);
+    move(placed_.topLeft());
+}
+
+void TnxBrowseDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!placed_.isEmpty())
+        QTimer::singleShot(0, this, [this] { fitFrame(); });
+}
+
+bool TnxBrowseDialog::event(QEvent* e)
+{
+    // A window manager tells the frame's size some time after the window
+    // shows; by its first activation it is known.
+    if (e->type() == QEvent::WindowActivate && !placed_.isEmpty())
+        fitFrame();
+    return QDialog::event(e);
+}
+
+void TnxBrowseDialog::fitFrame()
+{
+    // Only until the frame is known: after that the place is the user's.
+    if (frameFitted_)
+        return;
+    if (frameGeometry() != geometry())
+        frameFitted_ = true;
+    if (frameGeometry() != placed_)
+        applyFrame();
+}
+
+void TnxBrowseDialog::selectionChanged()
+{
+    const QModelIndex cur = tree_->currentIndex();
+    const bool onlyFs = c_.Options.contains(bifReturnOnlyFSDirs);
+    ok_->setEnabled(cur.isValid() && !(onlyFs && model_->isTop(cur)));
+    if (newFolder_)
+        newFolder_->setEnabled(model_->isFolder(cur) && !model_->isTop(cur));
+    if (!c_.OnSelectionChanged)
+        return;
+    std::string status;
+    bool okEnabled = ok_->isEnabled();
+    c_.OnSelectionChanged(&c_, c_.Handle_, model_->pathOf(cur), status, okEnabled);
+    ok_->setEnabled(okEnabled);
+    status_->setText(decode(status));
+}
+
+void TnxBrowseDialog::newFolderClick()
+{
+    const QModelIndex cur = tree_->currentIndex();
+    if (!model_->isFolder(cur) || model_->isTop(cur))
+        return;
+    const std::string parent = model_->pathOf(cur);
+    const std::string base = encode(tr8(nx::msg::kNewFolderName));
+    std::string name;
+    int err = 0;
+    for (int n = 1; n < 1000; ++n) {
+        const std::string candidate = n == 1 ? base : base + " (" + std::to_string(n) + ")";
+        if (nx::makeFolder(parent, candidate, &err)) {
+            name = candidate;
+            break;
+        }
+        if (err != EEXIST)
+            break;
+    }
+    if (name.empty()) {
+        nx::messageBox(decode(platform::ioErrorMessage(err)), windowTitle(), nx::kMbIconStop);
+        return;
+    }
+    tree_->expand(cur);
+    const QModelIndex added = model_->addFolder(cur, name);
+    tree_->setCurrentIndex(added);
+    tree_->scrollTo(added);
+    // The new folder is offered for naming at once.
+    tree_->setFocus();
+    tree_->edit(added);
+}
+
+void TnxBrowseDialog::renameFailed(const QString& name, int err)
+{
+    QString text;
+    if (err == EEXIST || err == ENOTEMPTY)
+        text = tr8(nx::msg::kNameTaken).arg(name);
+    else if (err == EINVAL)
+        text = tr8(nx::msg::kNameInvalid);
+    else
+        text = decode(platform::ioErrorMessage(err));
+    nx::messageBox(text, windowTitle(), nx::kMbIconStop);
+}
+
+void TnxBrowseDialog::done(int r)
+{
+    // The place and size the chooser had when it closed, however it closed.
+    const QRect f = frameGeometry();
+    auto& u = nx::unit();
+    u.lastLeft = f.x();
+    u.lastTop = f.y();
+    u.lastWidth = f.width();
+    u.lastHeight = f.height();
+    QDialog::done(r);
+}
+
+std::string TnxBrowseDialog::chosenPath() const
+{
+    return model_->pathOf(tree_->currentIndex());
+}
+
+QString TnxBrowseDialog::chosenName() const
+{
+    return model_->nameOf(tree_->currentIndex());
+}

@@ -1,0 +1,971 @@
+#include "filedialog/ui/listform.h"
+
+#include "filedialog/listing.h"
+#include "filedialog/shortenpath.h"
+#include "filedialog/ui/browsefolder.h"
+#include "filedialog/ui/fonts.h"
+#include "filedialog/ui/messagebox.h"
+#include "filedialog/ui/messages.h"
+#include "filedialog/ui/opendialog.h"
+#include "filedialog/unitstate.h"
+#include "platform/codepage.h"
+#include "platform/fileops.h"
+#include "platform/fs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCollator>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHash>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeDatabase>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+
+namespace {
+
+QString tr8(const char* s) { return QString::fromUtf8(s); }
+QString local(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string bytes(const QString& s)
+{
+    const QByteArray b = s.toLocal8Bit();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+// Design size of the window, frame included, and of its client area.
+constexpr int kDesignWidth = 423, kDesignHeight = 416;
+constexpr int kFrameWidth = 423 - 415;
+constexpr int kFrameHeight = 416 - 389;
+// Margins of the list inside Panel1, from the design.
+constexpr int kListLeft = 8, kListTop = 8, kListRight = 9, kListBottom = 13;
+constexpr int kRowHeight = 18;  // at least as high as the blank state images
+
+// The entry's file name bytes (without extension): the entry text shows the
+// name, these bytes name the file even where the name is no valid text.
+constexpr int kBytesRole = Qt::UserRole + 1;
+
+// The name without folder and without its last extension.
+std::string nameOnly(const std::string& path)
+{
+    const auto cp = platform::systemCodePage();
+    const size_t sep = platform::findLastChar(path, "/", cp);
+    const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+    return nx::splitName(name, cp).base;
+}
+
+// Entries sort by text with the user's locale comparison, letter case
+// ignored as in the main window's list; texts that compare equal keep a
+// fixed order.
+class EntryItem : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        static const QCollator collator = [] {
+            QCollator c;
+            c.setNumericMode(false);
+            c.setCaseSensitivity(Qt::CaseInsensitive);
+            return c;
+        }();
+        const int c = collator.compare(text(), other.text());
+        return c != 0 ? c < 0 : text() < other.text();
+    }
+};
+
+// Small pictures for the two tool buttons.
+QIcon findGlyph()
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1.6));
+    p.setBrush(QColor(200, 225, 255));
+    p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    p.setPen(QPen(QColor(90, 60, 20), 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(9.5, 9.5), QPointF(14, 14));
+    return QIcon(pm);
+}
+
+QIcon folderGlyph()
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(150, 110, 20), 1));
+    p.setBrush(QColor(240, 200, 80));
+    QPainterPath tab;
+    tab.moveTo(1.5, 4.5);
+    tab.lineTo(1.5, 2.5);
+    tab.lineTo(6.5, 2.5);
+    tab.lineTo(7.5, 4.5);
+    tab.closeSubpath();
+    p.drawPath(tab);
+    p.drawRect(QRectF(1.5, 4.5, 13, 9));
+    p.setBrush(QColor(250, 220, 120));
+    p.drawRect(QRectF(1.5, 6.5, 13, 7));
+    return QIcon(pm);
+}
+
+// The icon a desktop shows for a file: from the icon theme by its MIME
+// type, else the generic file icon. Looked up once per type.
+class FileIcons {
+public:
+    QIcon iconFor(const std::string& path)
+    {
+        const QString p = local(path);
+        const QMimeType mt = mimes_.mimeTypeForFile(p);
+        const QString key = mt.name();
+        auto it = cache_.find(key);
+        if (it != cache_.end())
+            return *it;
+        QIcon icon = QIcon::fromTheme(mt.iconName());
+        if (icon.isNull())
+            icon = QIcon::fromTheme(mt.genericIconName());
+        if (icon.isNull())
+            icon = provider_.icon(QFileInfo(p));
+        if (icon.isNull())
+            icon = provider_.icon(QAbstractFileIconProvider::File);
+        if (icon.isNull())
+            icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+        cache_.insert(key, icon);
+        return icon;
+    }
+
+private:
+    QMimeDatabase mimes_;
+    QFileIconProvider provider_;
+    QHash<QString, QIcon> cache_;
+};
+
+// The one-line input box of the partial-match search.
+bool inputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& value)
+{
+    QDialog box(parent);
+    box.setObjectName(QStringLiteral("InputBox"));
+    box.setWindowTitle(caption);
+    box.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowCloseButtonHint);
+    box.setFont(nx::gothicFont(12));
+    auto* label = named(new QLabel(prompt, &box), "Prompt");
+    label->setTextFormat(Qt::PlainText);
+    auto* edit = named(new QLineEdit(value, &box), "Edit");
+    auto* ok = named(new QPushButton(tr8(nx::msg::kInputOk), &box), "OK");
+    auto* cancel = named(new QPushButton(tr8(nx::msg::kInputCancel), &box), "Cancel");
+    label->setGeometry(8, 8, 250, 16);
+    edit->setGeometry(8, 28, 250, 21);
+    ok->setGeometry(98, 60, 75, 25);
+    cancel->setGeometry(183, 60, 75, 25);
+    box.setFixedSize(266, 93);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &box, &QDialog::reject);
+    edit->selectAll();
+    edit->setFocus();
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    value = edit->text();
+    return true;
+}
+
+}  // namespace
+
+// --- the list ------------------------------------------------------------
+
+namespace nx {
+
+// Asks the list before an editor opens, and keeps the text the list itself
+// writes (the window decides what the entry ends up reading).
+class EntryDelegate : public QStyledItemDelegate {
+public:
+    explicit EntryDelegate(ListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        if (view_->editor_)
+            return nullptr;
+        bool allow = true;
+        if (view_->onEditing)
+            view_->onEditing(index.row(), allow);
+        if (!allow)
+            return nullptr;
+        QWidget* e = QStyledItemDelegate::createEditor(parent, option, index);
+        view_->editor_ = e;
+        view_->editRow_ = index.row();
+        view_->committed_ = false;
+        return e;
+    }
+
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+private:
+    ListView* view_;
+};
+
+ListView::ListView(QWidget* parent) : QTableWidget(0, 1, parent)
+{
+    horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    verticalHeader()->hide();
+    setShowGrid(true);
+    setWordWrap(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setIconSize(QSize(16, 16));
+    setItemDelegate(new EntryDelegate(this));
+    // The selection stays visible while the list has no focus.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+}
+
+void ListView::editEntry(int row)
+{
+    if (QTableWidgetItem* it = item(row, 0)) {
+        setFocus();
+        editItem(it);
+    }
+}
+
+QWidget* ListView::editorWidget() const { return editor_; }
+
+void ListView::sortByText()
+{
+    horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    setSortingEnabled(true);
+}
+
+void ListView::commitData(QWidget* editor)
+{
+    if (editor != editor_)
+        return;
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        committed_ = true;
+        committedText_ = line->text();
+    }
+}
+
+void ListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor != editor_) {
+        QTableWidget::closeEditor(editor, hint);
+        return;
+    }
+    // The edit is over before the window handles it: a message box shown
+    // then cannot commit it a second time.
+    const int row = editRow_;
+    const bool committed = committed_ && hint != QAbstractItemDelegate::RevertModelCache;
+    const QString text = committedText_;
+    editor_ = nullptr;
+    editRow_ = -1;
+    committed_ = false;
+    QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (committed) {
+        if (onEdited)
+            onEdited(row, text);
+    } else if (onEditAbandoned) {
+        onEditAbandoned();
+    }
+}
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QTableWidget::mouseDoubleClickEvent(e);
+    if (e->button() == Qt::LeftButton && onDoubleClick)
+        onDoubleClick();
+}
+
+}  // namespace nx
+
+// --- the window ----------------------------------------------------------
+
+TListForm::TListForm(TnxFileDialogBase* Owner) : QDialog(Owner ? Owner->ownerWindow() : nullptr)
+{
+    setObjectName(QStringLiteral("ListForm"));
+    setWindowTitle(tr8(nx::msg::kOpenTitle));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    setFont(nx::gothicFont(12));
+    buildControls();
+    move(413, 166);
+    resize(kDesignWidth - kFrameWidth, kDesignHeight - kFrameHeight);
+    FormCreate();
+}
+
+TListForm::~TListForm() { FormDestroy(); }
+
+void TListForm::buildControls()
+{
+    DirNamePanel = named(new QLabel(this), "DirNamePanel");
+    DirNamePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    DirNamePanel->setTextFormat(Qt::PlainText);
+    DirNamePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    DirNamePanel->setGeometry(0, 0, 415, 25);
+    DirNamePanel->hide();
+    FindBtn = named(new QToolButton(DirNamePanel), "FindBtn");
+    FindBtn->setAutoRaise(true);
+    FindBtn->setIcon(findGlyph());
+    FindBtn->setToolTip(tr8(nx::msg::kFindHint));
+    FindBtn->setGeometry(360, 2, 23, 22);
+    FindBtn->hide();
+    FolderBtn = named(new QToolButton(DirNamePanel), "FolderBtn");
+    FolderBtn->setAutoRaise(true);
+    FolderBtn->setIcon(folderGlyph());
+    FolderBtn->setToolTip(tr8(nx::msg::kFolderHint));
+    FolderBtn->setGeometry(384, 2, 23, 22);
+    FolderBtn->hide();
+
+    Panel1 = named(new QFrame(this), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ListView1 = named(new nx::ListView(Panel1), "ListView1");
+    ListView1->setFont(nx::gothicFont(13));
+    ListView1->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    ListView1->verticalHeader()->setDefaultSectionSize(
+        qMax(kRowHeight, QFontMetrics(ListView1->font()).height() + 4));
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    Panel2 = named(new QFrame(this), "Panel2");
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    FileEdit = named(new QLineEdit(Panel2), "FileEdit");
+    FileEdit->setGeometry(8, 5, 289, 21);
+    FileEdit->hide();
+    FileOpenBtn = named(new QPushButton(tr8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
+    FileOpenBtn->setGeometry(303, 4, 52, 25);
+    FileOpenBtn->setDefault(true);
+    FileOpenBtn->setEnabled(false);
+    FileSaveBtn = named(new QPushButton(tr8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
+    FileSaveBtn->setGeometry(303, 4, 52, 25);
+    FileSaveBtn->setEnabled(false);
+    FileSaveBtn->hide();
+    CloseBtn = named(new QPushButton(tr8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
+    CloseBtn->setGeometry(356, 4, 52, 25);
+    CloseBtn->setAutoDefault(false);
+
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    FileRename = named(PopupMenu1->addAction(tr8(nx::msg::kFileRename)), "FileRename");
+    FileDelete = named(PopupMenu1->addAction(tr8(nx::msg::kFileDelete)), "FileDelete");
+
+    setTabOrder(ListView1, FileEdit);
+    setTabOrder(FileEdit, FileOpenBtn);
+    setTabOrder(FileOpenBtn, FileSaveBtn);
+    setTabOrder(FileSaveBtn, CloseBtn);
+
+    connect(FindBtn, &QToolButton::clicked, this, [this] { FindButtonClick(); });
+    connect(FolderBtn, &QToolButton::clicked, this, [this] { FolderButtonClick(); });
+    connect(FileOpenBtn, &QPushButton::clicked, this, [this] {
+        setResult(kResultOk);  // the button's own preset, before its handler
+        FileOpenBtnClick();
+    });
+    connect(FileSaveBtn, &QPushButton::clicked, this, [this] { FileSaveBtnClick(); });
+    connect(CloseBtn, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+    connect(FileEdit, &QLineEdit::textChanged, this, [this] { FileEditChange(); });
+    connect(ListView1, &QTableWidget::itemSelectionChanged, this, [this] { ListView1SelectItem(); });
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+    connect(FileRename, &QAction::triggered, this, [this] { FileRenameClick(); });
+    connect(FileDelete, &QAction::triggered, this, [this] { FileDeleteClick(); });
+    ListView1->onEditing = [this](int row, bool& allow) { ListView1Editing(row, allow); };
+    ListView1->onEdited = [this](int row, const QString& text) { commitEdit(row, text); };
+    ListView1->onEditAbandoned = [this] { ListView1EditAbandoned(); };
+    ListView1->onDoubleClick = [this] { ListView1DblClick(); };
+}
+
+TnxFileDialogBase* TListForm::owner() const
+{
+    if (nx::unit().IsOpenMode)
+        return OpenDialog;
+    return SaveDialog;
+}
+
+// --- geometry --------------------------------------------------------------
+
+QRect TListForm::outerBounds() const
+{
+    const QRect g = geometry();
+    const QRect f = frameGeometry();
+    if (f != g)
+        return f;
+    return QRect(g.x(), g.y(), g.width() + kFrameWidth, g.height() + kFrameHeight);
+}
+
+void TListForm::setOuterBounds(const QRect& r)
+{
+    wantedBounds_ = r;
+    const QRect g = geometry();
+    const QRect f = frameGeometry();
+    move(r.topLeft());
+    if (f != g && isVisible())
+        resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
+    else
+        resize(r.width() - kFrameWidth, r.height() - kFrameHeight);
+}
+
+void TListForm::settleFrame()
+{
+    // Where the window system frames the window only after it is shown,
+    // the frame becomes known with the first move that follows.
+    if (frameSettled_ || frameGeometry() == geometry())
+        return;
+    frameSettled_ = true;
+    if (wantedBounds_.isValid() && outerBounds() != wantedBounds_)
+        setOuterBounds(wantedBounds_);
+}
+
+void TListForm::moveEvent(QMoveEvent* e)
+{
+    QDialog::moveEvent(e);
+    if (shown_)
+        settleFrame();
+}
+
+void TListForm::layoutPanels()
+{
+    const int w = width();
+    int top = 0;
+    if (!DirNamePanel->isHidden()) {
+        DirNamePanel->setGeometry(0, 0, w, 25);
+        top = 25;
+    }
+    // The tool buttons keep their distance from the panel's right edge; a
+    // lone search button takes the folder button's place.
+    FolderBtn->move(w - (415 - 384), 2);
+    FindBtn->move(FolderBtn->isHidden() ? FolderBtn->x() : w - (415 - 360), 2);
+    Panel2->setGeometry(0, height() - 32, w, 32);
+    Panel1->setGeometry(0, top, w, qMax(0, height() - 32 - top));
+    ListView1->setGeometry(kListLeft, kListTop,
+                           qMax(0, Panel1->width() - kListLeft - kListRight),
+                           qMax(0, Panel1->height() - kListTop - kListBottom));
+    FileEdit->resize(qMax(0, w - 8 - (415 - 297)), FileEdit->height());
+    FileOpenBtn->move(w - (415 - 303), 4);
+    FileSaveBtn->move(w - (415 - 303), 4);
+    CloseBtn->move(w - (415 - 356), 4);
+}
+
+void TListForm::resizeEvent(QResizeEvent* e)
+{
+    QDialog::resizeEvent(e);
+    bool resize = true;
+    FormCanResize(width(), height(), resize);
+    layoutPanels();
+    FormResize();
+}
+
+void TListForm::FormCanResize(int, int, bool& Resize)
+{
+    // The size is never refused; the column follows the list by itself, so
+    // what is left is to note the first negotiation after Execute.
+    Resize = true;
+    nx::unit().SizeAdjusted = true;
+}
+
+void TListForm::FormResize()
+{
+    if (nx::unit().SizeAdjusted && ShowDirLine)
+        DisplayDirectory();
+}
+
+// --- showing and listing -----------------------------------------------------
+
+void TListForm::FormCreate() { SelIndex = 0; }
+
+void TListForm::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!shown_) {
+        shown_ = true;
+        // The frame is known now: the outer bounds asked for before are
+        // the ones the window gets.
+        settleFrame();
+        FormShow();
+    }
+}
+
+void TListForm::FormShow()
+{
+    TnxFileDialogBase* o = owner();
+    if (!o)
+        return;
+    const bool open = nx::unit().IsOpenMode;
+    Editing = false;
+    ShowDirLine = false;
+    FindBtn->hide();
+    FolderBtn->hide();
+    DirNamePanel->hide();
+    NameMask.clear();
+    nx::unit().SearchText.clear();
+    FileOpenBtn->setVisible(open);
+    FileSaveBtn->setVisible(!open);
+    FileEdit->setVisible(!open);
+    setDefaultButtons(true);
+
+    setWindowTitle(local(o->Title));
+    CurDir = o->Directory;
+    ExtFilter = nx::makeExtFilter(o->FileExt, platform::systemCodePage());
+    NameMask = o->FindText;
+    RootDir = o->RootDir;
+    BrowseTitle = o->BrowseTitle;
+    ShowIcons = o->DisplayIcon;
+    if (o->DisplayDirectory) {
+        DirNamePanel->show();
+        ShowDirLine = true;
+    }
+    if (o->Options.contains(doFindBtn)) {
+        DirNamePanel->show();
+        FindBtn->show();
+    }
+    if (o->Options.contains(doFolderBtn)) {
+        DirNamePanel->show();
+        FolderBtn->show();
+    }
+    layoutPanels();
+
+    SetFilesToList();
+    if (!open)
+        FileEdit->setFocus();
+    applyImeMode(this, o->ImeMode());
+    o->Handle_ = this;
+    if (o->OnShow)
+        o->OnShow(o);
+    if (FolderBtn->isHidden())
+        FindBtn->move(FolderBtn->x(), FindBtn->y());
+}
+
+void TListForm::SetFilesToList()
+{
+    TnxFileDialogBase* o = owner();
+    const auto cp = platform::systemCodePage();
+    {
+        // Sorting, redrawing and the cursor come back however the listing ends.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ListView1->setSortingEnabled(false);
+        ListView1->setUpdatesEnabled(false);
+        struct Restore {
+            nx::ListView* list;
+            ~Restore()
+            {
+                list->sortByText();
+                list->setUpdatesEnabled(true);
+                QApplication::restoreOverrideCursor();
+            }
+        } restore{ListView1};
+
+        CurDir = nx::withTrailingSeparator(CurDir, cp);
+        const std::string pattern = nx::listingPattern(CurDir, NameMask);
+        ListView1->clearContents();
+        ListView1->setRowCount(0);
+        const auto files = nx::listFiles(pattern, ExtFilter, nx::unit().SearchText, cp);
+        ListView1->setRowCount(static_cast<int>(files.size()));
+        FileIcons icons;
+        for (size_t i = 0; i < files.size(); ++i) {
+            auto* item = new EntryItem(local(files[i].base));
+            item->setData(kBytesRole, QByteArray(files[i].base.data(),
+                                                 static_cast<qsizetype>(files[i].base.size())));
+            if (ShowIcons)
+                item->setIcon(icons.iconFor(CurDir + files[i].name));
+            ListView1->setItem(static_cast<int>(i), 0, item);
+        }
+    }
+    LastIndex = ListView1->rowCount() - 1;
+
+    if (nx::unit().IsOpenMode) {
+        if (LastIndex > 0) {
+            if (isEnabled())
+                ListView1->setFocus();
+            if (SelIndex == 0)
+                selectRow(LastIndex);
+            FileOpenBtn->setEnabled(true);
+        } else {
+            FileOpenBtn->setEnabled(false);
+        }
+    } else {
+        FileSaveBtn->setEnabled(true);
+        if (LastIndex >= 0)
+            ListView1->scrollToItem(ListView1->item(LastIndex, 0));
+        if (o)
+            FileEdit->setText(local(nameOnly(o->FileName_)));
+        if (isEnabled())
+            FileEdit->setFocus();
+    }
+    DisplayDirectory();
+}
+
+void TListForm::DisplayDirectory()
+{
+    int width = DirNamePanel->width() - 10;
+    if (FolderBtn->isHidden())
+        FindBtn->move(FolderBtn->x(), FindBtn->y());
+    if (!FindBtn->isHidden())
+        width -= 30;
+    if (!FolderBtn->isHidden())
+        width -= 30;
+    TnxFileDialogBase* o = owner();
+    if (ShowDirLine && o) {
+        const QFontMetrics fm(font());
+        const std::string line = nx::ShortenPath(
+            o->Directory, [&fm](const std::string& s) { return fm.horizontalAdvance(local(s)); },
+            width, platform::systemCodePage());
+        DirNamePanel->setText(QStringLiteral("  ") + local(line));
+        DirNamePanel->repaint();
+    }
+}
+
+// --- selection, typing, double-click -------------------------------------------
+
+int TListForm::selectedCount() const { return ListView1->selectionModel()->selectedRows().size(); }
+
+int TListForm::selectedRow() const
+{
+    const auto rows = ListView1->selectionModel()->selectedRows();
+    return rows.size() == 1 ? rows.front().row() : -1;
+}
+
+std::string TListForm::entryBytes(int row) const
+{
+    const QTableWidgetItem* it = ListView1->item(row, 0);
+    if (!it)
+        return {};
+    const QByteArray b = it->data(kBytesRole).toByteArray();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+void TListForm::selectRow(int row)
+{
+    if (QTableWidgetItem* it = ListView1->item(row, 0)) {
+        ListView1->setCurrentItem(it);
+        ListView1->scrollToItem(it);
+    }
+}
+
+QStringList TListForm::entryTexts() const
+{
+    QStringList out;
+    for (int i = 0; i < ListView1->rowCount(); ++i)
+        out << ListView1->item(i, 0)->text();
+    return out;
+}
+
+void TListForm::ListView1SelectItem()
+{
+    const int row = selectedRow();
+    if (row >= 0) {
+        FileOpenBtn->setEnabled(true);
+        SelPath = CurDir + entryBytes(row) + ExtFilter;
+        SelIndex = row;
+        if (!nx::unit().IsOpenMode)
+            FileEdit->setText(ListView1->item(row, 0)->text());
+    } else {
+        FileOpenBtn->setEnabled(false);
+    }
+}
+
+void TListForm::FileEditChange() { FileSaveBtn->setEnabled(!FileEdit->text().isEmpty()); }
+
+void TListForm::ListView1DblClick()
+{
+    if (nx::unit().IsOpenMode && !Editing)
+        FileOpenBtnClick();
+}
+
+void TListForm::FormDestroy()
+{
+    TnxFileDialogBase* o = owner();
+    if (!o)
+        return;
+    o->Handle_ = nullptr;
+    const QRect r = outerBounds();
+    o->FormTop = r.top();
+    o->FormLeft = r.left();
+    o->FormWidth = r.width();
+    o->FormHeight = r.height();
+}
+
+void TListForm::reject() { done(kResultCancel); }
+
+// --- open and save -------------------------------------------------------------
+
+void TListForm::FileOpenBtnClick()
+{
+    TnxFileDialogBase* o = owner();
+    bool Action = true;
+    if (o->OnBeforeClose)
+        o->OnBeforeClose(o, std::string(SelPath), Action);
+    if (!Action) {
+        setResult(kResultNone);
+        return;
+    }
+    FileOpenBtn->setEnabled(false);
+    int result = kResultCancel;
+    if (selectedCount() == 1) {
+        result = kResultOk;
+        o->FilePath_ = SelPath;
+        o->FileName_ = nameOnly(SelPath);
+    }
+    FileOpenBtn->setEnabled(true);
+    done(result);
+}
+
+void TListForm::FileSaveBtnClick()
+{
+    TnxFileDialogBase* o = owner();
+    bool Action = true;
+    auto typedPath = [this] { return CurDir + nx::trimBlanks(bytes(FileEdit->text())) + ExtFilter; };
+    SelPath = typedPath();
+    if (o->OnBeforeClose)
+        o->OnBeforeClose(o, std::string(SelPath), Action);
+    if (!Action) {
+        setResult(kResultNone);
+        return;
+    }
+    hide();
+    SelPath = typedPath();
+    int result = kResultOk;
+    if (platform::fileExists(SelPath) &&
+        nx::messageBox(tr8(nx::msg::kOverwriteText), tr8(nx::msg::kSaveCaption),
+                       nx::kMbOkCancel | nx::kMbIconInformation) != nx::kIdOk)
+        result = kResultCancel;
+    if (result == kResultOk) {
+        o->FilePath_ = SelPath;
+        o->FileName_ = nameOnly(SelPath);
+    }
+    done(result);
+}
+
+// --- context menu, rename, delete ----------------------------------------------
+
+void TListForm::PopupMenu1Popup()
+{
+    const bool one = selectedCount() == 1;
+    for (QAction* a : PopupMenu1->actions())
+        a->setVisible(one);
+}
+
+void TListForm::setDefaultButtons(bool on)
+{
+    // A window has one default button: the one of the two that is shown.
+    const bool open = nx::unit().IsOpenMode;
+    FileOpenBtn->setDefault(on && open);
+    FileSaveBtn->setDefault(on && !open);
+}
+
+void TListForm::FileRenameClick()
+{
+    if (selectedCount() != 1)
+        return;
+    FileOpenBtn->setDefault(false);
+    Editing = true;
+    selectRow(SelIndex);
+    ListView1->editEntry(SelIndex);
+}
+
+void TListForm::ListView1Editing(int, bool& AllowEdit)
+{
+    // Enter then ends the edit instead of pressing a button.
+    setDefaultButtons(false);
+    Editing = true;
+    AllowEdit = true;
+}
+
+void TListForm::ListView1Edited(int row, QString& S)
+{
+    TnxFileDialogBase* o = owner();
+    bool Action = true;
+    bool Ok = true;
+    const std::string OldPath = SelPath;
+    const QString OldText = ListView1->item(row, 0)->text();
+    const std::string name = nx::trimBlanks(bytes(S));
+    SelPath = CurDir + name + ExtFilter;
+    if (o->OnBeforeRename)
+        o->OnBeforeRename(o, OldPath, std::string(SelPath), Action);
+    if (Action) {
+        // A name of blanks alone would leave the extension as the whole
+        // name, a hidden file that no listing shows: that is no rename.
+        Ok = !name.empty() && platform::renameNoReplace(OldPath, SelPath);
+        if (o->OnAfterRename)
+            o->OnAfterRename(o, OldPath, std::string(SelPath), Ok);
+        else if (!Ok)
+            nx::messageBox(tr8(nx::msg::kRenameFailed), tr8(nx::msg::kRenameCaption),
+                           nx::kMbOk | nx::kMbIconInformation);
+    }
+    if (!(Action && Ok)) {
+        selectRow(SelIndex);
+        SelPath = OldPath;
+        S = OldText;
+    }
+    setDefaultButtons(true);
+    if (!nx::unit().IsOpenMode)
+        FileEdit->setText(S);
+    Editing = false;
+}
+
+void TListForm::commitEdit(int row, const QString& text)
+{
+    QTableWidgetItem* it = ListView1->item(row, 0);
+    if (!it)
+        return;
+    QString S = text;
+    const std::string before = SelPath;
+    const std::string name = nx::trimBlanks(bytes(text));
+    ListView1Edited(row, S);
+    // After a rename the entry names the new file; after a failure or a
+    // veto, still the old one. Its text is what the handler left.
+    if (SelPath != before)
+        it->setData(kBytesRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    it->setText(S);  // the list sorts itself again here
+    // The selection follows the entry to its new place, so that the next
+    // rename or delete acts on the file the user sees selected.
+    const int now = ListView1->row(it);
+    if (now >= 0 && it->isSelected()) {
+        SelIndex = now;
+        SelPath = CurDir + entryBytes(now) + ExtFilter;
+    }
+}
+
+void TListForm::ListView1EditAbandoned()
+{
+    setDefaultButtons(true);
+    Editing = false;
+}
+
+void TListForm::FileDeleteClick()
+{
+    TnxFileDialogBase* o = owner();
+    const int Idx = SelIndex;
+    const std::string Path = SelPath;
+    bool Action = true;
+    bool Ok = true;
+    if (selectedCount() != 1)
+        return;
+    if (o->OnBeforeDelete)
+        o->OnBeforeDelete(o, std::string(SelPath), Action);
+    if (!Action)
+        return;
+    if (platform::deleteFile(SelPath)) {
+        // Without a current entry the list picks no neighbour by itself.
+        ListView1->selectionModel()->clear();
+        ListView1->removeRow(Idx);
+        --LastIndex;
+        if (Idx <= LastIndex) {
+            selectRow(Idx);
+            ListView1->setFocus();
+        }
+    } else {
+        Ok = false;
+    }
+    if (ListView1->rowCount() == 0) {
+        if (nx::unit().IsOpenMode)
+            FileOpenBtn->setEnabled(false);
+        else
+            FileSaveBtn->setEnabled(false);
+    }
+    if (o->OnAfterDelete)
+        o->OnAfterDelete(o, Path, Ok);
+    else if (!Ok)
+        nx::messageBox(tr8(nx::msg::kDeleteFailed), tr8(nx::msg::kDeleteCaption),
+                       nx::kMbOk | nx::kMbIconInformation);
+}
+
+// --- search and folder -----------------------------------------------------------
+
+void TListForm::FindButtonClick()
+{
+    TnxFileDialogBase* o = owner();
+    bool DefaultEvent = true;
+    if (o->OnFindBtnClick) {
+        DefaultEvent = false;
+        o->OnFindBtnClick(o, std::string(CurDir), DefaultEvent, nx::unit().SearchText);
+    }
+    if (!DefaultEvent)
+        return;
+    QString text = local(nx::unit().SearchText);
+    if (!inputQuery(this, tr8(nx::msg::kSearchCaption), tr8(nx::msg::kSearchPrompt), text))
+        return;
+    nx::unit().SearchText = bytes(text);
+    SelIndex = 0;
+    SetFilesToList();
+    setWindowTitle(tr8(nx::msg::kSearchPrefixOpen) + text + tr8(nx::msg::kSearchPrefixClose) +
+                   windowTitle());
+}
+
+void TListForm::FolderButtonClick()
+{
+    TnxFileDialogBase* o = owner();
+    bool DefaultEvent = true;
+    if (o->OnFolderBtnClick) {
+        DefaultEvent = false;
+        o->OnFolderBtnClick(o, std::string(CurDir), DefaultEvent);
+    }
+    if (!DefaultEvent)
+        return;
+    nx::unit().BrowseShown = false;
+    auto browser = std::make_unique<TnxBrowseFolder>(this);
+    struct Forget {
+        TnxBrowseFolder*& ref;
+        ~Forget() { ref = nullptr; }
+    } forget{BrowseFolder};
+    BrowseFolder = browser.get();
+    browser->RootDir = RootDir;
+    browser->InitDir = CurDir;
+    browser->RootSpecialDir = sfNone;
+    browser->Title = BrowseTitle;
+    browser->OnSelectionChanged = [this](QObject* s, QWidget* w, const std::string& d,
+                                         std::string& status, bool& ok) {
+        BrowseSelectionChanged(s, w, d, status, ok);
+    };
+    browser->OnShow = [this](QObject* s) { BrowseShow(s); };
+    browser->Execute();
+}
+
+void TListForm::BrowseShow(QObject*)
+{
+    if (!BrowseFolder)
+        return;
+    const QRect r = outerBounds();
+    BrowseFolder->FormTop = r.top() + 30;
+    BrowseFolder->FormLeft = r.left() + r.width() - BrowseFolder->FormWidth() + 100;
+    if (QWidget* dlg = BrowseFolder->Handle()) {
+        if (auto* ok = dlg->findChild<QPushButton*>(QStringLiteral("OK")))
+            ok->hide();
+        if (auto* cancel = dlg->findChild<QPushButton*>(QStringLiteral("Cancel")))
+            cancel->setText(tr8(nx::msg::kBrowseClose));
+    }
+    nx::unit().BrowseShown = true;
+}
+
+void TListForm::BrowseSelectionChanged(QObject*, QWidget*, const std::string& Directory,
+                                       std::string&, bool&)
+{
+    if (!nx::unit().BrowseShown)
+        return;
+    CurDir = Directory;
+    if (TnxFileDialogBase* o = owner())
+        o->Directory = CurDir;
+    SelIndex = 0;
+    SetFilesToList();
+}

@@ -1,0 +1,104 @@
+#include "platform/exepath.h"
+
+#include "platform/fs.h"
+#include "platform/syscalls.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#ifndef TSUMUGI_INSTALL_BINDIR
+#define TSUMUGI_INSTALL_BINDIR "/usr/local/bin"
+#endif
+
+namespace platform {
+
+namespace {
+
+std::string& overridePath()
+{
+    static std::string p;
+    return p;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string fileNameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool sameFolder(const std::string& a, const std::string& b)
+{
+    FolderId ia, ib;
+    if (folderId(a, ia) && folderId(b, ib))
+        return ia == ib;
+    return a == b;
+}
+
+}  // namespace
+
+std::string executablePath()
+{
+    if (!overridePath().empty())
+        return overridePath();
+    std::string buf(4096, '\0');
+    for (;;) {
+        const ssize_t n = sys().readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0)
+            return {};
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+void setExecutablePath(const std::string& path) { overridePath() = path; }
+
+std::string iniPathFor(const std::string& exe)
+{
+    const auto slash = exe.find_last_of('/');
+    const auto dot = exe.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        return exe.substr(0, dot) + ".ini";
+    return exe + ".ini";
+}
+
+std::string settingsPathFor(const std::string& exe, const std::string& installBinDir,
+                            const std::string& configHome)
+{
+    const std::string beside = iniPathFor(exe);
+    if (installBinDir.empty() || configHome.empty() || !sameFolder(folderOf(exe), installBinDir))
+        return beside;
+    return configHome + "/tsumugi/" + fileNameOf(beside);
+}
+
+std::string userConfigHome()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return xdg;
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0] == '/')
+        home = h;
+    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        home = pw->pw_dir;
+    return home.empty() ? std::string() : home + "/.config";
+}
+
+std::string settingsPath()
+{
+    return settingsPathFor(executablePath(), TSUMUGI_INSTALL_BINDIR, userConfigHome());
+}
+
+}  // namespace platform

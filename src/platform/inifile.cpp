@@ -1,0 +1,365 @@
+#include "platform/inifile.h"
+
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+bool fail(int* err, int e)
+{
+    if (err)
+        *err = e;
+    return false;
+}
+
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+std::string_view trim(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    a = trim(a);
+    b = trim(b);
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+// The name of a section line, or false when the line is none.
+bool sectionName(std::string_view line, std::string_view& name)
+{
+    line = trim(line);
+    if (line.empty() || line.front() != '[')
+        return false;
+    const size_t close = line.rfind(']');
+    if (close == std::string_view::npos || close == 0)
+        return false;
+    name = trim(line.substr(1, close - 1));
+    return true;
+}
+
+// The key and the raw value of a key line, or false when the line is none.
+bool keyLine(std::string_view line, std::string_view& key, std::string_view& value)
+{
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    key = trim(line.substr(0, eq));
+    value = line.substr(eq + 1);
+    return true;
+}
+
+struct Span {
+    size_t header;  // index of the section line
+    size_t end;     // one past the section's last line
+};
+
+bool findSection(const std::vector<std::string>& lines, std::string_view section, Span& out)
+{
+    std::string_view name;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!sectionName(lines[i], name) || !sameName(name, section))
+            continue;
+        size_t end = i + 1;
+        while (end < lines.size() && !sectionName(lines[end], name))
+            ++end;
+        out = {i, end};
+        return true;
+    }
+    return false;
+}
+
+// Index of the key's line inside the section, or npos.
+size_t findKey(const std::vector<std::string>& lines, const Span& span, std::string_view key)
+{
+    std::string_view k, v;
+    for (size_t i = span.header + 1; i < span.end; ++i)
+        if (keyLine(lines[i], k, v) && sameName(k, key))
+            return i;
+    return std::string::npos;
+}
+
+std::vector<std::string> splitLines(std::string_view text)
+{
+    // A byte-order mark is not part of the first section's name.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+// Reads a whole file; ENOENT when there is none.
+bool readWhole(const std::string& path, std::string& out, int& err)
+{
+    auto& s = sys();
+    const int fd = s.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        err = errno;
+        return false;
+    }
+    struct stat st {};
+    if (s.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        s.close(fd);
+        return false;
+    }
+    char buf[8192];
+    for (;;) {
+        const ssize_t n = s.read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            s.close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    s.close(fd);
+    return true;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t w = sys().write(fd, bytes.data(), bytes.size());
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (w == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(w));
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool rewriteInPlace(const std::string& path, std::string_view bytes, int* err)
+{
+    auto& s = sys();
+    const int fd = s.open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return fail(err, errno);
+    bool ok = writeAll(fd, bytes) && s.ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              s.fsync(fd) == 0;
+    const int e = errno;
+    if (s.close(fd) != 0 && ok)
+        return fail(err, errno);
+    return ok || fail(err, e);
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path))
+{
+    std::string text;
+    int err = 0;
+    if (readWhole(path_, text, err))
+        lines_ = splitLines(text);
+    else if (err != ENOENT)
+        readError_ = err;
+}
+
+std::string IniFile::read(std::string_view section, std::string_view key,
+                          std::string_view def) const
+{
+    Span span{};
+    if (!findSection(lines_, section, span))
+        return std::string(def);
+    const size_t at = findKey(lines_, span, key);
+    if (at == std::string::npos)
+        return std::string(def);
+    std::string_view k, v;
+    keyLine(lines_[at], k, v);
+    v = trim(v);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    if (v.size() > kMaxValue)
+        v = v.substr(0, kMaxValue);
+    return std::string(v);
+}
+
+std::string IniFile::text() const
+{
+    std::string out;
+    for (const auto& l : lines_) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool IniFile::write(std::string_view section, std::string_view key, std::string_view value,
+                    int* err)
+{
+    // A file that exists but could not be read would lose its other lines.
+    if (readError_ != 0)
+        return fail(err, readError_);
+    if (section.find_first_of("\r\n]") != std::string_view::npos ||
+        key.find_first_of("\r\n=") != std::string_view::npos || trim(key).empty())
+        return fail(err, EINVAL);
+    if (value.find_first_of("\r\n") != std::string_view::npos)
+        value = {};
+
+    std::vector<std::string> lines = lines_;
+    Span span{};
+    if (findSection(lines, section, span)) {
+        const size_t at = findKey(lines, span, key);
+        if (at != std::string::npos) {
+            std::string_view k, v;
+            keyLine(lines[at], k, v);
+            lines[at] = std::string(k) + "=" + std::string(value);
+        } else {
+            size_t last = span.header;
+            for (size_t i = span.header + 1; i < span.end; ++i)
+                if (!trim(lines[i]).empty())
+                    last = i;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
+                         std::string(key) + "=" + std::string(value));
+        }
+    } else {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(std::string(key) + "=" + std::string(value));
+    }
+
+    std::swap(lines, lines_);
+    const std::string bytes = text();
+    if (!replaceFileDurably(path_, bytes, err)) {
+        std::swap(lines, lines_);
+        return false;
+    }
+    return true;
+}
+
+bool replaceFileDurably(const std::string& path, std::string_view bytes, int* err)
+{
+    auto& s = sys();
+    struct stat st {};
+    const bool exists = s.fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0;
+    if (!exists && errno != ENOENT)
+        return fail(err, errno);
+    if (exists) {
+        if (S_ISDIR(st.st_mode))
+            return fail(err, EISDIR);
+        // No write bit at all: read-only, for root as well.
+        if ((st.st_mode & 0222) == 0)
+            return fail(err, EACCES);
+        struct stat lst {};
+        // A link is followed and its target rewritten, so the link stays.
+        if (s.fstatat(AT_FDCWD, path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(lst.st_mode))
+            return rewriteInPlace(path, bytes, err);
+    }
+
+    static std::atomic<unsigned> serial{0};
+    const std::string folder = folderOf(path);
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = folder + "/." + baseOf(path) + "." + std::to_string(::getpid()) + "." +
+              std::to_string(serial++) + ".tmp";
+        fd = s.open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                    exists ? (st.st_mode & 0777) : 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        const int e = errno;
+        if (exists && (e == EACCES || e == EPERM))
+            return rewriteInPlace(path, bytes, err);
+        return fail(err, e);
+    }
+    bool ok = writeAll(fd, bytes) && (!exists || s.fchmod(fd, st.st_mode & 0777) == 0) &&
+              s.fsync(fd) == 0;
+    int e = errno;
+    if (s.close(fd) != 0 && ok) {
+        ok = false;
+        e = errno;
+    }
+    if (ok && s.renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), 0) != 0) {
+        ok = false;
+        e = errno;
+    }
+    if (!ok) {
+        s.unlinkat(AT_FDCWD, tmp.c_str(), 0);
+        return fail(err, e);
+    }
+    // The new name itself must survive a crash too.
+    const int dir = s.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        s.fsync(dir);
+        s.close(dir);
+    }
+    return true;
+}
+
+bool makeFolders(const std::string& path, int* err)
+{
+    if (path.empty())
+        return fail(err, ENOENT);
+    auto& s = sys();
+    for (size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos < path.size() && path[pos] != '/')
+            continue;
+        const std::string part = path.substr(0, pos);
+        if (s.mkdirat(AT_FDCWD, part.c_str(), 0755) != 0 && errno != EEXIST)
+            return fail(err, errno);
+    }
+    struct stat st {};
+    if (s.fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0)
+        return fail(err, errno);
+    return S_ISDIR(st.st_mode) || fail(err, ENOTDIR);
+}
+
+}  // namespace platform

@@ -1,0 +1,162 @@
+#include "settings/ui/pagesdlg.h"
+
+#include "filedialog/ui/browsefolder.h"
+#include "filedialog/ui/fonts.h"
+#include "settings/ui/messages.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace {
+
+QString tr8(const char* s) { return QString::fromUtf8(s); }
+
+QString decode(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+}  // namespace
+
+TPagesDlg::TPagesDlg(QWidget* Owner)
+    : QDialog(Owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("PagesDlg"));
+    setWindowTitle(tr8(settings::msg::kCaption));
+    setModal(true);
+    setFixedSize(427, 299);
+    const QFont f16 = nx::gothicFont(16);
+
+    Panel1 = named(new QWidget(this), "Panel1");
+    Panel1->setGeometry(0, 0, 427, 265);
+    PageControl1 = named(new QTabWidget(Panel1), "PageControl1");
+    PageControl1->setGeometry(5, 5, 417, 255);
+    PageControl1->setFont(f16);
+
+    Panel2 = named(new QWidget(this), "Panel2");
+    Panel2->setGeometry(0, 265, 427, 34);
+    OKBtn = named(new QPushButton(tr8(settings::msg::kOk), Panel2), "OKBtn");
+    OKBtn->setGeometry(234, 2, 89, 25);
+    CancelBtn = named(new QPushButton(tr8(settings::msg::kCancel), Panel2), "CancelBtn");
+    CancelBtn->setGeometry(328, 2, 89, 25);
+
+    ConfigTabSheet = named(new QWidget, "ConfigTabSheet");
+    PageControl1->addTab(ConfigTabSheet, tr8(settings::msg::kConfigTab));
+
+    GroupBox1 = named(new QGroupBox(tr8(settings::msg::kStartFolderGroup), ConfigTabSheet),
+                      "GroupBox1");
+    GroupBox1->setGeometry(4, 8, 401, 161);
+    RadioButton1 =
+        named(new QRadioButton(tr8(settings::msg::kLastFolder), GroupBox1), "RadioButton1");
+    RadioButton1->setGeometry(12, 24, 381, 17);
+    LasrDirEdit = named(new QLineEdit(GroupBox1), "LasrDirEdit");
+    LasrDirEdit->setGeometry(32, 44, 357, 24);
+    RadioButton2 =
+        named(new QRadioButton(tr8(settings::msg::kSpecifiedFolder), GroupBox1), "RadioButton2");
+    RadioButton2->setGeometry(12, 76, 381, 17);
+    RootDirEdit = named(new QLineEdit(GroupBox1), "RootDirEdit");
+    RootDirEdit->setGeometry(32, 96, 289, 24);
+    DefDirRefBtn = named(new QPushButton(tr8(settings::msg::kBrowse), GroupBox1), "DefDirRefBtn");
+    DefDirRefBtn->setGeometry(328, 96, 63, 25);
+    DefDirRefBtn->setAutoDefault(false);
+    RadioButton0 = named(new QRadioButton(tr8(settings::msg::kDesktop), GroupBox1), "RadioButton0");
+    RadioButton0->setGeometry(12, 128, 381, 17);
+    RadioButton0->setChecked(true);
+
+    CheckWinMem = named(new QCheckBox(tr8(settings::msg::kWinMem), ConfigTabSheet), "CheckWinMem");
+    CheckWinMem->setGeometry(16, 176, 265, 17);
+    CheckInitMax =
+        named(new QCheckBox(tr8(settings::msg::kInitMax), ConfigTabSheet), "CheckInitMax");
+    CheckInitMax->setGeometry(16, 200, 241, 17);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             GroupBox1, RadioButton1, LasrDirEdit, RadioButton2, RootDirEdit, DefDirRefBtn,
+             RadioButton0, CheckWinMem, CheckInitMax, OKBtn, CancelBtn})
+        w->setFont(f16);
+    for (QWidget* w : std::initializer_list<QWidget*>{RadioButton1, RadioButton2, RadioButton0,
+                                                      CheckWinMem, CheckInitMax})
+        w->setMinimumHeight(17);
+
+    // The two edits only show: a folder comes in through "参照" alone.
+    for (QLineEdit* e : {LasrDirEdit, RootDirEdit}) {
+        e->setReadOnly(true);
+        QPalette pal = e->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        e->setPalette(pal);
+    }
+
+    OKBtn->setDefault(true);
+    CancelBtn->setAutoDefault(false);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(DefDirRefBtn, &QPushButton::clicked, this, [this] { DefDirRefBtnClick(); });
+
+    QWidget* order[] = {PageControl1, RadioButton1, LasrDirEdit, RadioButton2, RootDirEdit,
+                        RadioButton0, DefDirRefBtn, CheckWinMem, CheckInitMax, OKBtn, CancelBtn};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    for (QWidget* w : std::initializer_list<QWidget*>{DefDirRefBtn, OKBtn, CancelBtn})
+        w->setFocusPolicy(Qt::StrongFocus);
+    // Of the three choices only the selected one is a Tab stop.
+    for (QRadioButton* r : {RadioButton0, RadioButton1, RadioButton2}) {
+        r->setFocusPolicy(r->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        connect(r, &QRadioButton::toggled, r, [r](bool on) {
+            r->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    }
+}
+
+TPagesDlg::~TPagesDlg() = default;
+
+namespace {
+// A long path shows from its start, as a user reads it.
+void showPath(QLineEdit* e, const std::string& path)
+{
+    e->setText(decode(path));
+    e->setCursorPosition(0);
+}
+}  // namespace
+
+void TPagesDlg::setLastDir(const std::string& path) { showPath(LasrDirEdit, path); }
+
+void TPagesDlg::setRootDir(const std::string& path)
+{
+    rootDir_ = path;
+    showPath(RootDirEdit, path);
+}
+
+void TPagesDlg::DefDirRefBtnClick()
+{
+    // The browser starts from the top, not from the folder shown.
+    TnxBrowseFolder browser(this);
+    browser.InitSpecialDir = sfNone;
+    browser.InitDir.assign(1, '\\');
+    if (browser.Execute()) {
+        setRootDir(browser.Directory());
+        RadioButton2->setChecked(true);
+    }
+}
+
+void TPagesDlg::showEvent(QShowEvent* e)
+{
+    // Centred on the screen.
+    if (const QScreen* s = screen()) {
+        const QRect a = s->geometry();
+        move(a.x() + (a.width() - frameGeometry().width()) / 2,
+             a.y() + (a.height() - frameGeometry().height()) / 2);
+    }
+    QDialog::showEvent(e);
+}

@@ -1,0 +1,196 @@
+// The settings file as the main window reads it at start and writes it at
+// close: window bounds, start state, hand-edited values, a read-only file.
+#include "app/application.h"
+#include "app/mainform.h"
+#include "platform/exepath.h"
+#include "settings/values.h"
+#include "support/boxwatch.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include <memory>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr const char* kFirstClose =
+    "[ウィンドウの位置とサイズを記憶する]\r\n"
+    "WinMem=0\r\n"
+    "[ウィンドウを最大化で表示]\r\n"
+    "InitMax=0\r\n"
+    "[ウィンドウの位置とサイズ]\r\n"
+    "Top=172\r\n"
+    "Left=217\r\n"
+    "Height=596\r\n"
+    "Width=851\r\n"
+    "[ルートフォルダ指定の方法]\r\n"
+    "RootDirSel=0\r\n"
+    "[前回処理したフォルダ]\r\n"
+    "LastDir=\r\n"
+    "[フォルダ指定のルートフォルダ]\r\n"
+    "RootDir=\r\n";
+
+std::string windowFile(const char* winMem, const char* initMax, const char* top,
+                       const char* left, const char* height, const char* width)
+{
+    return std::string("[ウィンドウの位置とサイズを記憶する]\r\nWinMem=") + winMem +
+           "\r\n[ウィンドウを最大化で表示]\r\nInitMax=" + initMax +
+           "\r\n[ウィンドウの位置とサイズ]\r\nTop=" + top + "\r\nLeft=" + left +
+           "\r\nHeight=" + height + "\r\nWidth=" + width + "\r\n";
+}
+
+class SettingsWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings::resetValues();
+        platform::setExecutablePath(home / "meibo");
+        cwd = std::make_unique<ScopedCwd>(work.path());
+    }
+    void TearDown() override
+    {
+        cwd.reset();
+        platform::setExecutablePath("");
+        settings::resetValues();
+    }
+    std::string ini() const { return home / "meibo.ini"; }
+
+    std::unique_ptr<TMainForm> start()
+    {
+        auto form = std::make_unique<TMainForm>();
+        if (form->windowState() & Qt::WindowMaximized)
+            form->showMaximized();
+        else
+            form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        QTest::qWait(20);
+        return form;
+    }
+
+    ScratchDir home;
+    ScratchDir work;
+    std::unique_ptr<ScopedCwd> cwd;
+};
+
+TEST_F(SettingsWindow, FirstStartOpensAtDesignBoundsAndTheFirstCloseWritesFifteenLines)
+{
+    auto form = start();
+    EXPECT_FALSE(form->isMaximized());
+    EXPECT_EQ(form->outerBounds(), QRect(217, 172, 851, 596));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(readFile(ini()), kFirstClose);
+}
+
+TEST_F(SettingsWindow, BoundsComeBackAndAreWrittenBackUnchanged)
+{
+    struct Case {
+        const char* top;
+        const char* left;
+        const char* height;
+        const char* width;
+        QRect expected;
+    } cases[] = {
+        {"-8", "0x20", "500", "700", QRect(32, -8, 700, 500)},
+        {"10", "$20", "600", "900", QRect(32, 10, 900, 600)},
+        {"10", " 32", "600", "900", QRect(32, 10, 900, 600)},
+        {"10", "32px", "600", "900", QRect(217, 10, 900, 600)},
+        {"3000", "-4000", "596", "851", QRect(-4000, 3000, 851, 596)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("Top=") + c.top + " Left=" + c.left);
+        writeFile(ini(), windowFile("1", "0", c.top, c.left, c.height, c.width));
+        auto form = start();
+        EXPECT_TRUE(settings::values().WinMem);
+        EXPECT_EQ(form->outerBounds(), c.expected);
+        ASSERT_TRUE(form->close());
+        const QRect& e = c.expected;
+        EXPECT_EQ(readFile(ini()),
+                  windowFile("1", "0", std::to_string(e.y()).c_str(),
+                             std::to_string(e.x()).c_str(), std::to_string(e.height()).c_str(),
+                             std::to_string(e.width()).c_str()) +
+                      "[ルートフォルダ指定の方法]\r\nRootDirSel=0\r\n[前回処理したフォルダ]\r\n"
+                      "LastDir=\r\n[フォルダ指定のルートフォルダ]\r\nRootDir=\r\n");
+    }
+}
+
+TEST_F(SettingsWindow, WinMemOffOpensAtDesignBoundsButStillWritesTheCurrentOnes)
+{
+    writeFile(ini(), windowFile("0", "0", "5", "6", "400", "500"));
+    auto form = start();
+    EXPECT_EQ(form->outerBounds(), QRect(217, 172, 851, 596));
+    form->move(300, 200);  // the user moves it
+    QTest::qWait(20);
+    ASSERT_TRUE(form->close());
+    const std::string text = readFile(ini());
+    EXPECT_NE(text.find("Top=200\r\nLeft=300\r\nHeight=596\r\nWidth=851\r\n"), std::string::npos)
+        << text;
+}
+
+TEST_F(SettingsWindow, InitMaxOpensMaximisedAndAMaximisedCloseKeepsTheBounds)
+{
+    writeFile(ini(), windowFile("1", "1", "5", "6", "400", "500"));
+    auto form = start();
+    EXPECT_TRUE(form->isMaximized());
+    ASSERT_TRUE(form->close());
+    const std::string text = readFile(ini());
+    EXPECT_NE(text.find("InitMax=1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Top=5\r\nLeft=6\r\nHeight=400\r\nWidth=500\r\n"), std::string::npos)
+        << text;
+}
+
+TEST_F(SettingsWindow, ValuesReadAtStartAreWrittenBackAtClose)
+{
+    writeFile(ini(), std::string("[ウィンドウの位置とサイズを記憶する]\nWinMem=-1\n"
+                                 "[ルートフォルダ指定の方法]\nRootDirSel=$7\n"
+                                 "[前回処理したフォルダ]\nLastDir=\"/home/u/写真\"\n"
+                                 "[フォルダ指定のルートフォルダ]\nRootDir= /srv \n"));
+    auto form = start();
+    EXPECT_TRUE(settings::values().WinMem);
+    EXPECT_EQ(settings::values().RootDirSel, 7);
+    EXPECT_EQ(settings::values().LastDir, "/home/u/写真");
+    EXPECT_EQ(settings::values().RootDir, "/srv");
+    ASSERT_TRUE(form->close());
+    const std::string text = readFile(ini());
+    for (const char* line : {"WinMem=1\r\n", "RootDirSel=7\r\n", "LastDir=/home/u/写真\r\n",
+                             "RootDir=/srv\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+}
+
+TEST_F(SettingsWindow, ReadOnlyFileShowsTheWriteErrorAndTheWindowStaysOpen)
+{
+    writeFile(ini(), "[ウィンドウの位置とサイズを記憶する]\r\nWinMem=0\r\n", 0444);
+    auto form = start();
+    {
+        BoxWatcher answer;
+        form->close();
+        ASSERT_EQ(answer.boxes.size(), 1u);
+        EXPECT_EQ(answer.boxes[0].caption, static_cast<TApplication*>(qApp)->title());
+        EXPECT_EQ(answer.boxes[0].text,
+                  QString::fromLocal8Bit(ini().c_str()) + QString::fromUtf8(" に書き込めません."));
+    }
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(readFile(ini()), "[ウィンドウの位置とサイズを記憶する]\r\nWinMem=0\r\n");
+    // Once the file may be written again, the window closes.
+    ::chmod(ini().c_str(), 0644);
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(SettingsWindow, LastDirFromARunReachesTheFileAtClose)
+{
+    auto form = start();
+    settings::values().LastDir = "/tmp/a\nRootDir=/etc";
+    ASSERT_TRUE(form->close());
+    const std::string text = readFile(ini());
+    EXPECT_NE(text.find("LastDir=\r\n"), std::string::npos);
+    EXPECT_NE(text.find("RootDir=\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("/etc"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// Where the settings file lives.
+#include "platform/exepath.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace testing_support;
+
+namespace {
+
+TEST(SettingsPath, ExtensionRule)
+{
+    struct Case {
+        const char* exe;
+        const char* ini;
+    } cases[] = {
+        {"/opt/t/meibo", "/opt/t/meibo.ini"},
+        {"/opt/t/meibo.exe", "/opt/t/meibo.ini"},
+        {"/opt/t/meibo.tar.gz", "/opt/t/meibo.tar.ini"},
+        {"/opt/v1.2/meibo", "/opt/v1.2/meibo.ini"},
+        {"/opt/t/.meibo", "/opt/t/.ini"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::iniPathFor(c.exe), c.ini) << c.exe;
+}
+
+TEST(SettingsPath, InstalledProgramUsesTheUsersConfigFolder)
+{
+    ScratchDir d;
+    ASSERT_EQ(::mkdir((d / "bin").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((d / "build").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("bin", (d / "bin-link").c_str()), 0);
+    const std::string config = d / "config";
+
+    // Run from the installation's binary folder, however it is spelt.
+    EXPECT_EQ(platform::settingsPathFor(d / "bin/meibo", d / "bin", config),
+              config + "/tsumugi/meibo.ini");
+    EXPECT_EQ(platform::settingsPathFor(d / "bin/meibo", d / "bin-link", config),
+              config + "/tsumugi/meibo.ini");
+    // Run from anywhere else: beside the executable.
+    EXPECT_EQ(platform::settingsPathFor(d / "build/meibo", d / "bin", config),
+              d / "build/meibo.ini");
+    EXPECT_EQ(platform::settingsPathFor(d / "build/meibo", "/usr/bin", config),
+              d / "build/meibo.ini");
+}
+
+TEST(SettingsPath, ConfigHomeFromTheEnvironment)
+{
+    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = oldXdg ? oldXdg : "";
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    ::setenv("XDG_CONFIG_HOME", "/x/conf", 1);
+    EXPECT_EQ(platform::userConfigHome(), "/x/conf");
+    ::setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(platform::userConfigHome(), "/home/someone/.config");
+    if (oldHome)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
+    if (oldXdg)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(SettingsPath, OverriddenExecutablePath)
+{
+    const std::string real = platform::executablePath();
+    EXPECT_TRUE(real.ends_with("/test_platform")) << real;
+    platform::setExecutablePath("/somewhere/meibo");
+    EXPECT_EQ(platform::settingsPath(), "/somewhere/meibo.ini");
+    platform::setExecutablePath("");
+    EXPECT_EQ(platform::executablePath(), real);
+}
+
+}  // namespace

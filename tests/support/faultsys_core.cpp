@@ -1,0 +1,215 @@
+#include "support/faultsys.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace testing_support {
+
+const char* FaultSys::kindName(Kind k)
+{
+    static const char* const names[kindCount] = {"open",   "read",    "write", "link",
+                                                  "rename", "sync",    "unlink", "stat",
+                                                  "dirRead", "close", "meta",  "folder"};
+    return k < kindCount ? names[k] : "any";
+}
+
+FaultSys::FaultSys() : inner_(platform::sys()) {}
+
+void FaultSys::failNth(long k, int err, bool sticky) { failNthOf(kindCount, k, err, sticky); }
+
+void FaultSys::failNthOf(Kind kind, long k, int err, bool sticky)
+{
+    planKind_ = kind;
+    // Counted from now, so that a test can arm it after its own setup.
+    at_ = k + (kind == kindCount ? total_ : perKind_[kind]);
+    err_ = err;
+    sticky_ = sticky;
+}
+
+void FaultSys::reset()
+{
+    perKind_.fill(0);
+    total_ = faults_ = 0;
+    planKind_ = kindCount;
+    at_ = 0;
+    err_ = 0;
+    sticky_ = false;
+    writeLimit_ = 0;
+    lastFault_.clear();
+    calls.clear();
+}
+
+int FaultSys::indexOf(const std::string& name) const
+{
+    for (size_t i = 0; i < calls.size(); ++i)
+        if (calls[i] == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool FaultSys::hit(Kind kind, const char* name)
+{
+    calls.emplace_back(name);
+    const long nKind = ++perKind_[kind];
+    const long nAll = ++total_;
+    if (at_ <= 0)
+        return false;
+    if (planKind_ != kindCount && planKind_ != kind)
+        return false;
+    const long n = planKind_ == kindCount ? nAll : nKind;
+    if (n != at_ && !(sticky_ && n > at_))
+        return false;
+    ++faults_;
+    lastFault_ = std::string(kindName(kind)) + " #" + std::to_string(nKind) + " (call " +
+                 std::to_string(nAll) + "): " + std::strerror(err_);
+    errno = err_;
+    return true;
+}
+
+int FaultSys::open(const char* path, int flags, mode_t mode)
+{
+    if (hit(kOpen, "open"))
+        return -1;
+    return onOpen ? onOpen(path, flags, mode) : inner_.open(path, flags, mode);
+}
+
+int FaultSys::openat(int dirfd, const char* path, int flags, mode_t mode)
+{
+    return hit(kOpen, "openat") ? -1 : inner_.openat(dirfd, path, flags, mode);
+}
+
+int FaultSys::close(int fd)
+{
+    if (!hit(kClose, "close"))
+        return inner_.close(fd);
+    const int e = errno;
+    inner_.close(fd);  // Linux releases the descriptor even when close fails
+    errno = e;
+    return -1;
+}
+
+ssize_t FaultSys::read(int fd, void* buf, size_t n)
+{
+    return hit(kRead, "read") ? -1 : inner_.read(fd, buf, n);
+}
+
+ssize_t FaultSys::write(int fd, const void* buf, size_t n)
+{
+    if (hit(kWrite, "write"))
+        return -1;
+    if (writeLimit_ && n > writeLimit_)
+        n = writeLimit_;
+    return onWrite ? onWrite(fd, buf, n) : inner_.write(fd, buf, n);
+}
+
+int FaultSys::fstat(int fd, struct stat* st) { return hit(kStat, "fstat") ? -1 : inner_.fstat(fd, st); }
+
+int FaultSys::fstatat(int dirfd, const char* path, struct stat* st, int flags)
+{
+    return hit(kStat, "fstatat") ? -1 : inner_.fstatat(dirfd, path, st, flags);
+}
+
+int FaultSys::fchmod(int fd, mode_t mode) { return hit(kMeta, "fchmod") ? -1 : inner_.fchmod(fd, mode); }
+
+int FaultSys::futimens(int fd, const struct timespec times[2])
+{
+    return hit(kMeta, "futimens") ? -1 : inner_.futimens(fd, times);
+}
+
+int FaultSys::fsync(int fd)
+{
+    if (hit(kSync, "fsync"))
+        return -1;
+    return onFsync ? onFsync(fd) : inner_.fsync(fd);
+}
+
+int FaultSys::fdatasync(int fd)
+{
+    if (hit(kSync, "fdatasync"))
+        return -1;
+    return onFdatasync ? onFdatasync(fd) : inner_.fdatasync(fd);
+}
+
+int FaultSys::ftruncate(int fd, off_t len)
+{
+    return hit(kWrite, "ftruncate") ? -1 : inner_.ftruncate(fd, len);
+}
+
+int FaultSys::cloneFile(int dstFd, int srcFd)
+{
+    if (hit(kWrite, "clone"))
+        return -1;
+    return onClone ? onClone(dstFd, srcFd) : inner_.cloneFile(dstFd, srcFd);
+}
+
+ssize_t FaultSys::copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff, size_t len)
+{
+    if (hit(kWrite, "copy_file_range"))
+        return -1;
+    if (writeLimit_ && len > writeLimit_)
+        len = writeLimit_;
+    return onCopyRange ? onCopyRange(inFd, inOff, outFd, outOff, len)
+                       : inner_.copyFileRange(inFd, inOff, outFd, outOff, len);
+}
+
+int FaultSys::linkat(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+                     int flags)
+{
+    if (hit(kLink, "linkat"))
+        return -1;
+    return onLinkat ? onLinkat(oldDirFd, oldPath, newDirFd, newPath, flags)
+                    : inner_.linkat(oldDirFd, oldPath, newDirFd, newPath, flags);
+}
+
+int FaultSys::renameat2(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath,
+                        unsigned flags)
+{
+    if (hit(kRename, "renameat2"))
+        return -1;
+    return onRenameat2 ? onRenameat2(oldDirFd, oldPath, newDirFd, newPath, flags)
+                       : inner_.renameat2(oldDirFd, oldPath, newDirFd, newPath, flags);
+}
+
+int FaultSys::unlinkat(int dirFd, const char* path, int flags)
+{
+    if (hit(kUnlink, "unlinkat"))
+        return -1;
+    return onUnlinkat ? onUnlinkat(dirFd, path, flags) : inner_.unlinkat(dirFd, path, flags);
+}
+
+int FaultSys::mkdirat(int dirFd, const char* path, mode_t mode)
+{
+    return hit(kMeta, "mkdirat") ? -1 : inner_.mkdirat(dirFd, path, mode);
+}
+
+ssize_t FaultSys::readlink(const char* path, char* buf, size_t size)
+{
+    return hit(kStat, "readlink") ? -1 : inner_.readlink(path, buf, size);
+}
+
+DIR* FaultSys::opendir(const char* path) { return hit(kDirRead, "opendir") ? nullptr : inner_.opendir(path); }
+
+struct dirent* FaultSys::readdir(DIR* dir)
+{
+    return hit(kDirRead, "readdir") ? nullptr : inner_.readdir(dir);
+}
+
+int FaultSys::closedir(DIR* dir)
+{
+    if (!hit(kClose, "closedir"))
+        return inner_.closedir(dir);
+    const int e = errno;
+    inner_.closedir(dir);
+    errno = e;
+    return -1;
+}
+
+int FaultSys::chdir(const char* path) { return hit(kFolder, "chdir") ? -1 : inner_.chdir(path); }
+int FaultSys::fchdir(int fd) { return hit(kFolder, "fchdir") ? -1 : inner_.fchdir(fd); }
+
+char* FaultSys::getcwd(char* buf, size_t size)
+{
+    return hit(kFolder, "getcwd") ? nullptr : inner_.getcwd(buf, size);
+}
+
+}  // namespace testing_support
