@@ -72,13 +72,14 @@ listing() { (cd "$1" && find . -mindepth 1 | LC_ALL=C sort); }
 
 # Starts a virtual X server and points DISPLAY at it. The display number is
 # random and high: other X servers on the machine may hide their lock files
-# from us but still hold a display's abstract socket.
+# from us but still hold a display's abstract socket. -noreset keeps the
+# server from resetting between one client's exit and the next one's start.
 start_display() {
     local n i
     for i in $(seq 20); do
         n=$((RANDOM % 30000 + 200))
         if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then continue; fi
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         xvfb_pid=$!
         wait_for '[ -S "/tmp/.X11-unix/X$n" ] || ! kill -0 "$xvfb_pid" 2>/dev/null' 100 || true
         if kill -0 "$xvfb_pid" 2>/dev/null && [ -S "/tmp/.X11-unix/X$n" ]; then
