@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #ifndef TSUMUGI_INSTALL_BINDIR
 #define TSUMUGI_INSTALL_BINDIR "/usr/local/bin"
@@ -57,6 +58,11 @@ std::string executablePath()
             return {};
         if (static_cast<size_t>(n) < buf.size()) {
             buf.resize(static_cast<size_t>(n));
+            // An executable replaced while it runs (a rebuild) is reported
+            // with this mark; its settings file is still the one beside it.
+            constexpr std::string_view kDeleted = " (deleted)";
+            if (buf.ends_with(kDeleted))
+                buf.resize(buf.size() - kDeleted.size());
             return buf;
         }
         buf.resize(buf.size() * 2);
