@@ -32,7 +32,9 @@ const Config& config();
 double now();  // monotonic seconds
 // Runs a shell command, returns its wall time in seconds (stdout discarded).
 double timeShell(const std::string& command);
-// Removes a folder tree.
+// Runs `f` before the driver ends, while the application object still lives.
+void atEnd(std::function<void()> f);
+// Removes a folder tree (and leaves it first if it is the current folder).
 void removeTree(const std::string& path);
 // Creates `count` files of `size` bytes named prefix0000001... in `dir`.
 void makeFiles(const std::string& dir, int count, size_t size, const std::string& prefix);

@@ -36,6 +36,7 @@ void setUpFolders()
         form = std::make_unique<TMainForm>();
         form->show();
         QApplication::processEvents();
+        atEnd([] { form.reset(); });
     }
 }
 

@@ -68,8 +68,18 @@ double timeShell(const std::string& command)
     return t;
 }
 
+std::vector<std::function<void()>>& endHooks()
+{
+    static std::vector<std::function<void()>> h;
+    return h;
+}
+
+void atEnd(std::function<void()> f) { endHooks().push_back(std::move(f)); }
+
 void removeTree(const std::string& path)
 {
+    if (::chdir(cfg.dataDir.c_str()) != 0) {
+    }
     std::error_code ec;
     std::filesystem::remove_all(path, ec);
 }
@@ -161,6 +171,8 @@ int main(int argc, char** argv)
         rows.push_back({c.name, median(ours), c.base ? median(base) : 0.0, c.target});
     }
 
+    for (auto& f : endHooks())
+        f();
     std::printf("\n%-34s %12s %12s %8s %8s\n", "case", "ours (s)", "base (s)", "ratio", "target");
     for (const auto& r : rows) {
         if (r.base > 0)

@@ -4,11 +4,28 @@
 #include "filedialog/ui/opendialog.h"
 #include "tools/screenshots.h"
 
+#include <QIcon>
+#include <QStringList>
 #include <QWidget>
 
 namespace {
 
 const bool registered = shots::add("filedialog", [](const shots::Context& ctx) {
+    // The offscreen platform has no desktop icon theme: render with the one
+    // a desktop here would use, so that the icons are those a user sees.
+    struct RestoreTheme {
+        QString name = QIcon::themeName();
+        QStringList paths = QIcon::themeSearchPaths();
+        ~RestoreTheme()
+        {
+            QIcon::setThemeSearchPaths(paths);
+            QIcon::setThemeName(name);
+        }
+    } restoreTheme;
+    if (!QIcon::hasThemeIcon(QStringLiteral("text-x-generic"))) {
+        QIcon::setThemeSearchPaths(restoreTheme.paths + QStringList{QStringLiteral("/usr/share/icons")});
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
     QWidget host;
     const std::string folder = ctx.sample.path().toLocal8Bit().toStdString();
 

@@ -28,10 +28,12 @@ const bool registered = shots::add("folder", [](const shots::Context& ctx) {
     TMainForm form;
     form.show();
 
-    // The classic chooser, with a title and a status line that follows the
-    // selection.
+    // The classic chooser on the sample tree, with a title and a status line
+    // that follows the selection.
     {
         TnxBrowseFolder b(&form);
+        b.RootDir = sample;
+        b.RootSpecialDir = sfNone;
         b.Title = "リネームするファイルがあるフォルダを選んでください";
         b.Options << bifStatusText;
         b.InitDir = sample + "/旅行写真/沖縄";
@@ -39,6 +41,16 @@ const bool registered = shots::add("folder", [](const shots::Context& ctx) {
                                   std::string& status, bool&) { status = dir; };
         shots::onModal([&](QWidget* dlg) {
             shots::save(ctx, dlg, QStringLiteral("browsefolder"));
+            cancel(dlg);
+        });
+        b.Execute();
+    }
+    // As "フォルダ指定" opens it by default: the top of the hierarchy.
+    {
+        TnxBrowseFolder b(&form);
+        b.InitDir = "\\";
+        shots::onModal([&](QWidget* dlg) {
+            shots::save(ctx, dlg, QStringLiteral("browsefolder-top"));
             cancel(dlg);
         });
         b.Execute();

@@ -10,6 +10,8 @@ int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
     settings::resetValues();
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tsumugi"));
     TApplication app(argc, argv);
     try {
         TMainForm form;

@@ -192,6 +192,8 @@ void TMainForm::buildControls()
     EditDir->setAccessibleName(QStringLiteral("フォルダ"));
     FileListBox->setAccessibleName(tr8(app::msg::kLabelCurrent));
     Memo2->setAccessibleName(tr8(app::msg::kLabelAfter));
+    // Without its own name the group would borrow the enclosing box's title.
+    RadioGroupName->setAccessibleName(tr8(app::msg::kRuleGroup).trimmed());
 
     // Keyboard focus order.
     QWidget* order[] = {ButtonDir,    EditDir,    RadioGroupName->button(0), CheckBoxOldDel,

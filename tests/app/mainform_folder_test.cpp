@@ -315,12 +315,4 @@ TEST_F(MainFormFolderTest, EveryWayOfCancellingDiscardsTheChanges)
     }
 }
 
-TEST_F(MainFormFolderTest, OptionsDialogDoesNotOutliveItsUse)
-{
-    onModal([](QWidget* dlg) { press(dlg, "OKBtn"); });
-    form_->OptionCunfigMenuClick();
-    EXPECT_TRUE(form_->findChildren<TPagesDlg*>().isEmpty());
-    EXPECT_TRUE(form_->findChildren<QDialog*>().isEmpty());
-}
-
 }  // namespace

@@ -142,7 +142,11 @@ TEST(MainForm, DesignGeometryAndFonts)
     TempDir d;
     Started s(d.path());
     TMainForm& f = *s.form;
-    // The area below the menu bar is 843 x 540.
+    EXPECT_EQ(f.outerBounds(), QRect(217, 172, 851, 596));
+    // The design's area below the menu bar, 843 x 540 (the frame around it
+    // is the window manager's).
+    f.resize(843, 540 + f.MainMenu->height());
+    QApplication::processEvents();
     EXPECT_EQ(f.centralWidget()->width(), 843);
     EXPECT_EQ(f.centralWidget()->height() + f.StatusBar->height(), 540);
     EXPECT_EQ(f.StatusBar->height(), 25);

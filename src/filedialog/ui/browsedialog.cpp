@@ -117,6 +117,8 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { selectionChanged(); }); });
+    connect(model_, &nx::FolderTreeModel::renameFailed, this,
+            [this](const QString& name, int err) { renameFailed(name, err); });
     setSizeGripEnabled(newStyle);
 }
 
@@ -173,7 +175,8 @@ void TnxBrowseDialog::initialize()
     if (c_.FormLeft == 0 && c_.FormTop == 0) {
         // Centred on the primary screen; the division truncates toward zero,
         // so a chooser wider than the screen starts at a negative x.
-        const QRect s = QGuiApplication::primaryScreen()->geometry();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect s = screen ? screen->geometry() : QRect();
         x = s.x() + (s.width() - c_.FormWidth_) / 2;
         y = s.y() + (s.height() - c_.FormHeight_) / 2;
     }
@@ -199,10 +202,27 @@ void TnxBrowseDialog::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
     if (!placed_.isEmpty())
-        QTimer::singleShot(0, this, [this] {
-            if (frameGeometry() != placed_)
-                applyFrame();
-        });
+        QTimer::singleShot(0, this, [this] { fitFrame(); });
+}
+
+bool TnxBrowseDialog::event(QEvent* e)
+{
+    // A window manager tells the frame's size some time after the window
+    // shows; by its first activation it is known.
+    if (e->type() == QEvent::WindowActivate && !placed_.isEmpty())
+        fitFrame();
+    return QDialog::event(e);
+}
+
+void TnxBrowseDialog::fitFrame()
+{
+    // Only until the frame is known: after that the place is the user's.
+    if (frameFitted_)
+        return;
+    if (frameGeometry() != geometry())
+        frameFitted_ = true;
+    if (frameGeometry() != placed_)
+        applyFrame();
 }
 
 void TnxBrowseDialog::selectionChanged()
@@ -246,7 +266,22 @@ void TnxBrowseDialog::newFolderClick()
     tree_->expand(cur);
     const QModelIndex added = model_->addFolder(cur, name);
     tree_->setCurrentIndex(added);
+    tree_->scrollTo(added);
+    // The new folder is offered for naming at once.
+    tree_->setFocus();
     tree_->edit(added);
+}
+
+void TnxBrowseDialog::renameFailed(const QString& name, int err)
+{
+    QString text;
+    if (err == EEXIST || err == ENOTEMPTY)
+        text = tr8(nx::msg::kNameTaken).arg(name);
+    else if (err == EINVAL)
+        text = tr8(nx::msg::kNameInvalid);
+    else
+        text = decode(platform::ioErrorMessage(err));
+    nx::messageBox(text, windowTitle(), nx::kMbIconStop);
 }
 
 void TnxBrowseDialog::done(int r)

@@ -42,11 +42,14 @@ public:
 protected:
     void done(int r) override;
     void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
     void selectionChanged();
     void newFolderClick();
+    void renameFailed(const QString& name, int err);
     void applyFrame();
+    void fitFrame();
     template <class F>
     void guarded(F&& f);
 
@@ -60,5 +63,6 @@ private:
     QPushButton* ok_;
     QPushButton* cancel_;
     QRect placed_;  // outer rectangle given to a classic chooser; empty otherwise
+    bool frameFitted_ = false;
     bool failed_ = false;
 };

@@ -43,16 +43,27 @@ public:
     void SetFormHeight(int32_t Value);
     int32_t FormLeft = 0;
     int32_t FormTop = 0;
+    // Once the chooser exists, before it is placed: a handler may set
+    // FormLeft and FormTop; the size can no longer change.
     TnxBrowseEvent OnShow;
+    // On every selection, the initial one included: Directory is the item's
+    // path (empty for the top); StatusText enters empty and OKBtnEnabled as
+    // OK is; what the handler leaves is shown and applied.
     TnxBrowseChangeEvent OnSelectionChanged;
 
-    // Run-time, read-only.
+    // Run-time, read-only. Handle() is the chooser (a QDialog) while Execute
+    // runs, from before the first selection report on, else null. Its
+    // buttons are QPushButtons named "OK" and "Cancel" (an OnShow handler
+    // may hide or relabel them), its tree the QTreeView "FolderTree", its
+    // status line the QLabel "StatusText".
     QWidget* Handle() const { return Handle_; }
     const std::string& Directory() const { return Directory_; }
     const std::string& DisplayName() const { return DisplayName_; }
 
-    // Shows the modal chooser; true when the user confirmed a folder.
-    // Returns false, raising nothing, on cancel or on any failure.
+    // Shows the modal chooser; true when the user confirmed a folder, whose
+    // whole path is then in Directory(). Returns false, raising nothing, on
+    // cancel or on any failure. Either way FormLeft, FormTop, FormWidth and
+    // FormHeight then hold the chooser's place and size as it closed.
     bool Execute();
 
 private:
@@ -62,6 +73,8 @@ private:
     std::string DisplayName_;
     int32_t FormWidth_ = 371;
     int32_t FormHeight_ = 311;
+    // Lower bounds of the size: 371 x 311 until a chooser has been shown,
+    // then that chooser's natural size.
     int32_t MinWidth_ = 371;
     int32_t MinHeight_ = 311;
     friend class TnxBrowseDialog;

@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
 
@@ -29,16 +30,16 @@ struct FolderTreeModel::Node {
     std::string name;  // the entry's name in its parent folder
     std::string path;  // empty for the top
     bool listed = false;
+    int row = 0;  // position among the parent's children
     std::vector<std::unique_ptr<Node>> children;
 
     bool folder() const { return kind != Kind::file; }
-    int row() const
+    // Keeps every child's row in step after the children changed; a
+    // folder can hold very many, and views ask for parents all the time.
+    void renumber()
     {
-        const auto& sib = parent->children;
-        for (size_t i = 0; i < sib.size(); ++i)
-            if (sib[i].get() == this)
-                return static_cast<int>(i);
-        return 0;
+        for (size_t i = 0; i < children.size(); ++i)
+            children[i]->row = static_cast<int>(i);
     }
 };
 
@@ -72,6 +73,7 @@ FolderTreeModel::FolderTreeModel(const FolderSpec& root, const SpecialDirs& dirs
         if (desk != home && desk != "/" && platform::isFolder(desk))
             add(Node::Kind::desktop, desk);
         add(Node::Kind::fsRoot, "/");
+        r->renumber();
     }
     r->parent = invisible_.get();
     invisible_->children.push_back(std::move(r));
@@ -88,7 +90,7 @@ QModelIndex FolderTreeModel::indexOf(Node* n) const
 {
     if (!n || n == invisible_.get())
         return {};
-    return createIndex(n->row(), 0, n);
+    return createIndex(n->row, 0, n);
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -167,15 +169,19 @@ bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     const QByteArray bytes = value.toString().toLocal8Bit();
     const std::string name(bytes.constData(), static_cast<size_t>(bytes.size()));
-    if (name == n->name)
-        return true;
-    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+    if (name == n->name || name.empty())
+        return name == n->name;
+    if (name.find('/') != std::string::npos || name == "." || name == "..") {
+        emit renameFailed(value.toString(), EINVAL);
         return false;
+    }
     const std::string to = joinPath(n->parent->path, name);
     // Never replaces an entry that already has the name.
     if (platform::sys().renameat2(AT_FDCWD, n->path.c_str(), AT_FDCWD, to.c_str(),
-                                  RENAME_NOREPLACE) != 0)
+                                  RENAME_NOREPLACE) != 0) {
+        emit renameFailed(value.toString(), errno);
         return false;
+    }
     n->name = name;
     n->path = to;
     if (n->listed) {
@@ -248,6 +254,7 @@ void FolderTreeModel::ensureListed(Node* n)
     if (!kids.empty()) {
         beginInsertRows(at, 0, static_cast<int>(kids.size()) - 1);
         n->children = std::move(kids);
+        n->renumber();
         endInsertRows();
     } else {
         // Lets views drop the expander of a folder found empty.
@@ -259,6 +266,7 @@ FolderTreeModel::Node* FolderTreeModel::appendChild(Node* parent, std::unique_pt
 {
     child->parent = parent;
     const int row = static_cast<int>(parent->children.size());
+    child->row = row;
     beginInsertRows(indexOf(parent), row, row);
     parent->children.push_back(std::move(child));
     endInsertRows();

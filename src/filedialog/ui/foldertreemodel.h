@@ -51,6 +51,11 @@ public:
     // the one item whose name can then be edited, which renames the folder.
     QModelIndex addFolder(const QModelIndex& parent, const std::string& name);
 
+signals:
+    // A name given to the new folder could not be taken (errno value); the
+    // folder keeps its name.
+    void renameFailed(const QString& name, int err);
+
 private:
     struct Node;
     Node* nodeOf(const QModelIndex& i) const;

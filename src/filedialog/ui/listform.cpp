@@ -27,7 +27,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -428,6 +427,24 @@ void TListForm::setOuterBounds(const QRect& r)
         resize(r.width() - kFrameWidth, r.height() - kFrameHeight);
 }
 
+void TListForm::settleFrame()
+{
+    // Where the window system frames the window only after it is shown,
+    // the frame becomes known with the first move that follows.
+    if (frameSettled_ || frameGeometry() == geometry())
+        return;
+    frameSettled_ = true;
+    if (wantedBounds_.isValid() && outerBounds() != wantedBounds_)
+        setOuterBounds(wantedBounds_);
+}
+
+void TListForm::moveEvent(QMoveEvent* e)
+{
+    QDialog::moveEvent(e);
+    if (shown_)
+        settleFrame();
+}
+
 void TListForm::layoutPanels()
 {
     const int w = width();
@@ -485,9 +502,7 @@ void TListForm::showEvent(QShowEvent* e)
         shown_ = true;
         // The frame is known now: the outer bounds asked for before are
         // the ones the window gets.
-        if (wantedBounds_.isValid() && outerBounds() != wantedBounds_ &&
-            frameGeometry() != geometry())
-            setOuterBounds(wantedBounds_);
+        settleFrame();
         FormShow();
     }
 }
@@ -693,8 +708,6 @@ void TListForm::FormDestroy()
 
 void TListForm::reject() { done(kResultCancel); }
 
-void TListForm::closeWith(int result) { done(result); }
-
 // --- open and save -------------------------------------------------------------
 
 void TListForm::FileOpenBtnClick()
@@ -715,7 +728,7 @@ void TListForm::FileOpenBtnClick()
         o->FileName_ = nameOnly(SelPath);
     }
     FileOpenBtn->setEnabled(true);
-    closeWith(result);
+    done(result);
 }
 
 void TListForm::FileSaveBtnClick()
@@ -741,7 +754,7 @@ void TListForm::FileSaveBtnClick()
         o->FilePath_ = SelPath;
         o->FileName_ = nameOnly(SelPath);
     }
-    closeWith(result);
+    done(result);
 }
 
 // --- context menu, rename, delete ----------------------------------------------

@@ -145,6 +145,7 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
 
 private:
     friend class TnxFileDialogBase;
@@ -156,7 +157,6 @@ private:
     int selectedRow() const;
     std::string entryBytes(int row) const;
     void selectRow(int row);
-    void closeWith(int result);
 
     bool ShowIcons = false;
     std::string CurDir;
@@ -174,4 +174,6 @@ private:
     void commitEdit(int row, const QString& text);
     bool shown_ = false;
     QRect wantedBounds_;
+    bool frameSettled_ = false;
+    void settleFrame();
 };

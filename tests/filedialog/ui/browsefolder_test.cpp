@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -126,7 +128,7 @@ TEST_F(BrowseFolderTest, ChoosingAFolderGivesItsWholePath)
     EXPECT_EQ(b.Handle(), nullptr);
 }
 
-TEST_F(BrowseFolderTest, PathsLongerThanTheOldLimitAreKeptWhole)
+TEST_F(BrowseFolderTest, PathsOfAnyLengthAreKeptWhole)
 {
     std::string deep = tree_;
     while (deep.size() < 400)
@@ -199,7 +201,7 @@ TEST_F(BrowseFolderTest, TheTopHoldsHomeDesktopAndTheRoot)
 {
     TnxBrowseFolder b(&owner_);
     std::vector<std::string> places;
-    bool okEnabled = true;
+    bool okEnabled = true, statusShown = true;
     run(b, [&](QWidget* dlg) {
         QAbstractItemModel* m = testui::chooserTree(dlg)->model();
         EXPECT_EQ(m->rowCount(), 1);
@@ -207,11 +209,13 @@ TEST_F(BrowseFolderTest, TheTopHoldsHomeDesktopAndTheRoot)
         for (int r = 0; r < m->rowCount(top); ++r)
             places.push_back(m->index(r, 0, top).data(Qt::UserRole + 1).toByteArray().toStdString());
         okEnabled = testui::button(dlg, "OK")->isEnabled();
+        statusShown = dlg->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible();
         press(dlg, "Cancel");
     });
     EXPECT_EQ(places, (std::vector<std::string>{home_, home_ + "/Desktop", "/"}));
     // Only folders of the file system can be confirmed by default.
     EXPECT_FALSE(okEnabled);
+    EXPECT_FALSE(statusShown);  // no status line unless asked for
 }
 
 TEST_F(BrowseFolderTest, TheTopCanBeConfirmedWithoutTheFileSystemOption)
@@ -446,21 +450,6 @@ TEST_F(BrowseFolderTest, SelectionChangesSetStatusAndOk)
     EXPECT_TRUE(steps[3].ok);
 }
 
-TEST_F(BrowseFolderTest, StatusLineOnlyWithItsOption)
-{
-    for (bool withStatus : {false, true}) {
-        TnxBrowseFolder b(&owner_);
-        if (withStatus)
-            b.Options << bifStatusText;
-        bool visible = !withStatus;
-        run(b, [&](QWidget* dlg) {
-            visible = dlg->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible();
-            press(dlg, "Cancel");
-        });
-        EXPECT_EQ(visible, withStatus);
-    }
-}
-
 // Whatever goes wrong inside Execute comes back as false, never as an
 // exception, and leaves no chooser open.
 TEST_F(BrowseFolderTest, FailuresInsideExecuteReturnFalse)
@@ -533,16 +522,39 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
     bool shown = false;
     b.OnShow = [&](QObject*) { shown = true; };
     QRect seen;
+    // Each new folder is offered for naming: keep the offered name, give a
+    // free one, give one that is taken.
+    const QString typed[] = {QString(), QStringLiteral("写真"), QStringLiteral("写真")};
     std::vector<std::string> made;
+    QString refusal;
     ASSERT_TRUE(run(b, [&](QWidget* dlg) {
         seen = dlg->frameGeometry();
-        QPushButton* nf = testui::button(dlg, "NewFolder");
-        ASSERT_NE(nf, nullptr);
-        for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(testui::button(dlg, "NewFolder"), nullptr);
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
+        for (const QString& name : typed) {
             testui::selectPath(dlg, tree_ + "/c");
             press(dlg, "NewFolder");
-            if (QWidget* editor = QApplication::focusWidget())
-                QTest::keyClick(editor, Qt::Key_Escape);  // keep the offered name
+            // The name editor has the keyboard at once.
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            ASSERT_NE(editor, nullptr);
+            ASSERT_TRUE(testui::chooserTree(dlg)->isAncestorOf(editor));
+            if (name.isEmpty()) {
+                QTest::keyClick(editor, Qt::Key_Escape);
+            } else {
+                editor->setText(name);
+                if (&name == &typed[2])
+                    onModal(
+                        [&](QWidget* box) {
+                            if (auto* mb = qobject_cast<QMessageBox*>(box))
+                                refusal = mb->text();
+                            press(box, "OK");
+                        },
+                        dlg);
+                QTest::keyClick(editor, Qt::Key_Return);
+                // The name is taken after the key; a refusal is answered.
+                QTest::qWait(100);
+            }
             made.push_back(testui::selectedPath(dlg));
         }
         press(dlg, "OK");
@@ -551,9 +563,12 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
     EXPECT_NE(seen.topLeft(), QPoint(5, 6));
     EXPECT_NE(seen.width(), 700);
     const std::string base = tree_ + "/c/" + std::string("新しいフォルダ");
-    EXPECT_EQ(made, (std::vector<std::string>{base, base + " (2)"}));
-    for (const auto& m : made)
+    const std::vector<std::string> expected{base, tree_ + "/c/写真", base + " (2)"};
+    EXPECT_EQ(made, expected);
+    EXPECT_EQ(refusal, QString::fromUtf8("「写真」という名前は既にあります。別の名前を指定してください"));
+    for (const auto& m : expected)
         EXPECT_TRUE(QFileInfo(QFile::decodeName(m.c_str())).isDir()) << m;
+    EXPECT_EQ(QDir(QFile::decodeName((tree_ + "/c").c_str())).count(), 2u + 3u);
     EXPECT_EQ(b.Directory(), base + " (2)");
 }
 

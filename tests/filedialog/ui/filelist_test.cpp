@@ -393,18 +393,3 @@ TEST(OpenDialog, OnShowRunsOnceTheListIsFilled)
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(seen, QStringList{"a"});
 }
-
-TEST(OpenDialog, ImeModeAppliesAtOnceOnlyWhileOpen)
-{
-    TempDir d;
-    TnxOpenDialog dlg;
-    dlg.Directory = d.path();
-    dlg.SetSelfImeMode(imHira);
-    EXPECT_EQ(dlg.ImeMode(), imHira);
-    run(dlg, [&](TListForm& f) {
-        EXPECT_TRUE(f.testAttribute(Qt::WA_InputMethodEnabled));
-        dlg.SetSelfImeMode(imDisable);
-        EXPECT_FALSE(f.testAttribute(Qt::WA_InputMethodEnabled));
-        EXPECT_EQ(dlg.ImeMode(), imDisable);
-    });
-}

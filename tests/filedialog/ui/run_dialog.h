@@ -65,6 +65,9 @@ inline void renameTo(TListForm& f, const QString& text, bool commit = true)
     QTest::keyClick(editor, commit ? Qt::Key_Return : Qt::Key_Escape);
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
+    // Enter and Escape end the edit, never the window.
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.ListView1->editorWidget(), nullptr);
 }
 
 }  // namespace fdtest

@@ -70,20 +70,6 @@ TEST(PagesDlgTest, ControlsSitWhereTheFormPutsThem)
     EXPECT_EQ(dlg.PageControl1->font().pixelSize(), 16);
 }
 
-TEST(PagesDlgTest, StartsInItsDesignState)
-{
-    TPagesDlg dlg(nullptr);
-    EXPECT_TRUE(dlg.RadioButton0->isChecked());
-    EXPECT_FALSE(dlg.RadioButton1->isChecked() || dlg.RadioButton2->isChecked());
-    EXPECT_FALSE(dlg.CheckWinMem->isChecked() || dlg.CheckInitMax->isChecked());
-    EXPECT_TRUE(dlg.LasrDirEdit->text().isEmpty() && dlg.RootDirEdit->text().isEmpty());
-    EXPECT_TRUE(dlg.rootDir().empty());
-    // Selecting one choice clears the others.
-    dlg.RadioButton1->setChecked(true);
-    EXPECT_FALSE(dlg.RadioButton0->isChecked());
-    EXPECT_FALSE(dlg.RadioButton2->isChecked());
-}
-
 TEST(PagesDlgTest, EditsOnlyShowAndKeepTheBytes)
 {
     TPagesDlg dlg(nullptr);

@@ -10,7 +10,7 @@
 using platform::CodePage;
 using testing_support::TempDir;
 
-TEST(Listing, ExtFilterIsTrimmedAndLowerCased)
+TEST(ListRules, ExtFilterIsTrimmedAndLowerCased)
 {
     struct Case {
         const char* ext;
@@ -25,7 +25,7 @@ TEST(Listing, ExtFilterIsTrimmedAndLowerCased)
     EXPECT_EQ(nx::makeExtFilter("\x83\x41X", CodePage::cp932), ".\x83\x41x");
 }
 
-TEST(Listing, SplitsAtTheLastDot)
+TEST(ListRules, SplitsAtTheLastDot)
 {
     struct Case {
         const char* name;
@@ -42,7 +42,7 @@ TEST(Listing, SplitsAtTheLastDot)
     }
 }
 
-TEST(Listing, MaskFollowsTheClassicWildcards)
+TEST(ListRules, MaskFollowsTheClassicWildcards)
 {
     struct Case {
         const char* mask;
@@ -64,7 +64,7 @@ TEST(Listing, MaskFollowsTheClassicWildcards)
             << c.mask << " ~ " << c.name;
 }
 
-TEST(Listing, SearchTextIsCaseSensitiveAndOnCharacterBoundaries)
+TEST(ListRules, SearchTextIsCaseSensitiveAndOnCharacterBoundaries)
 {
     EXPECT_TRUE(nx::containsSearchText("Report", "", CodePage::utf8));
     EXPECT_TRUE(nx::containsSearchText("Report", "port", CodePage::utf8));
@@ -85,7 +85,7 @@ std::vector<std::string> bases(const std::vector<nx::ListedFile>& files)
 }
 }  // namespace
 
-TEST(Listing, ListsPlainFilesUnderPatternFilterAndSearch)
+TEST(ListRules, ListsPlainFilesUnderPatternFilterAndSearch)
 {
     TempDir d;
     for (const char* n : {"a.txt", "B.TXT", "c.text", "d", "a.doc", "readme", ".hidden.txt",
@@ -111,13 +111,4 @@ TEST(Listing, ListsPlainFilesUnderPatternFilterAndSearch)
     EXPECT_EQ(list("", "txt", "Data"), V{});
     // A folder that does not exist lists nothing.
     EXPECT_TRUE(nx::listFiles(d.path() + "/nowhere/*.*", ".*", "", CodePage::utf8).empty());
-}
-
-TEST(Listing, TrailingSeparatorAndPattern)
-{
-    EXPECT_EQ(nx::withTrailingSeparator("/tmp", CodePage::utf8), "/tmp/");
-    EXPECT_EQ(nx::withTrailingSeparator("/tmp/", CodePage::utf8), "/tmp/");
-    EXPECT_EQ(nx::withTrailingSeparator("", CodePage::utf8), "/");
-    EXPECT_EQ(nx::listingPattern("/data/", ""), "/data/*.*");
-    EXPECT_EQ(nx::listingPattern("/data/", "da*"), "/data/da*.*");
 }

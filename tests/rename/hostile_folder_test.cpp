@@ -1,0 +1,282 @@
+// The rename run in folders that a careless or hostile world made: names
+// that are no valid text, names at the length limit, names that differ only
+// in case or start with "-", links of every kind, FIFOs, files that vanish
+// or change kind between the listing and the run. In each the outcome is
+// the documented one, no file is lost or overwritten, and nothing hangs.
+#include "platform/error.h"
+#include "rename/namelist.h"
+#include "rename/renamerun.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
+using renaming::NameRule;
+using renaming::RunCounts;
+using renaming::RunStep;
+using testing_support::CwdGuard;
+using testing_support::TempDir;
+
+namespace {
+
+struct Run {
+    RunCounts counts;
+    std::vector<std::pair<RunStep, std::string>> steps;
+};
+
+// Lists the current folder and runs it with `lines`, as the window does.
+Run runHere(renaming::NameList& list, const std::vector<std::string>& lines, NameRule rule,
+            bool deleteOld, platform::CodePage cp = platform::CodePage::utf8)
+{
+    Run r;
+    renaming::RunRequest rq;
+    rq.entries = &list.entries();
+    rq.line = [&](int i) {
+        return i < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(i)]
+                                                  : std::string();
+    };
+    rq.rule = rule;
+    rq.cp = cp;
+    rq.deleteOld = deleteOld;
+    rq.onStep = [&](RunStep s, const std::string& n) { r.steps.emplace_back(s, n); };
+    r.counts = renaming::runRename(rq);
+    return r;
+}
+
+// A run that must come back within a few seconds: a FIFO opened for reading
+// would block it, so after the deadline the FIFO's other end is opened to
+// let it go, and the test fails.
+Run runWithDeadline(renaming::NameList& list, const std::vector<std::string>& lines,
+                    bool deleteOld, const std::string& fifo)
+{
+    auto done = std::async(std::launch::async, [&] {
+        return runHere(list, lines, NameRule::replace, deleteOld);
+    });
+    if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the run hangs on a FIFO";
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return done.get();
+}
+
+class HostileFolder : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(::chdir(d.path().c_str()), 0); }
+    void list() { names.Reread(); }
+
+    TempDir d;
+    CwdGuard cwd;  // declared after d: the folder is left before it goes
+    renaming::NameList names;
+};
+
+}  // namespace
+
+TEST_F(HostileFolder, NamesThatAreNoValidTextAreRenamedAsBytes)
+{
+    const std::string notUtf8 = "\xff\xfe\x80.txt";
+    const std::string sjis = "\x95\x5c\x83\x5c.txt";  // two double-byte characters ending in "\"
+    d.write(notUtf8, "bytes");
+    d.write(sjis, "sjis");
+    list();
+    ASSERT_EQ(names.Count(), 2);
+    const Run r = runHere(names, {"a\xff", "b"}, NameRule::append, /*deleteOld=*/false);
+    EXPECT_EQ(r.counts, (RunCounts{2, 0, 0, 0}));
+    // Under append the base stays byte for byte, whatever it is.
+    EXPECT_EQ(d.read("\xff\xfe\x80" "a\xff.txt"), "bytes");
+    EXPECT_EQ(d.read("\x95\x5c\x83\x5c" "b.txt"), "sjis");
+    EXPECT_EQ(d.read(notUtf8), "bytes");
+    EXPECT_EQ(d.read(sjis), "sjis");
+}
+
+TEST_F(HostileFolder, ShiftJisExtensionIsFoundUnderItsCodePage)
+{
+    const std::string name = "a.\x95\x5c";  // "a.表" in Shift-JIS
+    d.write(name, "x");
+    list();
+    const Run r = runHere(names, {"b"}, NameRule::replace, true, platform::CodePage::cp932);
+    EXPECT_EQ(r.counts, (RunCounts{1, 0, 0, 0}));
+    EXPECT_EQ(d.names(), std::vector<std::string>{"b.\x95\x5c"});
+}
+
+TEST_F(HostileFolder, LongestNamesAndANewNameBeyondTheLimit)
+{
+    const std::string longest = std::string(251, 'n') + ".txt";  // 255 bytes
+    ASSERT_EQ(longest.size(), 255u);
+    d.write(longest, "long");
+    list();
+    ASSERT_EQ(names.Count(), 1);
+    for (bool deleteOld : {false, true}) {
+        // Appending makes a name of 256 bytes, which no folder can hold.
+        const Run r = runHere(names, {"x"}, NameRule::append, deleteOld);
+        EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
+        ASSERT_EQ(r.steps.size(), 1u);
+        EXPECT_EQ(r.steps[0].first, RunStep::createFailed);
+        EXPECT_EQ(d.names(), std::vector<std::string>{longest});
+        EXPECT_EQ(d.read(longest), "long");
+    }
+    // A new name of exactly 255 bytes is made.
+    const std::string to = std::string(251, 'm');
+    const Run r = runHere(names, {to}, NameRule::replace, true);
+    EXPECT_EQ(r.counts, (RunCounts{1, 0, 0, 0}));
+    EXPECT_EQ(d.read(to + ".txt"), "long");
+}
+
+TEST_F(HostileFolder, NamesThatDifferOnlyInCaseStaySeparate)
+{
+    d.write("A.txt", "upper");
+    d.write("a.txt", "lower");
+    list();
+    ASSERT_EQ(names.Count(), 2);
+    // Each line gives the other's name: both exist, so both fail.
+    std::vector<std::string> lines(2);
+    for (int i = 0; i < 2; ++i)
+        lines[static_cast<size_t>(i)] = names.NameAt(1 - i).substr(0, 1);
+    for (bool deleteOld : {false, true}) {
+        const Run r = runHere(names, lines, NameRule::replace, deleteOld);
+        EXPECT_EQ(r.counts, (RunCounts{0, 2, 0, 0}));
+        EXPECT_EQ(d.read("A.txt"), "upper");
+        EXPECT_EQ(d.read("a.txt"), "lower");
+    }
+}
+
+TEST_F(HostileFolder, BlanksAroundNamesAndALeadingDash)
+{
+    d.write(" lead.txt", "1");
+    d.write("trail.txt ", "2");
+    d.write("-rf", "3");
+    list();
+    ASSERT_EQ(names.Count(), 3);
+    std::vector<std::string> lines;
+    for (const std::string& n : names.entries())
+        lines.push_back(n == "-rf" ? "--help" : n == " lead.txt" ? "-" : "x");
+    const Run r = runHere(names, lines, NameRule::replace, true);
+    EXPECT_EQ(r.counts, (RunCounts{3, 0, 0, 0}));
+    // The extension keeps its trailing blank; a line's own blanks go.
+    EXPECT_EQ(d.names(), (std::vector<std::string>{"--help", "-.txt", "x.txt "}));
+    EXPECT_EQ(d.read("--help"), "3");
+    EXPECT_EQ(d.read("-.txt"), "1");
+    EXPECT_EQ(d.read("x.txt "), "2");
+}
+
+TEST_F(HostileFolder, LinksAreListedOnlyForFilesAndNeverWrittenThrough)
+{
+    TempDir outside;
+    outside.write("target", "target content");
+    d.mkdir("sub");
+    ASSERT_EQ(::symlink(outside.file("target").c_str(), "file-link"), 0);
+    ASSERT_EQ(::symlink("sub", "folder-link"), 0);
+    // A dangling link that points out of the folder: a new file of its name
+    // would be made there.
+    ASSERT_EQ(::symlink(outside.file("planted").c_str(), "dangling"), 0);
+    d.write("plain", "plain content");
+    list();
+    ASSERT_EQ(names.entries(), (std::vector<std::string>{"file-link", "plain"}));
+
+    // Copying follows the link to its content; the dangling name counts as
+    // taken and is not written through.
+    Run r = runHere(names, {"copy-of-link", "dangling"}, NameRule::replace, false);
+    EXPECT_EQ(r.counts, (RunCounts{1, 1, 0, 0}));
+    EXPECT_EQ(d.read("copy-of-link"), "target content");
+    EXPECT_FALSE(outside.exists("planted"));
+    EXPECT_EQ(outside.read("target"), "target content");
+
+    // With deleting, the link itself goes to the new name; its target stays.
+    names.Reread();
+    ASSERT_EQ(names.NameAt(1), "file-link");
+    std::vector<std::string> lines(names.entries().size());
+    lines[1] = "moved-link";
+    r = runHere(names, lines, NameRule::replace, true);
+    EXPECT_EQ(r.counts.success, 1);
+    EXPECT_EQ(d.read("moved-link"), "target content");
+    EXPECT_EQ(outside.read("target"), "target content");
+    EXPECT_FALSE(d.exists("file-link"));
+    EXPECT_TRUE(d.exists("dangling"));
+    EXPECT_TRUE(d.exists("folder-link"));
+}
+
+TEST_F(HostileFolder, FifoIsNotListedAndAListedFileTurnedFifoNeverHangsTheRun)
+{
+    ASSERT_EQ(::mkfifo("pipe", 0644), 0);
+    d.write("file.txt", "was a file");
+    list();
+    ASSERT_EQ(names.entries(), std::vector<std::string>{"file.txt"});
+
+    // Between the listing and the run the file is replaced by a FIFO.
+    ASSERT_EQ(::unlink("file.txt"), 0);
+    ASSERT_EQ(::mkfifo("file.txt", 0644), 0);
+    Run r = runWithDeadline(names, {"new"}, false, d.file("file.txt"));
+    // A FIFO is no file to copy: the creation fails and nothing appears.
+    EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
+    EXPECT_FALSE(d.exists("new.txt"));
+
+    // With deleting the entry is moved, FIFO and all, without opening it.
+    r = runWithDeadline(names, {"new"}, true, d.file("file.txt"));
+    EXPECT_EQ(r.counts.success + r.counts.failed, 1);
+    struct stat st {};
+    if (r.counts.success == 1)
+        EXPECT_TRUE(::lstat("new.txt", &st) == 0 && S_ISFIFO(st.st_mode));
+    else
+        EXPECT_TRUE(::lstat("file.txt", &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+TEST_F(HostileFolder, FileDeletedBeforeTheRunFailsAloneAndTheRestGoOn)
+{
+    d.write("a.txt", "a");
+    d.write("b.txt", "b");
+    d.write("c.txt", "c");
+    list();
+    ASSERT_EQ(::unlink("b.txt"), 0);
+    for (bool deleteOld : {false, true}) {
+        const Run r = runHere(names, {"x" + std::to_string(deleteOld), "y", ""},
+                              NameRule::replace, deleteOld);
+        EXPECT_EQ(r.counts, (RunCounts{1, 1, 1, 0}));
+        ASSERT_GE(r.steps.size(), 2u);
+        EXPECT_EQ(r.steps.back(), std::make_pair(RunStep::createFailed, std::string("y.txt")));
+        EXPECT_FALSE(d.exists("y.txt"));
+        EXPECT_EQ(d.read("c.txt"), "c");
+    }
+}
+
+TEST_F(HostileFolder, FileWithoutWriteBitIsCopiedButNotDeleted)
+{
+    d.write("ro.txt", "read-only");
+    ASSERT_EQ(::chmod("ro.txt", 0444), 0);
+    list();
+    const Run r = runHere(names, {"new"}, NameRule::replace, true);
+    EXPECT_EQ(r.counts, (RunCounts{0, 0, 0, 1}));
+    EXPECT_EQ(r.steps, (std::vector<std::pair<RunStep, std::string>>{
+                           {RunStep::created, "new.txt"}, {RunStep::deleteFailed, "ro.txt"}}));
+    EXPECT_EQ(d.read("ro.txt"), "read-only");
+    EXPECT_EQ(d.read("new.txt"), "read-only");
+}
+
+TEST_F(HostileFolder, FolderRemovedBeforeTheRereadKeepsTheListAndSaysWhy)
+{
+    TempDir gone;
+    ASSERT_EQ(::chdir(gone.path().c_str()), 0);
+    gone.write("a.txt", "a");
+    renaming::NameList list;
+    list.Reread();
+    ASSERT_EQ(list.Count(), 1);
+    // The folder goes while the list still shows it.
+    ASSERT_EQ(::unlink(gone.file("a.txt").c_str()), 0);
+    ASSERT_EQ(::rmdir(gone.path().c_str()), 0);
+    const Run r = runHere(list, {"b"}, NameRule::replace, true);
+    EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
+    try {
+        list.Reread();
+        ADD_FAILURE() << "a removed folder read again without an error";
+    } catch (const platform::InOutError& e) {
+        EXPECT_EQ(e.code(), ENOENT);
+        EXPECT_STREQ(e.what(), "ファイルが見つかりません");
+    }
+    EXPECT_EQ(list.entries(), std::vector<std::string>{"a.txt"});
+}

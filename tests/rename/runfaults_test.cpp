@@ -1,0 +1,354 @@
+// The rename run with the disk failing at every single call in turn.
+//
+// A folder of twelve files and a memo that mixes valid, blank, forbidden and
+// duplicate lines (and names of other entries, and an entry's own name) is
+// renamed under both rules and both states of the delete box, once for every
+// k from 1 until a run in which no fault was injected, with the k-th call
+// (of any kind, or of one kind) failing with one errno. After every run:
+//  - every original content is still there under its old or its new name;
+//  - no file that was there before changed (content and mode);
+//  - no partial or temporary file is left: every name is an old or a new
+//    name, and a new name holds exactly its source's content;
+//  - the four counts add up to the entries, and agree with the reports;
+//  - each report is the documented status text, and what it says is true
+//    of the folder (a reported creation exists, a reported deletion is gone,
+//    a failed creation left the old file alone);
+//  - the summary is the documented one.
+#include "platform/syscalls.h"
+#include "rename/namelist.h"
+#include "rename/namerule.h"
+#include "rename/renamerun.h"
+#include "support/faultsys.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <set>
+
+using renaming::NameRule;
+using renaming::RunCounts;
+using renaming::RunStep;
+using testing_support::CwdGuard;
+using testing_support::FaultSys;
+using testing_support::TempDir;
+
+namespace {
+
+// The documented words of the status line and the summary.
+const std::string kOpen = "ファイル「";
+const std::map<RunStep, std::string> kEnding = {
+    {RunStep::created, "」を作成しました"},
+    {RunStep::createFailed, "」の作成に失敗しました"},
+    {RunStep::deleted, "」を削除しました"},
+    {RunStep::deleteFailed, "」の削除に失敗しました"},
+};
+
+std::string documentedSummary(const RunCounts& c, bool deleteOld)
+{
+    std::string s = "成功：" + std::to_string(c.success) + "件　失敗：" +
+                    std::to_string(c.failed) + "件　無視：" + std::to_string(c.ignored) + "件　";
+    if (deleteOld)
+        s += "削除失敗：" + std::to_string(c.deleteFailed) + "件";
+    return s;
+}
+
+struct FileState {
+    std::string content;
+    mode_t mode = 0;
+    bool operator==(const FileState&) const = default;
+};
+using Folder = std::map<std::string, FileState>;
+
+Folder snapshot(const TempDir& d)
+{
+    Folder f;
+    for (const std::string& n : d.names()) {
+        struct stat st {};
+        ::lstat(d.file(n).c_str(), &st);
+        f[n] = {d.read(n), st.st_mode};
+    }
+    return f;
+}
+
+// Twelve files, in list order, with distinct contents; one is read-only,
+// one is empty and one is larger than a copy buffer.
+const std::vector<std::string> kFiles = {"a01.txt", "a02.jpg", "a03",     "a04.tar.gz",
+                                         "a05.txt", "a06.txt", "a07.txt", "a08.txt",
+                                         "a09.txt", "a10.txt", "a11.txt", "a12.txt"};
+const std::string kReadOnly = "a05.txt";
+const std::vector<std::string> kLines = {
+    "b01",     // valid
+    " \t ",    // blank
+    "a:b",     // forbidden
+    "  b04 ",  // valid, with blanks around it
+    "b05",     // valid; the old file is read-only
+    "dup",     // valid
+    "dup",     // the same again
+    "a06",     // an earlier entry's name, free once that one was moved away
+    "a10",     // a later entry's name (under replace)
+    "a10",     // the entry's own name (under replace)
+    // no lines for the last two entries
+};
+
+std::string contentOf(size_t i)
+{
+    if (i == 0)
+        return {};
+    std::string s = "content of " + kFiles[i] + "\n";
+    if (i == 1)
+        for (int k = 0; s.size() < 70000; ++k)
+            s += std::to_string(k * 7919) + " ";
+    return s;
+}
+
+void makeFolder(const TempDir& d)
+{
+    for (size_t i = 0; i < kFiles.size(); ++i)
+        d.write(kFiles[i], contentOf(i));
+    ::chmod(d.file(kReadOnly).c_str(), 0444);
+}
+
+struct Config {
+    NameRule rule;
+    bool deleteOld;
+};
+
+struct RunResult {
+    RunCounts counts;
+    // Reports of each entry, in order.
+    std::vector<std::vector<std::pair<RunStep, std::string>>> reports;
+    std::vector<std::string> texts;
+};
+
+RunResult runOnce(const std::vector<std::string>& entries, const Config& cfg)
+{
+    RunResult r;
+    r.reports.resize(entries.size());
+    size_t current = 0;
+    renaming::RunRequest rq;
+    rq.entries = &entries;
+    rq.line = [](int i) {
+        return i < static_cast<int>(kLines.size()) ? kLines[static_cast<size_t>(i)]
+                                                   : std::string();
+    };
+    rq.rule = cfg.rule;
+    rq.cp = platform::CodePage::utf8;
+    rq.deleteOld = cfg.deleteOld;
+    rq.onStep = [&](RunStep s, const std::string& name) {
+        r.reports.at(current).emplace_back(s, name);
+        r.texts.push_back(renaming::stepText(s, name));
+    };
+    rq.onProgress = [&](int done, int) { current = static_cast<size_t>(done); };
+    r.counts = renaming::runRename(rq);
+    return r;
+}
+
+// Checks one run against the folder before and after it.
+void checkRun(const std::vector<std::string>& entries, const Config& cfg, const Folder& before,
+              const Folder& after, const RunResult& r, const std::string& where)
+{
+    SCOPED_TRACE(where);
+    const size_t n = entries.size();
+    std::vector<std::string> newName(n);
+    std::map<std::string, std::set<std::string>> sourcesOf;  // new name -> contents
+    for (size_t i = 0; i < n; ++i) {
+        const std::string line = i < kLines.size() ? kLines[i] : std::string();
+        if (renaming::checkFileName(line, platform::CodePage::utf8))
+            newName[i] = renaming::makeNewFileName(entries[i], line, cfg.rule,
+                                                   platform::CodePage::utf8);
+        if (!newName[i].empty())
+            sourcesOf[newName[i]].insert(before.at(entries[i]).content);
+    }
+
+    // Nothing lost: each original content under its old or its new name.
+    for (size_t i = 0; i < n; ++i) {
+        const FileState& was = before.at(entries[i]);
+        const bool underOld = after.count(entries[i]) && after.at(entries[i]) == was;
+        const bool underNew = !newName[i].empty() && after.count(newName[i]) &&
+                              after.at(newName[i]).content == was.content;
+        EXPECT_TRUE(underOld || underNew) << "lost: " << entries[i];
+    }
+    // Nothing changed: an old name still there holds what it held, unless a
+    // new file took the name after the old one was moved away.
+    for (const auto& [name, was] : before) {
+        if (!after.count(name) || after.at(name) == was)
+            continue;
+        EXPECT_TRUE(sourcesOf.count(name) && sourcesOf.at(name).count(after.at(name).content))
+            << "changed: " << name;
+    }
+    // No stray file: every name is an old or a new one, and a new file is
+    // a complete copy of one of its sources.
+    for (const auto& [name, now] : after) {
+        if (before.count(name) && before.at(name) == now)
+            continue;
+        EXPECT_TRUE(sourcesOf.count(name) && sourcesOf.at(name).count(now.content))
+            << "stray or partial: " << name << " (" << now.content.size() << " bytes)";
+    }
+
+    // The counts add up, and agree with what was reported of each entry.
+    const RunCounts& c = r.counts;
+    EXPECT_EQ(c.success + c.failed + c.ignored + c.deleteFailed, static_cast<int>(n));
+    RunCounts tally;
+    for (size_t i = 0; i < n; ++i) {
+        const auto& rep = r.reports[i];
+        const std::string line = i < kLines.size() ? kLines[i] : std::string();
+        if (!renaming::checkFileName(line, platform::CodePage::utf8)) {
+            EXPECT_TRUE(rep.empty());
+            ++tally.failed;
+            continue;
+        }
+        if (newName[i].empty()) {
+            EXPECT_TRUE(rep.empty());
+            ++tally.ignored;
+            continue;
+        }
+        ASSERT_FALSE(rep.empty()) << "no report for " << entries[i];
+        const FileState& was = before.at(entries[i]);
+        if (rep[0].first == RunStep::createFailed) {
+            EXPECT_EQ(rep.size(), 1u);
+            EXPECT_EQ(rep[0].second, newName[i]);
+            // A failed creation leaves the old file where it was.
+            EXPECT_TRUE(after.count(entries[i]) && after.at(entries[i]) == was)
+                << "old file not left alone: " << entries[i];
+            ++tally.failed;
+            continue;
+        }
+        EXPECT_EQ(rep[0], std::make_pair(RunStep::created, newName[i]));
+        EXPECT_TRUE(after.count(newName[i]) && after.at(newName[i]).content == was.content)
+            << "reported created but missing: " << newName[i];
+        if (!cfg.deleteOld) {
+            EXPECT_EQ(rep.size(), 1u);
+            ++tally.success;
+            continue;
+        }
+        ASSERT_EQ(rep.size(), 2u);
+        EXPECT_EQ(rep[1].second, entries[i]);
+        if (rep[1].first == RunStep::deleted) {
+            EXPECT_FALSE(after.count(entries[i]) && after.at(entries[i]) == was)
+                << "reported deleted but still there: " << entries[i];
+            ++tally.success;
+        } else {
+            EXPECT_EQ(rep[1].first, RunStep::deleteFailed);
+            EXPECT_TRUE(after.count(entries[i]) && after.at(entries[i]) == was)
+                << "reported not deleted but gone or changed: " << entries[i];
+            ++tally.deleteFailed;
+        }
+    }
+    EXPECT_EQ(c, tally);
+
+    // The words: each report and the summary as documented.
+    size_t k = 0;
+    for (const auto& rep : r.reports)
+        for (const auto& [step, name] : rep)
+            EXPECT_EQ(r.texts.at(k++), kOpen + name + kEnding.at(step));
+    EXPECT_EQ(renaming::summaryText(c, cfg.deleteOld), documentedSummary(c, cfg.deleteOld));
+}
+
+struct Totals {
+    long runs = 0;
+    long faults = 0;
+};
+
+// Runs the whole folder once for every k, with the plan `arm` puts in
+// place, until a run sees no fault; adds the runs and faults to `totals`.
+template <class Arm>
+void everyK(const Config& cfg, const std::string& label, Arm arm, Totals& totals)
+{
+    for (long k = 1;; ++k) {
+        TempDir d;
+        CwdGuard cwd;
+        makeFolder(d);
+        ASSERT_EQ(::chdir(d.path().c_str()), 0);
+        renaming::NameList list;
+        list.Reread();
+        ASSERT_EQ(list.entries(), kFiles);
+        const Folder before = snapshot(d);
+
+        FaultSys faults;
+        arm(faults, k);
+        RunResult r;
+        {
+            platform::ScopedSys use(faults);
+            r = runOnce(list.entries(), cfg);
+        }
+        ++totals.runs;
+        totals.faults += faults.faults();
+        const std::string where = label + " k=" + std::to_string(k) + " " + faults.lastFault();
+        checkRun(list.entries(), cfg, before, snapshot(d), r, where);
+        if (::testing::Test::HasFailure())
+            return;  // one broken run says enough
+        if (faults.faults() == 0) {
+            // The run past the last call is the run without faults.
+            const bool repl = cfg.rule == NameRule::replace;
+            const RunCounts want =
+                repl ? (cfg.deleteOld ? RunCounts{4, 4, 3, 1} : RunCounts{4, 5, 3, 0})
+                     : (cfg.deleteOld ? RunCounts{7, 1, 3, 1} : RunCounts{8, 1, 3, 0});
+            EXPECT_EQ(r.counts, want) << label;
+            return;
+        }
+    }
+}
+
+class RunUnderFaults : public ::testing::TestWithParam<Config> {
+protected:
+    static std::string label(const Config& c)
+    {
+        return std::string(c.rule == NameRule::replace ? "replace" : "append") +
+               (c.deleteOld ? "+delete" : "");
+    }
+};
+
+TEST_P(RunUnderFaults, EachCallFailingInTurnLosesAndOverwritesNothing)
+{
+    const Config cfg = GetParam();
+    Totals t;
+    for (int err : {ENOSPC, EIO, EACCES, ENOENT, EXDEV, EINVAL}) {
+        everyK(cfg, label(cfg) + " any call " + std::strerror(err),
+               [err](FaultSys& f, long k) { f.failNth(k, err); }, t);
+        if (HasFailure())
+            return;
+    }
+    // The disk goes away for good at call k.
+    everyK(cfg, label(cfg) + " sticky EIO",
+           [](FaultSys& f, long k) { f.failNth(k, EIO, /*sticky=*/true); }, t);
+    std::printf("[ figures  ] %s, any call: %ld runs, %ld faults injected\n",
+                label(cfg).c_str(), t.runs, t.faults);
+}
+
+TEST_P(RunUnderFaults, EachCallOfOneKindFailingInTurnLosesAndOverwritesNothing)
+{
+    const Config cfg = GetParam();
+    Totals t;
+    for (auto kind : {FaultSys::kOpen, FaultSys::kRead, FaultSys::kWrite, FaultSys::kLink,
+                      FaultSys::kRename, FaultSys::kSync, FaultSys::kUnlink, FaultSys::kStat,
+                      FaultSys::kDirRead, FaultSys::kClose, FaultSys::kMeta})
+        for (int err : {ENOSPC, EIO, EXDEV, EINVAL}) {
+            everyK(cfg,
+                   label(cfg) + " " + FaultSys::kindName(kind) + " " + std::strerror(err),
+                   [kind, err](FaultSys& f, long k) { f.failNthOf(kind, k, err); }, t);
+            if (HasFailure())
+                return;
+        }
+    std::printf("[ figures  ] %s, by kind: %ld runs, %ld faults injected\n",
+                label(cfg).c_str(), t.runs, t.faults);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothRulesBothBoxStates, RunUnderFaults,
+                         ::testing::Values(Config{NameRule::replace, false},
+                                           Config{NameRule::replace, true},
+                                           Config{NameRule::append, false},
+                                           Config{NameRule::append, true}),
+                         [](const auto& info) {
+                             return std::string(info.param.rule == NameRule::replace
+                                                    ? "Replace"
+                                                    : "Append") +
+                                    (info.param.deleteOld ? "Delete" : "Keep");
+                         });
+
+}  // namespace

@@ -1,0 +1,342 @@
+#!/usr/bin/python3
+"""The main window as a screen reader user meets it, over AT-SPI.
+
+    ci-a11y.py [--copy] PROGRAM
+
+Starts PROGRAM in a temporary folder holding a few files, with the
+accessibility bus switched on, and then, using only what the accessibility
+tree offers: finds every control by its role and name, walks the keyboard
+focus order with Tab, types a line into the memo "変更後", presses
+"1件テスト", reads the answer from the message box, confirms it, and closes
+the window through "終了". With --copy the program runs from a copy in the
+temporary folder, so that its settings file is written there.
+
+It brings up its own virtual display (Xvfb) and session bus (dbus-run-session).
+"""
+import os
+import random
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+TITLE = "つむぎ～"
+FILES = ["a.txt", "b.txt", "c.dat"]  # listed in this order
+TYPED = "shin"
+ANSWER = "新しいファイル名は「shin.txt」になります"
+TEST_CAPTION = "renameテスト"
+PROMPT = "Renameしたいファイルがあるフォルダを選択して、Renameボタンを押してください"
+
+# The documented keyboard focus order, by role and accessible name.
+FOCUS_ORDER = [
+    (pyatspi.ROLE_PUSH_BUTTON, "フォルダ指定"),
+    (pyatspi.ROLE_TEXT, "フォルダ"),
+    (pyatspi.ROLE_RADIO_BUTTON, "新しいファイル名に置き換える"),
+    (pyatspi.ROLE_CHECK_BOX, "古いファイルを削除する"),
+    (pyatspi.ROLE_PUSH_BUTTON, "1件テスト"),
+    (pyatspi.ROLE_PUSH_BUTTON, "リネーム"),
+    (pyatspi.ROLE_PUSH_BUTTON, "ファイル名複写"),
+    (pyatspi.ROLE_TEXT, "変更後"),
+    (pyatspi.ROLE_LIST, "現在"),
+]
+
+# Every control a user reaches, by role and the name a screen reader says.
+CONTROLS = FOCUS_ORDER + [
+    (pyatspi.ROLE_RADIO_BUTTON, "古いファイル名の後ろにつなげる"),
+    (pyatspi.ROLE_MENU_ITEM, "ファイル(F)"),
+    (pyatspi.ROLE_MENU_ITEM, "終了(X)"),
+    (pyatspi.ROLE_MENU_ITEM, "オプション(O)"),
+    (pyatspi.ROLE_MENU_ITEM, "設定(C)"),
+    (pyatspi.ROLE_MENU_ITEM, "ヘルプ(H)"),
+    (pyatspi.ROLE_MENU_ITEM, "バージョン情報(A)..."),
+]
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(probe, seconds, what):
+    """Calls probe until it returns something true; fails after `seconds`."""
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            found = probe()
+        except Exception:  # the tree changes under us while windows come and go
+            found = None
+        if found:
+            return found
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(0.1)
+
+
+def descendants(node):
+    stack = [node]
+    while stack:
+        n = stack.pop()
+        yield n
+        stack.extend(n.getChildAtIndex(i) for i in range(n.childCount - 1, -1, -1))
+
+
+def find(root, role, name):
+    for n in descendants(root):
+        if n.getRole() == role and n.name == name:
+            return n
+    return None
+
+
+def state(node, s):
+    return node.getState().contains(s)
+
+
+def application_of(pid):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+
+def top_window(app, name):
+    for i in range(app.childCount):
+        w = app.getChildAtIndex(i)
+        if w.name == name:
+            return w
+    return None
+
+
+def focused(root):
+    for n in descendants(root):
+        if state(n, pyatspi.STATE_FOCUSED):
+            return n
+    return None
+
+
+def keys(*args):
+    """Types on the keyboard: xdotool key/type arguments, to the focused window."""
+    subprocess.run(["xdotool", *args], check=True, timeout=30)
+
+
+def text_of(node):
+    t = node.queryText()
+    return t.getText(0, t.characterCount)
+
+
+def do_action(node, wanted):
+    actions = node.queryAction()
+    names = [actions.getName(i) for i in range(actions.nActions)]
+    for i, n in enumerate(names):
+        if n in wanted:
+            actions.doAction(i)
+            return
+    raise Failure(f"{node.getRoleName()} {node.name!r} offers no {wanted}, only {names}")
+
+
+def run(program, tmp):
+    work = os.path.join(tmp, "work")
+    os.makedirs(work)
+    for f in FILES:
+        open(os.path.join(work, f), "w").close()
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)  # the test suite's offscreen default has no bus
+    env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", HOME=os.path.join(tmp, "home"),
+               XDG_CONFIG_HOME=os.path.join(tmp, "config"))
+    log = open(os.path.join(tmp, "program.log"), "w")
+    proc = subprocess.Popen([program], cwd=work, env=env, stdout=log, stderr=log)
+    try:
+        drive(proc)
+    except Failure:
+        if proc.poll() is not None:
+            print(f"ci-a11y: the program ended with {proc.returncode}", file=sys.stderr)
+        raise
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        log.close()
+        with open(os.path.join(tmp, "program.log")) as f:
+            sys.stderr.writelines(line for line in f if "XDG_RUNTIME_DIR" not in line)
+    if proc.returncode != 0:
+        raise Failure(f"the program ended with {proc.returncode}")
+
+
+def drive(proc):
+    app = wait_for(lambda: application_of(proc.pid), 30, "the program on the accessibility bus")
+    main = wait_for(lambda: top_window(app, TITLE), 30, f"the window {TITLE}")
+    check(main.getRole() == pyatspi.ROLE_FRAME, f"{TITLE} is a {main.getRoleName()}")
+
+    # Every control is there with the role and name a screen reader announces.
+    controls = {}
+    for role, name in CONTROLS:
+        node = find(main, role, name)
+        check(node is not None, f"no {pyatspi.Role(role)} named {name!r}")
+        controls[name] = node
+    # A control that takes the focus and says nothing leaves the user guessing.
+    for n in descendants(main):
+        if state(n, pyatspi.STATE_FOCUSABLE) and state(n, pyatspi.STATE_SHOWING):
+            check(n.name.strip(), f"a focusable {n.getRoleName()} has no name")
+    rule = find(main, pyatspi.ROLE_RADIO_BUTTON, "新しいファイル名に置き換える").parent
+    check(rule.name.strip() == "新しいファイル名規則",
+          f"the rule group is announced as {rule.name!r}")
+    check(state(controls["新しいファイル名に置き換える"], pyatspi.STATE_CHECKED),
+          "the replace rule is not chosen at start")
+    check(not state(controls["古いファイルを削除する"], pyatspi.STATE_CHECKED),
+          "the delete box is ticked at start")
+    check(state(controls["フォルダ"], pyatspi.STATE_READ_ONLY),
+          "the folder field is not announced as read-only")
+    memo = controls["変更後"]
+    check(state(memo, pyatspi.STATE_EDITABLE) and state(memo, pyatspi.STATE_MULTI_LINE)
+          and not state(memo, pyatspi.STATE_READ_ONLY),
+          "the memo is not an editable multi-line text")
+    listed = [c.name for c in controls["現在"]]
+    check(listed == FILES, f"the list reads {listed}, expected {FILES}")
+    status = [n for n in descendants(main) if n.getRole() == pyatspi.ROLE_STATUS_BAR]
+    check(status and any(c.name == PROMPT for c in descendants(status[0])),
+          "the status line does not read the prompt")
+
+    # The keyboard goes to the window that has the input focus; with no window
+    # manager on the virtual display, give it the focus as a manager would.
+    wid = subprocess.run(["xdotool", "search", "--sync", "--all", "--onlyvisible",
+                          "--pid", str(proc.pid), "--name", TITLE],
+                         capture_output=True, text=True, timeout=30).stdout.split()
+    check(wid, f"no X window named {TITLE}")
+    subprocess.run(["xdotool", "windowfocus", "--sync", wid[0]], check=True, timeout=30)
+    wait_for(lambda: state(main, pyatspi.STATE_ACTIVE), 10, "the window to become active")
+
+    # The keyboard focus order: Tab walks it forwards from the first control,
+    # Shift+Tab backwards from the first control round to the last and on
+    # back to the first.
+    def walk(start, order, key):
+        first = controls[start]
+        first.queryComponent().grabFocus()
+        wait_for(lambda: state(first, pyatspi.STATE_FOCUSED), 10, f"the focus on {start!r}")
+        prev = (first.getRole(), start)
+        for role, name in order:
+            keys("key", "--clearmodifiers", key)
+            node = wait_for(lambda: (lambda f: f if f is not None and
+                                     (f.getRole(), f.name) != prev else None)(focused(main)),
+                            5, f"{key} to leave {prev[1]!r}")
+            check((node.getRole(), node.name) == (role, name),
+                  f"{key} from {prev[1]!r} went to {node.getRoleName()} {node.name!r}, "
+                  f"expected {name!r}")
+            prev = (role, name)
+
+    names = [name for _, name in FOCUS_ORDER]
+    # Tab inside the memo types a tab character, so the forward walk ends there.
+    walk(names[0], FOCUS_ORDER[1:names.index("変更後") + 1], "Tab")
+    walk(names[0], list(reversed(FOCUS_ORDER)), "shift+Tab")
+
+    # Type a line into the memo.
+    memo.queryComponent().grabFocus()
+    wait_for(lambda: state(memo, pyatspi.STATE_FOCUSED), 10, "the focus in the memo")
+    keys("type", "--delay", "20", TYPED)
+    wait_for(lambda: text_of(memo) == TYPED, 10, f"the memo to read {TYPED!r}")
+
+    # Press the one-item test and read its answer.
+    do_action(controls["1件テスト"], ("Press", "press", "click"))
+    box = wait_for(lambda: top_window(app, TEST_CAPTION), 15, f"the box {TEST_CAPTION}")
+    check(box.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG),
+          f"the box is a {box.getRoleName()}")
+    said = [n.name for n in descendants(box) if n.getRole() == pyatspi.ROLE_LABEL]
+    check(ANSWER in said or ANSWER in box.description,
+          f"the box reads {said} / {box.description!r}, expected {ANSWER!r}")
+    ok = find(box, pyatspi.ROLE_PUSH_BUTTON, "OK")
+    check(ok is not None, "the box has no OK button")
+    do_action(ok, ("Press", "press", "click"))
+    wait_for(lambda: top_window(app, TEST_CAPTION) is None, 10, "the box to close")
+    check(proc.poll() is None, "the program ended with the box")
+
+    # Close through the menu.
+    do_action(controls["終了(X)"], ("Press", "press", "click", "Toggle"))
+    deadline = time.monotonic() + 15
+    while proc.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.1)
+    check(proc.poll() is not None, "the program still runs after 終了")
+
+
+def start_display():
+    """Starts a virtual X server; returns it and its display number.
+
+    The number is picked at random from a high range rather than the first
+    free one: other X servers on the machine may hide their lock files from
+    us but still hold the display's abstract socket."""
+    for _ in range(20):
+        number = random.randint(200, 30000)
+        if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            continue
+        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
+                                 "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while xvfb.poll() is None and time.monotonic() < deadline:
+            if listening(f"/tmp/.X11-unix/X{number}"):
+                return xvfb, number
+            time.sleep(0.05)
+        if xvfb.poll() is None:
+            xvfb.kill()
+        xvfb.wait()
+    raise Failure("the virtual X server did not start")
+
+
+def listening(path):
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+        try:
+            s.connect(path)
+            return True
+        except OSError:
+            return False
+
+
+def main(argv):
+    args = argv[1:]
+    inner = bool(args) and args[0] == "--inner"
+    if inner:
+        args = args[1:]
+    copy = bool(args) and args[0] == "--copy"
+    if copy:
+        args = args[1:]
+    if len(args) != 1:
+        print(__doc__, file=sys.stderr)
+        return 2
+    program = os.path.abspath(args[0])
+    if not inner:
+        # A display and an accessibility bus of our own, so that nothing of
+        # the user's desktop takes part and parallel runs cannot meet.
+        try:
+            xvfb, number = start_display()
+        except Failure as e:
+            print(f"ci-a11y: FAIL: {e}", file=sys.stderr)
+            return 1
+        try:
+            env = dict(os.environ, DISPLAY=f":{number}")
+            env.pop("XAUTHORITY", None)
+            cmd = ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"]
+            return subprocess.run(cmd + (["--copy"] if copy else []) + [program],
+                                  env=env, timeout=300).returncode
+        finally:
+            xvfb.terminate()
+            xvfb.wait()
+    with tempfile.TemporaryDirectory(prefix="tsumugi-a11y-") as tmp:
+        if copy:
+            os.makedirs(os.path.join(tmp, "bin"))
+            program = shutil.copy2(program, os.path.join(tmp, "bin", os.path.basename(program)))
+        try:
+            run(program, tmp)
+        except Failure as e:
+            print(f"ci-a11y: FAIL: {e}", file=sys.stderr)
+            return 1
+    print("ci-a11y: ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

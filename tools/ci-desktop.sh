@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# The program as a user gets it: builds the Debian package, installs it on this
+# machine, checks the menu entry, icons and dependencies, starts the installed
+# program on a virtual display in a folder with a few files, closes it from the
+# keyboard through "終了(&X)", checks where it kept its settings, lets a screen
+# reader's view drive it, and removes the package again.
+#
+# It installs and removes a system package, so it runs as root (CI does).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+here=$PWD
+
+PKG=tsumugi
+PROGRAM=/usr/bin/meibo
+BINDIR=$(dirname "$PROGRAM")
+DESKTOP_ENTRY=/usr/share/applications/tsumugi.desktop
+ICON_ROOT=/usr/share/icons/hicolor
+ICON_NAME=tsumugi
+ICON_SIZES="32 48 128 256"
+TITLE='つむぎ～'
+
+say() { echo "ci-desktop: $*"; }
+fail() { echo "ci-desktop: FAIL: $*" >&2; exit 1; }
+
+# Waits up to $2 tenths of a second for the command $1 to succeed.
+wait_for() {
+    local i
+    for ((i = 0; i < $2; i++)); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }
+
+# Starts the installed program in folder $1 with the environment that follows,
+# waits for its main window, and closes it with the keyboard: Alt+F opens
+# "ファイル(&F)", X chooses "終了(&X)". Fails unless the program ends with 0.
+run_and_close_by_keyboard() {
+    local work=$1 log=$1.log pid wid before
+    shift
+    (cd "$work" && exec env -u QT_QPA_PLATFORM "$@" "$PROGRAM") >"$log" 2>&1 &
+    pid=$!
+    wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$TITLE" |
+          head -n 1) || true
+    [ -n "$wid" ] || { cat "$log" >&2; fail "no window named $TITLE appeared"; }
+    xdotool windowfocus --sync "$wid"
+    # The menu opens as a window of its own; retry should the first key go
+    # to a window not yet ready for input.
+    before=$(visible_windows "$pid")
+    local tries
+    for tries in 1 2 3; do
+        xdotool key --clearmodifiers alt+f
+        wait_for '[ "$(visible_windows "$pid")" -gt "$before" ]' 30 && break
+        [ "$tries" = 3 ] && fail "Alt+F opened no menu"
+    done
+    kill -0 "$pid" 2>/dev/null || fail "the program ended when its menu opened"
+    xdotool key x
+    if ! wait_for '! kill -0 "$pid" 2>/dev/null' 100; then
+        kill "$pid"
+        cat "$log" >&2
+        fail "the program was still running 10 s after 終了(&X)"
+    fi
+    local rc=0
+    wait "$pid" || rc=$?
+    [ "$rc" = 0 ] || { cat "$log" >&2; fail "the program ended with $rc"; }
+}
+
+# Lists a folder's entries, one a line, for before/after comparisons.
+listing() { (cd "$1" && find . -mindepth 1 | LC_ALL=C sort); }
+
+# Starts a virtual X server and points DISPLAY at it. The display number is
+# random and high: other X servers on the machine may hide their lock files
+# from us but still hold a display's abstract socket.
+start_display() {
+    local n i
+    for i in $(seq 20); do
+        n=$((RANDOM % 30000 + 200))
+        if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then continue; fi
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        wait_for '[ -S "/tmp/.X11-unix/X$n" ] || ! kill -0 "$xvfb_pid" 2>/dev/null' 100 || true
+        if kill -0 "$xvfb_pid" 2>/dev/null && [ -S "/tmp/.X11-unix/X$n" ]; then
+            export DISPLAY=":$n"
+            unset XAUTHORITY
+            return 0
+        fi
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    done
+    fail "no virtual X server would start"
+}
+
+# The installed program on the display, closed from the keyboard.
+session() {
+    local tmp=$1
+
+    say "start in a folder with files, XDG_CONFIG_HOME set; close with Alt+F, X"
+    mkdir -p "$tmp/a/work" "$tmp/a/home" "$tmp/a/xdg"
+    touch "$tmp/a/work/a.txt" "$tmp/a/work/b.txt" "$tmp/a/work/写真 01.jpg"
+    listing "$tmp/a/work" >"$tmp/a/work-before"
+    listing "$BINDIR" >"$tmp/bin-before"
+    run_and_close_by_keyboard "$tmp/a/work" \
+        HOME="$tmp/a/home" XDG_CONFIG_HOME="$tmp/a/xdg"
+    listing "$BINDIR" | diff -u "$tmp/bin-before" - ||
+        fail "the program wrote beside $PROGRAM"
+    listing "$tmp/a/work" | diff -u "$tmp/a/work-before" - ||
+        fail "the program wrote into its working folder"
+    [ ! -e "$tmp/a/home/.config/tsumugi" ] ||
+        fail "settings went to ~/.config although XDG_CONFIG_HOME was set"
+    grep -q '^WinMem=' "$tmp/a/xdg/tsumugi/meibo.ini" 2>/dev/null ||
+        fail "no settings in \$XDG_CONFIG_HOME/tsumugi/meibo.ini"
+
+    say "start again without XDG_CONFIG_HOME: settings in ~/.config/tsumugi/"
+    mkdir -p "$tmp/b/work" "$tmp/b/home"
+    touch "$tmp/b/work/c.txt"
+    run_and_close_by_keyboard "$tmp/b/work" -u XDG_CONFIG_HOME HOME="$tmp/b/home"
+    listing "$BINDIR" | diff -u "$tmp/bin-before" - ||
+        fail "the program wrote beside $PROGRAM"
+    grep -q '^WinMem=' "$tmp/b/home/.config/tsumugi/meibo.ini" 2>/dev/null ||
+        fail "no settings in ~/.config/tsumugi/meibo.ini"
+}
+
+[ "$(id -u)" = 0 ] || fail "run as root: this installs and removes a system package"
+if dpkg-query -W -f='${Status}' "$PKG" 2>/dev/null | grep -q 'ok installed'; then
+    fail "$PKG is installed on this machine already; this check would replace it"
+fi
+
+make package
+deb=$(ls -t build/deb/${PKG}_*.deb | head -n 1)
+tmp=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+    dpkg -r "$PKG" >/dev/null 2>&1 || true
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+say "install $deb"
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$here/$deb" \
+    >"$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log" >&2; fail "the package did not install"; }
+[ -x "$PROGRAM" ] || fail "$PROGRAM is missing"
+[ "$(command -v "$(sed -n 's/^Exec=//p' "$DESKTOP_ENTRY")")" = "$PROGRAM" ] ||
+    fail "the menu entry's Exec does not start $PROGRAM"
+desktop-file-validate "$DESKTOP_ENTRY" >"$tmp/validate.log" 2>&1 && [ ! -s "$tmp/validate.log" ] ||
+    { cat "$tmp/validate.log" >&2; fail "the installed menu entry does not validate"; }
+grep -qx "Icon=$ICON_NAME" "$DESKTOP_ENTRY" || fail "the menu entry names another icon"
+# shellcheck disable=SC2086
+/usr/bin/python3 tools/check-icons.py "$ICON_ROOT" "$ICON_NAME" $ICON_SIZES ||
+    fail "the installed icons are wrong"
+
+# Every library the program loads directly must come from a package the
+# installed one depends on, directly or through those packages.
+needs=$(apt-cache depends --recurse --installed --no-recommends --no-suggests \
+        --no-conflicts --no-breaks --no-replaces --no-enhances "$PKG" |
+        sed -n 's/:.*//; /^[a-z0-9]/p' | sort -u)
+for lib in $(readelf -d "$PROGRAM" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x32|64bit/ {print $NF; exit}')
+    [ -n "$path" ] || path=$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')
+    [ -n "$path" ] || fail "$lib, which the program loads, is not on this machine"
+    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | sed 's/:.*//') ||
+        owner=""
+    [ -n "$owner" ] || owner=$(dpkg -S "$path" | head -n 1 | sed 's/:.*//')
+    grep -qx "$owner" <<<"$needs" || fail "$lib comes from $owner, which the package does not bring"
+done
+
+say "run the installed program"
+start_display
+session "$tmp"
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null || true
+xvfb_pid=
+
+say "read the main window as a screen reader does"
+/usr/bin/python3 tools/ci-a11y.py "$PROGRAM" 2>"$tmp/a11y.log" ||
+    { cat "$tmp/a11y.log" >&2; fail "the accessibility check failed"; }
+
+say "remove the package"
+dpkg -r "$PKG" >"$tmp/remove.log" 2>&1 || { cat "$tmp/remove.log" >&2; fail "removal failed"; }
+for f in "$PROGRAM" "$DESKTOP_ENTRY" "$ICON_ROOT"/*/apps/"$ICON_NAME".png; do
+    [ ! -e "$f" ] || fail "$f is left after removal"
+done
+say "ok"
