@@ -84,6 +84,7 @@ void TMainForm::ButtonRenameClick()
     rq.onProgress = [&](int done, int total) {
         if (progress_->isHidden() && clock.elapsed() > kProgressAfterMs) {
             progress_->setRange(0, total);
+            progress_->setFormat(QStringLiteral("%v / %m"));  // done of total
             progress_->show();
             lastPaint = -kRepaintEveryMs;
         }
