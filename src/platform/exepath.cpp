@@ -1,5 +1,7 @@
 #include "platform/exepath.h"
 
+#include "platform/pathparts.h"
+
 #include "platform/fs.h"
 #include "platform/syscalls.h"
 
@@ -21,20 +23,6 @@ std::string& overridePath()
 {
     static std::string p;
     return p;
-}
-
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string fileNameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool sameFolder(const std::string& a, const std::string& b)
