@@ -70,8 +70,9 @@ EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
     return classify(dirFd, name, dType, nullptr);
 }
 
-bool listPlainFiles(const std::string& folder,
-                    const std::function<void(const char*, size_t)>& onFile, int* err)
+bool forEachEntry(const std::string& folder,
+                  const std::function<void(const char*, size_t, EntryKind)>& onEntry,
+                  bool strict, int* err)
 {
     DIR* dir = sys().opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) {
@@ -92,21 +93,32 @@ bool listPlainFiles(const std::string& folder,
             }
             break;
         }
-        // An entry of unknown kind fails the listing rather than go missing
-        // from it: a list with a gap would pair later names with wrong lines.
         int statErr = 0;
-        const EntryKind kind = classify(fd, e->d_name, e->d_type, &statErr);
+        const EntryKind kind = classify(fd, e->d_name, e->d_type, strict ? &statErr : nullptr);
         if (statErr != 0) {
             ok = false;
             if (err)
                 *err = statErr;
             break;
         }
-        if (kind == EntryKind::plain)
-            onFile(e->d_name, std::strlen(e->d_name));
+        onEntry(e->d_name, std::strlen(e->d_name), kind);
     }
     sys().closedir(dir);
     return ok;
+}
+
+bool listPlainFiles(const std::string& folder,
+                    const std::function<void(const char*, size_t)>& onFile, int* err)
+{
+    // An entry of unknown kind fails the listing rather than go missing
+    // from it: a list with a gap would pair later names with wrong lines.
+    return forEachEntry(
+        folder,
+        [&](const char* name, size_t len, EntryKind kind) {
+            if (kind == EntryKind::plain)
+                onFile(name, len);
+        },
+        true, err);
 }
 
 bool enterFolder(const std::string& path, int* err)

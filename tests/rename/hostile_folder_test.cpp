@@ -4,6 +4,7 @@
 // or change kind between the listing and the run. In each the outcome is
 // the documented one, no file is lost or overwritten, and nothing hangs.
 #include "platform/error.h"
+#include "platform/fs.h"
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
 #include "support/tempdir.h"
@@ -25,16 +26,23 @@ using testing_support::TempDir;
 
 namespace {
 
-struct Run {
+struct Outcome {
     RunCounts counts;
     std::vector<std::pair<RunStep, std::string>> steps;
 };
 
 // Lists the current folder and runs it with `lines`, as the window does.
-Run runHere(renaming::NameList& list, const std::vector<std::string>& lines, NameRule rule,
+Outcome runHere(renaming::NameList& list, const std::vector<std::string>& lines, NameRule rule,
             bool deleteOld, platform::CodePage cp = platform::CodePage::utf8)
 {
-    Run r;
+    Outcome r;
+    // Never rename anything but the scratch folder's files.
+    const std::string here = platform::currentFolder();  // empty once removed
+    if ((!here.empty() && here != list.Folder()) ||
+        list.Folder().find("/tsumugi-test-") == std::string::npos) {
+        ADD_FAILURE() << "the run would not be in a scratch folder: " << list.Folder();
+        return r;
+    }
     renaming::RunRequest rq;
     rq.entries = &list.entries();
     rq.line = [&](int i) {
@@ -52,7 +60,7 @@ Run runHere(renaming::NameList& list, const std::vector<std::string>& lines, Nam
 // A run that must come back within a few seconds: a FIFO opened for reading
 // would block it, so after the deadline the FIFO's other end is opened to
 // let it go, and the test fails.
-Run runWithDeadline(renaming::NameList& list, const std::vector<std::string>& lines,
+Outcome runWithDeadline(renaming::NameList& list, const std::vector<std::string>& lines,
                     bool deleteOld, const std::string& fifo)
 {
     auto done = std::async(std::launch::async, [&] {
@@ -67,9 +75,16 @@ Run runWithDeadline(renaming::NameList& list, const std::vector<std::string>& li
     return done.get();
 }
 
+// Each test works in a scratch folder that is the current folder, and reads
+// it into `names` as the window's list does.
 class HostileFolder : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(::chdir(d.path().c_str()), 0); }
+    void SetUp() override
+    {
+        ASSERT_EQ(::chdir(d.path().c_str()), 0);
+        names.SetFolder(d.path());
+        ASSERT_EQ(platform::currentFolder(), d.path());
+    }
     void list() { names.Reread(); }
 
     TempDir d;
@@ -87,7 +102,10 @@ TEST_F(HostileFolder, NamesThatAreNoValidTextAreRenamedAsBytes)
     d.write(sjis, "sjis");
     list();
     ASSERT_EQ(names.Count(), 2);
-    const Run r = runHere(names, {"a\xff", "b"}, NameRule::append, /*deleteOld=*/false);
+    std::vector<std::string> lines;
+    for (const std::string& n : names.entries())
+        lines.push_back(n == notUtf8 ? "a\xff" : "b");
+    const Outcome r = runHere(names, lines, NameRule::append, /*deleteOld=*/false);
     EXPECT_EQ(r.counts, (RunCounts{2, 0, 0, 0}));
     // Under append the base stays byte for byte, whatever it is.
     EXPECT_EQ(d.read("\xff\xfe\x80" "a\xff.txt"), "bytes");
@@ -101,7 +119,7 @@ TEST_F(HostileFolder, ShiftJisExtensionIsFoundUnderItsCodePage)
     const std::string name = "a.\x95\x5c";  // "a.表" in Shift-JIS
     d.write(name, "x");
     list();
-    const Run r = runHere(names, {"b"}, NameRule::replace, true, platform::CodePage::cp932);
+    const Outcome r = runHere(names, {"b"}, NameRule::replace, true, platform::CodePage::cp932);
     EXPECT_EQ(r.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(d.names(), std::vector<std::string>{"b.\x95\x5c"});
 }
@@ -115,7 +133,7 @@ TEST_F(HostileFolder, LongestNamesAndANewNameBeyondTheLimit)
     ASSERT_EQ(names.Count(), 1);
     for (bool deleteOld : {false, true}) {
         // Appending makes a name of 256 bytes, which no folder can hold.
-        const Run r = runHere(names, {"x"}, NameRule::append, deleteOld);
+        const Outcome r = runHere(names, {"x"}, NameRule::append, deleteOld);
         EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
         ASSERT_EQ(r.steps.size(), 1u);
         EXPECT_EQ(r.steps[0].first, RunStep::createFailed);
@@ -124,7 +142,7 @@ TEST_F(HostileFolder, LongestNamesAndANewNameBeyondTheLimit)
     }
     // A new name of exactly 255 bytes is made.
     const std::string to = std::string(251, 'm');
-    const Run r = runHere(names, {to}, NameRule::replace, true);
+    const Outcome r = runHere(names, {to}, NameRule::replace, true);
     EXPECT_EQ(r.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(d.read(to + ".txt"), "long");
 }
@@ -140,7 +158,7 @@ TEST_F(HostileFolder, NamesThatDifferOnlyInCaseStaySeparate)
     for (int i = 0; i < 2; ++i)
         lines[static_cast<size_t>(i)] = names.NameAt(1 - i).substr(0, 1);
     for (bool deleteOld : {false, true}) {
-        const Run r = runHere(names, lines, NameRule::replace, deleteOld);
+        const Outcome r = runHere(names, lines, NameRule::replace, deleteOld);
         EXPECT_EQ(r.counts, (RunCounts{0, 2, 0, 0}));
         EXPECT_EQ(d.read("A.txt"), "upper");
         EXPECT_EQ(d.read("a.txt"), "lower");
@@ -157,7 +175,7 @@ TEST_F(HostileFolder, BlanksAroundNamesAndALeadingDash)
     std::vector<std::string> lines;
     for (const std::string& n : names.entries())
         lines.push_back(n == "-rf" ? "--help" : n == " lead.txt" ? "-" : "x");
-    const Run r = runHere(names, lines, NameRule::replace, true);
+    const Outcome r = runHere(names, lines, NameRule::replace, true);
     EXPECT_EQ(r.counts, (RunCounts{3, 0, 0, 0}));
     // The extension keeps its trailing blank; a line's own blanks go.
     EXPECT_EQ(d.names(), (std::vector<std::string>{"--help", "-.txt", "x.txt "}));
@@ -182,7 +200,7 @@ TEST_F(HostileFolder, LinksAreListedOnlyForFilesAndNeverWrittenThrough)
 
     // Copying follows the link to its content; the dangling name counts as
     // taken and is not written through.
-    Run r = runHere(names, {"copy-of-link", "dangling"}, NameRule::replace, false);
+    Outcome r = runHere(names, {"copy-of-link", "dangling"}, NameRule::replace, false);
     EXPECT_EQ(r.counts, (RunCounts{1, 1, 0, 0}));
     EXPECT_EQ(d.read("copy-of-link"), "target content");
     EXPECT_FALSE(outside.exists("planted"));
@@ -212,7 +230,7 @@ TEST_F(HostileFolder, FifoIsNotListedAndAListedFileTurnedFifoNeverHangsTheRun)
     // Between the listing and the run the file is replaced by a FIFO.
     ASSERT_EQ(::unlink("file.txt"), 0);
     ASSERT_EQ(::mkfifo("file.txt", 0644), 0);
-    Run r = runWithDeadline(names, {"new"}, false, d.file("file.txt"));
+    Outcome r = runWithDeadline(names, {"new"}, false, d.file("file.txt"));
     // A FIFO is no file to copy: the creation fails and nothing appears.
     EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
     EXPECT_FALSE(d.exists("new.txt"));
@@ -235,7 +253,7 @@ TEST_F(HostileFolder, FileDeletedBeforeTheRunFailsAloneAndTheRestGoOn)
     list();
     ASSERT_EQ(::unlink("b.txt"), 0);
     for (bool deleteOld : {false, true}) {
-        const Run r = runHere(names, {"x" + std::to_string(deleteOld), "y", ""},
+        const Outcome r = runHere(names, {"x" + std::to_string(deleteOld), "y", ""},
                               NameRule::replace, deleteOld);
         EXPECT_EQ(r.counts, (RunCounts{1, 1, 1, 0}));
         ASSERT_GE(r.steps.size(), 2u);
@@ -250,7 +268,7 @@ TEST_F(HostileFolder, FileWithoutWriteBitIsCopiedButNotDeleted)
     d.write("ro.txt", "read-only");
     ASSERT_EQ(::chmod("ro.txt", 0444), 0);
     list();
-    const Run r = runHere(names, {"new"}, NameRule::replace, true);
+    const Outcome r = runHere(names, {"new"}, NameRule::replace, true);
     EXPECT_EQ(r.counts, (RunCounts{0, 0, 0, 1}));
     EXPECT_EQ(r.steps, (std::vector<std::pair<RunStep, std::string>>{
                            {RunStep::created, "new.txt"}, {RunStep::deleteFailed, "ro.txt"}}));
@@ -269,7 +287,7 @@ TEST_F(HostileFolder, FolderRemovedBeforeTheRereadKeepsTheListAndSaysWhy)
     // The folder goes while the list still shows it.
     ASSERT_EQ(::unlink(gone.file("a.txt").c_str()), 0);
     ASSERT_EQ(::rmdir(gone.path().c_str()), 0);
-    const Run r = runHere(list, {"b"}, NameRule::replace, true);
+    const Outcome r = runHere(list, {"b"}, NameRule::replace, true);
     EXPECT_EQ(r.counts, (RunCounts{0, 1, 0, 0}));
     try {
         list.Reread();

@@ -119,6 +119,12 @@ struct Config {
     bool deleteOld;
 };
 
+void PrintTo(const Config& c, std::ostream* os)
+{
+    *os << (c.rule == NameRule::replace ? "replace" : "append")
+        << (c.deleteOld ? ", delete" : ", keep");
+}
+
 struct RunResult {
     RunCounts counts;
     // Reports of each entry, in order.
