@@ -102,8 +102,12 @@ void TMainForm::ButtonRenameClick()
     // A folder that has gone raises here; the prompt and LastDir stay then.
     FileListBox->Reread();
     setStatusText(tr8(app::msg::kPrompt));
-    const QByteArray dir = EditDir->text().toLocal8Bit();
-    settings::values().LastDir.assign(dir.constData(), static_cast<size_t>(dir.size()));
+    if (EditDir->text() == local(editDirPath_)) {
+        settings::values().LastDir = editDirPath_;
+    } else {
+        const QByteArray dir = EditDir->text().toLocal8Bit();
+        settings::values().LastDir.assign(dir.constData(), static_cast<size_t>(dir.size()));
+    }
 }
 
 void TMainForm::LoadSettings()

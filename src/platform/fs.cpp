@@ -52,7 +52,8 @@ EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
     if (sys().fstatat(dirFd, name, &st, 0) != 0) {
         // A dangling link, a link loop, or gone meanwhile, is no plain file;
         // any other failure leaves the kind unknown.
-        if (err && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+        // A link that cannot be followed for any reason is such an entry too.
+        if (err && dType != DT_LNK && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
             *err = errno;
         return EntryKind::system;
     }
@@ -184,8 +185,6 @@ std::string ioErrorMessage(int e)
     case ENOENT:
         return msg::kFileNotFound;
     case ENOTDIR:
-    case ENAMETOOLONG:
-    case EINVAL:
         return msg::kInvalidFileName;
     case EMFILE:
     case ENFILE:
@@ -193,8 +192,6 @@ std::string ioErrorMessage(int e)
     case EACCES:
     case EPERM:
         return msg::kAccessDenied;
-    case ENOSPC:
-        return msg::kDiskFull;
     default: {
         char buf[64];
         std::snprintf(buf, sizeof buf, msg::kIoErrorFormat, e);

@@ -784,8 +784,15 @@ void TListForm::FileRenameClick()
     ListView1->editEntry(SelIndex);
 }
 
-void TListForm::ListView1Editing(int, bool& AllowEdit)
+void TListForm::ListView1Editing(int row, bool& AllowEdit)
 {
+    // Only the selected entry is edited: the rename acts on its path, so an
+    // edit of another row (the current one, made so by the keyboard) would
+    // rename a file the user never chose.
+    if (selectedCount() != 1 || selectedRow() != row) {
+        AllowEdit = false;
+        return;
+    }
     // Enter then ends the edit instead of pressing a button.
     setDefaultButtons(false);
     Editing = true;
@@ -806,7 +813,9 @@ void TListForm::ListView1Edited(int row, QString& S)
     if (Action) {
         // A name of blanks alone would leave the extension as the whole
         // name, a hidden file that no listing shows: that is no rename.
-        Ok = !name.empty() && platform::renameNoReplace(OldPath, SelPath);
+        // The name committed unchanged is no rename and no failure.
+        Ok = !name.empty() &&
+             (SelPath == OldPath || platform::renameNoReplace(OldPath, SelPath));
         if (o->OnAfterRename)
             o->OnAfterRename(o, OldPath, std::string(SelPath), Ok);
         else if (!Ok)
