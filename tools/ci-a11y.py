@@ -231,8 +231,7 @@ def drive(proc):
             prev = (role, name)
 
     names = [name for _, name in FOCUS_ORDER]
-    # Tab inside the memo types a tab character, so the forward walk ends there.
-    walk(names[0], FOCUS_ORDER[1:names.index("変更後") + 1], "Tab")
+    walk(names[0], FOCUS_ORDER[1:] + FOCUS_ORDER[:1], "Tab")
     walk(names[0], list(reversed(FOCUS_ORDER)), "shift+Tab")
 
     # Type a line into the memo.
