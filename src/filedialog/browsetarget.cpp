@@ -1,4 +1,4 @@
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include "filedialog/specialdirs.h"
 #include "platform/fs.h"
@@ -57,7 +57,7 @@ std::string lastComponent(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FolderSpec resolveFolderSpec(const std::string& path, TnxBFSpecialDir special,
+FolderTarget resolveFolderTarget(const std::string& path, TnxBFSpecialDir special,
                              const SpecialDirs& dirs)
 {
     if (special == sfNone) {
@@ -66,19 +66,19 @@ FolderSpec resolveFolderSpec(const std::string& path, TnxBFSpecialDir special,
         if (!path.empty() && path[0] == '/') {
             const std::string p = normalizePath(path);
             if (platform::isFolder(p))
-                return {FolderSpec::Kind::path, p};
+                return {FolderTarget::Kind::path, p};
         }
-        return {FolderSpec::Kind::top, {}};
+        return {FolderTarget::Kind::top, {}};
     }
     if (special == sfDesktop)
-        return {FolderSpec::Kind::top, {}};
+        return {FolderTarget::Kind::top, {}};
     const auto p = dirs.pathOf(special);
     if (p && !p->empty() && (*p)[0] == '/') {
         const std::string n = normalizePath(*p);
         if (platform::isFolder(n))
-            return {FolderSpec::Kind::path, n};
+            return {FolderTarget::Kind::path, n};
     }
-    return {FolderSpec::Kind::none, {}};
+    return {FolderTarget::Kind::none, {}};
 }
 
 bool listFolder(const std::string& path, bool includeFiles, std::vector<FolderEntry>& out,
