@@ -231,8 +231,7 @@ def drive(proc):
             prev = (role, name)
 
     names = [name for _, name in FOCUS_ORDER]
-    # Tab inside the memo types a tab character, so the forward walk ends there.
-    walk(names[0], FOCUS_ORDER[1:names.index("変更後") + 1], "Tab")
+    walk(names[0], FOCUS_ORDER[1:] + FOCUS_ORDER[:1], "Tab")
     walk(names[0], list(reversed(FOCUS_ORDER)), "shift+Tab")
 
     # Type a line into the memo.
@@ -268,12 +267,14 @@ def start_display():
 
     The number is picked at random from a high range rather than the first
     free one: other X servers on the machine may hide their lock files from
-    us but still hold the display's abstract socket."""
+    us but still hold the display's abstract socket. -noreset: without it the
+    server resets when our readiness probe disconnects, and a client that
+    connects meanwhile is refused."""
     for _ in range(20):
         number = random.randint(200, 30000)
         if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
             continue
-        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
+        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-noreset",
                                  "-nolisten", "tcp"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 10

@@ -72,13 +72,14 @@ listing() { (cd "$1" && find . -mindepth 1 | LC_ALL=C sort); }
 
 # Starts a virtual X server and points DISPLAY at it. The display number is
 # random and high: other X servers on the machine may hide their lock files
-# from us but still hold a display's abstract socket.
+# from us but still hold a display's abstract socket. -noreset keeps the
+# server from resetting between one client's exit and the next one's start.
 start_display() {
     local n i
     for i in $(seq 20); do
         n=$((RANDOM % 30000 + 200))
         if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then continue; fi
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         xvfb_pid=$!
         wait_for '[ -S "/tmp/.X11-unix/X$n" ] || ! kill -0 "$xvfb_pid" 2>/dev/null' 100 || true
         if kill -0 "$xvfb_pid" 2>/dev/null && [ -S "/tmp/.X11-unix/X$n" ]; then
@@ -152,20 +153,25 @@ grep -qx "Icon=$ICON_NAME" "$DESKTOP_ENTRY" || fail "the menu entry names anothe
 /usr/bin/python3 tools/check-icons.py "$ICON_ROOT" "$ICON_NAME" $ICON_SIZES ||
     fail "the installed icons are wrong"
 
-# Every library the program loads directly must come from a package the
-# installed one depends on, directly or through those packages.
+# Every library the program loads directly, and the X11 platform plugin it
+# loads at start, must come from a package the installed one depends on,
+# directly or through those packages.
 needs=$(apt-cache depends --recurse --installed --no-recommends --no-suggests \
         --no-conflicts --no-breaks --no-replaces --no-enhances "$PKG" |
         sed -n 's/:.*//; /^[a-z0-9]/p' | sort -u)
 for lib in $(readelf -d "$PROGRAM" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x32|64bit/ {print $NF; exit}')
-    [ -n "$path" ] || path=$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')
-    [ -n "$path" ] || fail "$lib, which the program loads, is not on this machine"
-    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | sed 's/:.*//') ||
-        owner=""
-    [ -n "$owner" ] || owner=$(dpkg -S "$path" | head -n 1 | sed 's/:.*//')
+    path=$(ldd "$PROGRAM" | awk -v l="$lib" '$1 == l && $2 == "=>" {print $3; exit}')
+    [ -n "$path" ] && [ -e "$path" ] || fail "$lib, which the program loads, is not on this machine"
+    # dpkg knows a file by the path its package installed, which may be either
+    # side of the /lib -> /usr/lib link.
+    owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null) ||
+        fail "no package owns $path"
+    owner=$(head -n 1 <<<"$owner" | sed 's/:.*//')
     grep -qx "$owner" <<<"$needs" || fail "$lib comes from $owner, which the package does not bring"
 done
+plugin=$(dpkg -S '*/qt6/plugins/platforms/libqxcb.so' 2>/dev/null | head -n 1 | sed 's/:.*//') ||
+    fail "no package holds the X11 platform plugin"
+grep -qx "$plugin" <<<"$needs" || fail "the X11 platform plugin comes from $plugin, which the package does not bring"
 
 say "run the installed program"
 start_display

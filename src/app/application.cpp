@@ -2,6 +2,7 @@
 
 #include "filedialog/ui/messagebox.h"
 #include "platform/error.h"
+#include "platform/exepath.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -31,9 +32,10 @@ public:
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    title_ = titleFromExecutable(QString::fromLocal8Bit(argc > 0 ? argv[0] : "meibo"));
+    const std::string exe = platform::executablePath();
+    title_ = titleFromExecutable(exe.empty() ? QString::fromLocal8Bit(argc > 0 ? argv[0] : "meibo")
+                                             : QString::fromLocal8Bit(exe.c_str()));
     setApplicationName(title_);
-    setApplicationDisplayName(title_);
     setStyle(new HintStyle);
 }
 

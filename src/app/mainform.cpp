@@ -103,6 +103,9 @@ void TMainForm::buildControls()
     StatusBar->setSizeGripEnabled(true);
     statusLabel_ = named(new QLabel(tr8(app::msg::kPrompt), StatusBar), "SimpleText");
     statusLabel_->setTextFormat(Qt::PlainText);
+    // A long file name in the status line must not widen the window.
+    statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusLabel_->setMinimumWidth(1);
     StatusBar->addWidget(statusLabel_, 1);
     progress_ = named(new QProgressBar(StatusBar), "Progress");
     progress_->setFixedWidth(160);
@@ -196,11 +199,11 @@ void TMainForm::buildControls()
     RadioGroupName->setAccessibleName(tr8(app::msg::kRuleGroup).trimmed());
 
     // Keyboard focus order.
-    QWidget* order[] = {ButtonDir,    EditDir,    RadioGroupName->button(0), CheckBoxOldDel,
-                        ButtonTest,   ButtonRename, ButtonCopy, Memo2, FileListBox};
+    QWidget* order[] = {ButtonDir,      EditDir,    RadioGroupName->button(0),
+                        RadioGroupName->button(1), CheckBoxOldDel, ButtonTest,
+                        ButtonRename,   ButtonCopy, Memo2,     FileListBox};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    RadioGroupName->button(1)->setFocusPolicy(Qt::StrongFocus);
     for (QWidget* w : {static_cast<QWidget*>(ButtonDir), static_cast<QWidget*>(ButtonCopy),
                        static_cast<QWidget*>(ButtonTest), static_cast<QWidget*>(ButtonRename)})
         w->setFocusPolicy(Qt::StrongFocus);

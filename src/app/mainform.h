@@ -110,6 +110,9 @@ protected:
 private:
     void buildMenus();
     void buildControls();
+    // The chosen folder's path as bytes: EditDir shows it decoded, and a
+    // name that is not valid in the locale must reach LastDir unchanged.
+    std::string editDirPath_;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     // The outer bounds last given, and the window's geometry once the

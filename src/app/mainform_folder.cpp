@@ -32,6 +32,7 @@ void TMainForm::ButtonDirClick()
         return;
     const std::string& dir = browser.Directory();
     EditDir->setText(QString::fromLocal8Bit(dir.data(), static_cast<qsizetype>(dir.size())));
+    editDirPath_ = dir;
     EditDir->setCursorPosition(0);
     FileListBox->SetFolder(dir);
 }

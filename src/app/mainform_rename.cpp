@@ -30,8 +30,10 @@ QString tr8(const char* s) { return QString::fromUtf8(s); }
 
 // A run that takes longer than this shows its progress.
 constexpr qint64 kProgressAfterMs = 500;
-// The status line is painted again at least this often during a run.
-constexpr qint64 kRepaintEveryMs = 100;
+// The status line is painted again this often during a run: half the 100 ms
+// a user takes for "still moving", since one file operation may take a
+// while of its own between two chances to paint.
+constexpr qint64 kRepaintEveryMs = 50;
 
 const char* stepEnding(renaming::RunStep step)
 {
@@ -84,6 +86,7 @@ void TMainForm::ButtonRenameClick()
     rq.onProgress = [&](int done, int total) {
         if (progress_->isHidden() && clock.elapsed() > kProgressAfterMs) {
             progress_->setRange(0, total);
+            progress_->setFormat(QStringLiteral("%v / %m"));  // done of total
             progress_->show();
             lastPaint = -kRepaintEveryMs;
         }
@@ -99,8 +102,12 @@ void TMainForm::ButtonRenameClick()
     // A folder that has gone raises here; the prompt and LastDir stay then.
     FileListBox->Reread();
     setStatusText(tr8(app::msg::kPrompt));
-    const QByteArray dir = EditDir->text().toLocal8Bit();
-    settings::values().LastDir.assign(dir.constData(), static_cast<size_t>(dir.size()));
+    if (EditDir->text() == local(editDirPath_)) {
+        settings::values().LastDir = editDirPath_;
+    } else {
+        const QByteArray dir = EditDir->text().toLocal8Bit();
+        settings::values().LastDir.assign(dir.constData(), static_cast<size_t>(dir.size()));
+    }
 }
 
 void TMainForm::LoadSettings()

@@ -13,6 +13,12 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
         b->setObjectName(QStringLiteral("%1Item%2").arg(objectName()).arg(i));
         group->addButton(b, i);
         buttons_.push_back(b);
+        // Of the items only the selected one is a Tab stop; the arrow keys
+        // move between them.
+        b->setFocusPolicy(Qt::ClickFocus);
+        connect(b, &QRadioButton::toggled, b, [b](bool on) {
+            b->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+        });
     }
 }
 

@@ -183,7 +183,7 @@ std::vector<ListedFile> listFiles(const std::string& pattern, const std::string&
     const std::string mask = sep == std::string::npos ? pattern : pattern.substr(sep + 1);
     const bool anyExt = extFilter == ".*";
     std::vector<ListedFile> out;
-    platform::listPlainFiles(folder, [&](const char* name, size_t len) {
+    const bool read = platform::listPlainFiles(folder, [&](const char* name, size_t len) {
         const std::string_view n(name, len);
         if (!matchesMask(n, mask, cp))
             return;
@@ -194,6 +194,10 @@ std::vector<ListedFile> listFiles(const std::string& pattern, const std::string&
             return;
         out.push_back({std::string(n), std::move(parts.base)});
     });
+    // A folder that cannot be read in full lists nothing, as one that cannot
+    // be read at all: a partial list would look complete.
+    if (!read)
+        out.clear();
     return out;
 }
 

@@ -1,6 +1,6 @@
 #include "filedialog/specialdirs.h"
 
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include <pwd.h>
 #include <unistd.h>

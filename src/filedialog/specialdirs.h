@@ -2,7 +2,7 @@
 // folders and the XDG user folders (desktop, documents, templates).
 #pragma once
 
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include <optional>
 #include <string>

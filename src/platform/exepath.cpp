@@ -1,5 +1,7 @@
 #include "platform/exepath.h"
 
+#include "platform/pathparts.h"
+
 #include "platform/fs.h"
 #include "platform/syscalls.h"
 
@@ -7,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #ifndef TSUMUGI_INSTALL_BINDIR
 #define TSUMUGI_INSTALL_BINDIR "/usr/local/bin"
@@ -20,20 +23,6 @@ std::string& overridePath()
 {
     static std::string p;
     return p;
-}
-
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string fileNameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool sameFolder(const std::string& a, const std::string& b)
@@ -57,6 +46,11 @@ std::string executablePath()
             return {};
         if (static_cast<size_t>(n) < buf.size()) {
             buf.resize(static_cast<size_t>(n));
+            // An executable replaced while it runs (a rebuild) is reported
+            // with this mark; its settings file is still the one beside it.
+            constexpr std::string_view kDeleted = " (deleted)";
+            if (buf.ends_with(kDeleted))
+                buf.resize(buf.size() - kDeleted.size());
             return buf;
         }
         buf.resize(buf.size() * 2);

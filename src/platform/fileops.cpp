@@ -1,5 +1,6 @@
 #include "platform/fileops.h"
 
+#include "platform/pathparts.h"
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
@@ -13,24 +14,6 @@
 namespace platform {
 
 namespace {
-
-bool fail(int* err, int e)
-{
-    if (err)
-        *err = e;
-    return false;
-}
-
-// The folder a path lives in: "." for a bare name.
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
 
 // Closes a descriptor when it goes out of scope.
 struct Fd {
@@ -57,25 +40,6 @@ bool notSupported(int e)
            e == ENOTTY || e == EBADF || e == EPERM;
 }
 
-bool writeAll(int fd, const char* p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t w = sys().write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (w == 0) {
-            errno = EIO;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
 bool copyByReadWrite(int in, int out)
 {
     std::vector<char> buf(1 << 17);
@@ -88,7 +52,7 @@ bool copyByReadWrite(int in, int out)
         }
         if (r == 0)
             return true;
-        if (!writeAll(out, buf.data(), static_cast<size_t>(r)))
+        if (!writeAll(out, std::string_view(buf.data(), static_cast<size_t>(r))))
             return false;
     }
 }

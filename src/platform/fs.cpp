@@ -52,7 +52,8 @@ EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
     if (sys().fstatat(dirFd, name, &st, 0) != 0) {
         // A dangling link, a link loop, or gone meanwhile, is no plain file;
         // any other failure leaves the kind unknown.
-        if (err && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+        // A link that cannot be followed for any reason is such an entry too.
+        if (err && dType != DT_LNK && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
             *err = errno;
         return EntryKind::system;
     }
@@ -70,8 +71,9 @@ EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
     return classify(dirFd, name, dType, nullptr);
 }
 
-bool listPlainFiles(const std::string& folder,
-                    const std::function<void(const char*, size_t)>& onFile, int* err)
+bool forEachEntry(const std::string& folder,
+                  const std::function<void(const char*, size_t, EntryKind)>& onEntry,
+                  bool strict, int* err)
 {
     DIR* dir = sys().opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) {
@@ -92,21 +94,31 @@ bool listPlainFiles(const std::string& folder,
             }
             break;
         }
-        // An entry of unknown kind fails the listing rather than go missing
-        // from it unnoticed: a list with a gap would pair later names with
-        // wrong lines. The other entries are still passed on.
         int statErr = 0;
-        const EntryKind kind = classify(fd, e->d_name, e->d_type, &statErr);
-        if (statErr != 0 && ok) {
+        const EntryKind kind = classify(fd, e->d_name, e->d_type, strict ? &statErr : nullptr);
+        if (statErr != 0) {
             ok = false;
             if (err)
                 *err = statErr;
         }
-        if (kind == EntryKind::plain)
-            onFile(e->d_name, std::strlen(e->d_name));
+        onEntry(e->d_name, std::strlen(e->d_name), kind);
     }
     sys().closedir(dir);
     return ok;
+}
+
+bool listPlainFiles(const std::string& folder,
+                    const std::function<void(const char*, size_t)>& onFile, int* err)
+{
+    // An entry of unknown kind fails the listing rather than go missing
+    // from it: a list with a gap would pair later names with wrong lines.
+    return forEachEntry(
+        folder,
+        [&](const char* name, size_t len, EntryKind kind) {
+            if (kind == EntryKind::plain)
+                onFile(name, len);
+        },
+        true, err);
 }
 
 bool enterFolder(const std::string& path, int* err)
@@ -172,8 +184,6 @@ std::string ioErrorMessage(int e)
     case ENOENT:
         return msg::kFileNotFound;
     case ENOTDIR:
-    case ENAMETOOLONG:
-    case EINVAL:
         return msg::kInvalidFileName;
     case EMFILE:
     case ENFILE:
@@ -181,8 +191,6 @@ std::string ioErrorMessage(int e)
     case EACCES:
     case EPERM:
         return msg::kAccessDenied;
-    case ENOSPC:
-        return msg::kDiskFull;
     default: {
         char buf[64];
         std::snprintf(buf, sizeof buf, msg::kIoErrorFormat, e);

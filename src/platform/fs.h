@@ -27,6 +27,14 @@ enum class EntryKind {
 // DT_UNKNOWN, in which case the inode is looked at).
 EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType);
 
+// Calls `onEntry` for every entry of `folder` with its kind, in the file
+// system's own order. When `strict`, an entry whose kind cannot be looked at
+// (other than a dangling link) fails the listing. Returns false with `err`
+// set when the folder cannot be read.
+bool forEachEntry(const std::string& folder,
+                  const std::function<void(const char* name, size_t len, EntryKind kind)>& onEntry,
+                  bool strict, int* err = nullptr);
+
 // Calls `onFile` for every plain file of `folder`, in the file system's own
 // order. Returns false with `err` set when the folder cannot be read.
 bool listPlainFiles(const std::string& folder,

@@ -1,5 +1,6 @@
 #include "platform/inifile.h"
 
+#include "platform/pathparts.h"
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
@@ -12,13 +13,6 @@
 namespace platform {
 
 namespace {
-
-bool fail(int* err, int e)
-{
-    if (err)
-        *err = e;
-    return false;
-}
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
@@ -153,38 +147,6 @@ bool readWhole(const std::string& path, std::string& out, int& err)
     return true;
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t w = sys().write(fd, bytes.data(), bytes.size());
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (w == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(w));
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool rewriteInPlace(const std::string& path, std::string_view bytes, int* err)
 {
     auto& s = sys();
@@ -307,7 +269,7 @@ bool replaceFileDurably(const std::string& path, std::string_view bytes, int* er
     std::string tmp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = folder + "/." + baseOf(path) + "." + std::to_string(::getpid()) + "." +
+        tmp = folder + "/." + fileNameOf(path) + "." + std::to_string(::getpid()) + "." +
               std::to_string(serial++) + ".tmp";
         fd = s.open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                     exists ? (st.st_mode & 0777) : 0666);

@@ -2,18 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 namespace renaming {
-
-void applyOrder(std::vector<std::string>& names, const std::vector<uint32_t>& order)
-{
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (uint32_t i : order)
-        sorted.push_back(std::move(names[i]));
-    names.swap(sorted);
-}
 
 namespace {
 class LibcCollation final : public Collation {
@@ -24,13 +14,8 @@ public:
         keys.reserve(names.size());
         for (const auto& n : names)
             keys.push_back(key(n));
-        std::vector<uint32_t> order(names.size());
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-            const int c = keys[a].compare(keys[b]);
-            return c != 0 ? c < 0 : names[a] < names[b];
-        });
-        applyOrder(names, order);
+        sortByKeys(names, keys,
+                   [](const std::string& a, const std::string& b) { return a.compare(b); });
     }
 
 private:

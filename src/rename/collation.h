@@ -3,6 +3,7 @@
 // names cost one key each, not one collation per comparison.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,8 +21,24 @@ public:
     virtual void sort(std::vector<std::string>& names) const = 0;
 };
 
-// Reorders `names` by `order` (a permutation of their indices).
-void applyOrder(std::vector<std::string>& names, const std::vector<uint32_t>& order);
+// Sorts `names` by `keys` (one per name, compared with `cmp`, which returns
+// <0, 0 or >0), names of equal keys by their bytes.
+template <class Key, class Compare>
+void sortByKeys(std::vector<std::string>& names, const std::vector<Key>& keys, Compare cmp)
+{
+    std::vector<uint32_t> order(names.size());
+    for (uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const int c = cmp(keys[a], keys[b]);
+        return c != 0 ? c < 0 : names[a] < names[b];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (uint32_t i : order)
+        sorted.push_back(std::move(names[i]));
+    names.swap(sorted);
+}
 
 // The C library's collation of LC_COLLATE, with ASCII letters folded first so
 // that the order ignores case even in the "C" locale.

@@ -82,11 +82,18 @@ void NameList::SetFolder(const std::string& path)
             s.close(here);
         return;
     }
+    std::string now = platform::currentFolder(&err);
+    if (now.empty()) {
+        if (here >= 0)
+            s.fchdir(here);
+        else
+            platform::enterFolder(folder_);
+        if (here >= 0)
+            s.close(here);
+        throw platform::makeInOutError(err);
+    }
     if (here >= 0)
         s.close(here);
-    std::string now = platform::currentFolder(&err);
-    if (now.empty())
-        throw platform::makeInOutError(err);
     const std::string previous = folder_;
     folder_ = now;
     try {

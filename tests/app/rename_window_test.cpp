@@ -281,6 +281,7 @@ TEST_F(WindowTest, LongRunRepaintsTheStatusLineAndShowsProgress)
     EXPECT_GE(barEvents.shows, 1);
     EXPECT_GE(barEvents.paints, 1);
     EXPECT_EQ(bar->maximum(), 25);
+    EXPECT_EQ(bar->text(), QStringLiteral("25 / 25"));
     EXPECT_FALSE(barVisibleAtBox);
 }
 

@@ -1,11 +1,14 @@
 // Where the settings file lives.
 #include "platform/exepath.h"
+#include "platform/syscalls.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 using namespace testing_support;
 
@@ -76,6 +79,28 @@ TEST(SettingsPath, OverriddenExecutablePath)
     EXPECT_EQ(platform::settingsPath(), "/somewhere/meibo.ini");
     platform::setExecutablePath("");
     EXPECT_EQ(platform::executablePath(), real);
+}
+
+}  // namespace
+
+namespace {
+
+class ReplacedExecutable : public platform::Sys {
+public:
+    ssize_t readlink(const char*, char* buf, size_t size) override
+    {
+        const std::string target = "/opt/t/meibo (deleted)";
+        const size_t n = std::min(size, target.size());
+        target.copy(buf, n);
+        return static_cast<ssize_t>(n);
+    }
+};
+
+TEST(SettingsPath, ExecutableReplacedWhileRunningKeepsItsSettingsFile)
+{
+    ReplacedExecutable s;
+    platform::ScopedSys use(s);
+    EXPECT_EQ(platform::executablePath(), "/opt/t/meibo");
 }
 
 }  // namespace

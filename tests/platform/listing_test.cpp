@@ -155,6 +155,8 @@ TEST(Folders, ErrorMessagesByCode)
         {EACCES, "ファイルへのアクセスが拒否されました"},
         {EPERM, "ファイルへのアクセスが拒否されました"},
         {EIO, "I/O エラー (5)"},
+        {ENOSPC, "I/O エラー (28)"},
+        {ENAMETOOLONG, "I/O エラー (36)"},
         {ELOOP, "I/O エラー (40)"},
     };
     for (const auto& c : cases) {

@@ -1,7 +1,11 @@
 // Test main for the window tests: one application object for the program,
 // on the offscreen platform unless another one is asked for.
 #include "app/application.h"
+#include "platform/exepath.h"
 #include "settings/values.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -12,5 +16,10 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     settings::resetValues();
     TApplication app(argc, argv);
+    // Windows closed by the tests save their settings in a scratch folder,
+    // never beside the test program.
+    QTemporaryDir home;
+    platform::setExecutablePath(QFile::encodeName(home.filePath(QStringLiteral("meibo")))
+                                    .toStdString());
     return RUN_ALL_TESTS();
 }

@@ -46,7 +46,7 @@ struct HandlerFailed : std::exception {
 }  // namespace
 
 TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
-                                 const nx::FolderSpec& root, const nx::FolderSpec& init,
+                                 const nx::FolderTarget& root, const nx::FolderTarget& init,
                                  const nx::SpecialDirs& dirs)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::WindowSystemMenuHint),

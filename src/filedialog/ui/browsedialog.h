@@ -5,7 +5,7 @@
 // and "Cancel", so that a caller's OnShow can reach them through Handle().
 #pragma once
 
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include <QDialog>
 
@@ -24,8 +24,8 @@ class SpecialDirs;
 class TnxBrowseDialog : public QDialog {
     Q_OBJECT
 public:
-    TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner, const nx::FolderSpec& root,
-                    const nx::FolderSpec& init, const nx::SpecialDirs& dirs);
+    TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner, const nx::FolderTarget& root,
+                    const nx::FolderTarget& init, const nx::SpecialDirs& dirs);
     ~TnxBrowseDialog() override;
 
     // What happens once the chooser exists and before it is shown: the
@@ -55,7 +55,7 @@ private:
 
     TnxBrowseFolder& c_;
     nx::FolderTreeModel* model_;
-    nx::FolderSpec init_;
+    nx::FolderTarget init_;
     QLabel* title_;
     QLabel* status_;
     QTreeView* tree_;

@@ -42,10 +42,10 @@ bool TnxBrowseFolder::Execute()
     } idle{Handle_};
     try {
         const nx::SpecialDirs dirs = nx::SpecialDirs::fromProcess();
-        nx::FolderSpec root = nx::resolveFolderSpec(RootDir, RootSpecialDir, dirs);
-        if (root.kind == nx::FolderSpec::Kind::none)
-            root.kind = nx::FolderSpec::Kind::top;  // no such folder: the whole hierarchy
-        const nx::FolderSpec init = nx::resolveFolderSpec(InitDir, InitSpecialDir, dirs);
+        nx::FolderTarget root = nx::resolveFolderTarget(RootDir, RootSpecialDir, dirs);
+        if (root.kind == nx::FolderTarget::Kind::none)
+            root.kind = nx::FolderTarget::Kind::top;  // no such folder: the whole hierarchy
+        const nx::FolderTarget init = nx::resolveFolderTarget(InitDir, InitSpecialDir, dirs);
 
         TnxBrowseDialog dlg(*this, owner_, root, init, dirs);
         dlg.initialize();

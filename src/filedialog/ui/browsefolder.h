@@ -5,7 +5,7 @@
 // or disable OK.
 #pragma once
 
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include <QObject>
 #include <QString>

@@ -43,14 +43,14 @@ struct FolderTreeModel::Node {
     }
 };
 
-FolderTreeModel::FolderTreeModel(const FolderSpec& root, const SpecialDirs& dirs,
+FolderTreeModel::FolderTreeModel(const FolderTarget& root, const SpecialDirs& dirs,
                                  bool includeFiles, QObject* parent)
     : QAbstractItemModel(parent), invisible_(std::make_unique<Node>()),
       includeFiles_(includeFiles)
 {
     invisible_->listed = true;
     auto r = std::make_unique<Node>();
-    if (root.kind == FolderSpec::Kind::path) {
+    if (root.kind == FolderTarget::Kind::path) {
         r->path = root.path;
         r->name = lastComponent(root.path);
         r->kind = root.path == "/" ? Node::Kind::fsRoot : Node::Kind::folder;
@@ -301,14 +301,14 @@ QString FolderTreeModel::nameOf(const QModelIndex& i) const
     return n->kind == Node::Kind::top ? QString::fromUtf8(msg::kBrowseTop) : decode(n->name);
 }
 
-QModelIndex FolderTreeModel::locate(const FolderSpec& spec)
+QModelIndex FolderTreeModel::locate(const FolderTarget& target)
 {
     Node* root = invisible_->children.front().get();
-    if (spec.kind == FolderSpec::Kind::none)
+    if (target.kind == FolderTarget::Kind::none)
         return {};
-    if (spec.kind == FolderSpec::Kind::top)
+    if (target.kind == FolderTarget::Kind::top)
         return indexOf(root);
-    const std::string& path = spec.path;
+    const std::string& path = target.path;
     Node* n = root;
     if (root->kind == Node::Kind::top) {
         // Start below the deepest of the top's places that holds the path.

@@ -3,7 +3,7 @@
 // and, below it, folders read lazily as the user opens them.
 #pragma once
 
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include <QAbstractItemModel>
 
@@ -21,7 +21,7 @@ public:
     // The item's file-system path as bytes (empty for the top).
     static constexpr int PathRole = Qt::UserRole + 1;
 
-    FolderTreeModel(const FolderSpec& root, const SpecialDirs& dirs, bool includeFiles,
+    FolderTreeModel(const FolderTarget& root, const SpecialDirs& dirs, bool includeFiles,
                     QObject* parent = nullptr);
     ~FolderTreeModel() override;
 
@@ -44,8 +44,8 @@ public:
 
     // The item of a folder specification, reading the folders on the way
     // and adding those the listing leaves out (hidden ones); the root item
-    // when the folder lies outside the tree, invalid for FolderSpec::none.
-    QModelIndex locate(const FolderSpec& spec);
+    // when the folder lies outside the tree, invalid for FolderTarget::none.
+    QModelIndex locate(const FolderTarget& target);
 
     // Adds a folder just made inside `parent`'s folder and returns it; it is
     // the one item whose name can then be edited, which renames the folder.

@@ -169,6 +169,7 @@ bool inputQuery(QWidget* parent, const QString& caption, const QString& prompt, 
     auto* label = named(new QLabel(prompt, &box), "Prompt");
     label->setTextFormat(Qt::PlainText);
     auto* edit = named(new QLineEdit(value, &box), "Edit");
+    edit->setAccessibleName(prompt);
     auto* ok = named(new QPushButton(tr8(nx::msg::kInputOk), &box), "OK");
     auto* cancel = named(new QPushButton(tr8(nx::msg::kInputCancel), &box), "Cancel");
     label->setGeometry(8, 8, 250, 16);
@@ -210,6 +211,7 @@ public:
         if (!allow)
             return nullptr;
         QWidget* e = QStyledItemDelegate::createEditor(parent, option, index);
+        e->setAccessibleName(QString::fromUtf8(nx::msg::kAccessibleFileName));
         view_->editor_ = e;
         view_->editRow_ = index.row();
         view_->committed_ = false;
@@ -332,12 +334,14 @@ void TListForm::buildControls()
     FindBtn->setAutoRaise(true);
     FindBtn->setIcon(findGlyph());
     FindBtn->setToolTip(tr8(nx::msg::kFindHint));
+    FindBtn->setAccessibleName(tr8(nx::msg::kFindHint));
     FindBtn->setGeometry(360, 2, 23, 22);
     FindBtn->hide();
     FolderBtn = named(new QToolButton(DirNamePanel), "FolderBtn");
     FolderBtn->setAutoRaise(true);
     FolderBtn->setIcon(folderGlyph());
     FolderBtn->setToolTip(tr8(nx::msg::kFolderHint));
+    FolderBtn->setAccessibleName(tr8(nx::msg::kFolderHint));
     FolderBtn->setGeometry(384, 2, 23, 22);
     FolderBtn->hide();
 
@@ -345,6 +349,7 @@ void TListForm::buildControls()
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ListView1 = named(new nx::ListView(Panel1), "ListView1");
     ListView1->setFont(nx::gothicFont(13));
+    ListView1->setAccessibleName(tr8(nx::msg::kAccessibleFiles));
     ListView1->verticalHeader()->setMinimumSectionSize(kRowHeight);
     ListView1->verticalHeader()->setDefaultSectionSize(
         qMax(kRowHeight, QFontMetrics(ListView1->font()).height() + 4));
@@ -354,6 +359,7 @@ void TListForm::buildControls()
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     FileEdit = named(new QLineEdit(Panel2), "FileEdit");
     FileEdit->setGeometry(8, 5, 289, 21);
+    FileEdit->setAccessibleName(tr8(nx::msg::kAccessibleFileName));
     FileEdit->hide();
     FileOpenBtn = named(new QPushButton(tr8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
     FileOpenBtn->setGeometry(303, 4, 52, 25);
@@ -784,8 +790,15 @@ void TListForm::FileRenameClick()
     ListView1->editEntry(SelIndex);
 }
 
-void TListForm::ListView1Editing(int, bool& AllowEdit)
+void TListForm::ListView1Editing(int row, bool& AllowEdit)
 {
+    // Only the selected entry is edited: the rename acts on its path, so an
+    // edit of another row (the current one, made so by the keyboard) would
+    // rename a file the user never chose.
+    if (selectedCount() != 1 || selectedRow() != row) {
+        AllowEdit = false;
+        return;
+    }
     // Enter then ends the edit instead of pressing a button.
     setDefaultButtons(false);
     Editing = true;
@@ -806,7 +819,9 @@ void TListForm::ListView1Edited(int row, QString& S)
     if (Action) {
         // A name of blanks alone would leave the extension as the whole
         // name, a hidden file that no listing shows: that is no rename.
-        Ok = !name.empty() && platform::renameNoReplace(OldPath, SelPath);
+        // The name committed unchanged is no rename and no failure.
+        Ok = !name.empty() &&
+             (SelPath == OldPath || platform::renameNoReplace(OldPath, SelPath));
         if (o->OnAfterRename)
             o->OnAfterRename(o, OldPath, std::string(SelPath), Ok);
         else if (!Ok)

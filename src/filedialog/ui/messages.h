@@ -33,6 +33,10 @@ inline constexpr const char* kInputCancel = "キャンセル";
 inline constexpr const char* kSearchPrefixOpen = "[ ";
 inline constexpr const char* kSearchPrefixClose = " ]を含む";
 
+// What a screen reader calls the list and the name edits.
+inline constexpr const char* kAccessibleFiles = "ファイル";
+inline constexpr const char* kAccessibleFileName = "ファイル名";
+
 // The folder browser's cancel button while the list follows it.
 inline constexpr const char* kBrowseClose = "閉じる";
 

@@ -17,7 +17,8 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setTabChangesFocus(false);
+    // Tab moves on to the next control, as in every edit of the window.
+    setTabChangesFocus(true);
 }
 
 int TMemoLines::Count() const
@@ -55,6 +56,8 @@ void TMemoLines::Clear() { memo_.clear(); }
 void TMemoLines::Add(const std::string& text)
 {
     QString all = memo_.toPlainText();
+    if (!all.isEmpty() && !all.endsWith(QLatin1Char('\n')))
+        all += QLatin1Char('\n');
     all += QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
     all += QLatin1Char('\n');
     memo_.setPlainText(all);

@@ -4,8 +4,6 @@
 #include <QCollatorSortKey>
 #include <QString>
 
-#include <algorithm>
-#include <numeric>
 
 namespace renaming {
 
@@ -25,13 +23,9 @@ public:
         for (const auto& n : names)
             keys.push_back(collator_.sortKey(
                 QString::fromLocal8Bit(n.data(), static_cast<qsizetype>(n.size()))));
-        std::vector<uint32_t> order(names.size());
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-            const int c = keys[a].compare(keys[b]);
-            return c != 0 ? c < 0 : names[a] < names[b];
+        sortByKeys(names, keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
+            return a.compare(b);
         });
-        applyOrder(names, order);
     }
 
 private:

@@ -69,6 +69,10 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
     RadioButton2->setGeometry(12, 76, 381, 17);
     RootDirEdit = named(new QLineEdit(GroupBox1), "RootDirEdit");
     RootDirEdit->setGeometry(32, 96, 289, 24);
+    // A screen reader names each edit after the choice it belongs to.
+    LasrDirEdit->setAccessibleName(tr8(settings::msg::kLastFolder));
+    RootDirEdit->setAccessibleName(tr8(settings::msg::kSpecifiedFolder));
+    PageControl1->setAccessibleName(tr8(settings::msg::kConfigTab));
     DefDirRefBtn = named(new QPushButton(tr8(settings::msg::kBrowse), GroupBox1), "DefDirRefBtn");
     DefDirRefBtn->setGeometry(328, 96, 63, 25);
     DefDirRefBtn->setAutoDefault(false);

@@ -154,7 +154,7 @@ TEST_F(BrowseFolderTest, CancelReturnsFalseAndEmptiesTheResult)
     EXPECT_TRUE(b.DisplayName().empty());
 }
 
-TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderSpecification)
+TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTargetification)
 {
     struct Case {
         const char* what;

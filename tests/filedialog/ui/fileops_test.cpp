@@ -362,6 +362,35 @@ TEST(RenameEntry, SelectionFollowsTheRenamedEntryAfterTheSort)
     EXPECT_TRUE(g.d.exists("a.txt"));
 }
 
+TEST(RenameEntry, OnlyTheSelectedEntryCanBeEdited)
+{
+    Folder f{"a.txt", "b.txt"};
+    BoxAnswerer boxes;
+    run(f.open, [&](TListForm& w) {
+        fdtest::select(w, 0);
+        // The keyboard makes "b" current without selecting it; F2 there must
+        // not rename "a" (whose path the window holds) to the typed name.
+        const QModelIndex b = w.ListView1->model()->index(1, 0);
+        w.ListView1->selectionModel()->setCurrentIndex(b, QItemSelectionModel::NoUpdate);
+        w.ListView1->setFocus();
+        QTest::keyClick(w.ListView1, Qt::Key_F2);
+        if (auto* editor = qobject_cast<QLineEdit*>(w.ListView1->editorWidget())) {
+            editor->setText(u("z"));
+            QTest::keyClick(editor, Qt::Key_Return);
+        }
+        EXPECT_FALSE(w.editing());
+        EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+        // Committing a name unchanged is neither a rename nor a failure.
+        fdtest::select(w, 0);
+        fdtest::renameTo(w, u("a"));
+        EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+    });
+    EXPECT_TRUE(f.d.exists("a.txt"));
+    EXPECT_TRUE(f.d.exists("b.txt"));
+    EXPECT_FALSE(f.d.exists("z.txt"));
+    EXPECT_TRUE(boxes.seen().isEmpty());
+}
+
 TEST(RenameEntry, AbandonedEditEndsTheEditingState)
 {
     Folder f{"a.txt", "b.txt"};

@@ -1,5 +1,5 @@
 // Where a folder specification leads, and what the chooser lists.
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 #include "filedialog/specialdirs.h"
 
 #include <gtest/gtest.h>
@@ -133,7 +133,7 @@ class FolderFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/browsespec-XXXXXX";
+        char tmpl[] = "/tmp/browsetarget-XXXXXX";
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
         root_ = tmpl;
         fs::create_directories(root_ + "/home/Documents");
@@ -149,7 +149,7 @@ protected:
     std::string root_;
 };
 
-using Kind = nx::FolderSpec::Kind;
+using Kind = nx::FolderTarget::Kind;
 
 TEST_F(FolderFixture, ResolvesPathsAndSpecialFolders)
 {
@@ -158,7 +158,7 @@ TEST_F(FolderFixture, ResolvesPathsAndSpecialFolders)
         const char* what;
         std::string path;
         TnxBFSpecialDir special;
-        nx::FolderSpec expected;
+        nx::FolderTarget expected;
     } cases[] = {
         {"a folder", root_ + "/tree", sfNone, {Kind::path, root_ + "/tree"}},
         {"a folder with a trailing slash", root_ + "/tree/sub/", sfNone,
@@ -178,7 +178,7 @@ TEST_F(FolderFixture, ResolvesPathsAndSpecialFolders)
         {"the drives", "", sfDrives, {Kind::path, "/"}},
     };
     for (const Case& c : cases) {
-        const nx::FolderSpec got = nx::resolveFolderSpec(c.path, c.special, dirs);
+        const nx::FolderTarget got = nx::resolveFolderTarget(c.path, c.special, dirs);
         EXPECT_EQ(int(got.kind), int(c.expected.kind)) << c.what;
         EXPECT_EQ(got.path, c.expected.path) << c.what;
     }

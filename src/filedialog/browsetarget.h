@@ -77,16 +77,16 @@ class SpecialDirs;
 // Where a folder specification leads: the virtual top of the hierarchy
 // ("desktop"), a folder of the file system, or nowhere (a special folder
 // that has no counterpart here, or whose folder does not exist).
-struct FolderSpec {
+struct FolderTarget {
     enum class Kind { top, path, none };
     Kind kind = Kind::none;
     std::string path;  // absolute and normalised, for Kind::path
-    bool operator==(const FolderSpec&) const = default;
+    bool operator==(const FolderTarget&) const = default;
 };
 
 // A special folder other than sfNone always wins over the path; a path must
 // be absolute and name an existing folder, otherwise the top stands in.
-FolderSpec resolveFolderSpec(const std::string& path, TnxBFSpecialDir special,
+FolderTarget resolveFolderTarget(const std::string& path, TnxBFSpecialDir special,
                              const SpecialDirs& dirs);
 
 // Lexically normalised absolute path: no empty, "." or ".." components and

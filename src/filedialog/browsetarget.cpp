@@ -1,4 +1,4 @@
-#include "filedialog/browsespec.h"
+#include "filedialog/browsetarget.h"
 
 #include "filedialog/specialdirs.h"
 #include "platform/fs.h"
@@ -57,7 +57,7 @@ std::string lastComponent(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FolderSpec resolveFolderSpec(const std::string& path, TnxBFSpecialDir special,
+FolderTarget resolveFolderTarget(const std::string& path, TnxBFSpecialDir special,
                              const SpecialDirs& dirs)
 {
     if (special == sfNone) {
@@ -66,61 +66,34 @@ FolderSpec resolveFolderSpec(const std::string& path, TnxBFSpecialDir special,
         if (!path.empty() && path[0] == '/') {
             const std::string p = normalizePath(path);
             if (platform::isFolder(p))
-                return {FolderSpec::Kind::path, p};
+                return {FolderTarget::Kind::path, p};
         }
-        return {FolderSpec::Kind::top, {}};
+        return {FolderTarget::Kind::top, {}};
     }
     if (special == sfDesktop)
-        return {FolderSpec::Kind::top, {}};
+        return {FolderTarget::Kind::top, {}};
     const auto p = dirs.pathOf(special);
     if (p && !p->empty() && (*p)[0] == '/') {
         const std::string n = normalizePath(*p);
         if (platform::isFolder(n))
-            return {FolderSpec::Kind::path, n};
+            return {FolderTarget::Kind::path, n};
     }
-    return {FolderSpec::Kind::none, {}};
+    return {FolderTarget::Kind::none, {}};
 }
 
 bool listFolder(const std::string& path, bool includeFiles, std::vector<FolderEntry>& out,
                 int* err)
 {
-    using platform::sys;
-    DIR* dir = sys().opendir(path.c_str());
-    if (!dir) {
-        if (err)
-            *err = errno;
-        return false;
-    }
-    const int fd = ::dirfd(dir);
-    bool ok = true;
-    for (;;) {
-        errno = 0;
-        struct dirent* e = sys().readdir(dir);
-        if (!e) {
-            if (errno != 0) {
-                ok = false;
-                if (err)
-                    *err = errno;
-            }
-            break;
-        }
-        const char* n = e->d_name;
-        if (n[0] == '.')
-            continue;
-        switch (platform::classifyEntry(fd, n, e->d_type)) {
-        case platform::EntryKind::directory:
-            out.push_back({n, true});
-            break;
-        case platform::EntryKind::plain:
-            if (includeFiles)
+    // A folder that cannot be looked at is simply not offered.
+    return platform::forEachEntry(
+        path,
+        [&](const char* n, size_t, platform::EntryKind kind) {
+            if (kind == platform::EntryKind::directory && n[0] != '.')
+                out.push_back({n, true});
+            else if (kind == platform::EntryKind::plain && includeFiles)
                 out.push_back({n, false});
-            break;
-        default:
-            break;
-        }
-    }
-    sys().closedir(dir);
-    return ok;
+        },
+        false, err);
 }
 
 bool makeFolder(const std::string& parent, const std::string& name, int* err)
