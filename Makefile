@@ -87,7 +87,8 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 # Fuzz targets (tests/fuzz/fuzz_*.cpp), each run for FUZZ_SECONDS from its
 # committed seeds (tests/fuzz/corpus/<name>/); what a run finds new is kept in
 # the build folder, and an input that breaks a property is saved in
-# $(FUZZ_BUILD)/artifacts/ and fails the target.
+# $(FUZZ_BUILD)/artifacts/ and fails the target once every fuzzer has run
+# (the full log of each is in $(FUZZ_BUILD)/logs/).
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX     ?= clang++
@@ -99,7 +100,7 @@ $(FUZZ_BUILD)/build.ninja:
 fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@mkdir -p $(FUZZ_BUILD)/artifacts $(FUZZ_BUILD)/logs
-	@set -e; for exe in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
+	@failed=""; for exe in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
 	  [ -f "$$exe" ] && [ -x "$$exe" ] || continue; \
 	  name=$${exe##*/fuzz_}; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name; \
@@ -109,10 +110,12 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 	       -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- \
 	       $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name \
 	       > $(FUZZ_BUILD)/logs/$$name.log 2>&1; then \
-	    tail -40 $(FUZZ_BUILD)/logs/$$name.log; exit 1; \
+	    grep -E 'property failed|ERROR|SUMMARY|Test unit written' $(FUZZ_BUILD)/logs/$$name.log; \
+	    failed="$$failed $$name"; \
 	  fi; \
 	  grep -E 'stat::number_of_executed_units|stat::new_units_added' $(FUZZ_BUILD)/logs/$$name.log; \
-	done
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz targets that failed:$$failed"; exit 1; fi
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
