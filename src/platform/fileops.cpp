@@ -85,6 +85,48 @@ bool copyData(int in, int out, off_t size)
     return copyByReadWrite(in, out);
 }
 
+// Makes a hidden scratch file in `folder` (a name no listing shows), for a
+// file system without unnamed files.
+int openScratch(const std::string& folder, std::string& path)
+{
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = folder + "/.tsumugi-" + std::to_string(::getpid()) + "-" +
+               std::to_string(++counter) + ".tmp";
+        const int fd =
+            sys().open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Removes a scratch file, trying a second time should the first attempt
+// fail: a scratch file left behind is clutter the user never asked for.
+void removeScratch(const std::string& scratch)
+{
+    if (sys().unlinkat(AT_FDCWD, scratch.c_str(), 0) != 0 && errno != ENOENT)
+        sys().unlinkat(AT_FDCWD, scratch.c_str(), 0);
+}
+
+// Gives the complete scratch file its name without replacing anything: a
+// rename that refuses an existing target, else (where the file system lacks
+// that rename) a second name and the scratch name removed.
+bool publishScratch(const std::string& scratch, const std::string& to, int* err)
+{
+    auto& s = sys();
+    if (s.renameat2(AT_FDCWD, scratch.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    const int e = errno;
+    if (e != EINVAL && e != ENOSYS && e != EOPNOTSUPP)
+        return fail(err, e);
+    if (s.linkat(AT_FDCWD, scratch.c_str(), AT_FDCWD, to.c_str(), 0) != 0)
+        return fail(err, errno);
+    removeScratch(scratch);
+    return true;
+}
+
 }  // namespace
 
 bool copyFileNoReplace(const std::string& from, const std::string& to, int* err, bool flushData)
@@ -92,6 +134,8 @@ bool copyFileNoReplace(const std::string& from, const std::string& to, int* err,
     auto& s = sys();
     if (from.empty() || to.empty())
         return fail(err, ENOENT);
+    if (!acceptableName(from) || !acceptableName(to))
+        return fail(err, EINVAL);
 
     // Refuse early when the name is taken (a dangling link included), so
     // that no data is copied in vain; the final link checks again.
@@ -113,24 +157,36 @@ bool copyFileNoReplace(const std::string& from, const std::string& to, int* err,
         return fail(err, S_ISDIR(src.st_mode) ? EISDIR : EINVAL);
 
     // The new file is made unnamed and linked in only when complete. Where
-    // the file system cannot, it is created exclusively under its name and
-    // removed again on any failure.
+    // the file system cannot make unnamed files, it is written under a
+    // hidden scratch name in the same folder and given its name, without
+    // replacing anything, once complete. Only where the file system can do
+    // neither is it created exclusively under its name. On any failure
+    // whatever was made is removed again.
     const std::string folder = folderOf(to);
-    bool named = false;
+    enum class Way { unnamed, staged, named } way = Way::unnamed;
+    std::string scratch;
     Fd out(s.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (out.fd < 0) {
         const int e = errno;
         if (e != EOPNOTSUPP && e != EISDIR && e != EINVAL && e != ENOENT)
             return fail(err, e);
-        out.fd = s.open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
-        if (out.fd < 0)
-            return fail(err, errno);
-        named = true;
+        out.fd = openScratch(folder, scratch);
+        way = Way::staged;
+        if (out.fd < 0) {
+            if (errno == EEXIST || errno == ENOSPC || errno == EDQUOT)
+                return fail(err, errno);
+            out.fd = s.open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+            if (out.fd < 0)
+                return fail(err, errno);
+            way = Way::named;
+        }
     }
     auto abandon = [&](int e) {
         out.reset();
-        if (named)
+        if (way == Way::named)
             s.unlinkat(AT_FDCWD, to.c_str(), 0);
+        else if (way == Way::staged)
+            removeScratch(scratch);
         return fail(err, e);
     };
 
@@ -146,7 +202,7 @@ bool copyFileNoReplace(const std::string& from, const std::string& to, int* err,
     if (flushData && s.fdatasync(out.fd) != 0)
         return abandon(errno);
 
-    if (!named) {
+    if (way == Way::unnamed) {
         const std::string self = "/proc/self/fd/" + std::to_string(out.fd);
         int r = s.linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW);
         if (r != 0 && errno == ENOENT && s.fstatat(AT_FDCWD, "/proc/self/fd", &st, 0) != 0)
@@ -154,6 +210,21 @@ bool copyFileNoReplace(const std::string& from, const std::string& to, int* err,
             r = s.linkat(out.fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH);
         if (r != 0)
             return abandon(errno);
+    } else if (way == Way::staged) {
+        // Closed first, so that a write error reported only at close never
+        // reaches the new name.
+        const int fd = out.fd;
+        out.fd = -1;
+        if (s.close(fd) != 0) {
+            const int e = errno;
+            removeScratch(scratch);
+            return fail(err, e);
+        }
+        if (!publishScratch(scratch, to, err)) {
+            removeScratch(scratch);
+            return false;
+        }
+        return true;
     }
     if (s.close(out.fd) != 0) {
         out.fd = -1;
@@ -177,6 +248,8 @@ bool deleteFile(const std::string& path, int* err)
 {
     if (path.empty())
         return fail(err, ENOENT);
+    if (!acceptableName(path))
+        return fail(err, EINVAL);
     if (isReadOnly(path))
         return fail(err, EACCES);
     if (sys().unlinkat(AT_FDCWD, path.c_str(), 0) != 0)
@@ -189,6 +262,8 @@ bool renameNoReplace(const std::string& from, const std::string& to, int* err)
     auto& s = sys();
     if (from.empty() || to.empty())
         return fail(err, ENOENT);
+    if (!acceptableName(from) || !acceptableName(to))
+        return fail(err, EINVAL);
     if (s.renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     const int e = errno;

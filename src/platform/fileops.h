@@ -7,6 +7,13 @@
 
 namespace platform {
 
+// A name holding a NUL byte would reach the system cut short, as another
+// name: every call below refuses it (EINVAL).
+inline bool acceptableName(const std::string& name)
+{
+    return name.find('\0') == std::string::npos;
+}
+
 // Copies `from` to the new name `to`, failing when `to` exists (a dangling
 // symbolic link of that name counts as existing) or the copy cannot be made.
 // The new file appears only complete, with the source's permission bits and

@@ -21,6 +21,8 @@ enum class Move { done, targetExists, notPossible };
 // power cut, no space is needed and no time is spent copying.
 Move moveNoReplace(const std::string& from, const std::string& to)
 {
+    if (!platform::acceptableName(from) || !platform::acceptableName(to))
+        return Move::notPossible;  // and the copy refuses it too
     if (platform::sys().renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
                                   RENAME_NOREPLACE) == 0)
         return Move::done;
