@@ -96,8 +96,9 @@ size_t findKey(const std::vector<std::string>& lines, const Span& span, std::str
 
 std::vector<std::string> splitLines(std::string_view text)
 {
-    // A byte-order mark is not part of the first section's name.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+    // A byte-order mark (even one written twice) is not part of the first
+    // section's name, and is never written back.
+    while (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     std::vector<std::string> lines;
     size_t start = 0;
