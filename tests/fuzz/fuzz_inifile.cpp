@@ -61,10 +61,11 @@ std::string readForm(const std::string& v)
     return t.substr(0, platform::IniFile::kMaxValue);
 }
 
-// Lines as the engine reads them: CR LF, LF or CR ends a line.
+// Lines as the engine reads them: byte-order marks at the start are no
+// text; CR LF, LF or CR ends a line.
 std::vector<std::string> linesOf(std::string text)
 {
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    while (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
         text.erase(0, 3);
     std::vector<std::string> out;
     std::string cur;
