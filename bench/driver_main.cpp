@@ -175,20 +175,26 @@ int main(int argc, char** argv)
         f();
     std::printf("\n%-34s %12s %12s %8s %8s\n", "case", "ours (s)", "base (s)", "ratio", "target");
     for (const auto& r : rows) {
-        if (r.base > 0)
+        if (r.base > 0 && r.target > 0)
             std::printf("%-34s %12.4f %12.4f %8.2f %8.2f\n", r.name.c_str(), r.ours, r.base,
                         r.ours / r.base, r.target);
+        else if (r.base > 0)  // measured for information, no target
+            std::printf("%-34s %12.4f %12.4f %8.2f %8s\n", r.name.c_str(), r.ours, r.base,
+                        r.ours / r.base, "-");
         else
-            std::printf("%-34s %12.1f %12s %8s %8.0f\n", r.name.c_str(), r.ours, "-", "-",
+            std::printf("%-34s %12.2f %12s %8s %8.0f\n", r.name.c_str(), r.ours, "-", "-",
                         r.target);
     }
     std::printf("\n");
     for (const auto& r : rows) {
-        if (r.base > 0)
+        if (r.base > 0 && r.target > 0)
             std::printf("BENCH %s ours_s=%.4f base_s=%.4f ratio=%.3f target=%.2f\n",
                         r.name.c_str(), r.ours, r.base, r.ours / r.base, r.target);
+        else if (r.base > 0)
+            std::printf("BENCH %s ours_s=%.4f base_s=%.4f ratio=%.3f\n", r.name.c_str(), r.ours,
+                        r.base, r.ours / r.base);
         else
-            std::printf("BENCH %s value=%.1f target=%.0f\n", r.name.c_str(), r.ours, r.target);
+            std::printf("BENCH %s value=%.2f target=%.0f\n", r.name.c_str(), r.ours, r.target);
     }
     return 0;
 }
