@@ -10,6 +10,7 @@
 #include "settings/values.h"
 #include "support/faultsys.h"
 #include "support/boxwatch.h"
+#include "support/programhome.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -36,20 +37,8 @@ const QString kPrompt = QString::fromUtf8(
 
 QString u8(const char* s) { return QString::fromUtf8(s); }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ProgramInScratch {
 protected:
-    void SetUp() override
-    {
-        settings::resetValues();
-        platform::setExecutablePath(home / "meibo");
-        cwd = std::make_unique<ScopedCwd>(work.path());
-    }
-    void TearDown() override
-    {
-        cwd.reset();
-        platform::setExecutablePath("");
-    }
-
     // A window on the work folder, which holds `files` when it is made.
     std::unique_ptr<TMainForm> window(const std::vector<std::string>& files,
                                       const std::vector<std::string>& readOnly = {})
@@ -79,9 +68,6 @@ protected:
         return out;
     }
 
-    ScratchDir home;
-    ScratchDir work;
-    std::unique_ptr<ScopedCwd> cwd;
 };
 
 struct RunCase {

@@ -15,26 +15,11 @@
 
 #include <memory>
 
+#include "support/programhome.h"
+
 using namespace testing_support;
 
 namespace {
-
-constexpr const char* kFirstClose =
-    "[ウィンドウの位置とサイズを記憶する]\r\n"
-    "WinMem=0\r\n"
-    "[ウィンドウを最大化で表示]\r\n"
-    "InitMax=0\r\n"
-    "[ウィンドウの位置とサイズ]\r\n"
-    "Top=172\r\n"
-    "Left=217\r\n"
-    "Height=596\r\n"
-    "Width=851\r\n"
-    "[ルートフォルダ指定の方法]\r\n"
-    "RootDirSel=0\r\n"
-    "[前回処理したフォルダ]\r\n"
-    "LastDir=\r\n"
-    "[フォルダ指定のルートフォルダ]\r\n"
-    "RootDir=\r\n";
 
 std::string windowFile(const char* winMem, const char* initMax, const char* top,
                        const char* left, const char* height, const char* width)
@@ -45,20 +30,8 @@ std::string windowFile(const char* winMem, const char* initMax, const char* top,
            "\r\nHeight=" + height + "\r\nWidth=" + width + "\r\n";
 }
 
-class SettingsWindow : public ::testing::Test {
+class SettingsWindow : public ProgramInScratch {
 protected:
-    void SetUp() override
-    {
-        settings::resetValues();
-        platform::setExecutablePath(home / "meibo");
-        cwd = std::make_unique<ScopedCwd>(work.path());
-    }
-    void TearDown() override
-    {
-        cwd.reset();
-        platform::setExecutablePath("");
-        settings::resetValues();
-    }
     std::string ini() const { return home / "meibo.ini"; }
 
     std::unique_ptr<TMainForm> start()
@@ -73,9 +46,6 @@ protected:
         return form;
     }
 
-    ScratchDir home;
-    ScratchDir work;
-    std::unique_ptr<ScopedCwd> cwd;
 };
 
 TEST_F(SettingsWindow, FirstStartOpensAtDesignBoundsAndTheFirstCloseWritesFifteenLines)

@@ -2,6 +2,7 @@
 // close, hand-edited values, a file that cannot be written.
 #include "platform/error.h"
 #include "settings/settingsfile.h"
+#include "support/programhome.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -35,23 +36,6 @@ TEST(ParseInteger, AcceptsWhatTheFileMayHoldAndNothingElse)
         EXPECT_EQ(settings::parseInteger(c.text, def), c.expected);
     }
 }
-
-constexpr const char* kFirstClose =
-    "[ウィンドウの位置とサイズを記憶する]\r\n"
-    "WinMem=0\r\n"
-    "[ウィンドウを最大化で表示]\r\n"
-    "InitMax=0\r\n"
-    "[ウィンドウの位置とサイズ]\r\n"
-    "Top=172\r\n"
-    "Left=217\r\n"
-    "Height=596\r\n"
-    "Width=851\r\n"
-    "[ルートフォルダ指定の方法]\r\n"
-    "RootDirSel=0\r\n"
-    "[前回処理したフォルダ]\r\n"
-    "LastDir=\r\n"
-    "[フォルダ指定のルートフォルダ]\r\n"
-    "RootDir=\r\n";
 
 TEST(SettingsFile, FirstCloseWritesTheFifteenLines)
 {
