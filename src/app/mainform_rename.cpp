@@ -6,6 +6,7 @@
 #include "filedialog/ui/messagebox.h"
 #include "platform/codepage.h"
 #include "platform/exepath.h"
+#include "platform/fileops.h"
 #include "rename/messages.h"
 #include "rename/renamerun.h"
 #include "rename/ui/filelistbox.h"
@@ -83,17 +84,30 @@ void TMainForm::ButtonRenameClick()
         setStatusText(tr8(renaming::msg::kFileOpen) + local(name) + tr8(stepEnding(step)));
         paintNow();
     };
-    rq.onProgress = [&](int done, int total) {
+    const int total = static_cast<int>(entries.size());
+    int doneSoFar = 0;
+    auto showProgress = [&] {
         if (progress_->isHidden() && clock.elapsed() > kProgressAfterMs) {
             progress_->setRange(0, total);
             progress_->setFormat(QStringLiteral("%v / %m"));  // done of total
+            progress_->setValue(doneSoFar);
             progress_->show();
             lastPaint = -kRepaintEveryMs;
         }
-        if (!progress_->isHidden())
-            progress_->setValue(done);
         paintNow();
     };
+    rq.onProgress = [&](int done, int) {
+        doneSoFar = done;
+        if (!progress_->isHidden())
+            progress_->setValue(done);
+        showProgress();
+    };
+    // A large file's copy keeps the window painted, the bar shown, while it
+    // goes.
+    platform::setCopyTick(showProgress);
+    struct Untick {
+        ~Untick() { platform::setCopyTick(nullptr); }
+    } untick;
     const renaming::RunCounts counts = renaming::runRename(rq);
     progress_->hide();
 

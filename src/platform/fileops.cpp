@@ -40,9 +40,37 @@ bool notSupported(int e)
            e == ENOTTY || e == EBADF || e == EPERM;
 }
 
+struct CopyTick {
+    std::function<void()> tick;
+    size_t bytes = size_t{64} << 20;
+};
+
+CopyTick& copyTick()
+{
+    static CopyTick t;
+    return t;
+}
+
+// Counts the bytes a copy moved and calls the tick after each stretch.
+struct TickCounter {
+    size_t sinceTick = 0;
+    void moved(size_t n)
+    {
+        const CopyTick& t = copyTick();
+        if (!t.tick)
+            return;
+        sinceTick += n;
+        if (sinceTick >= t.bytes) {
+            sinceTick = 0;
+            t.tick();
+        }
+    }
+};
+
 bool copyByReadWrite(int in, int out)
 {
     std::vector<char> buf(1 << 17);
+    TickCounter ticks;
     for (;;) {
         const ssize_t r = sys().read(in, buf.data(), buf.size());
         if (r < 0) {
@@ -54,6 +82,7 @@ bool copyByReadWrite(int in, int out)
             return true;
         if (!writeAll(out, std::string_view(buf.data(), static_cast<size_t>(r))))
             return false;
+        ticks.moved(static_cast<size_t>(r));
     }
 }
 
@@ -65,10 +94,15 @@ bool copyData(int in, int out, off_t size)
     if (size > 0 && sys().cloneFile(out, in) == 0)
         return true;
     off_t inOff = 0, outOff = 0;
+    // In stretches no longer than the tick's, so that the tick comes on time.
+    const size_t stretch = copyTick().tick ? copyTick().bytes : size_t{1} << 30;
+    TickCounter ticks;
     for (;;) {
-        const ssize_t n = sys().copyFileRange(in, &inOff, out, &outOff, size_t{1} << 30);
-        if (n > 0)
+        const ssize_t n = sys().copyFileRange(in, &inOff, out, &outOff, stretch);
+        if (n > 0) {
+            ticks.moved(static_cast<size_t>(n));
             continue;
+        }
         if (n == 0) {
             // Some file systems report nothing to copy for files they make
             // up on the fly; read those the plain way.
@@ -234,6 +268,11 @@ bool copyFileNoReplace(const std::string& from, const std::string& to, int* err,
     }
     out.fd = -1;
     return true;
+}
+
+void setCopyTick(std::function<void()> tick, size_t bytes)
+{
+    copyTick() = CopyTick{std::move(tick), bytes > 0 ? bytes : 1};
 }
 
 bool isReadOnly(const std::string& path)

@@ -3,6 +3,8 @@
 // existing file, and none throws.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -22,6 +24,11 @@ inline bool acceptableName(const std::string& name)
 // caller may delete the original afterwards.
 bool copyFileNoReplace(const std::string& from, const std::string& to, int* err = nullptr,
                        bool flushData = false);
+
+// Called now and then while a copy's data moves (after about every `bytes`
+// bytes), so that a window can show it is still at work during the copy of
+// a large file; none by default. An empty function removes it.
+void setCopyTick(std::function<void()> tick, size_t bytes = size_t{64} << 20);
 
 // Removes `path` at once. A file whose mode has no write bit at all is
 // read-only and is not removed.

@@ -94,6 +94,33 @@ TEST_P(CopyOnEachFileSystem, CopiesContentModeAndTimeAndLeavesTheSourceAlone)
     }
 }
 
+// A large file's copy calls the tick now and then, whichever way its data
+// moves, so that the window can repaint; without a tick nothing is called.
+TEST_P(CopyOnEachFileSystem, TicksWhileALargeFileMoves)
+{
+    ScratchDir d;
+    const std::string data = randomBytes(5 << 20, 7);
+    writeFile(d / "big", data);
+    FaultSys fs;
+    lack(fs, GetParam());
+    // A clone moves no data through us: nothing to tick for.
+    fs.onClone = [](int, int) { return refuse(EOPNOTSUPP); };
+    int ticks = 0;
+    platform::setCopyTick([&] { ++ticks; }, 1 << 20);
+    {
+        ScopedSys use(fs);
+        ASSERT_TRUE(platform::copyFileNoReplace(d / "big", d / "copy"));
+    }
+    EXPECT_GE(ticks, 4);
+    EXPECT_LE(ticks, 5);
+    EXPECT_EQ(readFile(d / "copy"), data);
+
+    platform::setCopyTick(nullptr);
+    ticks = 0;
+    ASSERT_TRUE(platform::copyFileNoReplace(d / "big", d / "again"));
+    EXPECT_EQ(ticks, 0);
+}
+
 TEST_P(CopyOnEachFileSystem, NeverTouchesAnExistingTarget)
 {
     ScratchDir d;
