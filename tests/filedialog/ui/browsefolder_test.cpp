@@ -154,7 +154,7 @@ TEST_F(BrowseFolderTest, CancelReturnsFalseAndEmptiesTheResult)
     EXPECT_TRUE(b.DisplayName().empty());
 }
 
-TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTargetification)
+TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTarget)
 {
     struct Case {
         const char* what;
