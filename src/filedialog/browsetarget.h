@@ -74,7 +74,7 @@ namespace nx {
 
 class SpecialDirs;
 
-// Where a folder specification leads: the virtual top of the hierarchy
+// Where a folder choice leads: the virtual top of the hierarchy
 // ("desktop"), a folder of the file system, or nowhere (a special folder
 // that has no counterpart here, or whose folder does not exist).
 struct FolderTarget {

@@ -1,4 +1,4 @@
-// Where a folder specification leads, and what the chooser lists.
+// Where a folder choice leads, and what the chooser lists.
 #include "filedialog/browsetarget.h"
 #include "filedialog/specialdirs.h"
 

@@ -42,7 +42,7 @@ public:
     std::string pathOf(const QModelIndex& i) const;  // empty for the top
     QString nameOf(const QModelIndex& i) const;
 
-    // The item of a folder specification, reading the folders on the way
+    // The item of a folder choice, reading the folders on the way
     // and adding those the listing leaves out (hidden ones); the root item
     // when the folder lies outside the tree, invalid for FolderTarget::none.
     QModelIndex locate(const FolderTarget& target);
