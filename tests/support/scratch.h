@@ -2,6 +2,8 @@
 // afterwards, and small readers and writers of whole files.
 #pragma once
 
+#include "support/tempdir.h"
+
 #include <sys/stat.h>
 
 #include <map>
@@ -9,18 +11,10 @@
 
 namespace testing_support {
 
-class ScratchDir {
+// A scratch folder addressed with "/" (`dir / "name"`).
+class ScratchDir : public TempDir {
 public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
+    std::string operator/(const std::string& name) const { return file(name); }
 };
 
 // Makes `dir` the current folder while alive, and goes back afterwards.

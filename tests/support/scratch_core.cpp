@@ -11,25 +11,6 @@
 
 namespace testing_support {
 
-ScratchDir::ScratchDir()
-{
-    char tmpl[] = "/tmp/tsumugi-test-XXXXXX";
-    if (!::mkdtemp(tmpl))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ec;
-    // Read-only folders inside would stop the removal of their entries.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            ::chmod(it->path().c_str(), 0755);
-    std::filesystem::remove_all(path_, ec);
-}
-
 ScopedCwd::ScopedCwd(const std::string& dir)
 {
     char buf[4096];

@@ -25,10 +25,12 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code ec;
-    // Give back write bits first so that read-only test files can go.
+    // Read-only folders inside would stop the removal of their entries. Only
+    // real folders: a link may point out of the scratch folder.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        ::chmod(it->path().c_str(), 0700);
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            ::chmod(it->path().c_str(), 0755);
     std::filesystem::remove_all(path_, ec);
 }
 
