@@ -36,22 +36,6 @@ constexpr qint64 kProgressAfterMs = 500;
 // while of its own between two chances to paint.
 constexpr qint64 kRepaintEveryMs = 50;
 
-const char* stepEnding(renaming::RunStep step)
-{
-    using renaming::RunStep;
-    switch (step) {
-    case RunStep::created:
-        return renaming::msg::kCreated;
-    case RunStep::createFailed:
-        return renaming::msg::kCreateFailed;
-    case RunStep::deleted:
-        return renaming::msg::kDeleted;
-    case RunStep::deleteFailed:
-        return renaming::msg::kDeleteFailed;
-    }
-    return "";
-}
-
 }  // namespace
 
 void TMainForm::ButtonRenameClick()
@@ -81,7 +65,7 @@ void TMainForm::ButtonRenameClick()
     rq.cp = platform::systemCodePage();
     rq.deleteOld = deleteOld;
     rq.onStep = [&](renaming::RunStep step, const std::string& name) {
-        setStatusText(tr8(renaming::msg::kFileOpen) + local(name) + tr8(stepEnding(step)));
+        setStatusText(tr8(renaming::msg::kFileOpen) + local(name) + tr8(renaming::stepEnding(step)));
         paintNow();
     };
     const int total = static_cast<int>(entries.size());

@@ -79,24 +79,24 @@ RunCounts runRename(const RunRequest& rq)
     return c;
 }
 
-std::string stepText(RunStep step, const std::string& name)
+const char* stepEnding(RunStep step)
 {
-    const char* end = msg::kCreated;
     switch (step) {
     case RunStep::created:
-        end = msg::kCreated;
-        break;
+        return msg::kCreated;
     case RunStep::createFailed:
-        end = msg::kCreateFailed;
-        break;
+        return msg::kCreateFailed;
     case RunStep::deleted:
-        end = msg::kDeleted;
-        break;
+        return msg::kDeleted;
     case RunStep::deleteFailed:
-        end = msg::kDeleteFailed;
-        break;
+        return msg::kDeleteFailed;
     }
-    return std::string(msg::kFileOpen) + name + end;
+    return "";
+}
+
+std::string stepText(RunStep step, const std::string& name)
+{
+    return std::string(msg::kFileOpen) + name + stepEnding(step);
 }
 
 std::string summaryText(const RunCounts& c, bool deleteOld)

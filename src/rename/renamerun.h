@@ -46,6 +46,9 @@ struct RunRequest {
 
 RunCounts runRename(const RunRequest& request);
 
+// The words that follow the name in the status text of a step.
+const char* stepEnding(RunStep step);
+
 // The status text of a step: the program's words around the name's bytes.
 std::string stepText(RunStep step, const std::string& name);
 
