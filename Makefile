@@ -25,9 +25,9 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y $$missing; \
 	fi
 
-# Window tests on a machine busy with other work can miss a deadline: a test
-# that fails is run once more before it counts as failed.
-CTEST_ARGS ?= --repeat until-pass:2
+# A test that fails counts as failed: the tests wait for events, not for
+# time, so a machine busy with other work makes them slower, never flaky.
+CTEST_ARGS ?=
 
 # ccache, where installed, shares compiled objects between build folders.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -52,8 +52,10 @@ screenshots: build
 # Whole-run benchmark: our code against the system's own tools, same run.
 BENCH_ARGS ?=
 bench: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./meibo-bench --data=bench-data $(BENCH_ARGS)
-	cd $(BUILD) && ./meibo-microbench --benchmark_min_time=0.2
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./bench/meibo-bench --data=bench-data $(BENCH_ARGS)
+	@if [ -x $(BUILD)/bench/meibo-microbench ]; then \
+	  cd $(BUILD) && ./bench/meibo-microbench --benchmark_min_time=0.2; \
+	else echo "meibo-microbench not built (Google Benchmark missing)"; fi
 
 # The Debian package, built in its own folder with the install prefix /usr: the
 # program compares its folder with the prefix it was built for to decide where

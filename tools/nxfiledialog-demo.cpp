@@ -1,12 +1,13 @@
 // A small window for trying the component unit's open and save dialogs by
 // hand: choose a folder and an extension, open a dialog with a few options,
 // and read what it handed back.
-#include "app/application.h"
-#include "filedialog/ui/fonts.h"
-#include "filedialog/ui/messagebox.h"
 #include "filedialog/ui/opendialog.h"
 #include "platform/fs.h"
+#include "widgets/fonts.h"
+#include "widgets/messagebox.h"
+#include "widgets/text.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -18,41 +19,37 @@
 
 namespace {
 
-QString tr8(const char* s) { return QString::fromUtf8(s); }
-std::string bytes(const QString& s) { return s.toLocal8Bit().toStdString(); }
-QString local(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-
 class DemoWindow : public QWidget {
 public:
     DemoWindow()
     {
-        setWindowTitle(tr8("nxFileDialog デモ"));
-        setFont(nx::gothicFont(13));
-        folder_ = new QLineEdit(local(platform::currentFolder()), this);
+        setWindowTitle(widgets::fromUtf8("nxFileDialog デモ"));
+        setFont(widgets::gothicFont(13));
+        folder_ = new QLineEdit(widgets::fromBytes(platform::currentFolder()), this);
         ext_ = new QLineEdit(QStringLiteral("*"), this);
         find_ = new QLineEdit(this);
-        icons_ = new QCheckBox(tr8("アイコンを表示"), this);
+        icons_ = new QCheckBox(widgets::fromUtf8("アイコンを表示"), this);
         icons_->setChecked(true);
-        dirLine_ = new QCheckBox(tr8("フォルダを表示"), this);
+        dirLine_ = new QCheckBox(widgets::fromUtf8("フォルダを表示"), this);
         dirLine_->setChecked(true);
-        findBtn_ = new QCheckBox(tr8("検索ボタン"), this);
+        findBtn_ = new QCheckBox(widgets::fromUtf8("検索ボタン"), this);
         findBtn_->setChecked(true);
-        folderBtn_ = new QCheckBox(tr8("フォルダボタン"), this);
+        folderBtn_ = new QCheckBox(widgets::fromUtf8("フォルダボタン"), this);
         folderBtn_->setChecked(true);
-        confirmDelete_ = new QCheckBox(tr8("削除の前に確認する (OnBeforeDelete)"), this);
+        confirmDelete_ = new QCheckBox(widgets::fromUtf8("削除の前に確認する (OnBeforeDelete)"), this);
         log_ = new QPlainTextEdit(this);
         log_->setReadOnly(true);
 
         auto* form = new QFormLayout;
-        form->addRow(tr8("フォルダ"), folder_);
-        form->addRow(tr8("拡張子"), ext_);
-        form->addRow(tr8("名前パターン"), find_);
+        form->addRow(widgets::fromUtf8("フォルダ"), folder_);
+        form->addRow(widgets::fromUtf8("拡張子"), ext_);
+        form->addRow(widgets::fromUtf8("名前パターン"), find_);
         auto* checks = new QHBoxLayout;
         for (QCheckBox* c : {icons_, dirLine_, findBtn_, folderBtn_})
             checks->addWidget(c);
         auto* buttons = new QHBoxLayout;
-        auto* openBtn = new QPushButton(tr8("開くダイアログ..."), this);
-        auto* saveBtn = new QPushButton(tr8("保存ダイアログ..."), this);
+        auto* openBtn = new QPushButton(widgets::fromUtf8("開くダイアログ..."), this);
+        auto* saveBtn = new QPushButton(widgets::fromUtf8("保存ダイアログ..."), this);
         buttons->addWidget(openBtn);
         buttons->addWidget(saveBtn);
         auto* all = new QVBoxLayout(this);
@@ -70,14 +67,14 @@ public:
                                      static_cast<TnxFileDialogBase*>(&save_)}) {
             d->OnAfterRename = [this](QObject*, const std::string& o, const std::string& n,
                                       bool ok) {
-                say(tr8("名前の変更 ") + local(o) + QStringLiteral(" → ") + local(n) +
-                    (ok ? tr8(" 成功") : tr8(" 失敗")));
+                say(widgets::fromUtf8("名前の変更 ") + widgets::fromBytes(o) + QStringLiteral(" → ") + widgets::fromBytes(n) +
+                    (ok ? widgets::fromUtf8(" 成功") : widgets::fromUtf8(" 失敗")));
             };
             d->OnBeforeDelete = [this](QObject*, const std::string& p, bool& Action) {
                 // The window never asks before deleting; a host may.
                 if (confirmDelete_->isChecked())
-                    Action = nx::messageBox(tr8("削除しますか: ") + local(p), windowTitle(),
-                                            nx::kMbOkCancel | nx::kMbIconInformation) == nx::kIdOk;
+                    Action = widgets::messageBox(widgets::fromUtf8("削除しますか: ") + widgets::fromBytes(p), windowTitle(),
+                                            widgets::kMbOkCancel | widgets::kMbIconInformation) == widgets::kIdOk;
             };
         }
     }
@@ -85,9 +82,9 @@ public:
 private:
     void run(TnxFileDialogBase& d)
     {
-        d.Directory = bytes(folder_->text());
-        d.FileExt = bytes(ext_->text());
-        d.FindText = bytes(find_->text());
+        d.Directory = widgets::toBytes(folder_->text());
+        d.FileExt = widgets::toBytes(ext_->text());
+        d.FindText = widgets::toBytes(find_->text());
         d.DisplayIcon = icons_->isChecked();
         d.DisplayDirectory = dirLine_->isChecked();
         d.Options = {};
@@ -98,11 +95,11 @@ private:
         d.BrowseTitle = "表示するフォルダを選んでください";
         const bool ok = d.Execute();
         say(QStringLiteral("Execute = %1, ModalResult = %2").arg(ok ? "True" : "False").arg(d.ModalResult()));
-        say(QStringLiteral("  FilePath = ") + local(d.FilePath()));
+        say(QStringLiteral("  FilePath = ") + widgets::fromBytes(d.FilePath()));
         const std::string name = &d == &open_ ? open_.FileName() : save_.FileName();
-        say(QStringLiteral("  FileName = ") + local(name));
-        say(QStringLiteral("  Directory = ") + local(d.Directory));
-        folder_->setText(local(d.Directory));
+        say(QStringLiteral("  FileName = ") + widgets::fromBytes(name));
+        say(QStringLiteral("  Directory = ") + widgets::fromBytes(d.Directory));
+        folder_->setText(widgets::fromBytes(d.Directory));
     }
 
     void say(const QString& line) { log_->appendPlainText(line); }
@@ -124,7 +121,8 @@ private:
 
 int main(int argc, char** argv)
 {
-    TApplication app(argc, argv);
+    // A plain application object, as any host program of the dialogs has.
+    QApplication app(argc, argv);
     DemoWindow w;
     w.show();
     return app.exec();

@@ -3,6 +3,7 @@
 #include "filedialog/ui/listform.h"
 #include "filedialog/ui/opendialog.h"
 #include "tools/screenshots.h"
+#include "widgets/text.h"
 
 #include <QIcon>
 #include <QStringList>
@@ -27,7 +28,7 @@ const bool registered = shots::add("filedialog", [](const shots::Context& ctx) {
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     }
     QWidget host;
-    const std::string folder = ctx.sample.path().toLocal8Bit().toStdString();
+    const std::string folder = widgets::toBytes(ctx.sample.path());
 
     TnxOpenDialog open(&host);
     open.Directory = folder;

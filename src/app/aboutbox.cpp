@@ -2,7 +2,7 @@
 
 #include "app/artwork.h"
 #include "app/messages.h"
-#include "filedialog/ui/fonts.h"
+#include "widgets/fonts.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -16,10 +16,10 @@ TAboutBox::TAboutBox(QWidget* owner)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QString::fromUtf8(app::msg::kAboutCaption));
-    setFont(nx::gothicFont(12));
+    setFont(widgets::gothicFont(12));
     setFixedSize(286, 129);
     setModal(true);
-    const QFont f16 = nx::gothicFont(16);
+    const QFont f16 = widgets::gothicFont(16);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));

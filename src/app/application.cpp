@@ -1,8 +1,9 @@
 #include "app/application.h"
 
-#include "filedialog/ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "platform/error.h"
 #include "platform/exepath.h"
+#include "widgets/text.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -59,7 +60,7 @@ QString TApplication::reportText(const QString& message)
 
 void TApplication::showException(const QString& message)
 {
-    nx::messageBox(reportText(message), title_, nx::kMbOk | nx::kMbIconStop);
+    widgets::messageBox(reportText(message), title_, widgets::kMbOk | widgets::kMbIconStop);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
@@ -75,7 +76,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
         }
         return QApplication::notify(receiver, event);
     } catch (const platform::ToolkitError& e) {
-        showException(QString::fromLocal8Bit(e.what()));
+        showException(widgets::fromBytes(e.what()));
     } catch (...) {
         // Not one of ours: shown as an error with an empty message.
         showException(QString());

@@ -2,6 +2,7 @@
 #include "app/mainform.h"
 #include "platform/error.h"
 #include "settings/values.h"
+#include "widgets/text.h"
 
 #include <clocale>
 #include <exception>
@@ -21,7 +22,7 @@ int main(int argc, char** argv)
             form.show();
         app.exec();
     } catch (const platform::ToolkitError& e) {
-        app.showException(QString::fromLocal8Bit(e.what()));
+        app.showException(widgets::fromBytes(e.what()));
     } catch (...) {
         app.showException(QString());
     }

@@ -4,11 +4,12 @@
 #include "app/artwork.h"
 #include "app/messages.h"
 #include "app/radiogroup.h"
-#include "filedialog/ui/dock.h"
-#include "filedialog/ui/fonts.h"
+#include "widgets/dock.h"
+#include "widgets/fonts.h"
 #include "platform/codepage.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "widgets/text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,8 +24,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
-using nx::Align;
-using nx::DockPanel;
+using widgets::Align;
+using widgets::DockPanel;
 
 namespace {
 
@@ -35,7 +36,6 @@ constexpr QRect kDesignBounds(217, 172, 851, 596);
 constexpr int kFrameWidth = 851 - 843;
 constexpr int kFrameHeight = 596 - 540;
 
-QString tr8(const char* s) { return QString::fromUtf8(s); }
 
 template <class W>
 W* named(W* w, const char* name)
@@ -57,9 +57,9 @@ DockPanel* panel(QWidget* parent, const char* name, Align align, int w = 0, int 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(tr8(app::msg::kCaption));
+    setWindowTitle(widgets::fromUtf8(app::msg::kCaption));
     setWindowIcon(artwork::programIcon());
-    setFont(nx::gothicFont(12));
+    setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
     setOuterBounds(kDesignBounds);
@@ -73,13 +73,13 @@ void TMainForm::buildMenus()
     MainMenu = named(new QMenuBar(this), "MainMenu");
     MainMenu->setFont(QApplication::font("QMenuBar"));
     setMenuBar(MainMenu);
-    File = named(MainMenu->addMenu(tr8(app::msg::kFileMenu)), "File");
-    FileExitMenu = named(File->addAction(tr8(app::msg::kFileExit)), "FileExitMenu");
-    OptionMenu = named(MainMenu->addMenu(tr8(app::msg::kOptionMenu)), "OptionMenu");
+    File = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kFileMenu)), "File");
+    FileExitMenu = named(File->addAction(widgets::fromUtf8(app::msg::kFileExit)), "FileExitMenu");
+    OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
-        named(OptionMenu->addAction(tr8(app::msg::kOptionConfig)), "OptionCunfigMenu");
-    Help = named(MainMenu->addMenu(tr8(app::msg::kHelpMenu)), "Help");
-    HelpAboutMenu = named(Help->addAction(tr8(app::msg::kHelpAbout)), "HelpAboutMenu");
+        named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");
+    Help = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kHelpMenu)), "Help");
+    HelpAboutMenu = named(Help->addAction(widgets::fromUtf8(app::msg::kHelpAbout)), "HelpAboutMenu");
     for (QMenu* m : {File, OptionMenu, Help})
         m->setFont(QApplication::font("QMenu"));
 
@@ -90,8 +90,8 @@ void TMainForm::buildMenus()
 
 void TMainForm::buildControls()
 {
-    const QFont f16 = nx::gothicFont(16);
-    const QFont f19 = nx::gothicFont(19);
+    const QFont f16 = widgets::gothicFont(16);
+    const QFont f19 = widgets::gothicFont(19);
 
     auto* central = new DockPanel(this);
     central->setObjectName(QStringLiteral("ClientArea"));
@@ -101,7 +101,7 @@ void TMainForm::buildControls()
     StatusBar->setFont(QApplication::font("QStatusBar"));
     StatusBar->setFixedHeight(25);
     StatusBar->setSizeGripEnabled(true);
-    statusLabel_ = named(new QLabel(tr8(app::msg::kPrompt), StatusBar), "SimpleText");
+    statusLabel_ = named(new QLabel(widgets::fromUtf8(app::msg::kPrompt), StatusBar), "SimpleText");
     statusLabel_->setTextFormat(Qt::PlainText);
     // A long file name in the status line must not widen the window.
     statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -118,12 +118,12 @@ void TMainForm::buildControls()
     // Top row: the folder button and the folder field.
     PanelTop = panel(central, "PanelTop", Align::top, 843, 41);
     PanelDir = panel(PanelTop, "PanelDir", Align::left, 136, 41);
-    ButtonDir = named(new QPushButton(tr8(app::msg::kButtonDir), PanelDir), "ButtonDir");
+    ButtonDir = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonDir), PanelDir), "ButtonDir");
     ButtonDir->setGeometry(8, 8, 121, 26);
     ButtonDir->setFont(f16);
     PanelDirEdit = panel(PanelTop, "PanelDirEdit", Align::none);
     PanelDirEdit->setGeometry(136, 8, 707, 26);
-    nx::anchorRight(PanelDirEdit, 0);
+    widgets::anchorRight(PanelDirEdit, 0);
     EditDir = named(new QLineEdit(PanelDirEdit), "EditDir");
     EditDir->setGeometry(0, 0, 697, 26);
     EditDir->setReadOnly(true);
@@ -138,12 +138,12 @@ void TMainForm::buildControls()
 
     // Right-hand column: settings and the action buttons, fixed from the top.
     PanelRight = panel(PanelBottom, "PanelRight", Align::right, 346, 474);
-    GroupBox1 = named(new QGroupBox(tr8(app::msg::kGroupSettings), PanelRight), "GroupBox1");
+    GroupBox1 = named(new QGroupBox(widgets::fromUtf8(app::msg::kGroupSettings), PanelRight), "GroupBox1");
     GroupBox1->setGeometry(9, 0, 329, 369);
     GroupBox1->setFont(f16);
-    RadioGroupName = named(new TRadioGroup(tr8(app::msg::kRuleGroup),
-                                           {tr8(app::msg::kRuleReplace),
-                                            tr8(app::msg::kRuleAppend)},
+    RadioGroupName = named(new TRadioGroup(widgets::fromUtf8(app::msg::kRuleGroup),
+                                           {widgets::fromUtf8(app::msg::kRuleReplace),
+                                            widgets::fromUtf8(app::msg::kRuleAppend)},
                                            GroupBox1),
                            "RadioGroupName");
     RadioGroupName->button(0)->setObjectName(QStringLiteral("RadioGroupNameItem0"));
@@ -151,52 +151,52 @@ void TMainForm::buildControls()
     RadioGroupName->setGeometry(8, 24, 313, 81);
     RadioGroupName->setItemIndex(0);
     CheckBoxOldDel =
-        named(new QCheckBox(tr8(app::msg::kDeleteOld), GroupBox1), "CheckBoxOldDel");
+        named(new QCheckBox(widgets::fromUtf8(app::msg::kDeleteOld), GroupBox1), "CheckBoxOldDel");
     CheckBoxOldDel->setGeometry(16, 124, 209, 17);
     CheckBoxOldDel->setMinimumHeight(17);
 
-    ButtonCopy = named(new QPushButton(tr8(app::msg::kButtonCopy), PanelRight), "ButtonCopy");
+    ButtonCopy = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonCopy), PanelRight), "ButtonCopy");
     ButtonCopy->setGeometry(9, 376, 161, 41);
     ButtonCopy->setFont(f16);
-    ButtonTest = named(new QPushButton(tr8(app::msg::kButtonTest), PanelRight), "ButtonTest");
+    ButtonTest = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonTest), PanelRight), "ButtonTest");
     ButtonTest->setGeometry(9, 423, 161, 41);
     ButtonTest->setFont(f19);
     ButtonRename =
-        named(new QPushButton(tr8(app::msg::kButtonRename), PanelRight), "ButtonRename");
+        named(new QPushButton(widgets::fromUtf8(app::msg::kButtonRename), PanelRight), "ButtonRename");
     ButtonRename->setGeometry(177, 423, 161, 41);
     ButtonRename->setFont(f19);
-    ButtonRename->setToolTip(tr8(app::msg::kRenameHint));
+    ButtonRename->setToolTip(widgets::fromUtf8(app::msg::kRenameHint));
 
     // Left: the current names and the new names side by side.
     PanelLeft = panel(PanelBottom, "PanelLeft", Align::client, 497, 474);
-    GroupBox2 = named(new nx::DockGroupBox(tr8(app::msg::kGroupNames), PanelLeft, Align::client),
+    GroupBox2 = named(new widgets::DockGroupBox(widgets::fromUtf8(app::msg::kGroupNames), PanelLeft, Align::client),
                       "GroupBox2");
     GroupBox2->setFont(f16);
     GroupBox2->resize(497, 474);
     PanelBef = panel(GroupBox2, "PanelBef", Align::left, 239, 100);
     PanelLabel1 = panel(PanelBef, "PanelLabel1", Align::top, 239, 28);
-    Label1 = named(new QLabel(tr8(app::msg::kLabelCurrent), PanelLabel1), "Label1");
+    Label1 = named(new QLabel(widgets::fromUtf8(app::msg::kLabelCurrent), PanelLabel1), "Label1");
     Label1->move(7, 8);
     Label1->adjustSize();
     PanelFileList = panel(PanelBef, "PanelFileList", Align::client);
     FileListBox = named(new renaming::TFileListBox(PanelFileList), "FileListBox");
-    nx::setAlign(FileListBox, Align::client);
+    widgets::setAlign(FileListBox, Align::client);
     PanelAft = panel(GroupBox2, "PanelAft", Align::client);
     PanelLabel2 = panel(PanelAft, "PanelLabel2", Align::top, 100, 28);
-    Label2 = named(new QLabel(tr8(app::msg::kLabelAfter), PanelLabel2), "Label2");
+    Label2 = named(new QLabel(widgets::fromUtf8(app::msg::kLabelAfter), PanelLabel2), "Label2");
     Label2->move(7, 8);
     Label2->adjustSize();
     PanelMemo = panel(PanelAft, "PanelMemo", Align::client);
     Memo2 = named(new renaming::TMemo(PanelMemo), "Memo2");
-    nx::setAlign(Memo2, Align::client);
+    widgets::setAlign(Memo2, Align::client);
     GroupBox2->onResized = [this] { FormResize(); };
 
     // Names a screen reader says for the controls without a caption.
     EditDir->setAccessibleName(QStringLiteral("フォルダ"));
-    FileListBox->setAccessibleName(tr8(app::msg::kLabelCurrent));
-    Memo2->setAccessibleName(tr8(app::msg::kLabelAfter));
+    FileListBox->setAccessibleName(widgets::fromUtf8(app::msg::kLabelCurrent));
+    Memo2->setAccessibleName(widgets::fromUtf8(app::msg::kLabelAfter));
     // Without its own name the group would borrow the enclosing box's title.
-    RadioGroupName->setAccessibleName(tr8(app::msg::kRuleGroup).trimmed());
+    RadioGroupName->setAccessibleName(widgets::fromUtf8(app::msg::kRuleGroup).trimmed());
 
     // Keyboard focus order.
     QWidget* order[] = {ButtonDir,      EditDir,    RadioGroupName->button(0),
@@ -217,8 +217,8 @@ void TMainForm::buildControls()
 
 void TMainForm::FormCreate()
 {
-    nx::setAlign(EditDir, Align::client);
-    nx::dockChildren(PanelDirEdit, PanelDirEdit->rect());
+    widgets::setAlign(EditDir, Align::client);
+    widgets::dockChildren(PanelDirEdit, PanelDirEdit->rect());
     LoadSettings();
 }
 

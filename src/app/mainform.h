@@ -23,10 +23,10 @@ class QPushButton;
 class QStatusBar;
 class TRadioGroup;
 
-namespace nx {
+namespace widgets {
 class DockPanel;
 class DockGroupBox;
-}  // namespace nx
+}  // namespace widgets
 namespace renaming {
 class TFileListBox;
 class TMemo;
@@ -54,22 +54,22 @@ public:
     QLineEdit* EditDir;
     TRadioGroup* RadioGroupName;
     QGroupBox* GroupBox1;
-    nx::DockGroupBox* GroupBox2;
+    widgets::DockGroupBox* GroupBox2;
     QCheckBox* CheckBoxOldDel;
     QLabel* Label1;
     QLabel* Label2;
-    nx::DockPanel* PanelTop;
-    nx::DockPanel* PanelBottom;
-    nx::DockPanel* PanelRight;
-    nx::DockPanel* PanelAft;
-    nx::DockPanel* PanelLabel2;
-    nx::DockPanel* PanelMemo;
-    nx::DockPanel* PanelBef;
-    nx::DockPanel* PanelLabel1;
-    nx::DockPanel* PanelFileList;
-    nx::DockPanel* PanelLeft;
-    nx::DockPanel* PanelDir;
-    nx::DockPanel* PanelDirEdit;
+    widgets::DockPanel* PanelTop;
+    widgets::DockPanel* PanelBottom;
+    widgets::DockPanel* PanelRight;
+    widgets::DockPanel* PanelAft;
+    widgets::DockPanel* PanelLabel2;
+    widgets::DockPanel* PanelMemo;
+    widgets::DockPanel* PanelBef;
+    widgets::DockPanel* PanelLabel1;
+    widgets::DockPanel* PanelFileList;
+    widgets::DockPanel* PanelLeft;
+    widgets::DockPanel* PanelDir;
+    widgets::DockPanel* PanelDirEdit;
     QMenu* OptionMenu;
     QAction* OptionCunfigMenu;
 

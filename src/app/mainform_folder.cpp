@@ -5,6 +5,7 @@
 #include "rename/ui/filelistbox.h"
 #include "settings/ui/pagesdlg.h"
 #include "settings/values.h"
+#include "widgets/text.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -31,7 +32,7 @@ void TMainForm::ButtonDirClick()
     if (!browser.Execute())
         return;
     const std::string& dir = browser.Directory();
-    EditDir->setText(QString::fromLocal8Bit(dir.data(), static_cast<qsizetype>(dir.size())));
+    EditDir->setText(widgets::fromBytes(dir));
     editDirPath_ = dir;
     EditDir->setCursorPosition(0);
     FileListBox->SetFolder(dir);

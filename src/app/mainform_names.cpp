@@ -2,36 +2,29 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
-#include "filedialog/ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "platform/codepage.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
-
-namespace {
-QString local(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-QString tr8(const char* s) { return QString::fromUtf8(s); }
-}  // namespace
+#include "widgets/text.h"
 
 void TMainForm::ButtonTestClick()
 {
-    const QString caption = tr8(app::msg::kTestCaption);
+    const QString caption = widgets::fromUtf8(app::msg::kTestCaption);
     const std::string line = Memo2->Lines[0];
     if (!CheckFileName(line)) {
-        nx::messageBox(tr8(app::msg::kTestInvalid), caption, nx::kMbOk);
+        widgets::messageBox(widgets::fromUtf8(app::msg::kTestInvalid), caption, widgets::kMbOk);
         return;
     }
     // The memo line is read before the list entry (which may raise).
     const std::string first = Memo2->Lines[0];
     const std::string n = MakeNewFileName(FileListBox->NameAt(0), first);
     if (!n.empty())
-        nx::messageBox(tr8(app::msg::kTestNewNameBefore) + local(n) +
-                           tr8(app::msg::kTestNewNameAfter),
-                       caption, nx::kMbOk);
+        widgets::messageBox(widgets::fromUtf8(app::msg::kTestNewNameBefore) + widgets::fromBytes(n) +
+                           widgets::fromUtf8(app::msg::kTestNewNameAfter),
+                       caption, widgets::kMbOk);
     else
-        nx::messageBox(tr8(app::msg::kTestNoName), caption, nx::kMbOk);
+        widgets::messageBox(widgets::fromUtf8(app::msg::kTestNoName), caption, widgets::kMbOk);
 }
 
 void TMainForm::ButtonCopyClick()

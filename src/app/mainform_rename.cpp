@@ -3,7 +3,7 @@
 
 #include "app/messages.h"
 #include "app/radiogroup.h"
-#include "filedialog/ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "platform/codepage.h"
 #include "platform/exepath.h"
 #include "platform/fileops.h"
@@ -13,6 +13,7 @@
 #include "rename/ui/memo.h"
 #include "settings/settingsfile.h"
 #include "settings/values.h"
+#include "widgets/text.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -22,12 +23,6 @@
 #include <QStatusBar>
 
 namespace {
-
-QString local(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-QString tr8(const char* s) { return QString::fromUtf8(s); }
 
 // A run that takes longer than this shows its progress.
 constexpr qint64 kProgressAfterMs = 500;
@@ -65,7 +60,7 @@ void TMainForm::ButtonRenameClick()
     rq.cp = platform::systemCodePage();
     rq.deleteOld = deleteOld;
     rq.onStep = [&](renaming::RunStep step, const std::string& name) {
-        setStatusText(tr8(renaming::msg::kFileOpen) + local(name) + tr8(renaming::stepEnding(step)));
+        setStatusText(widgets::fromUtf8(renaming::msg::kFileOpen) + widgets::fromBytes(name) + widgets::fromUtf8(renaming::stepEnding(step)));
         paintNow();
     };
     const int total = static_cast<int>(entries.size());
@@ -95,16 +90,15 @@ void TMainForm::ButtonRenameClick()
     const renaming::RunCounts counts = renaming::runRename(rq);
     progress_->hide();
 
-    nx::messageBox(QString::fromUtf8(renaming::summaryText(counts, CheckBoxOldDel->isChecked())),
-                   tr8(app::msg::kRenameResultCaption), nx::kMbOk);
+    widgets::messageBox(QString::fromUtf8(renaming::summaryText(counts, CheckBoxOldDel->isChecked())),
+                   widgets::fromUtf8(app::msg::kRenameResultCaption), widgets::kMbOk);
     // A folder that has gone raises here; the prompt and LastDir stay then.
     FileListBox->Reread();
-    setStatusText(tr8(app::msg::kPrompt));
-    if (EditDir->text() == local(editDirPath_)) {
+    setStatusText(widgets::fromUtf8(app::msg::kPrompt));
+    if (EditDir->text() == widgets::fromBytes(editDirPath_)) {
         settings::values().LastDir = editDirPath_;
     } else {
-        const QByteArray dir = EditDir->text().toLocal8Bit();
-        settings::values().LastDir.assign(dir.constData(), static_cast<size_t>(dir.size()));
+        settings::values().LastDir = widgets::toBytes(EditDir->text());
     }
 }
 

@@ -2,7 +2,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "app/radiogroup.h"
-#include "filedialog/ui/dock.h"
+#include "widgets/dock.h"
 #include "platform/error.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"

@@ -3,11 +3,12 @@
 #include "filedialog/specialdirs.h"
 #include "filedialog/ui/browsefolder.h"
 #include "filedialog/ui/browsemessages.h"
-#include "filedialog/ui/fonts.h"
+#include "widgets/fonts.h"
 #include "filedialog/ui/foldertreemodel.h"
-#include "filedialog/ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "filedialog/unitstate.h"
 #include "platform/fs.h"
+#include "widgets/text.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -23,19 +24,6 @@
 #include <exception>
 
 namespace {
-
-QString decode(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string encode(const QString& s)
-{
-    const QByteArray b = s.toLocal8Bit();
-    return std::string(b.constData(), static_cast<size_t>(b.size()));
-}
-
-QString tr8(const char* s) { return QString::fromUtf8(s); }
 
 // An exception of a handler, kept until it can leave without crossing the
 // event loop.
@@ -55,15 +43,15 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
     const TnxBrowseOptions& o = c_.Options;
     const bool newStyle = o.contains(bifNewDialogStyle);
     setObjectName(QStringLiteral("BrowseDialog"));
-    setWindowTitle(tr8(nx::msg::kBrowseCaption));
-    setFont(nx::gothicFont(12));
+    setWindowTitle(widgets::fromUtf8(nx::msg::kBrowseCaption));
+    setFont(widgets::gothicFont(12));
     setModal(true);
 
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(10, 10, 10, 10);
     lay->setSpacing(6);
 
-    title_ = new QLabel(decode(c_.Title), this);
+    title_ = new QLabel(widgets::fromBytes(c_.Title), this);
     title_->setObjectName(QStringLiteral("TitleLabel"));
     title_->setTextFormat(Qt::PlainText);
     title_->setWordWrap(true);
@@ -94,7 +82,7 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
     auto* row = new QHBoxLayout;
     row->setSpacing(5);
     if (newStyle && !o.contains(bifNonNewFolderButton)) {
-        newFolder_ = new QPushButton(tr8(nx::msg::kNewFolderButton), this);
+        newFolder_ = new QPushButton(widgets::fromUtf8(nx::msg::kNewFolderButton), this);
         newFolder_->setObjectName(QStringLiteral("NewFolder"));
         newFolder_->setAutoDefault(false);
         connect(newFolder_, &QPushButton::clicked, this,
@@ -102,10 +90,10 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
         row->addWidget(newFolder_);
     }
     row->addStretch(1);
-    ok_ = new QPushButton(tr8(nx::msg::kBrowseOk), this);
+    ok_ = new QPushButton(widgets::fromUtf8(nx::msg::kBrowseOk), this);
     ok_->setObjectName(QStringLiteral("OK"));
     ok_->setDefault(true);
-    cancel_ = new QPushButton(tr8(nx::msg::kBrowseCancel), this);
+    cancel_ = new QPushButton(widgets::fromUtf8(nx::msg::kBrowseCancel), this);
     cancel_->setObjectName(QStringLiteral("Cancel"));
     cancel_->setAutoDefault(false);
     for (QPushButton* b : {ok_, cancel_}) {
@@ -162,7 +150,7 @@ void TnxBrowseDialog::initialize()
     if (c_.OnShow)
         c_.OnShow(&c_);
     if (!c_.Caption.empty())
-        setWindowTitle(decode(c_.Caption));
+        setWindowTitle(widgets::fromBytes(c_.Caption));
     if (c_.Options.contains(bifNewDialogStyle))
         return;  // the resizable chooser keeps its own size and place
 
@@ -238,7 +226,7 @@ void TnxBrowseDialog::selectionChanged()
     bool okEnabled = ok_->isEnabled();
     c_.OnSelectionChanged(&c_, c_.Handle_, model_->pathOf(cur), status, okEnabled);
     ok_->setEnabled(okEnabled);
-    status_->setText(decode(status));
+    status_->setText(widgets::fromBytes(status));
 }
 
 void TnxBrowseDialog::newFolderClick()
@@ -247,7 +235,7 @@ void TnxBrowseDialog::newFolderClick()
     if (!model_->isFolder(cur) || model_->isTop(cur))
         return;
     const std::string parent = model_->pathOf(cur);
-    const std::string base = encode(tr8(nx::msg::kNewFolderName));
+    const std::string base = widgets::toBytes(widgets::fromUtf8(nx::msg::kNewFolderName));
     std::string name;
     int err = 0;
     for (int n = 1; n < 1000; ++n) {
@@ -260,7 +248,7 @@ void TnxBrowseDialog::newFolderClick()
             break;
     }
     if (name.empty()) {
-        nx::messageBox(decode(platform::ioErrorMessage(err)), windowTitle(), nx::kMbIconStop);
+        widgets::messageBox(widgets::fromBytes(platform::ioErrorMessage(err)), windowTitle(), widgets::kMbIconStop);
         return;
     }
     tree_->expand(cur);
@@ -276,12 +264,12 @@ void TnxBrowseDialog::renameFailed(const QString& name, int err)
 {
     QString text;
     if (err == EEXIST || err == ENOTEMPTY)
-        text = tr8(nx::msg::kNameTaken).arg(name);
+        text = widgets::fromUtf8(nx::msg::kNameTaken).arg(name);
     else if (err == EINVAL)
-        text = tr8(nx::msg::kNameInvalid);
+        text = widgets::fromUtf8(nx::msg::kNameInvalid);
     else
-        text = decode(platform::ioErrorMessage(err));
-    nx::messageBox(text, windowTitle(), nx::kMbIconStop);
+        text = widgets::fromBytes(platform::ioErrorMessage(err));
+    widgets::messageBox(text, windowTitle(), widgets::kMbIconStop);
 }
 
 void TnxBrowseDialog::done(int r)

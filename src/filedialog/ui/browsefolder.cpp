@@ -3,6 +3,7 @@
 #include "filedialog/specialdirs.h"
 #include "filedialog/ui/browsedialog.h"
 #include "filedialog/unitstate.h"
+#include "widgets/text.h"
 
 #include <QWidget>
 
@@ -65,8 +66,7 @@ bool TnxBrowseFolder::Execute()
         // The whole path, however long: a cut path would name another folder.
         Directory_ = dlg.chosenPath();
         if (Directory_.empty()) {
-            const QByteArray name = dlg.chosenName().toLocal8Bit();
-            DisplayName_.assign(name.constData(), static_cast<size_t>(name.size()));
+            DisplayName_ = widgets::toBytes(dlg.chosenName());
         } else {
             DisplayName_ = nx::lastComponent(Directory_);
         }

@@ -4,6 +4,7 @@
 #include "filedialog/ui/browsemessages.h"
 #include "platform/fs.h"
 #include "platform/syscalls.h"
+#include "widgets/text.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -15,13 +16,6 @@
 #include <linux/fs.h>
 
 namespace nx {
-
-namespace {
-QString decode(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-}  // namespace
 
 struct FolderTreeModel::Node {
     enum class Kind { top, home, desktop, fsRoot, folder, file };
@@ -127,7 +121,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole:
         return nameOf(index);
     case Qt::ToolTipRole:
-        return n->kind == Node::Kind::top ? QVariant() : QVariant(decode(n->path));
+        return n->kind == Node::Kind::top ? QVariant() : QVariant(widgets::fromBytes(n->path));
     case PathRole:
         return QByteArray(n->path.data(), static_cast<qsizetype>(n->path.size()));
     case Qt::DecorationRole: {
@@ -167,8 +161,7 @@ bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, i
     Node* n = nodeOf(index);
     if (role != Qt::EditRole || !index.isValid() || n != editable_)
         return false;
-    const QByteArray bytes = value.toString().toLocal8Bit();
-    const std::string name(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const std::string name = widgets::toBytes(value.toString());
     if (name == n->name || name.empty())
         return name == n->name;
     if (name.find('/') != std::string::npos || name == "." || name == "..") {
@@ -219,7 +212,7 @@ void FolderTreeModel::sortChildren(std::vector<std::unique_ptr<Node>>& v) const
     std::vector<std::pair<QString, std::unique_ptr<Node>>> keyed;
     keyed.reserve(v.size());
     for (auto& n : v)
-        keyed.emplace_back(decode(n->name), std::move(n));
+        keyed.emplace_back(widgets::fromBytes(n->name), std::move(n));
     std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
         if (a.second->folder() != b.second->folder())
             return a.second->folder();
@@ -298,7 +291,7 @@ QString FolderTreeModel::nameOf(const QModelIndex& i) const
     if (!i.isValid())
         return {};
     const Node* n = nodeOf(i);
-    return n->kind == Node::Kind::top ? QString::fromUtf8(msg::kBrowseTop) : decode(n->name);
+    return n->kind == Node::Kind::top ? QString::fromUtf8(msg::kBrowseTop) : widgets::fromBytes(n->name);
 }
 
 QModelIndex FolderTreeModel::locate(const FolderTarget& target)

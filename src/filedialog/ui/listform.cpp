@@ -3,14 +3,15 @@
 #include "filedialog/listing.h"
 #include "filedialog/shortenpath.h"
 #include "filedialog/ui/browsefolder.h"
-#include "filedialog/ui/fonts.h"
-#include "filedialog/ui/messagebox.h"
+#include "widgets/fonts.h"
+#include "widgets/messagebox.h"
 #include "filedialog/ui/messages.h"
 #include "filedialog/ui/opendialog.h"
 #include "filedialog/unitstate.h"
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/fs.h"
+#include "widgets/text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,17 +32,6 @@
 #include <QToolButton>
 
 namespace {
-
-QString tr8(const char* s) { return QString::fromUtf8(s); }
-QString local(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string bytes(const QString& s)
-{
-    const QByteArray b = s.toLocal8Bit();
-    return std::string(b.constData(), static_cast<size_t>(b.size()));
-}
 
 template <class W>
 W* named(W* w, const char* name)
@@ -132,7 +122,7 @@ class FileIcons {
 public:
     QIcon iconFor(const std::string& path)
     {
-        const QString p = local(path);
+        const QString p = widgets::fromBytes(path);
         const QMimeType mt = mimes_.mimeTypeForFile(p);
         const QString key = mt.name();
         auto it = cache_.find(key);
@@ -165,13 +155,13 @@ bool inputQuery(QWidget* parent, const QString& caption, const QString& prompt, 
     box.setWindowTitle(caption);
     box.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                        Qt::WindowCloseButtonHint);
-    box.setFont(nx::gothicFont(12));
+    box.setFont(widgets::gothicFont(12));
     auto* label = named(new QLabel(prompt, &box), "Prompt");
     label->setTextFormat(Qt::PlainText);
     auto* edit = named(new QLineEdit(value, &box), "Edit");
     edit->setAccessibleName(prompt);
-    auto* ok = named(new QPushButton(tr8(nx::msg::kInputOk), &box), "OK");
-    auto* cancel = named(new QPushButton(tr8(nx::msg::kInputCancel), &box), "Cancel");
+    auto* ok = named(new QPushButton(widgets::fromUtf8(nx::msg::kInputOk), &box), "OK");
+    auto* cancel = named(new QPushButton(widgets::fromUtf8(nx::msg::kInputCancel), &box), "Cancel");
     label->setGeometry(8, 8, 250, 16);
     edit->setGeometry(8, 28, 250, 21);
     ok->setGeometry(98, 60, 75, 25);
@@ -309,11 +299,11 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* e)
 TListForm::TListForm(TnxFileDialogBase* Owner) : QDialog(Owner ? Owner->ownerWindow() : nullptr)
 {
     setObjectName(QStringLiteral("ListForm"));
-    setWindowTitle(tr8(nx::msg::kOpenTitle));
+    setWindowTitle(widgets::fromUtf8(nx::msg::kOpenTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
-    setFont(nx::gothicFont(12));
+    setFont(widgets::gothicFont(12));
     buildControls();
     move(413, 166);
     resize(kDesignWidth - kFrameWidth, kDesignHeight - kFrameHeight);
@@ -333,23 +323,23 @@ void TListForm::buildControls()
     FindBtn = named(new QToolButton(DirNamePanel), "FindBtn");
     FindBtn->setAutoRaise(true);
     FindBtn->setIcon(findGlyph());
-    FindBtn->setToolTip(tr8(nx::msg::kFindHint));
-    FindBtn->setAccessibleName(tr8(nx::msg::kFindHint));
+    FindBtn->setToolTip(widgets::fromUtf8(nx::msg::kFindHint));
+    FindBtn->setAccessibleName(widgets::fromUtf8(nx::msg::kFindHint));
     FindBtn->setGeometry(360, 2, 23, 22);
     FindBtn->hide();
     FolderBtn = named(new QToolButton(DirNamePanel), "FolderBtn");
     FolderBtn->setAutoRaise(true);
     FolderBtn->setIcon(folderGlyph());
-    FolderBtn->setToolTip(tr8(nx::msg::kFolderHint));
-    FolderBtn->setAccessibleName(tr8(nx::msg::kFolderHint));
+    FolderBtn->setToolTip(widgets::fromUtf8(nx::msg::kFolderHint));
+    FolderBtn->setAccessibleName(widgets::fromUtf8(nx::msg::kFolderHint));
     FolderBtn->setGeometry(384, 2, 23, 22);
     FolderBtn->hide();
 
     Panel1 = named(new QFrame(this), "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ListView1 = named(new nx::ListView(Panel1), "ListView1");
-    ListView1->setFont(nx::gothicFont(13));
-    ListView1->setAccessibleName(tr8(nx::msg::kAccessibleFiles));
+    ListView1->setFont(widgets::gothicFont(13));
+    ListView1->setAccessibleName(widgets::fromUtf8(nx::msg::kAccessibleFiles));
     ListView1->verticalHeader()->setMinimumSectionSize(kRowHeight);
     ListView1->verticalHeader()->setDefaultSectionSize(
         qMax(kRowHeight, QFontMetrics(ListView1->font()).height() + 4));
@@ -359,23 +349,23 @@ void TListForm::buildControls()
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     FileEdit = named(new QLineEdit(Panel2), "FileEdit");
     FileEdit->setGeometry(8, 5, 289, 21);
-    FileEdit->setAccessibleName(tr8(nx::msg::kAccessibleFileName));
+    FileEdit->setAccessibleName(widgets::fromUtf8(nx::msg::kAccessibleFileName));
     FileEdit->hide();
-    FileOpenBtn = named(new QPushButton(tr8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
+    FileOpenBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
     FileOpenBtn->setGeometry(303, 4, 52, 25);
     FileOpenBtn->setDefault(true);
     FileOpenBtn->setEnabled(false);
-    FileSaveBtn = named(new QPushButton(tr8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
+    FileSaveBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
     FileSaveBtn->setGeometry(303, 4, 52, 25);
     FileSaveBtn->setEnabled(false);
     FileSaveBtn->hide();
-    CloseBtn = named(new QPushButton(tr8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
+    CloseBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
     CloseBtn->setGeometry(356, 4, 52, 25);
     CloseBtn->setAutoDefault(false);
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
-    FileRename = named(PopupMenu1->addAction(tr8(nx::msg::kFileRename)), "FileRename");
-    FileDelete = named(PopupMenu1->addAction(tr8(nx::msg::kFileDelete)), "FileDelete");
+    FileRename = named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileRename)), "FileRename");
+    FileDelete = named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileDelete)), "FileDelete");
 
     setTabOrder(ListView1, FileEdit);
     setTabOrder(FileEdit, FileOpenBtn);
@@ -531,7 +521,7 @@ void TListForm::FormShow()
     FileEdit->setVisible(!open);
     setDefaultButtons(true);
 
-    setWindowTitle(local(o->Title));
+    setWindowTitle(widgets::fromBytes(o->Title));
     CurDir = o->Directory;
     ExtFilter = nx::makeExtFilter(o->FileExt, platform::systemCodePage());
     NameMask = o->FindText;
@@ -590,7 +580,7 @@ void TListForm::SetFilesToList()
         ListView1->setRowCount(static_cast<int>(files.size()));
         FileIcons icons;
         for (size_t i = 0; i < files.size(); ++i) {
-            auto* item = new EntryItem(local(files[i].base));
+            auto* item = new EntryItem(widgets::fromBytes(files[i].base));
             item->setData(kBytesRole, QByteArray(files[i].base.data(),
                                                  static_cast<qsizetype>(files[i].base.size())));
             if (ShowIcons)
@@ -615,7 +605,7 @@ void TListForm::SetFilesToList()
         if (LastIndex >= 0)
             ListView1->scrollToItem(ListView1->item(LastIndex, 0));
         if (o)
-            FileEdit->setText(local(nameOnly(o->FileName_)));
+            FileEdit->setText(widgets::fromBytes(nameOnly(o->FileName_)));
         if (isEnabled())
             FileEdit->setFocus();
     }
@@ -635,9 +625,9 @@ void TListForm::DisplayDirectory()
     if (ShowDirLine && o) {
         const QFontMetrics fm(font());
         const std::string line = nx::ShortenPath(
-            o->Directory, [&fm](const std::string& s) { return fm.horizontalAdvance(local(s)); },
+            o->Directory, [&fm](const std::string& s) { return fm.horizontalAdvance(widgets::fromBytes(s)); },
             width, platform::systemCodePage());
-        DirNamePanel->setText(QStringLiteral("  ") + local(line));
+        DirNamePanel->setText(QStringLiteral("  ") + widgets::fromBytes(line));
         DirNamePanel->repaint();
     }
 }
@@ -741,7 +731,7 @@ void TListForm::FileSaveBtnClick()
 {
     TnxFileDialogBase* o = owner();
     bool Action = true;
-    auto typedPath = [this] { return CurDir + nx::trimBlanks(bytes(FileEdit->text())) + ExtFilter; };
+    auto typedPath = [this] { return CurDir + nx::trimBlanks(widgets::toBytes(FileEdit->text())) + ExtFilter; };
     SelPath = typedPath();
     if (o->OnBeforeClose)
         o->OnBeforeClose(o, std::string(SelPath), Action);
@@ -753,8 +743,8 @@ void TListForm::FileSaveBtnClick()
     SelPath = typedPath();
     int result = kResultOk;
     if (platform::fileExists(SelPath) &&
-        nx::messageBox(tr8(nx::msg::kOverwriteText), tr8(nx::msg::kSaveCaption),
-                       nx::kMbOkCancel | nx::kMbIconInformation) != nx::kIdOk)
+        widgets::messageBox(widgets::fromUtf8(nx::msg::kOverwriteText), widgets::fromUtf8(nx::msg::kSaveCaption),
+                       widgets::kMbOkCancel | widgets::kMbIconInformation) != widgets::kIdOk)
         result = kResultCancel;
     if (result == kResultOk) {
         o->FilePath_ = SelPath;
@@ -812,7 +802,7 @@ void TListForm::ListView1Edited(int row, QString& S)
     bool Ok = true;
     const std::string OldPath = SelPath;
     const QString OldText = ListView1->item(row, 0)->text();
-    const std::string name = nx::trimBlanks(bytes(S));
+    const std::string name = nx::trimBlanks(widgets::toBytes(S));
     SelPath = CurDir + name + ExtFilter;
     if (o->OnBeforeRename)
         o->OnBeforeRename(o, OldPath, std::string(SelPath), Action);
@@ -825,8 +815,8 @@ void TListForm::ListView1Edited(int row, QString& S)
         if (o->OnAfterRename)
             o->OnAfterRename(o, OldPath, std::string(SelPath), Ok);
         else if (!Ok)
-            nx::messageBox(tr8(nx::msg::kRenameFailed), tr8(nx::msg::kRenameCaption),
-                           nx::kMbOk | nx::kMbIconInformation);
+            widgets::messageBox(widgets::fromUtf8(nx::msg::kRenameFailed), widgets::fromUtf8(nx::msg::kRenameCaption),
+                           widgets::kMbOk | widgets::kMbIconInformation);
     }
     if (!(Action && Ok)) {
         selectRow(SelIndex);
@@ -846,7 +836,7 @@ void TListForm::commitEdit(int row, const QString& text)
         return;
     QString S = text;
     const std::string before = SelPath;
-    const std::string name = nx::trimBlanks(bytes(text));
+    const std::string name = nx::trimBlanks(widgets::toBytes(text));
     ListView1Edited(row, S);
     // After a rename the entry names the new file; after a failure or a
     // veto, still the old one. Its text is what the handler left.
@@ -902,8 +892,8 @@ void TListForm::FileDeleteClick()
     if (o->OnAfterDelete)
         o->OnAfterDelete(o, Path, Ok);
     else if (!Ok)
-        nx::messageBox(tr8(nx::msg::kDeleteFailed), tr8(nx::msg::kDeleteCaption),
-                       nx::kMbOk | nx::kMbIconInformation);
+        widgets::messageBox(widgets::fromUtf8(nx::msg::kDeleteFailed), widgets::fromUtf8(nx::msg::kDeleteCaption),
+                       widgets::kMbOk | widgets::kMbIconInformation);
 }
 
 // --- search and folder -----------------------------------------------------------
@@ -918,13 +908,13 @@ void TListForm::FindButtonClick()
     }
     if (!DefaultEvent)
         return;
-    QString text = local(nx::unit().SearchText);
-    if (!inputQuery(this, tr8(nx::msg::kSearchCaption), tr8(nx::msg::kSearchPrompt), text))
+    QString text = widgets::fromBytes(nx::unit().SearchText);
+    if (!inputQuery(this, widgets::fromUtf8(nx::msg::kSearchCaption), widgets::fromUtf8(nx::msg::kSearchPrompt), text))
         return;
-    nx::unit().SearchText = bytes(text);
+    nx::unit().SearchText = widgets::toBytes(text);
     SelIndex = 0;
     SetFilesToList();
-    setWindowTitle(tr8(nx::msg::kSearchPrefixOpen) + text + tr8(nx::msg::kSearchPrefixClose) +
+    setWindowTitle(widgets::fromUtf8(nx::msg::kSearchPrefixOpen) + text + widgets::fromUtf8(nx::msg::kSearchPrefixClose) +
                    windowTitle());
 }
 
@@ -968,7 +958,7 @@ void TListForm::BrowseShow(QObject*)
         if (auto* ok = dlg->findChild<QPushButton*>(QStringLiteral("OK")))
             ok->hide();
         if (auto* cancel = dlg->findChild<QPushButton*>(QStringLiteral("Cancel")))
-            cancel->setText(tr8(nx::msg::kBrowseClose));
+            cancel->setText(widgets::fromUtf8(nx::msg::kBrowseClose));
     }
     nx::unit().BrowseShown = true;
 }

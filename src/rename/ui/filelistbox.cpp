@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 #include "rename/ui/qtcollation.h"
+#include "widgets/text.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -25,8 +26,7 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= list_.Count())
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
-        const std::string& n = list_.entries()[static_cast<size_t>(index.row())];
-        return QString::fromLocal8Bit(n.data(), static_cast<qsizetype>(n.size()));
+        return widgets::fromBytes(list_.entries()[static_cast<size_t>(index.row())]);
     }
     return {};
 }

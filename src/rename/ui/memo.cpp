@@ -1,6 +1,7 @@
 #include "rename/ui/memo.h"
 
 #include "platform/codepage.h"
+#include "widgets/text.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -35,8 +36,7 @@ std::string TMemoLines::operator[](int i) const
 {
     if (i < 0 || i >= Count())
         return {};
-    const QByteArray bytes = memo_.document()->findBlockByNumber(i).text().toLocal8Bit();
-    std::string line(bytes.constData(), static_cast<size_t>(bytes.size()));
+    std::string line = widgets::toBytes(memo_.document()->findBlockByNumber(i).text());
     if (line.size() > kMaxLineBytes) {
         const auto cp = platform::systemCodePage();
         size_t end = 0;
@@ -58,7 +58,7 @@ void TMemoLines::Add(const std::string& text)
     QString all = memo_.toPlainText();
     if (!all.isEmpty() && !all.endsWith(QLatin1Char('\n')))
         all += QLatin1Char('\n');
-    all += QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    all += widgets::fromBytes(text);
     all += QLatin1Char('\n');
     memo_.setPlainText(all);
 }
@@ -74,7 +74,7 @@ void TMemoLines::Assign(const std::vector<std::string>& lines)
         all += l;
         all += '\n';
     }
-    memo_.setPlainText(QString::fromLocal8Bit(all.data(), static_cast<qsizetype>(all.size())));
+    memo_.setPlainText(widgets::fromBytes(all));
 }
 
 }  // namespace renaming

@@ -1,4 +1,5 @@
 #include "rename/ui/qtcollation.h"
+#include "widgets/text.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
@@ -22,7 +23,7 @@ public:
         keys.reserve(names.size());
         for (const auto& n : names)
             keys.push_back(collator_.sortKey(
-                QString::fromLocal8Bit(n.data(), static_cast<qsizetype>(n.size()))));
+                widgets::fromBytes(n)));
         sortByKeys(names, keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
             return a.compare(b);
         });

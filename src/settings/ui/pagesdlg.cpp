@@ -1,8 +1,9 @@
 #include "settings/ui/pagesdlg.h"
 
 #include "filedialog/ui/browsefolder.h"
-#include "filedialog/ui/fonts.h"
+#include "widgets/fonts.h"
 #include "settings/ui/messages.h"
+#include "widgets/text.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,13 +14,6 @@
 #include <QTabWidget>
 
 namespace {
-
-QString tr8(const char* s) { return QString::fromUtf8(s); }
-
-QString decode(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 template <class W>
 W* named(W* w, const char* name)
@@ -35,10 +29,10 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
                          Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("PagesDlg"));
-    setWindowTitle(tr8(settings::msg::kCaption));
+    setWindowTitle(widgets::fromUtf8(settings::msg::kCaption));
     setModal(true);
     setFixedSize(427, 299);
-    const QFont f16 = nx::gothicFont(16);
+    const QFont f16 = widgets::gothicFont(16);
 
     Panel1 = named(new QWidget(this), "Panel1");
     Panel1->setGeometry(0, 0, 427, 265);
@@ -48,42 +42,42 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
 
     Panel2 = named(new QWidget(this), "Panel2");
     Panel2->setGeometry(0, 265, 427, 34);
-    OKBtn = named(new QPushButton(tr8(settings::msg::kOk), Panel2), "OKBtn");
+    OKBtn = named(new QPushButton(widgets::fromUtf8(settings::msg::kOk), Panel2), "OKBtn");
     OKBtn->setGeometry(234, 2, 89, 25);
-    CancelBtn = named(new QPushButton(tr8(settings::msg::kCancel), Panel2), "CancelBtn");
+    CancelBtn = named(new QPushButton(widgets::fromUtf8(settings::msg::kCancel), Panel2), "CancelBtn");
     CancelBtn->setGeometry(328, 2, 89, 25);
 
     ConfigTabSheet = named(new QWidget, "ConfigTabSheet");
-    PageControl1->addTab(ConfigTabSheet, tr8(settings::msg::kConfigTab));
+    PageControl1->addTab(ConfigTabSheet, widgets::fromUtf8(settings::msg::kConfigTab));
 
-    GroupBox1 = named(new QGroupBox(tr8(settings::msg::kStartFolderGroup), ConfigTabSheet),
+    GroupBox1 = named(new QGroupBox(widgets::fromUtf8(settings::msg::kStartFolderGroup), ConfigTabSheet),
                       "GroupBox1");
     GroupBox1->setGeometry(4, 8, 401, 161);
     RadioButton1 =
-        named(new QRadioButton(tr8(settings::msg::kLastFolder), GroupBox1), "RadioButton1");
+        named(new QRadioButton(widgets::fromUtf8(settings::msg::kLastFolder), GroupBox1), "RadioButton1");
     RadioButton1->setGeometry(12, 24, 381, 17);
     LasrDirEdit = named(new QLineEdit(GroupBox1), "LasrDirEdit");
     LasrDirEdit->setGeometry(32, 44, 357, 24);
     RadioButton2 =
-        named(new QRadioButton(tr8(settings::msg::kSpecifiedFolder), GroupBox1), "RadioButton2");
+        named(new QRadioButton(widgets::fromUtf8(settings::msg::kSpecifiedFolder), GroupBox1), "RadioButton2");
     RadioButton2->setGeometry(12, 76, 381, 17);
     RootDirEdit = named(new QLineEdit(GroupBox1), "RootDirEdit");
     RootDirEdit->setGeometry(32, 96, 289, 24);
     // A screen reader names each edit after the choice it belongs to.
-    LasrDirEdit->setAccessibleName(tr8(settings::msg::kLastFolder));
-    RootDirEdit->setAccessibleName(tr8(settings::msg::kSpecifiedFolder));
-    PageControl1->setAccessibleName(tr8(settings::msg::kConfigTab));
-    DefDirRefBtn = named(new QPushButton(tr8(settings::msg::kBrowse), GroupBox1), "DefDirRefBtn");
+    LasrDirEdit->setAccessibleName(widgets::fromUtf8(settings::msg::kLastFolder));
+    RootDirEdit->setAccessibleName(widgets::fromUtf8(settings::msg::kSpecifiedFolder));
+    PageControl1->setAccessibleName(widgets::fromUtf8(settings::msg::kConfigTab));
+    DefDirRefBtn = named(new QPushButton(widgets::fromUtf8(settings::msg::kBrowse), GroupBox1), "DefDirRefBtn");
     DefDirRefBtn->setGeometry(328, 96, 63, 25);
     DefDirRefBtn->setAutoDefault(false);
-    RadioButton0 = named(new QRadioButton(tr8(settings::msg::kDesktop), GroupBox1), "RadioButton0");
+    RadioButton0 = named(new QRadioButton(widgets::fromUtf8(settings::msg::kDesktop), GroupBox1), "RadioButton0");
     RadioButton0->setGeometry(12, 128, 381, 17);
     RadioButton0->setChecked(true);
 
-    CheckWinMem = named(new QCheckBox(tr8(settings::msg::kWinMem), ConfigTabSheet), "CheckWinMem");
+    CheckWinMem = named(new QCheckBox(widgets::fromUtf8(settings::msg::kWinMem), ConfigTabSheet), "CheckWinMem");
     CheckWinMem->setGeometry(16, 176, 265, 17);
     CheckInitMax =
-        named(new QCheckBox(tr8(settings::msg::kInitMax), ConfigTabSheet), "CheckInitMax");
+        named(new QCheckBox(widgets::fromUtf8(settings::msg::kInitMax), ConfigTabSheet), "CheckInitMax");
     CheckInitMax->setGeometry(16, 200, 241, 17);
 
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -129,7 +123,7 @@ namespace {
 // A long path shows from its start, as a user reads it.
 void showPath(QLineEdit* e, const std::string& path)
 {
-    e->setText(decode(path));
+    e->setText(widgets::fromBytes(path));
     e->setCursorPosition(0);
 }
 }  // namespace

@@ -1,11 +1,11 @@
-#include "filedialog/ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 
-namespace nx {
+namespace widgets {
 
 int messageBox(const QString& text, const QString& caption, unsigned flags)
 {
@@ -54,4 +54,4 @@ int messageBox(const QString& text, const QString& caption, unsigned flags)
     return answer;
 }
 
-}  // namespace nx
+}  // namespace widgets

@@ -3,9 +3,9 @@
 
 #include <QFont>
 
-namespace nx {
+namespace widgets {
 
 // "ＭＳ Ｐゴシック" where it exists, else its metric-compatible stand-ins.
 QFont gothicFont(int pixelSize);
 
-}  // namespace nx
+}  // namespace widgets

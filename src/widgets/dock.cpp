@@ -1,9 +1,9 @@
-#include "filedialog/ui/dock.h"
+#include "widgets/dock.h"
 
 #include <QFontMetrics>
 #include <QVariant>
 
-namespace nx {
+namespace widgets {
 
 namespace {
 constexpr const char* kAlign = "nxAlign";
@@ -91,4 +91,4 @@ void DockGroupBox::resizeEvent(QResizeEvent* e)
     redock();
 }
 
-}  // namespace nx
+}  // namespace widgets

@@ -11,7 +11,7 @@
 #include <QRect>
 #include <QWidget>
 
-namespace nx {
+namespace widgets {
 
 enum class Align { none, top, bottom, left, right, client };
 
@@ -49,4 +49,4 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 };
 
-}  // namespace nx
+}  // namespace widgets

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace nx {
+namespace widgets {
 
 // Flag values (button set | icon).
 inline constexpr unsigned kMbOk = 0x00;
@@ -24,4 +24,4 @@ inline constexpr int kIdCancel = 2;
 // are active again.
 int messageBox(const QString& text, const QString& caption, unsigned flags);
 
-}  // namespace nx
+}  // namespace widgets

@@ -1,8 +1,8 @@
-#include "filedialog/ui/fonts.h"
+#include "widgets/fonts.h"
 
 #include <QStringList>
 
-namespace nx {
+namespace widgets {
 
 QFont gothicFont(int pixelSize)
 {
@@ -15,4 +15,4 @@ QFont gothicFont(int pixelSize)
     return f;
 }
 
-}  // namespace nx
+}  // namespace widgets
