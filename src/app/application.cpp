@@ -1,8 +1,8 @@
 #include "app/application.h"
 
-#include "widgets/messagebox.h"
 #include "platform/error.h"
 #include "platform/exepath.h"
+#include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QEvent>

@@ -4,11 +4,11 @@
 #include "app/artwork.h"
 #include "app/messages.h"
 #include "app/radiogroup.h"
-#include "widgets/dock.h"
-#include "widgets/fonts.h"
 #include "platform/codepage.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "widgets/dock.h"
+#include "widgets/fonts.h"
 #include "widgets/text.h"
 
 #include <QAction>

@@ -2,10 +2,10 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
-#include "widgets/messagebox.h"
 #include "platform/codepage.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 void TMainForm::ButtonTestClick()

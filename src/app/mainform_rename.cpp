@@ -3,7 +3,6 @@
 
 #include "app/messages.h"
 #include "app/radiogroup.h"
-#include "widgets/messagebox.h"
 #include "platform/codepage.h"
 #include "platform/exepath.h"
 #include "platform/fileops.h"
@@ -13,6 +12,7 @@
 #include "rename/ui/memo.h"
 #include "settings/settingsfile.h"
 #include "settings/values.h"
+#include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QCheckBox>

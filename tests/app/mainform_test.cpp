@@ -2,12 +2,12 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "app/radiogroup.h"
-#include "widgets/dock.h"
 #include "platform/error.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 #include "support/modal.h"
 #include "support/tempdir.h"
+#include "widgets/dock.h"
 
 #include <QAction>
 #include <QApplication>

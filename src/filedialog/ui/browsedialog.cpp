@@ -3,11 +3,11 @@
 #include "filedialog/specialdirs.h"
 #include "filedialog/ui/browsefolder.h"
 #include "filedialog/ui/browsemessages.h"
-#include "widgets/fonts.h"
 #include "filedialog/ui/foldertreemodel.h"
-#include "widgets/messagebox.h"
 #include "filedialog/unitstate.h"
 #include "platform/fs.h"
+#include "widgets/fonts.h"
+#include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QGuiApplication>

@@ -3,14 +3,14 @@
 #include "filedialog/listing.h"
 #include "filedialog/shortenpath.h"
 #include "filedialog/ui/browsefolder.h"
-#include "widgets/fonts.h"
-#include "widgets/messagebox.h"
 #include "filedialog/ui/messages.h"
 #include "filedialog/ui/opendialog.h"
 #include "filedialog/unitstate.h"
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/fs.h"
+#include "widgets/fonts.h"
+#include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QAction>

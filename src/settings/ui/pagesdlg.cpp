@@ -1,8 +1,8 @@
 #include "settings/ui/pagesdlg.h"
 
 #include "filedialog/ui/browsefolder.h"
-#include "widgets/fonts.h"
 #include "settings/ui/messages.h"
+#include "widgets/fonts.h"
 #include "widgets/text.h"
 
 #include <QCheckBox>
