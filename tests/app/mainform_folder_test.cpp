@@ -3,7 +3,7 @@
 #include "rename/ui/filelistbox.h"
 #include "settings/ui/pagesdlg.h"
 #include "settings/values.h"
-#include "support/modal_ui.h"
+#include "support/chooser.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -21,8 +21,8 @@
 
 #include <unistd.h>
 
-using testui::onModal;
-using testui::press;
+using testing_support::onModal;
+using testing_support::press;
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST_F(MainFormFolderTest, StartFolderFollowsTheSetting)
         v.RootDir = c.rootDir;
         std::string selected = "?";
         onModal([&](QWidget* dlg) {
-            selected = testui::selectedPath(dlg);
+            selected = testing_support::selectedPath(dlg);
             press(dlg, "Cancel");
         });
         QTest::mouseClick(form_->ButtonDir, Qt::LeftButton);
@@ -110,7 +110,7 @@ TEST_F(MainFormFolderTest, ChosenFolderIsShownAndListed)
         settings::values().LastDir = path("last");
         settings::values().RootDir = path("root");
         onModal([&](QWidget* dlg) {
-            EXPECT_TRUE(testui::selectPath(dlg, path("pick")));
+            EXPECT_TRUE(testing_support::selectPath(dlg, path("pick")));
             press(dlg, "OK");
         });
         form_->ButtonDirClick();
@@ -130,7 +130,7 @@ TEST_F(MainFormFolderTest, CancelLeavesFolderFieldAndListAlone)
     const std::string listed = form_->FileListBox->Folder();
     const int count = form_->FileListBox->Count();
     onModal([&](QWidget* dlg) {
-        testui::selectPath(dlg, path("pick"));
+        testing_support::selectPath(dlg, path("pick"));
         press(dlg, "Cancel");
     });
     form_->ButtonDirClick();
@@ -229,11 +229,11 @@ std::string browseIn(QWidget* options, const std::string& folder)
     std::string started = "?";
     onModal(
         [&](QWidget* chooser) {
-            started = testui::selectedPath(chooser);
+            started = testing_support::selectedPath(chooser);
             if (folder.empty()) {
                 press(chooser, "Cancel");
             } else {
-                EXPECT_TRUE(testui::selectPath(chooser, folder));
+                EXPECT_TRUE(testing_support::selectPath(chooser, folder));
                 press(chooser, "OK");
             }
         },
@@ -264,7 +264,7 @@ TEST_F(MainFormFolderTest, BrowseThenOkSpecifiesTheFolderAtOnce)
     // The next "フォルダ指定" starts there.
     std::string selected;
     onModal([&](QWidget* dlg) {
-        selected = testui::selectedPath(dlg);
+        selected = testing_support::selectedPath(dlg);
         press(dlg, "Cancel");
     });
     form_->ButtonDirClick();

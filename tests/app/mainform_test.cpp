@@ -6,7 +6,7 @@
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 #include "support/modal.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 #include "widgets/dock.h"
 
 #include <QAction>
@@ -29,7 +29,7 @@
 
 using testing_support::BoxAnswerer;
 using testing_support::CwdGuard;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -61,7 +61,7 @@ QStringList shown(const TMainForm& f)
 
 TEST(MainForm, StartsListingTheStartFolderWithThePrompt)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("b.txt");
     d.write("A.txt");
     d.write("c");
@@ -84,7 +84,7 @@ TEST(MainForm, StartsListingTheStartFolderWithThePrompt)
 
 TEST(MainForm, ListsANameThatIsNotUtf8)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("caf\xE9.txt");
     Started s(d.path());
     ASSERT_EQ(s.form->FileListBox->Count(), 1);
@@ -94,7 +94,7 @@ TEST(MainForm, ListsANameThatIsNotUtf8)
 
 TEST(MainForm, MenusAndCaptions)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     TMainForm& f = *s.form;
     const struct {
@@ -139,7 +139,7 @@ TEST(MainForm, MenusAndCaptions)
 
 TEST(MainForm, DesignGeometryAndFonts)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     TMainForm& f = *s.form;
     EXPECT_EQ(f.outerBounds(), QRect(217, 172, 851, 596));
@@ -179,7 +179,7 @@ TEST(MainForm, DesignGeometryAndFonts)
 
 TEST(MainForm, ResizeRuleKeepsTheRightColumnFixed)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     TMainForm& f = *s.form;
     const struct {
@@ -210,7 +210,7 @@ TEST(MainForm, ResizeRuleKeepsTheRightColumnFixed)
 
 TEST(MainForm, TabReachesTheSelectedRuleItemOnly)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     TMainForm& f = *s.form;
     for (int selected : {0, 1}) {
@@ -226,7 +226,7 @@ TEST(MainForm, TabReachesTheSelectedRuleItemOnly)
 
 TEST(MainForm, FocusOrder)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     TMainForm& f = *s.form;
     QApplication::setActiveWindow(&f);
@@ -245,11 +245,11 @@ TEST(MainForm, FocusOrder)
 
 TEST(MainForm, AboutBoxIsBuiltFreshAndGone)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     int opened = 0;
     for (int round = 0; round < 2; ++round) {
-        testing_support::whenModal([&](QWidget* w) {
+        testing_support::onModal([&](QWidget* w) {
             auto* box = qobject_cast<TAboutBox*>(w);
             ASSERT_NE(box, nullptr);
             ++opened;
@@ -271,7 +271,7 @@ TEST(MainForm, AboutBoxIsBuiltFreshAndGone)
 
 TEST(MainForm, ExitMenuClosesThroughTheClosePath)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     s.form->FileExitMenu->trigger();
     EXPECT_FALSE(s.form->isVisible());
@@ -279,7 +279,7 @@ TEST(MainForm, ExitMenuClosesThroughTheClosePath)
 
 TEST(MainForm, MemoLines)
 {
-    TempDir d;
+    ScratchDir d;
     Started s(d.path());
     renaming::TMemo& m = *s.form->Memo2;
     EXPECT_EQ(m.Lines[0], "");
@@ -307,7 +307,7 @@ TEST(MainForm, MemoLines)
 
 TEST(MainForm, BusyCursorIsPutBackAfterALargeRead)
 {
-    TempDir d;
+    ScratchDir d;
     for (int i = 0; i < 150; ++i)
         d.write("f" + std::to_string(i));
     Started s(d.path());
@@ -364,7 +364,7 @@ TEST(Application, ErrorInAHandlerIsReportedAndTheProgramGoesOn)
     QTest::mouseClick(&button, Qt::LeftButton);
     button.ours = false;
     QTest::mouseClick(&button, Qt::LeftButton);
-    ASSERT_EQ(answer.seen().size(), 2);
+    ASSERT_EQ(answer.seen().size(), 2u);
     EXPECT_EQ(answer.seen()[0].text, u("ファイルが見つかりません."));
     EXPECT_EQ(answer.seen()[0].caption, app->title());
     EXPECT_EQ(answer.seen()[0].icon, static_cast<int>(QMessageBox::Critical));

@@ -9,7 +9,7 @@
 #include "rename/ui/memo.h"
 #include "settings/values.h"
 #include "support/faultsys.h"
-#include "support/boxwatch.h"
+#include "support/modal.h"
 #include "support/programhome.h"
 #include "support/scratch.h"
 
@@ -98,12 +98,12 @@ TEST_P(RenameButton, SummaryStatusListAndLastDir)
     settings::values().LastDir = "/previous";
 
     {
-        BoxWatcher answer("OK", [&] { return form->statusText(); });
+        BoxAnswerer answer("OK", [&] { return form->statusText(); });
         click(*form, "ButtonRename");
-        ASSERT_EQ(answer.boxes.size(), 1u);
-        EXPECT_EQ(answer.boxes[0].caption, u8("rename結果"));
-        EXPECT_EQ(answer.boxes[0].text, u8(c.summary));
-        EXPECT_EQ(answer.boxes[0].statusAtOpen,
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, u8("rename結果"));
+        EXPECT_EQ(answer.seen()[0].text, u8(c.summary));
+        EXPECT_EQ(answer.seen()[0].statusAtOpen,
                   c.statusAtSummary ? u8(c.statusAtSummary) : kPrompt);
     }
     EXPECT_EQ(form->statusText(), kPrompt);
@@ -180,7 +180,7 @@ TEST_F(WindowTest, RenameKeepsContentUnderTheNewNames)
     auto form = window({"a.txt", "b.txt"});
     form->Memo2->setPlainText(u8("写真1\n写真2\n"));
     click(*form, "CheckBoxOldDel");
-    BoxWatcher answer;
+    BoxAnswerer answer;
     click(*form, "ButtonRename");
     EXPECT_EQ(snapshot(work.path()),
               (std::map<std::string, std::string>{{"写真1.txt", "content of a.txt"},
@@ -195,13 +195,13 @@ TEST_F(WindowTest, FolderGoneBeforeTheRereadKeepsTheLastMessageAndLastDir)
     ::unlink((work / "a.txt").c_str());
     ASSERT_EQ(::rmdir(work.path().c_str()), 0);
 
-    BoxWatcher answer;
+    BoxAnswerer answer;
     click(*form, "ButtonRename");
-    ASSERT_EQ(answer.boxes.size(), 2u);
-    EXPECT_EQ(answer.boxes[0].text, u8("成功：0件　失敗：1件　無視：0件　"));
+    ASSERT_EQ(answer.seen().size(), 2u);
+    EXPECT_EQ(answer.seen()[0].text, u8("成功：0件　失敗：1件　無視：0件　"));
     // Then the general error report for the folder that cannot be entered.
-    EXPECT_EQ(answer.boxes[1].caption, static_cast<TApplication*>(qApp)->title());
-    EXPECT_EQ(answer.boxes[1].text, u8("ファイルが見つかりません."));
+    EXPECT_EQ(answer.seen()[1].caption, static_cast<TApplication*>(qApp)->title());
+    EXPECT_EQ(answer.seen()[1].text, u8("ファイルが見つかりません."));
     EXPECT_EQ(form->statusText(), u8("ファイル「x.txt」の作成に失敗しました"));
     EXPECT_EQ(settings::values().LastDir, "/previous");
     EXPECT_EQ(listed(*form), std::vector<std::string>{"a.txt"});
@@ -254,14 +254,14 @@ TEST_F(WindowTest, LongRunRepaintsTheStatusLineAndShowsProgress)
     platform::ScopedSys scoped(disk);
     int paintsBeforeBox = -1;
     bool barVisibleAtBox = true;
-    BoxWatcher answer("OK", [&] {
+    BoxAnswerer answer("OK", [&] {
         paintsBeforeBox = labelPaints.paints;
         barVisibleAtBox = bar->isVisible();
         return QString();
     });
     click(*form, "ButtonRename");
-    ASSERT_EQ(answer.boxes.size(), 1u);
-    EXPECT_EQ(answer.boxes[0].text, u8("成功：25件　失敗：0件　無視：0件　削除失敗：0件"));
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].text, u8("成功：25件　失敗：0件　無視：0件　削除失敗：0件"));
     // About a second of work: at least one paint per 100 ms after the first.
     EXPECT_GE(paintsBeforeBox, 7);
     EXPECT_GE(barEvents.shows, 1);
@@ -278,7 +278,7 @@ TEST_F(WindowTest, ShortRunShowsNoProgress)
     auto* bar = form->findChild<QProgressBar*>(QStringLiteral("Progress"));
     PaintCounter barEvents;
     bar->installEventFilter(&barEvents);
-    BoxWatcher answer;
+    BoxAnswerer answer;
     click(*form, "ButtonRename");
     EXPECT_EQ(barEvents.shows, 0);
 }
@@ -308,12 +308,12 @@ TEST_P(TestButton, ShowsWhatTheFirstFileWouldBeCalled)
         form->FileListBox->setCurrentIndex(form->FileListBox->model()->index(1, 0));
     const auto before = snapshot(work.path());
 
-    BoxWatcher answer;
+    BoxAnswerer answer;
     click(*form, "ButtonTest");
-    ASSERT_EQ(answer.boxes.size(), 1u);
-    EXPECT_EQ(answer.boxes[0].caption, c.errorReport ? static_cast<TApplication*>(qApp)->title()
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].caption, c.errorReport ? static_cast<TApplication*>(qApp)->title()
                                                      : u8("renameテスト"));
-    EXPECT_EQ(answer.boxes[0].text, u8(c.text));
+    EXPECT_EQ(answer.seen()[0].text, u8(c.text));
     EXPECT_EQ(snapshot(work.path()), before);
     EXPECT_EQ(form->statusText(), kPrompt);
 }
@@ -360,17 +360,17 @@ TEST_F(WindowTest, CopyThenRenameUnchanged)
     {
         // Every name comes back as it is, but the one whose leading blank
         // the trim removes.
-        BoxWatcher answer;
+        BoxAnswerer answer;
         click(*form, "ButtonRename");
-        ASSERT_EQ(answer.boxes.size(), 1u);
-        EXPECT_EQ(answer.boxes[0].text, u8("成功：1件　失敗：1件　無視：0件　"));
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].text, u8("成功：1件　失敗：1件　無視：0件　"));
     }
     EXPECT_EQ(listed(*form), (std::vector<std::string>{" b.txt", "a.txt", "b.txt"}));
 
     click(*form, "RadioGroupNameItem1");
     click(*form, "ButtonCopy");
     {
-        BoxWatcher answer;
+        BoxAnswerer answer;
         click(*form, "ButtonRename");
     }
     EXPECT_TRUE(exists(work / "aa.txt"));

@@ -11,7 +11,7 @@
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 #include "settings/values.h"
-#include "support/boxwatch.h"
+#include "support/modal.h"
 #include "support/faultsys.h"
 #include "support/scratch.h"
 
@@ -67,7 +67,7 @@ TEST_P(RunFaultsWindow, EveryCallFailingInTurn)
         settings::resetValues();
         ScratchDir home, work;
         platform::setExecutablePath(home / "meibo");
-        ScopedCwd cwd(work.path());
+        CwdGuard cwd(work.path());
         std::map<std::string, std::string> before;
         for (const auto& f : files) {
             writeFile(work / f, "content of " + f);
@@ -86,13 +86,13 @@ TEST_P(RunFaultsWindow, EveryCallFailingInTurn)
 
         FaultSys fs;
         fs.failNth(k, EIO);
-        std::vector<WatchedBox> boxes;
+        std::vector<SeenBox> boxes;
         {
-            BoxWatcher answer("OK", [&] { return form->statusText(); });
+            BoxAnswerer answer("OK", [&] { return form->statusText(); });
             platform::ScopedSys use(fs);
             QTest::mouseClick(form->findChild<QAbstractButton*>("ButtonRename"),
                               Qt::LeftButton);
-            boxes = answer.boxes;
+            boxes = answer.seen();
         }
         ++runs;
         faults += fs.faults();

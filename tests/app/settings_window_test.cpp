@@ -4,7 +4,7 @@
 #include "app/mainform.h"
 #include "platform/exepath.h"
 #include "settings/values.h"
-#include "support/boxwatch.h"
+#include "support/modal.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -137,11 +137,11 @@ TEST_F(SettingsWindow, ReadOnlyFileShowsTheWriteErrorAndTheWindowStaysOpen)
     writeFile(ini(), "[ウィンドウの位置とサイズを記憶する]\r\nWinMem=0\r\n", 0444);
     auto form = start();
     {
-        BoxWatcher answer;
+        BoxAnswerer answer;
         form->close();
-        ASSERT_EQ(answer.boxes.size(), 1u);
-        EXPECT_EQ(answer.boxes[0].caption, static_cast<TApplication*>(qApp)->title());
-        EXPECT_EQ(answer.boxes[0].text,
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, static_cast<TApplication*>(qApp)->title());
+        EXPECT_EQ(answer.seen()[0].text,
                   QString::fromLocal8Bit(ini().c_str()) + QString::fromUtf8(" に書き込めません."));
     }
     EXPECT_TRUE(form->isVisible());

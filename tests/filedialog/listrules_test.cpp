@@ -1,5 +1,5 @@
 #include "filedialog/listing.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 using platform::CodePage;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 TEST(ListRules, ExtFilterIsTrimmedAndLowerCased)
 {
@@ -87,7 +87,7 @@ std::vector<std::string> bases(const std::vector<nx::ListedFile>& files)
 
 TEST(ListRules, ListsPlainFilesUnderPatternFilterAndSearch)
 {
-    TempDir d;
+    ScratchDir d;
     for (const char* n : {"a.txt", "B.TXT", "c.text", "d", "a.doc", "readme", ".hidden.txt",
                           "data1.txt", "data2.csv", "mydata.txt"})
         d.write(n);

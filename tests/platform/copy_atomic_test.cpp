@@ -6,7 +6,7 @@
 #include "platform/fileops.h"
 #include "platform/syscalls.h"
 #include "support/faultsys.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 using testing_support::FaultSys;
 using testing_support::refuse;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -43,7 +43,7 @@ void plainFileSystem(FaultSys& f)
 
 TEST(CopyAtomic, NewNameAppearsOnlyCompleteWithoutUnnamedFiles)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("src", std::string(200000, 's'));
     const std::string to = d.file("dst");
     for (bool flush : {false, true}) {

@@ -3,7 +3,7 @@
 #include "platform/fs.h"
 #include "platform/syscalls.h"
 #include "support/faultsys.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <cerrno>
 
 using testing_support::FaultSys;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -27,7 +27,7 @@ int openForWrite(const std::string& path)
 
 TEST(FaultSys, FailsOnlyTheChosenCallOfItsKind)
 {
-    TempDir d;
+    ScratchDir d;
     FaultSys faults;
     faults.failNthOf(FaultSys::kWrite, 2, ENOSPC);
     platform::ScopedSys use(faults);
@@ -52,7 +52,7 @@ TEST(FaultSys, FailsOnlyTheChosenCallOfItsKind)
 
 TEST(FaultSys, CountsAnyKindFromWhenItIsArmedAndCanStick)
 {
-    TempDir d;
+    ScratchDir d;
     FaultSys faults;
     platform::ScopedSys use(faults);
     const int fd = openForWrite(d.file("f"));  // call 1, before arming
@@ -72,7 +72,7 @@ TEST(FaultSys, CountsAnyKindFromWhenItIsArmedAndCanStick)
 
 TEST(FaultSys, ShortWritesAndUninstall)
 {
-    TempDir d;
+    ScratchDir d;
     {
         FaultSys faults;
         faults.limitWrites(3);
@@ -99,7 +99,7 @@ TEST(FaultSys, ShortWritesAndUninstall)
 // not make the whole folder unreadable).
 TEST(FaultSys, ListingNeverSucceedsWithAFileMissing)
 {
-    TempDir d;
+    ScratchDir d;
     std::vector<std::string> want;
     for (const char* n : {"a.txt", "b.txt", "c", "d.jpg", "e.tar.gz"}) {
         d.write(n);

@@ -233,7 +233,7 @@ TEST(CopyFileNoReplace, BareNamesResolveAgainstTheCurrentFolder)
 {
     ScratchDir d;
     writeFile(d / "a.txt", "A");
-    ScopedCwd cwd(d.path());
+    CwdGuard cwd(d.path());
     ASSERT_TRUE(platform::copyFileNoReplace("a.txt", "b.txt"));
     EXPECT_EQ(readFile(d / "b.txt"), "A");
 }

@@ -2,15 +2,15 @@
 // twice: whatever is read must read the same after the next write, and the
 // written file carries no mark.
 #include "platform/inifile.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 TEST(IniHostile, RepeatedByteOrderMarkNeitherWrittenNorChangesWhatIsRead)
 {
-    TempDir d;
+    ScratchDir d;
     const std::string bom = "\xEF\xBB\xBF";
     d.write("s.ini", bom + bom + "[a]\r\nk=1\r\n");
     platform::IniFile ini(d.file("s.ini"));

@@ -1,6 +1,6 @@
 #include "platform/error.h"
 #include "platform/fs.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <cerrno>
 
 using testing_support::CwdGuard;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -33,7 +33,7 @@ std::vector<std::string> listed(const std::string& folder)
 
 TEST(Listing, KeepsPlainFilesOnly)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("a.txt");
     d.write("noext");
     d.write(".hidden");
@@ -56,7 +56,7 @@ TEST(Listing, KeepsPlainFilesOnly)
 
 TEST(Listing, SocketIsASystemEntry)
 {
-    TempDir d;
+    ScratchDir d;
     const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(s, 0);
     sockaddr_un addr{};
@@ -72,7 +72,7 @@ TEST(Listing, SocketIsASystemEntry)
 
 TEST(Listing, ClassifiesByInodeWhenTheTypeIsUnknown)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("f");
     d.mkdir("dir");
     ASSERT_EQ(::mkfifo(d.file("p").c_str(), 0644), 0);
@@ -89,7 +89,7 @@ TEST(Listing, ClassifiesByInodeWhenTheTypeIsUnknown)
 
 TEST(Listing, KeepsNamesThatAreNotUtf8AsBytes)
 {
-    TempDir d;
+    ScratchDir d;
     const std::string sjis = "\x95\x5C.txt";  // '表' in Shift-JIS
     const std::string latin1 = "caf\xE9";
     d.write(sjis);
@@ -107,7 +107,7 @@ TEST(Listing, MissingFolderFailsWithErrno)
 TEST(Folders, EnterReadAndTest)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     d.mkdir("sub");
     d.write("file");
     ASSERT_TRUE(platform::enterFolder(d.path()));
@@ -131,7 +131,7 @@ TEST(Folders, EnterReadAndTest)
 
 TEST(Folders, IdentityTellsCaseDistinctFoldersApart)
 {
-    TempDir d;
+    ScratchDir d;
     d.mkdir("A");
     d.mkdir("a");
     platform::FolderId upper, lower, again;

@@ -7,7 +7,7 @@
 #include "platform/fs.h"
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ using renaming::NameRule;
 using renaming::RunCounts;
 using renaming::RunStep;
 using testing_support::CwdGuard;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -87,7 +87,7 @@ protected:
     }
     void list() { names.Reread(); }
 
-    TempDir d;
+    ScratchDir d;
     CwdGuard cwd;  // declared after d: the folder is left before it goes
     renaming::NameList names;
 };
@@ -186,7 +186,7 @@ TEST_F(HostileFolder, BlanksAroundNamesAndALeadingDash)
 
 TEST_F(HostileFolder, LinksAreListedOnlyForFilesAndNeverWrittenThrough)
 {
-    TempDir outside;
+    ScratchDir outside;
     outside.write("target", "target content");
     d.mkdir("sub");
     ASSERT_EQ(::symlink(outside.file("target").c_str(), "file-link"), 0);
@@ -278,7 +278,7 @@ TEST_F(HostileFolder, FileWithoutWriteBitIsCopiedButNotDeleted)
 
 TEST_F(HostileFolder, FolderRemovedBeforeTheRereadKeepsTheListAndSaysWhy)
 {
-    TempDir gone;
+    ScratchDir gone;
     ASSERT_EQ(::chdir(gone.path().c_str()), 0);
     gone.write("a.txt", "a");
     renaming::NameList list;

@@ -1,13 +1,13 @@
 #include "platform/error.h"
 #include "rename/namelist.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 using testing_support::CwdGuard;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -22,7 +22,7 @@ std::string realPath(const std::string& p)
 TEST(NameList, StartsOnTheCurrentFolderAndReadsIt)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     d.write("b.txt");
     d.write("A.txt");
     d.write("c");
@@ -67,7 +67,7 @@ TEST(NameList, NameAtOutOfRangeRaisesTheListError)
 TEST(NameList, SetFolderEntersAndReadsTheNewFolder)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     d.mkdir("one");
     d.mkdir("two");
     d.write("one/x");
@@ -87,7 +87,7 @@ TEST(NameList, SetFolderEntersAndReadsTheNewFolder)
 TEST(NameList, SameFolderIsNotReadAgainButACaseTwinIs)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     d.mkdir("A");
     d.mkdir("a");
     d.write("A/first");
@@ -107,7 +107,7 @@ TEST(NameList, SameFolderIsNotReadAgainButACaseTwinIs)
 TEST(NameList, FolderThatCannotBeEnteredChangesNothing)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     d.mkdir("ok");
     d.write("ok/kept");
     renaming::NameList list;
@@ -126,7 +126,7 @@ TEST(NameList, FolderThatCannotBeEnteredChangesNothing)
 TEST(NameList, RereadOfARemovedFolderKeepsTheEntries)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     d.mkdir("gone");
     d.write("gone/f");
     renaming::NameList list;
@@ -141,7 +141,7 @@ TEST(NameList, RereadOfARemovedFolderKeepsTheEntries)
 TEST(NameList, BusyHookFiresOnlyPastOneHundredEntries)
 {
     CwdGuard guard;
-    TempDir d;
+    ScratchDir d;
     for (int i = 0; i < 100; ++i)
         d.write("f" + std::to_string(i));
     renaming::NameList list;

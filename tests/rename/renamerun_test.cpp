@@ -83,7 +83,7 @@ TEST_P(RenameScenario, CountsStepsAndFiles)
 {
     const auto& sc = GetParam();
     ScratchDir d;
-    ScopedCwd cwd(d.path());
+    CwdGuard cwd(d.path());
     for (const auto& f : sc.files)
         writeFile(d / f, "content of " + f);
     for (const auto& f : sc.readOnly)
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RenameRun, WithDeleteTheFileIsMovedNotCopied)
 {
     ScratchDir d;
-    ScopedCwd cwd(d.path());
+    CwdGuard cwd(d.path());
     writeFile(d / "a.txt", std::string(1 << 20, 'a'));
     const ino_t ino = inodeOf(d / "a.txt");
     FaultSys fs;
@@ -166,7 +166,7 @@ TEST(RenameRun, WithDeleteTheFileIsMovedNotCopied)
 TEST(RenameRun, WhereMovingIsNotPossibleTheCopyIsOnDiskBeforeTheOldFileGoes)
 {
     ScratchDir d;
-    ScopedCwd cwd(d.path());
+    CwdGuard cwd(d.path());
     writeFile(d / "a.txt", "A");
     FaultSys fs;
     fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) { return refuse(EINVAL); };
@@ -185,7 +185,7 @@ TEST(RenameRun, WhereMovingIsNotPossibleTheCopyIsOnDiskBeforeTheOldFileGoes)
 TEST(RenameRun, WithoutDeleteItAlwaysCopies)
 {
     ScratchDir d;
-    ScopedCwd cwd(d.path());
+    CwdGuard cwd(d.path());
     writeFile(d / "a.txt", "A");
     FaultSys fs;
     platform::ScopedSys scoped(fs);
@@ -198,7 +198,7 @@ TEST(RenameRun, WithoutDeleteItAlwaysCopies)
 TEST(RenameRun, AFailedCopyNeverDeletesTheOldFile)
 {
     ScratchDir d;
-    ScopedCwd cwd(d.path());
+    CwdGuard cwd(d.path());
     writeFile(d / "a.txt", "A");
     FaultSys fs;
     fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) { return refuse(EIO); };
@@ -264,7 +264,7 @@ TEST_P(RenameProperty, NothingLostNothingChangedNoStrayFile)
     for (int round = 0; round < 40; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         ScratchDir d;
-        ScopedCwd cwd(d.path());
+        CwdGuard cwd(d.path());
         std::map<std::string, std::string> before;
         std::set<std::string> readOnly;
         const size_t nFiles = pick(9);

@@ -19,7 +19,7 @@
 #include "rename/namerule.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ using renaming::RunCounts;
 using renaming::RunStep;
 using testing_support::CwdGuard;
 using testing_support::FaultSys;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -66,7 +66,7 @@ struct FileState {
 };
 using Folder = std::map<std::string, FileState>;
 
-Folder snapshot(const TempDir& d)
+Folder snapshot(const ScratchDir& d)
 {
     Folder f;
     for (const std::string& n : d.names()) {
@@ -108,7 +108,7 @@ std::string contentOf(size_t i)
     return s;
 }
 
-void makeFolder(const TempDir& d)
+void makeFolder(const ScratchDir& d)
 {
     for (size_t i = 0; i < kFiles.size(); ++i)
         d.write(kFiles[i], contentOf(i));
@@ -290,7 +290,7 @@ void everyKOn(bool plain, const Config& cfg, const std::string& label, Arm arm, 
               bool sticky)
 {
     for (long k = 1;; ++k) {
-        TempDir d;
+        ScratchDir d;
         CwdGuard cwd;
         makeFolder(d);
         ASSERT_EQ(::chdir(d.path().c_str()), 0);

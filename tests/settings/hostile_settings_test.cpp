@@ -4,7 +4,7 @@
 // load must give the documented defaults or values within a second, and the
 // next save must write a well-formed file that keeps every foreign line.
 #include "settings/settingsfile.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <random>
 
 using settings::Bounds;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -68,7 +68,7 @@ std::string randomBytes(size_t n, unsigned seed)
 std::string loadAndSave(const std::string& bytes, const Expected& want,
                         const std::vector<std::string>& foreign = {})
 {
-    TempDir d;
+    ScratchDir d;
     const std::string path = d.file("meibo.ini");
     writeBytes(path, bytes);
 

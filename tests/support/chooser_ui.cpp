@@ -1,4 +1,4 @@
-#include "support/modal_ui.h"
+#include "support/chooser.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace testui {
+namespace testing_support {
 
 namespace {
 constexpr int kPathRole = Qt::UserRole + 1;
@@ -22,68 +22,7 @@ std::string pathAt(const QModelIndex& i)
     return std::string(b.constData(), static_cast<size_t>(b.size()));
 }
 
-void closeLeftovers()
-{
-    for (int guard = 0; guard < 10; ++guard) {
-        QWidget* m = QApplication::activeModalWidget();
-        if (!m)
-            return;
-        if (auto* d = qobject_cast<QDialog*>(m))
-            d->reject();
-        else
-            m->close();
-        QApplication::processEvents();
-    }
-}
 }  // namespace
-
-void onModal(std::function<void(QWidget*)> act, QWidget* besides, int timeoutMs)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    auto waited = std::make_shared<int>(0);
-    QPointer<QWidget> other(besides);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        QWidget* m = QApplication::activeModalWidget();
-        if (m && m != other.data() && m->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            QPointer<QWidget> seen(m);
-            act(m);
-            // A window the answer left open would hang the test.
-            QTimer::singleShot(timeoutMs, [seen] {
-                if (seen && seen->isVisible()) {
-                    ADD_FAILURE() << "a modal window stayed open: "
-                                  << seen->objectName().toStdString();
-                    closeLeftovers();
-                }
-            });
-            return;
-        }
-        if ((*waited += 10) > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "no modal window opened";
-        }
-    });
-    timer->start();
-}
-
-QPushButton* button(QWidget* w, const char* name)
-{
-    return w ? w->findChild<QPushButton*>(QString::fromLatin1(name)) : nullptr;
-}
-
-void press(QWidget* w, const char* name)
-{
-    QPushButton* b = button(w, name);
-    if (!b) {
-        ADD_FAILURE() << "no button " << name;
-        closeLeftovers();
-        return;
-    }
-    QTest::mouseClick(b, Qt::LeftButton);
-}
 
 QTreeView* chooserTree(QWidget* chooser)
 {
@@ -144,4 +83,4 @@ bool selectPath(QWidget* chooser, const std::string& path)
     return true;
 }
 
-}  // namespace testui
+}  // namespace testing_support

@@ -38,7 +38,7 @@ protected:
     {
         settings::resetValues();
         platform::setExecutablePath(home / "meibo");
-        cwd = std::make_unique<ScopedCwd>(work.path());
+        cwd = std::make_unique<CwdGuard>(work.path());
     }
     void TearDown() override
     {
@@ -49,7 +49,7 @@ protected:
 
     ScratchDir home;
     ScratchDir work;
-    std::unique_ptr<ScopedCwd> cwd;
+    std::unique_ptr<CwdGuard> cwd;
 };
 
 }  // namespace testing_support

@@ -1,32 +1,52 @@
-// Test helpers on real files: a fresh folder under /tmp that is removed
-// afterwards, and small readers and writers of whole files.
+// Test helpers on real files: a fresh folder under /tmp that is removed with
+// everything in it, a guard of the current folder, and small readers and
+// writers of whole files.
 #pragma once
-
-#include "support/tempdir.h"
 
 #include <sys/stat.h>
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
-// A scratch folder addressed with "/" (`dir / "name"`).
-class ScratchDir : public TempDir {
+// A scratch folder, addressed as `dir.file("name")` or `dir / "name"`.
+class ScratchDir {
 public:
-    std::string operator/(const std::string& name) const { return file(name); }
-};
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
 
-// Makes `dir` the current folder while alive, and goes back afterwards.
-class ScopedCwd {
-public:
-    explicit ScopedCwd(const std::string& dir);
-    ~ScopedCwd();
-    ScopedCwd(const ScopedCwd&) = delete;
-    ScopedCwd& operator=(const ScopedCwd&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string operator/(const std::string& name) const { return file(name); }
+
+    // Writes `content` to the file `name` (bytes, any name).
+    void write(const std::string& name, const std::string& content = "x") const;
+    std::string read(const std::string& name) const;
+    void mkdir(const std::string& name) const;
+    bool exists(const std::string& name) const;  // lstat: links count as entries
+    // Names in the folder, sorted by bytes, without "." and "..".
+    std::vector<std::string> names() const;
 
 private:
-    std::string previous_;
+    std::string path_;
+};
+
+// Puts the current folder back when it goes out of scope; with a folder,
+// enters it first.
+class CwdGuard {
+public:
+    CwdGuard();
+    explicit CwdGuard(const std::string& enter);
+    ~CwdGuard();
+    CwdGuard(const CwdGuard&) = delete;
+    CwdGuard& operator=(const CwdGuard&) = delete;
+
+private:
+    int fd_;
 };
 
 void writeFile(const std::string& path, const std::string& bytes, mode_t mode = 0644);

@@ -1,8 +1,10 @@
 #include "support/scratch.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,19 +13,72 @@
 
 namespace testing_support {
 
-ScopedCwd::ScopedCwd(const std::string& dir)
+ScratchDir::ScratchDir()
 {
-    char buf[4096];
-    if (::getcwd(buf, sizeof buf))
-        previous_ = buf;
-    if (::chdir(dir.c_str()) != 0)
-        throw std::runtime_error("chdir failed: " + dir);
+    const char* base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tsumugi-test-XXXXXX";
+    if (!::mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
 }
 
-ScopedCwd::~ScopedCwd()
+ScratchDir::~ScratchDir()
 {
-    if (!previous_.empty() && ::chdir(previous_.c_str()) != 0) {
-        // Nothing sensible to do in a destructor; the next test will notice.
+    std::error_code ec;
+    // Read-only folders inside would stop the removal of their entries. Only
+    // real folders: a link may point out of the scratch folder.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            ::chmod(it->path().c_str(), 0755);
+    std::filesystem::remove_all(path_, ec);
+}
+
+void ScratchDir::write(const std::string& name, const std::string& content) const
+{
+    writeFile(file(name), content);
+}
+
+std::string ScratchDir::read(const std::string& name) const
+{
+    std::ifstream f(file(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+void ScratchDir::mkdir(const std::string& name) const { ::mkdir(file(name).c_str(), 0755); }
+
+bool ScratchDir::exists(const std::string& name) const { return testing_support::exists(file(name)); }
+
+std::vector<std::string> ScratchDir::names() const
+{
+    std::vector<std::string> out;
+    if (DIR* d = ::opendir(path_.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            const std::string n = e->d_name;
+            if (n != "." && n != "..")
+                out.push_back(n);
+        }
+        ::closedir(d);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+CwdGuard::CwdGuard() : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+CwdGuard::CwdGuard(const std::string& enter) : CwdGuard()
+{
+    if (::chdir(enter.c_str()) != 0)
+        throw std::runtime_error("chdir failed: " + enter);
+}
+
+CwdGuard::~CwdGuard()
+{
+    if (fd_ >= 0) {
+        if (::fchdir(fd_) != 0) {
+            // Nothing sensible to do in a destructor; the next test will notice.
+        }
+        ::close(fd_);
     }
 }
 
@@ -34,6 +89,8 @@ void writeFile(const std::string& path, const std::string& bytes, mode_t mode)
         if (!f)
             throw std::runtime_error("cannot write " + path);
         f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!f)
+            throw std::runtime_error("cannot write " + path);
     }
     ::chmod(path.c_str(), mode);
 }

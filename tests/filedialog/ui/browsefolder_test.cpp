@@ -1,7 +1,7 @@
 // The folder browser component driven through its real chooser.
 #include "filedialog/ui/browsefolder.h"
 #include "filedialog/unitstate.h"
-#include "support/modal_ui.h"
+#include "support/chooser.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -26,8 +26,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using testui::onModal;
-using testui::press;
+using testing_support::onModal;
+using testing_support::press;
 
 namespace {
 
@@ -117,8 +117,8 @@ TEST_F(BrowseFolderTest, ChoosingAFolderGivesItsWholePath)
     b.InitDir = tree_ + "/a";
     std::string preselected;
     const bool ok = run(b, [&](QWidget* dlg) {
-        preselected = testui::selectedPath(dlg);
-        EXPECT_TRUE(testui::selectPath(dlg, tree_ + "/a/b"));
+        preselected = testing_support::selectedPath(dlg);
+        EXPECT_TRUE(testing_support::selectPath(dlg, tree_ + "/a/b"));
         press(dlg, "OK");
     });
     EXPECT_EQ(preselected, tree_ + "/a");
@@ -147,7 +147,7 @@ TEST_F(BrowseFolderTest, CancelReturnsFalseAndEmptiesTheResult)
     ASSERT_TRUE(run(b, [](QWidget* dlg) { press(dlg, "OK"); }));
     ASSERT_FALSE(b.Directory().empty());
     EXPECT_FALSE(run(b, [&](QWidget* dlg) {
-        testui::selectPath(dlg, tree_ + "/c");
+        testing_support::selectPath(dlg, tree_ + "/c");
         press(dlg, "Cancel");
     }));
     EXPECT_TRUE(b.Directory().empty());
@@ -185,8 +185,8 @@ TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTarget)
         std::string selected = "?";
         QString name;
         run(b, [&](QWidget* dlg) {
-            selected = testui::selectedPath(dlg);
-            name = testui::selectedName(dlg);
+            selected = testing_support::selectedPath(dlg);
+            name = testing_support::selectedName(dlg);
             press(dlg, "Cancel");
         });
         EXPECT_EQ(selected, c.expected) << c.what;
@@ -203,12 +203,12 @@ TEST_F(BrowseFolderTest, TheTopHoldsHomeDesktopAndTheRoot)
     std::vector<std::string> places;
     bool okEnabled = true, statusShown = true;
     run(b, [&](QWidget* dlg) {
-        QAbstractItemModel* m = testui::chooserTree(dlg)->model();
+        QAbstractItemModel* m = testing_support::chooserTree(dlg)->model();
         EXPECT_EQ(m->rowCount(), 1);
         const QModelIndex top = m->index(0, 0);
         for (int r = 0; r < m->rowCount(top); ++r)
             places.push_back(m->index(r, 0, top).data(Qt::UserRole + 1).toByteArray().toStdString());
-        okEnabled = testui::button(dlg, "OK")->isEnabled();
+        okEnabled = testing_support::button(dlg, "OK")->isEnabled();
         statusShown = dlg->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible();
         press(dlg, "Cancel");
     });
@@ -249,9 +249,9 @@ TEST_F(BrowseFolderTest, RootLimitsTheTree)
         b.InitDir = c.initDir;
         std::string root = "?", selected = "?";
         run(b, [&](QWidget* dlg) {
-            QAbstractItemModel* m = testui::chooserTree(dlg)->model();
+            QAbstractItemModel* m = testing_support::chooserTree(dlg)->model();
             root = m->index(0, 0).data(Qt::UserRole + 1).toByteArray().toStdString();
-            selected = testui::selectedPath(dlg);
+            selected = testing_support::selectedPath(dlg);
             press(dlg, "Cancel");
         });
         EXPECT_EQ(root, c.root) << c.what;
@@ -268,7 +268,7 @@ TEST_F(BrowseFolderTest, ListsFilesOnlyWhenAsked)
         b.InitDir = tree_;
         QStringList names;
         run(b, [&](QWidget* dlg) {
-            QTreeView* t = testui::chooserTree(dlg);
+            QTreeView* t = testing_support::chooserTree(dlg);
             const QModelIndex at = t->currentIndex();
             t->expand(at);
             QAbstractItemModel* m = t->model();
@@ -376,8 +376,8 @@ TEST_F(BrowseFolderTest, OnShowSeesTheChooserAndPlacesIt)
         b.FormLeft = 15;
         b.FormTop = 25;
         b.SetFormWidth(600);  // too late: the size is fixed by now
-        testui::button(handle, "OK")->hide();
-        testui::button(handle, "Cancel")->setText(QString::fromUtf8("閉じる"));
+        testing_support::button(handle, "OK")->hide();
+        testing_support::button(handle, "Cancel")->setText(QString::fromUtf8("閉じる"));
     };
     QRect seen;
     QString caption, cancelText;
@@ -386,8 +386,8 @@ TEST_F(BrowseFolderTest, OnShowSeesTheChooserAndPlacesIt)
         EXPECT_EQ(dlg, handle);
         seen = dlg->frameGeometry();
         caption = dlg->windowTitle();
-        okVisible = testui::button(dlg, "OK")->isVisible();
-        cancelText = testui::button(dlg, "Cancel")->text();
+        okVisible = testing_support::button(dlg, "OK")->isVisible();
+        cancelText = testing_support::button(dlg, "Cancel")->text();
         press(dlg, "Cancel");
     });
     EXPECT_FALSE(result);
@@ -423,16 +423,16 @@ TEST_F(BrowseFolderTest, SelectionChangesSetStatusAndOk)
     std::vector<Step> steps;
     auto look = [&](QWidget* dlg) {
         steps.push_back({dlg->findChild<QLabel*>(QStringLiteral("StatusText"))->text(),
-                         testui::button(dlg, "OK")->isEnabled()});
+                         testing_support::button(dlg, "OK")->isEnabled()});
     };
     const bool result = run(b, [&](QWidget* dlg) {
         EXPECT_TRUE(dlg->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible());
         look(dlg);
-        testui::selectPath(dlg, tree_ + "/a");
+        testing_support::selectPath(dlg, tree_ + "/a");
         look(dlg);
-        testui::selectPath(dlg, tree_ + "/c");
+        testing_support::selectPath(dlg, tree_ + "/c");
         look(dlg);
-        testui::selectPath(dlg, tree_);
+        testing_support::selectPath(dlg, tree_);
         look(dlg);
         press(dlg, "OK");
     });
@@ -480,7 +480,7 @@ TEST_F(BrowseFolderTest, FailuresInsideExecuteReturnFalse)
              };
          },
          [this](QWidget* dlg) {
-             testui::selectPath(dlg, tree_ + "/a");
+             testing_support::selectPath(dlg, tree_ + "/a");
              // Still open? Then the failure was not noticed; confirm anyway.
              if (dlg->isVisible())
                  press(dlg, "OK");
@@ -529,16 +529,16 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
     QString refusal;
     ASSERT_TRUE(run(b, [&](QWidget* dlg) {
         seen = dlg->frameGeometry();
-        ASSERT_NE(testui::button(dlg, "NewFolder"), nullptr);
+        ASSERT_NE(testing_support::button(dlg, "NewFolder"), nullptr);
         dlg->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
         for (const QString& name : typed) {
-            testui::selectPath(dlg, tree_ + "/c");
+            testing_support::selectPath(dlg, tree_ + "/c");
             press(dlg, "NewFolder");
             // The name editor has the keyboard at once.
             auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
             ASSERT_NE(editor, nullptr);
-            ASSERT_TRUE(testui::chooserTree(dlg)->isAncestorOf(editor));
+            ASSERT_TRUE(testing_support::chooserTree(dlg)->isAncestorOf(editor));
             if (name.isEmpty()) {
                 QTest::keyClick(editor, Qt::Key_Escape);
             } else {
@@ -555,7 +555,7 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
                 // The name is taken after the key; a refusal is answered.
                 QTest::qWait(100);
             }
-            made.push_back(testui::selectedPath(dlg));
+            made.push_back(testing_support::selectedPath(dlg));
         }
         press(dlg, "OK");
     }));
@@ -585,7 +585,7 @@ TEST_F(BrowseFolderTest, NewFolderButtonOnlyInTheNewStyle)
         b.Options = c.options;
         bool has = !c.button;
         run(b, [&](QWidget* dlg) {
-            has = testui::button(dlg, "NewFolder") != nullptr;
+            has = testing_support::button(dlg, "NewFolder") != nullptr;
             press(dlg, "Cancel");
         });
         EXPECT_EQ(has, c.button) << c.options.bits();

@@ -14,13 +14,13 @@
 
 using fdtest::run;
 using fdtest::u;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
 // A folder with files of several extensions, hidden and system entries.
 struct Sample {
-    TempDir d;
+    ScratchDir d;
     Sample()
     {
         for (const char* n : {"a.txt", "B.TXT", "c.text", "d", "a.doc", "readme", "data1.txt",
@@ -70,7 +70,7 @@ TEST(FileListWindow, ListsByExtensionFilterAndNamePattern)
 
 TEST(FileListWindow, EmptyOrMissingFolderGivesEmptyListWithoutMessage)
 {
-    TempDir d;
+    ScratchDir d;
     d.mkdir("only-a-folder");
     d.write(".only-hidden");
     for (const std::string& dir : {d.path(), d.path() + "/missing"}) {
@@ -83,13 +83,13 @@ TEST(FileListWindow, EmptyOrMissingFolderGivesEmptyListWithoutMessage)
             EXPECT_FALSE(f.FileOpenBtn->isEnabled());
             EXPECT_EQ(f.lastIndex(), -1);
         });
-        EXPECT_TRUE(boxes.seen().isEmpty()) << dir;
+        EXPECT_TRUE(boxes.seen().empty()) << dir;
     }
 }
 
 TEST(FileListWindow, OpenButtonFollowsEntryCountAndSelection)
 {
-    TempDir one;
+    ScratchDir one;
     one.write("only.txt");
     TnxOpenDialog dlg;
     dlg.Directory = one.path();
@@ -103,7 +103,7 @@ TEST(FileListWindow, OpenButtonFollowsEntryCountAndSelection)
         EXPECT_TRUE(f.FileOpenBtn->isEnabled());
     });
 
-    TempDir many;
+    ScratchDir many;
     for (const char* n : {"b.txt", "c.txt", "a.txt"})
         many.write(n);
     dlg.Directory = many.path();
@@ -121,7 +121,7 @@ TEST(FileListWindow, OpenButtonFollowsEntryCountAndSelection)
 
 TEST(FileListWindow, OpenReturnsThePathBuiltFromFolderEntryAndFilter)
 {
-    TempDir d;
+    ScratchDir d;
     for (const char* n : {"x.txt", "Y.TXT"})
         d.write(n);
     struct Case {
@@ -151,7 +151,7 @@ TEST(FileListWindow, OpenReturnsThePathBuiltFromFolderEntryAndFilter)
 
 TEST(FileListWindow, CancelAndEmptyDoubleClickKeepThePreviousResult)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("one.txt");
     d.write("two.txt");
     TnxOpenDialog dlg;
@@ -180,7 +180,7 @@ TEST(FileListWindow, CancelAndEmptyDoubleClickKeepThePreviousResult)
 
 TEST(FileListWindow, DoubleClickOnAnEntryOpensIt)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("one.txt");
     d.write("two.txt");
     TnxOpenDialog dlg;
@@ -196,7 +196,7 @@ TEST(FileListWindow, DoubleClickOnAnEntryOpensIt)
 
 TEST(FileListWindow, SaveWindowStartsWithTheOwnersNameAndFollowsTheEdit)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("old.txt");
     TnxSaveDialog dlg;
     dlg.Directory = d.path();
@@ -225,7 +225,7 @@ TEST(FileListWindow, SaveWindowStartsWithTheOwnersNameAndFollowsTheEdit)
 
 TEST(FileListWindow, HeaderLineShowsFolderAndToolButtons)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("f.txt");
     struct Case {
         bool dirLine;
@@ -268,7 +268,7 @@ TEST(FileListWindow, HeaderLineShowsFolderAndToolButtons)
 
 TEST(FileListWindow, FolderLineIsShortenedToItsRoom)
 {
-    TempDir d;
+    ScratchDir d;
     const std::string deep = d.path() + "/aaaaaaaaaaaa/bbbbbbbbbbbb/cccccccccccc/dddddddddddd";
     std::string p = d.path();
     for (const char* part : {"/aaaaaaaaaaaa", "/bbbbbbbbbbbb", "/cccccccccccc", "/dddddddddddd"}) {
@@ -298,7 +298,7 @@ TEST(FileListWindow, FolderLineIsShortenedToItsRoom)
 
 TEST(FileListWindow, IconsOnlyWhenAsked)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("pic.png");
     d.write("doc.txt");
     for (bool icons : {false, true}) {
@@ -335,7 +335,7 @@ TEST(OpenDialog, DefaultsAndRememberedBounds)
         EXPECT_EQ(dlg->Handle(), nullptr);
     }
 
-    TempDir d;
+    ScratchDir d;
     open.Directory = d.path();
     QRect first;
     run(open, [&](TListForm& f) {
@@ -354,7 +354,7 @@ TEST(OpenDialog, DefaultsAndRememberedBounds)
 
 TEST(OpenDialog, GetFilesListListsAgainOnlyWhileOpen)
 {
-    TempDir a, b;
+    ScratchDir a, b;
     a.write("in-a.txt");
     b.write("in-b.txt");
     b.write("other.txt");
@@ -376,7 +376,7 @@ TEST(OpenDialog, GetFilesListListsAgainOnlyWhileOpen)
 
 TEST(OpenDialog, OnShowRunsOnceTheListIsFilled)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("a.txt");
     TnxOpenDialog dlg;
     dlg.Directory = d.path();

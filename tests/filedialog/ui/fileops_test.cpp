@@ -16,7 +16,7 @@
 using fdtest::run;
 using fdtest::u;
 using testing_support::BoxAnswerer;
-using testing_support::TempDir;
+using testing_support::ScratchDir;
 
 namespace {
 
@@ -26,7 +26,7 @@ const QString kRenameFailed = u("同名のファイルが存在するか,不正�
 
 // An open dialog on a folder holding `names`, listing ".txt".
 struct Folder {
-    TempDir d;
+    ScratchDir d;
     TnxOpenDialog open;
     TnxSaveDialog save;
     explicit Folder(std::initializer_list<const char*> names)
@@ -45,7 +45,7 @@ struct Folder {
 void answerSearch(const char* text, QString* caption = nullptr, QString* prompt = nullptr,
                   QString* preset = nullptr)
 {
-    testing_support::whenModal([=](QWidget* w) {
+    testing_support::onModal([=](QWidget* w) {
         auto* edit = w->findChild<QLineEdit*>(QStringLiteral("Edit"));
         if (caption)
             *caption = w->windowTitle();
@@ -87,7 +87,7 @@ TEST(SaveWindow, OverwriteQuestionDecidesTheResult)
     for (const auto& c : cases) {
         Folder f{"report.txt"};
         f.save.FileExt = "TXT";
-        BoxAnswerer boxes(QString::fromLatin1(c.answer));
+        BoxAnswerer boxes(c.answer);
         const bool ok = run(f.save, [&](TListForm& w) {
             w.FileEdit->setText(u(c.typed));
             QTest::mouseClick(w.FileSaveBtn, Qt::LeftButton);
@@ -96,12 +96,12 @@ TEST(SaveWindow, OverwriteQuestionDecidesTheResult)
         EXPECT_EQ(ok, c.result);
         EXPECT_EQ(f.save.ModalResult(), c.result ? 1 : 2);
         if (c.exists) {
-            ASSERT_EQ(boxes.seen().size(), 1);
+            ASSERT_EQ(boxes.seen().size(), 1u);
             EXPECT_EQ(boxes.seen()[0].caption, u("ファイルの保存"));
             EXPECT_EQ(boxes.seen()[0].text, kOverwrite);
             EXPECT_EQ(boxes.seen()[0].icon, int(QMessageBox::Information));
         } else {
-            EXPECT_TRUE(boxes.seen().isEmpty());
+            EXPECT_TRUE(boxes.seen().empty());
         }
         if (c.file) {
             EXPECT_EQ(f.save.FilePath(), f.d.path() + "/" + c.file);
@@ -212,7 +212,7 @@ TEST(DeleteEntry, FailureAndOwnerEvents)
         });
         SCOPED_TRACE(testing::Message() << c.readOnly << c.veto << c.afterHandler);
         EXPECT_EQ(f.d.exists("a.txt"), !c.deleted);
-        ASSERT_EQ(boxes.seen().size(), c.boxes);
+        ASSERT_EQ(boxes.seen().size(), size_t(c.boxes));
         if (c.boxes) {
             EXPECT_EQ(boxes.seen()[0].caption, u("ファイルの削除"));
             EXPECT_EQ(boxes.seen()[0].text, kDeleteFailed);
@@ -277,9 +277,9 @@ TEST(RenameEntry, OutcomesOnDiskAndInTheList)
         EXPECT_EQ(f.d.exists("a.txt"), !c.renamed);
         EXPECT_FALSE(f.d.exists(".txt"));
         if (c.renamed) {
-            EXPECT_TRUE(boxes.seen().isEmpty());
+            EXPECT_TRUE(boxes.seen().empty());
         } else {
-            ASSERT_EQ(boxes.seen().size(), 1);
+            ASSERT_EQ(boxes.seen().size(), 1u);
             EXPECT_EQ(boxes.seen()[0].caption, u("ファイル名の変更"));
             EXPECT_EQ(boxes.seen()[0].text, kRenameFailed);
         }
@@ -313,7 +313,7 @@ TEST(RenameEntry, OwnerEventsSeeBothPathsAndCanVeto)
         });
         EXPECT_EQ(before, (std::vector<std::string>{f.d.path() + "/" + (veto ? "a" : "b") + ".txt",
                                                     f.d.path() + "/c.txt"}));
-        EXPECT_TRUE(boxes.seen().isEmpty());
+        EXPECT_TRUE(boxes.seen().empty());
         if (veto) {
             EXPECT_TRUE(after.empty());
             EXPECT_EQ(texts, (QStringList{"a", "b"}));
@@ -388,7 +388,7 @@ TEST(RenameEntry, OnlyTheSelectedEntryCanBeEdited)
     EXPECT_TRUE(f.d.exists("a.txt"));
     EXPECT_TRUE(f.d.exists("b.txt"));
     EXPECT_FALSE(f.d.exists("z.txt"));
-    EXPECT_TRUE(boxes.seen().isEmpty());
+    EXPECT_TRUE(boxes.seen().empty());
 }
 
 TEST(RenameEntry, AbandonedEditEndsTheEditingState)
@@ -487,7 +487,7 @@ QModelIndex sibling(QTreeView* tree, const QString& name)
 
 TEST(FolderButton, ListFollowsTheBrowserWhileTheUserWalks)
 {
-    TempDir d;
+    ScratchDir d;
     d.mkdir("one");
     d.mkdir("two");
     d.write("one/x.txt");
@@ -507,7 +507,7 @@ TEST(FolderButton, ListFollowsTheBrowserWhileTheUserWalks)
     run(dlg, [&](TListForm& f) {
         EXPECT_EQ(f.entryTexts(), QStringList{"x"});
         bool browsed = false;
-        testing_support::whenModal([&](QWidget* b) {
+        testing_support::onModal([&](QWidget* b) {
             auto* tree = b->findChild<QTreeView*>(QStringLiteral("FolderTree"));
             auto* ok = b->findChild<QPushButton*>(QStringLiteral("OK"));
             auto* close = b->findChild<QPushButton*>(QStringLiteral("Cancel"));
@@ -553,7 +553,7 @@ TEST(FolderButton, ListFollowsTheBrowserWhileTheUserWalks)
 
 TEST(FolderButton, OwnerHandlerDecidesWhetherTheBrowserOpens)
 {
-    TempDir d;
+    ScratchDir d;
     d.write("a.txt");
     TnxOpenDialog dlg;
     dlg.Directory = d.path();
@@ -570,7 +570,7 @@ TEST(FolderButton, OwnerHandlerDecidesWhetherTheBrowserOpens)
         QTest::mouseClick(f.FolderBtn, Qt::LeftButton);
         EXPECT_EQ(QApplication::activeModalWidget(), &f) << "no browser without DefautEvent";
         QString seen;
-        testing_support::whenModal([&](QWidget* b) {
+        testing_support::onModal([&](QWidget* b) {
             seen = b->objectName();
             if (auto* c = b->findChild<QPushButton*>(QStringLiteral("Cancel")))
                 c->click();

@@ -5,7 +5,7 @@
 #include "filedialog/ui/listform.h"
 #include "filedialog/ui/opendialog.h"
 #include "support/modal.h"
-#include "support/tempdir.h"
+#include "support/scratch.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -26,7 +26,7 @@ inline QString u(const char* s) { return QString::fromUtf8(s); }
 inline bool run(TnxFileDialogBase& dlg, const std::function<void(TListForm&)>& act)
 {
     bool acted = false;
-    testing_support::whenModal([&](QWidget* w) {
+    testing_support::onModal([&](QWidget* w) {
         auto* form = qobject_cast<TListForm*>(w);
         if (form) {
             acted = true;
