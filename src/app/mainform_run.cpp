@@ -1,16 +1,15 @@
-// The rename run and the settings file (load at create, save at close).
+// The rename run: every entry gets the name made from its line, and the
+// window reports each step, the summary, and reads the folder again.
 #include "app/mainform.h"
 
 #include "app/messages.h"
 #include "app/radiogroup.h"
 #include "platform/codepage.h"
-#include "platform/exepath.h"
 #include "platform/fileops.h"
 #include "rename/messages.h"
 #include "rename/renamerun.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
-#include "settings/settingsfile.h"
 #include "settings/values.h"
 #include "widgets/messagebox.h"
 #include "widgets/text.h"
@@ -100,28 +99,4 @@ void TMainForm::ButtonRenameClick()
     } else {
         settings::values().LastDir = widgets::toBytes(EditDir->text());
     }
-}
-
-void TMainForm::LoadSettings()
-{
-    // Missing bounds take the design-time ones.
-    const settings::Loaded loaded =
-        settings::load(platform::settingsPath(), settings::values(), settings::Bounds{});
-    if (loaded.bounds) {
-        const auto& b = *loaded.bounds;
-        setOuterBounds(QRect(b.left, b.top, b.width, b.height));
-    }
-    setWindowState(loaded.maximised ? Qt::WindowMaximized : Qt::WindowNoState);
-}
-
-void TMainForm::SaveSettings()
-{
-    // A maximised window keeps the bounds of the last close in the normal
-    // state; a window minimised from the normal state writes its bounds.
-    std::optional<settings::Bounds> bounds;
-    if (!(windowState() & Qt::WindowMaximized)) {
-        const QRect r = outerBounds();
-        bounds = settings::Bounds{r.x(), r.y(), r.width(), r.height()};
-    }
-    settings::save(platform::settingsPath(), settings::values(), bounds);
 }
