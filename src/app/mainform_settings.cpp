@@ -9,7 +9,7 @@ void TMainForm::LoadSettings()
 {
     // Missing bounds take the design-time ones.
     const settings::Loaded loaded =
-        settings::load(platform::settingsPath(), settings::values(), settings::Bounds{});
+        settings::load(platform::settingsPath(), settings::values());
     if (loaded.bounds) {
         const auto& b = *loaded.bounds;
         setOuterBounds(QRect(b.left, b.top, b.width, b.height));

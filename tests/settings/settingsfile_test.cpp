@@ -44,7 +44,7 @@ TEST(SettingsFile, FirstCloseWritesTheFifteenLines)
     const auto loaded = settings::load(d / "meibo.ini", v);
     EXPECT_FALSE(loaded.bounds);
     EXPECT_FALSE(loaded.maximised);
-    settings::save(d / "meibo.ini", v, Bounds{});
+    settings::save(d / "meibo.ini", v, settings::kDesignBounds);
     EXPECT_EQ(readFile(d / "meibo.ini"), kFirstClose);
 }
 
@@ -91,7 +91,7 @@ TEST(SettingsFile, HandEditedValues)
             // The missing keys take the design values.
             EXPECT_EQ(*loaded.bounds, (Bounds{c.expectLeft, 172, 851, 596}));
         }
-        settings::save(d / "meibo.ini", v, loaded.bounds.value_or(Bounds{}));
+        settings::save(d / "meibo.ini", v, loaded.bounds.value_or(settings::kDesignBounds));
         settings::Values again;
         settings::load(d / "meibo.ini", again);
         EXPECT_NE(readFile(d / "meibo.ini").find(std::string("WinMem=") + c.writtenWinMem + "\r\n"),
@@ -128,7 +128,7 @@ TEST(SettingsFile, AFolderNameWithALineBreakCannotAddKeys)
     ScratchDir d;
     settings::Values v;
     v.LastDir = "/tmp/x\r\n[ルートフォルダ指定の方法]\r\nRootDirSel=2";
-    settings::save(d / "meibo.ini", v, Bounds{});
+    settings::save(d / "meibo.ini", v, settings::kDesignBounds);
     settings::Values back;
     settings::load(d / "meibo.ini", back);
     EXPECT_EQ(back.LastDir, "");
@@ -143,7 +143,7 @@ TEST(SettingsFile, ReadOnlyFileRaisesTheWriteErrorAndKeepsEarlierKeys)
     settings::Values v;
     v.WinMem = true;
     try {
-        settings::save(d / "meibo.ini", v, Bounds{});
+        settings::save(d / "meibo.ini", v, settings::kDesignBounds);
         FAIL() << "no error raised";
     } catch (const platform::ToolkitError& e) {
         EXPECT_EQ(std::string(e.what()), d / "meibo.ini" + " に書き込めません");
@@ -177,7 +177,7 @@ TEST(SettingsFile, MissingUserConfigFolderIsCreated)
     const std::string path = d / "config/tsumugi/meibo.ini";
     settings::Values v;
     v.RootDirSel = 2;
-    settings::save(path, v, Bounds{});
+    settings::save(path, v, settings::kDesignBounds);
     settings::Values back;
     settings::load(path, back);
     EXPECT_EQ(back.RootDirSel, 2);
