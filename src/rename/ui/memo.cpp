@@ -4,6 +4,7 @@
 #include "widgets/text.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace renaming {
@@ -20,6 +21,36 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on to the next control, as in every edit of the window.
     setTabChangesFocus(true);
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int pos, int, int added) { breakLineSeparators(pos, added); });
+}
+
+QString TMemo::plainLines(QString text)
+{
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void TMemo::breakLineSeparators(int pos, int added)
+{
+    if (fixing_ || added <= 0)
+        return;
+    fixing_ = true;
+    QTextDocument* doc = document();
+    const int end = pos + added;
+    for (QTextBlock b = doc->findBlock(pos); b.isValid() && b.position() < end; b = b.next()) {
+        const QString text = b.text();
+        for (qsizetype at = text.indexOf(QChar::LineSeparator); at >= 0;
+             at = text.indexOf(QChar::LineSeparator, at + 1)) {
+            // The break replaces the separator one for one, so the
+            // positions of the rest of this block stay as they were.
+            QTextCursor c(doc);
+            c.setPosition(b.position() + static_cast<int>(at));
+            c.setPosition(b.position() + static_cast<int>(at) + 1, QTextCursor::KeepAnchor);
+            c.insertBlock();
+        }
+    }
+    fixing_ = false;
 }
 
 int TMemoLines::Count() const
@@ -58,7 +89,7 @@ void TMemoLines::Add(const std::string& text)
     QString all = memo_.toPlainText();
     if (!all.isEmpty() && !all.endsWith(QLatin1Char('\n')))
         all += QLatin1Char('\n');
-    all += widgets::fromBytes(text);
+    all += TMemo::plainLines(widgets::fromBytes(text));
     all += QLatin1Char('\n');
     memo_.setPlainText(all);
 }
@@ -74,7 +105,11 @@ void TMemoLines::Assign(const std::vector<std::string>& lines)
         all += l;
         all += '\n';
     }
-    memo_.setPlainText(widgets::fromBytes(all));
+    // Already plain: the memo need not look for separators in a long text.
+    const QString text = TMemo::plainLines(widgets::fromBytes(all));
+    memo_.fixing_ = true;
+    memo_.setPlainText(text);
+    memo_.fixing_ = false;
 }
 
 }  // namespace renaming

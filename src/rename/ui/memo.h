@@ -29,11 +29,24 @@ private:
     TMemo& memo_;
 };
 
+// A line of the memo is exactly what the user sees as a line: the line
+// separator (U+2028), which the editor shows as a break inside one line of
+// its text (Shift+Enter types it; pasted text can carry it), becomes a plain
+// line break as it enters, however it enters. The paragraph separator and
+// the editor's frame marks already become line breaks of their own.
 class TMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TMemo(QWidget* parent = nullptr);
     TMemoLines Lines{*this};
+
+    // `text` with every line separator turned into a line break.
+    static QString plainLines(QString text);
+
+private:
+    friend class TMemoLines;
+    void breakLineSeparators(int pos, int added);
+    bool fixing_ = false;
 };
 
 }  // namespace renaming

@@ -1,0 +1,121 @@
+// The new-names list reads exactly the lines the user sees, and gives back
+// the bytes of the names it was given.
+#include "rename/ui/memo.h"
+#include "widgets/text.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using renaming::TMemo;
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+// What the user sees: one row per line of the editor, with no break inside
+// a line of its text.
+QStringList visibleRows(TMemo& m)
+{
+    QStringList rows;
+    for (QTextBlock b = m.document()->begin(); b.isValid(); b = b.next()) {
+        EXPECT_FALSE(b.text().contains(QChar::LineSeparator)) << b.text().toStdString();
+        if (b.layout()) {
+            EXPECT_LE(b.layout()->lineCount(), 1) << b.text().toStdString();
+        }
+        rows << b.text();
+    }
+    if (!rows.isEmpty() && rows.back().isEmpty())
+        rows.removeLast();
+    return rows;
+}
+
+std::vector<std::string> lines(TMemo& m)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < m.Lines.Count(); ++i)
+        out.push_back(m.Lines[i]);
+    return out;
+}
+
+class MemoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        memo.resize(300, 200);
+        memo.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&memo));
+        memo.setFocus();
+    }
+    TMemo memo;
+};
+
+TEST_F(MemoTest, EnterWithAnyModifierStartsAPlainLine)
+{
+    for (Qt::KeyboardModifiers mod :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::AltModifier),
+          Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier)}) {
+        memo.clear();
+        QTest::keyClicks(&memo, "n1");
+        QTest::keyClick(&memo, Qt::Key_Return, mod);
+        QTest::keyClicks(&memo, "n2");
+        QTest::keyClick(&memo, Qt::Key_Enter, mod);
+        QTest::keyClicks(&memo, "n3");
+        const QStringList rows = visibleRows(memo);
+        ASSERT_EQ(memo.Lines.Count(), rows.size()) << int(mod);
+        for (int i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(widgets::fromBytes(memo.Lines[i]), rows[i]) << int(mod);
+    }
+}
+
+TEST_F(MemoTest, ShiftEnterPairsLaterLinesWithTheRowsBesideThem)
+{
+    QTest::keyClicks(&memo, "n1");
+    QTest::keyClick(&memo, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(&memo, "n2");
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QTest::keyClicks(&memo, "n3");
+    EXPECT_EQ(lines(memo), (std::vector<std::string>{"n1", "n2", "n3"}));
+}
+
+TEST_F(MemoTest, SeparatorsPastedOrSetByAProgramBecomeLineBreaks)
+{
+    const QString ls(QChar::LineSeparator), ps(QChar::ParagraphSeparator);
+    const QString text = u("a") + ls + u("b") + ps + u("c\r\nd") + ls + ls + u("e");
+    const std::vector<std::string> want{"a", "b", "c", "d", "", "e"};
+
+    QApplication::clipboard()->setText(text);
+    memo.paste();
+    EXPECT_EQ(lines(memo), want);
+    visibleRows(memo);
+
+    memo.setPlainText(text);
+    EXPECT_EQ(lines(memo), want);
+    visibleRows(memo);
+
+    memo.clear();
+    memo.insertPlainText(text);
+    EXPECT_EQ(lines(memo), want);
+
+    memo.clear();
+    memo.Lines.Add(widgets::toBytes(u("x") + ls + u("y")));
+    EXPECT_EQ(lines(memo), (std::vector<std::string>{"x", "y"}));
+}
+
+TEST_F(MemoTest, NamesThatAreNoValidTextComeBackAsTheSameBytes)
+{
+    const std::vector<std::string> names{"caf\xE9", "\xFF\xFE", "ok", "\xEF\x9F\xA9", "a\x80z"};
+    memo.Lines.Assign(names);
+    EXPECT_EQ(lines(memo), names);
+    memo.clear();
+    for (const auto& n : names)
+        memo.Lines.Add(n);
+    EXPECT_EQ(lines(memo), names);
+}
+
+}  // namespace
