@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The program as a user gets it: builds the Debian package, installs it on this
-# machine, checks the menu entry, icons and dependencies, starts the installed
+# machine, checks the menu entry, icons, software-centre metadata, manual pages
+# and dependencies, starts the installed
 # program on a virtual display in a folder with a few files, closes it from the
 # keyboard through "終了(&X)", checks where it kept its settings, lets a screen
 # reader's view drive it, and removes the package again.
@@ -14,6 +15,9 @@ PKG=tsumugi
 PROGRAM=/usr/bin/meibo
 BINDIR=$(dirname "$PROGRAM")
 DESKTOP_ENTRY=/usr/share/applications/tsumugi.desktop
+METAINFO=/usr/share/metainfo/io.github.tsumugi.tsumugi.metainfo.xml
+MAN_PAGE=/usr/share/man/man1/meibo.1.gz
+MAN_PAGE_JA=/usr/share/man/ja/man1/meibo.1.gz
 ICON_ROOT=/usr/share/icons/hicolor
 ICON_NAME=tsumugi
 ICON_SIZES="32 48 128 256"
@@ -144,14 +148,46 @@ say "install $deb"
 DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$here/$deb" \
     >"$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log" >&2; fail "the package did not install"; }
 [ -x "$PROGRAM" ] || fail "$PROGRAM is missing"
-[ "$(command -v "$(sed -n 's/^Exec=//p' "$DESKTOP_ENTRY")")" = "$PROGRAM" ] ||
+# Exec is the program and the field code that hands it a folder.
+exec_line=$(sed -n 's/^Exec=//p' "$DESKTOP_ENTRY")
+[ "$(command -v "${exec_line%% *}")" = "$PROGRAM" ] ||
     fail "the menu entry's Exec does not start $PROGRAM"
+[ "$exec_line" = "${exec_line%% *} %f" ] || fail "the menu entry's Exec does not pass a folder: $exec_line"
 desktop-file-validate "$DESKTOP_ENTRY" >"$tmp/validate.log" 2>&1 && [ ! -s "$tmp/validate.log" ] ||
     { cat "$tmp/validate.log" >&2; fail "the installed menu entry does not validate"; }
 grep -qx "Icon=$ICON_NAME" "$DESKTOP_ENTRY" || fail "the menu entry names another icon"
+# File managers offer the program for a folder from the desktop's cache of
+# entries by type, which the package's installation brings up to date.
+grep -q '^inode/directory=\(.*;\)\?tsumugi\.desktop;' /usr/share/applications/mimeinfo.cache ||
+    fail "the desktop's type cache does not offer the menu entry for folders"
 # shellcheck disable=SC2086
 /usr/bin/python3 tools/check-icons.py "$ICON_ROOT" "$ICON_NAME" $ICON_SIZES ||
     fail "the installed icons are wrong"
+
+say "check the software-centre metadata and the manual pages"
+[ -f "$METAINFO" ] || fail "$METAINFO is missing"
+# The validator passes a file with warnings or hints; any of those is a fault here.
+appstreamcli validate --no-net "$METAINFO" >"$tmp/appstream.log" 2>&1 &&
+    ! grep -q '^[EWI]: ' "$tmp/appstream.log" ||
+    { cat "$tmp/appstream.log" >&2; fail "the installed metadata does not validate"; }
+launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$METAINFO")
+[ "/usr/share/applications/$launchable" = "$DESKTOP_ENTRY" ] ||
+    fail "the metadata launches \"$launchable\", not the installed menu entry"
+# man in an untranslated UTF-8 locale, whatever this machine's language is.
+man_c() { env -u LANGUAGE LC_ALL=C.UTF-8 MANWIDTH=80 man "$@"; }
+[ "$(man_c -w meibo)" = "$MAN_PAGE" ] || fail "man -w meibo does not find $MAN_PAGE"
+[ "$(man_c -L ja -w meibo)" = "$MAN_PAGE_JA" ] || fail "man -L ja -w meibo does not find $MAN_PAGE_JA"
+# Each page as man shows it on an 80-column UTF-8 terminal: text, and not a
+# single groff warning.
+man_c --warnings=w meibo >"$tmp/man-en.txt" 2>"$tmp/man-en.log" && [ ! -s "$tmp/man-en.log" ] ||
+    { cat "$tmp/man-en.log" >&2; fail "man meibo failed or warned"; }
+man_c --warnings=w -L ja meibo >"$tmp/man-ja.txt" 2>"$tmp/man-ja.log" && [ ! -s "$tmp/man-ja.log" ] ||
+    { cat "$tmp/man-ja.log" >&2; fail "man -L ja meibo failed or warned"; }
+grep -q '^NAME$' "$tmp/man-en.txt" || fail "man meibo shows no NAME section"
+grep -q '^名前$' "$tmp/man-ja.txt" || fail "man -L ja meibo shows no 名前 section"
+# The installation's index (man-db's trigger) knows the page's one-line description.
+env -u LANGUAGE LC_ALL=C.UTF-8 whatis meibo 2>/dev/null | grep -q '^meibo (1) *- rename the files of a folder' ||
+    fail "whatis meibo does not describe the installed page"
 
 # Every library the program loads directly, and the X11 platform plugin it
 # loads at start, must come from a package the installed one depends on,
@@ -186,7 +222,10 @@ say "read the main window as a screen reader does"
 
 say "remove the package"
 dpkg -r "$PKG" >"$tmp/remove.log" 2>&1 || { cat "$tmp/remove.log" >&2; fail "removal failed"; }
-for f in "$PROGRAM" "$DESKTOP_ENTRY" "$ICON_ROOT"/*/apps/"$ICON_NAME".png; do
+for f in "$PROGRAM" "$DESKTOP_ENTRY" "$METAINFO" "$MAN_PAGE" "$MAN_PAGE_JA" \
+         "$ICON_ROOT"/*/apps/"$ICON_NAME".png; do
     [ ! -e "$f" ] || fail "$f is left after removal"
 done
+! grep -q 'tsumugi\.desktop' /usr/share/applications/mimeinfo.cache ||
+    fail "the desktop's type cache still offers the removed menu entry"
 say "ok"
