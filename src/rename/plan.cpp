@@ -1,0 +1,158 @@
+#include "rename/plan.h"
+
+#include <unordered_map>
+
+namespace renaming {
+
+namespace {
+
+// The folder as the planned steps before the current one will have left it:
+// names made or removed by earlier entries, over the folder as it is now.
+class PlannedFolder : public FolderView {
+public:
+    explicit PlannedFolder(const FolderView& now) : now_(now) {}
+
+    NameState state(const std::string& name) const override
+    {
+        const auto it = changed_.find(name);
+        return it == changed_.end() ? now_.state(name) : it->second.state;
+    }
+    bool readOnly(const std::string& name) const override
+    {
+        // Only names the folder has now are asked about: a run never makes
+        // a read-only file under an entry's name before that entry's turn.
+        return now_.readOnly(name);
+    }
+    // The entry that last made or removed `name`, or -1.
+    size_t nameMax() const override { return now_.nameMax(); }
+    int changedBy(const std::string& name) const
+    {
+        const auto it = changed_.find(name);
+        return it == changed_.end() ? -1 : it->second.by;
+    }
+    void set(const std::string& name, NameState s, int by) { changed_[name] = {s, by}; }
+
+private:
+    struct Change {
+        NameState state;
+        int by;
+    };
+    const FolderView& now_;
+    std::unordered_map<std::string, Change> changed_;
+};
+
+}  // namespace
+
+Decision decide(const std::string& oldName, const std::string& line, const PlanRules& rules,
+                const FolderView& folder)
+{
+    if (!checkFileName(line, rules.cp))
+        return {Outcome::badLine, {}};
+    std::string newName = makeNewFileName(oldName, line, rules.rule, rules.cp);
+    if (newName.empty())
+        return {Outcome::noName, {}};
+    auto with = [&](Outcome o) { return Decision{o, std::move(newName)}; };
+    if (newName[0] == '.')
+        return with(Outcome::hiddenName);
+    if (newName.size() > folder.nameMax() || newName.find('\0') != std::string::npos)
+        return with(Outcome::unacceptable);
+    switch (folder.state(oldName)) {
+    case NameState::missing:
+        return with(Outcome::oldGone);
+    case NameState::other:
+        return with(Outcome::oldNotFile);
+    case NameState::regular:
+        break;
+    }
+    if (folder.state(newName) != NameState::missing)
+        return with(Outcome::taken);
+    if (!rules.deleteOld)
+        return with(Outcome::copied);
+    return with(folder.readOnly(oldName) ? Outcome::oldStays : Outcome::moved);
+}
+
+std::vector<RunStep> stepsOf(Outcome o)
+{
+    switch (o) {
+    case Outcome::badLine:
+    case Outcome::noName:
+        return {};
+    case Outcome::hiddenName:
+    case Outcome::unacceptable:
+    case Outcome::oldGone:
+    case Outcome::oldNotFile:
+    case Outcome::taken:
+    case Outcome::takenByRun:
+        return {RunStep::createFailed};
+    case Outcome::copied:
+        return {RunStep::created};
+    case Outcome::moved:
+        return {RunStep::created, RunStep::deleted};
+    case Outcome::oldStays:
+        return {RunStep::created, RunStep::deleteFailed};
+    }
+    return {};
+}
+
+void countInto(RunCounts& c, Outcome o)
+{
+    switch (o) {
+    case Outcome::noName:
+        ++c.ignored;
+        break;
+    case Outcome::copied:
+    case Outcome::moved:
+        ++c.success;
+        break;
+    case Outcome::oldStays:
+        ++c.deleteFailed;
+        break;
+    default:
+        ++c.failed;
+        break;
+    }
+}
+
+Plan makePlan(const std::vector<std::string>& entries, const std::function<std::string(int)>& line,
+              int lineCount, const PlanRules& rules, const FolderView& folder)
+{
+    Plan plan;
+    plan.entries.reserve(entries.size());
+    PlannedFolder planned(folder);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int at = static_cast<int>(i);
+        const std::string& oldName = entries[i];
+        Decision d = decide(oldName, line ? line(at) : std::string(), rules, planned);
+        PlannedEntry e{oldName, std::move(d.newName), d.outcome, -1};
+        const int by = e.newName.empty() ? -1 : planned.changedBy(e.newName);
+        if (e.outcome == Outcome::taken && by >= 0 &&
+            planned.state(e.newName) != NameState::missing) {
+            e.outcome = Outcome::takenByRun;
+            e.because = by;
+        } else if ((e.outcome == Outcome::copied || e.outcome == Outcome::moved ||
+                    e.outcome == Outcome::oldStays) &&
+                   by >= 0) {
+            e.because = by;  // the name was freed by an earlier entry
+        }
+        switch (e.outcome) {
+        case Outcome::copied:
+        case Outcome::oldStays:
+            planned.set(e.newName, NameState::regular, at);
+            break;
+        case Outcome::moved:
+            planned.set(e.newName, NameState::regular, at);
+            planned.set(oldName, NameState::missing, at);
+            break;
+        default:
+            break;
+        }
+        countInto(plan.counts, e.outcome);
+        plan.entries.push_back(std::move(e));
+    }
+    plan.unpairedLines = lineCount > static_cast<int>(entries.size())
+                             ? lineCount - static_cast<int>(entries.size())
+                             : 0;
+    return plan;
+}
+
+}  // namespace renaming

@@ -1,0 +1,97 @@
+// The plan of a rename run: for every entry of the list, what the run will do
+// with it and why, worked out before any file is touched. The run walks the
+// same decision (`decide`) against the folder as it is at each step, so a
+// plan and the run that follows it differ only where the folder changed in
+// between or a file operation failed.
+#pragma once
+
+#include "platform/codepage.h"
+#include "rename/namerule.h"
+#include "rename/renamerun.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace renaming {
+
+// What a name stands for in the folder.
+enum class NameState {
+    missing,
+    regular,  // a regular file (a link to one counts)
+    other,    // a folder, a FIFO, a dangling link: a name that is taken, no file to move
+};
+
+// The folder a decision looks at.
+class FolderView {
+public:
+    virtual ~FolderView() = default;
+    virtual NameState state(const std::string& name) const = 0;
+    // A regular file whose mode has no write bit: never deleted.
+    virtual bool readOnly(const std::string& name) const = 0;
+    // The longest name the folder's file system takes, in bytes.
+    virtual size_t nameMax() const { return 255; }
+};
+
+// What will happen to one entry.
+enum class Outcome {
+    badLine,       // the line holds a character a name may not hold: failed, silently
+    noName,        // a blank or missing line: ignored, silently
+    hiddenName,    // the new name begins with ".": it would vanish from the list
+    unacceptable,  // the file system cannot take the new name (too long, NUL byte)
+    oldGone,       // the entry's file is no longer there
+    oldNotFile,    // the entry's name now stands for a folder or another kind of file
+    taken,         // the new name is taken now
+    takenByRun,    // the new name is made by an earlier entry of the same run
+    copied,        // the new file is made beside the old one
+    moved,         // the new file is made and the old one goes (box ticked)
+    oldStays,      // the new file is made, but the old one is read-only and stays
+};
+
+// Settings of a run that a decision needs.
+struct PlanRules {
+    NameRule rule = NameRule::replace;
+    platform::CodePage cp = platform::CodePage::utf8;
+    bool deleteOld = false;
+};
+
+struct Decision {
+    Outcome outcome = Outcome::noName;
+    std::string newName;  // empty for badLine and noName
+};
+
+// What the run will do with the entry `oldName` paired with `line`, in the
+// folder as `folder` shows it now.
+Decision decide(const std::string& oldName, const std::string& line, const PlanRules& rules,
+                const FolderView& folder);
+
+// The status reports a run gives for an outcome, in order, and the counter
+// it adds to. Outcomes that fail before a file is made report one
+// createFailed about the new name; badLine and noName report nothing.
+std::vector<RunStep> stepsOf(Outcome o);
+void countInto(RunCounts& counts, Outcome o);
+
+// One entry of a plan.
+struct PlannedEntry {
+    std::string oldName;
+    std::string newName;
+    Outcome outcome = Outcome::noName;
+    // For takenByRun: the entry that makes the name first. For a made name
+    // that an earlier entry moved out of the way: that entry. Else -1.
+    int because = -1;
+};
+
+struct Plan {
+    std::vector<PlannedEntry> entries;
+    RunCounts counts;
+    // Lines beyond the last entry: they pair with no entry and count nowhere.
+    int unpairedLines = 0;
+};
+
+// Works out the whole run in list order, each entry seeing the folder as the
+// entries before it will have left it.
+Plan makePlan(const std::vector<std::string>& entries, const std::function<std::string(int)>& line,
+              int lineCount, const PlanRules& rules, const FolderView& folder);
+
+}  // namespace renaming

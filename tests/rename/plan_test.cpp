@@ -1,0 +1,166 @@
+// The plan of a run: what every entry will become, in list order, seen from
+// a folder the test describes.
+#include "rename/plan.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+using namespace renaming;
+
+// A folder described by its names: "name" a file, "name/" a folder,
+// "name!" a read-only file.
+class Described : public FolderView {
+public:
+    explicit Described(std::initializer_list<const char*> names)
+    {
+        for (std::string n : names) {
+            if (n.back() == '/') {
+                n.pop_back();
+                kinds_[n] = NameState::other;
+            } else if (n.back() == '!') {
+                n.pop_back();
+                kinds_[n] = NameState::regular;
+                readOnly_.insert(n);
+            } else {
+                kinds_[n] = NameState::regular;
+            }
+        }
+    }
+    NameState state(const std::string& name) const override
+    {
+        const auto it = kinds_.find(name);
+        return it == kinds_.end() ? NameState::missing : it->second;
+    }
+    bool readOnly(const std::string& name) const override { return readOnly_.count(name) > 0; }
+
+private:
+    std::map<std::string, NameState> kinds_;
+    std::set<std::string> readOnly_;
+};
+
+const char* word(Outcome o)
+{
+    switch (o) {
+    case Outcome::badLine: return "badLine";
+    case Outcome::noName: return "noName";
+    case Outcome::hiddenName: return "hiddenName";
+    case Outcome::unacceptable: return "unacceptable";
+    case Outcome::oldGone: return "oldGone";
+    case Outcome::oldNotFile: return "oldNotFile";
+    case Outcome::taken: return "taken";
+    case Outcome::takenByRun: return "takenByRun";
+    case Outcome::copied: return "copied";
+    case Outcome::moved: return "moved";
+    case Outcome::oldStays: return "oldStays";
+    }
+    return "?";
+}
+
+// "old>new:outcome" per entry, with "@j" for the entry it depends on.
+std::string describe(const Plan& p)
+{
+    std::ostringstream s;
+    for (const auto& e : p.entries) {
+        s << e.oldName << '>' << e.newName << ':' << word(e.outcome);
+        if (e.because >= 0)
+            s << '@' << e.because;
+        s << ' ';
+    }
+    return s.str();
+}
+
+struct PlanCase {
+    const char* name;
+    Described folder;
+    std::vector<std::string> entries;
+    std::vector<std::string> lines;
+    bool deleteOld;
+    NameRule rule;
+    std::string want;
+    RunCounts counts;
+    int unpaired;
+};
+
+void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.name; }
+
+class PlanCases : public ::testing::TestWithParam<PlanCase> {};
+
+TEST_P(PlanCases, SaysWhatTheRunWillDo)
+{
+    const PlanCase& c = GetParam();
+    const PlanRules rules{c.rule, platform::CodePage::utf8, c.deleteOld};
+    const Plan p = makePlan(
+        c.entries,
+        [&](int i) { return i < static_cast<int>(c.lines.size()) ? c.lines[i] : std::string(); },
+        static_cast<int>(c.lines.size()), rules, c.folder);
+    EXPECT_EQ(describe(p), c.want);
+    EXPECT_EQ(p.counts, c.counts);
+    EXPECT_EQ(p.unpairedLines, c.unpaired);
+}
+
+const std::string kLong(260, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Plan, PlanCases,
+    ::testing::Values(
+        PlanCase{"LinesOfEveryKind", Described{"a.txt", "b.txt", "c.txt", "d.txt"},
+                 {"a.txt", "b.txt", "c.txt", "d.txt"}, {"x", "a?b", "  "}, false,
+                 NameRule::replace, "a.txt>x.txt:copied b.txt>:badLine c.txt>:noName d.txt>:noName ",
+                 {1, 1, 2, 0}, 0},
+        PlanCase{"OwnNameIsTaken", Described{"a.txt"}, {"a.txt"}, {"a"}, true,
+                 NameRule::replace, "a.txt>a.txt:taken ", {0, 1, 0, 0}, 0},
+        PlanCase{"DuplicateLinesFirstWins", Described{"a", "b"}, {"a", "b"}, {"n", "n"}, false,
+                 NameRule::replace, "a>n:copied b>n:takenByRun@0 ", {1, 1, 0, 0}, 0},
+        PlanCase{"SwapFailsBothWays", Described{"a", "b"}, {"a", "b"}, {"b", "a"}, true,
+                 NameRule::replace, "a>b:taken b>a:taken ", {0, 2, 0, 0}, 0},
+        PlanCase{"ChainWaitsForNoOne", Described{"a", "b"}, {"a", "b"}, {"b", "c"}, true,
+                 NameRule::replace, "a>b:taken b>c:moved ", {1, 1, 0, 0}, 0},
+        PlanCase{"NameFreedByAnEarlierMove", Described{"a", "b"}, {"a", "b"}, {"c", "a"}, true,
+                 NameRule::replace, "a>c:moved b>a:moved@0 ", {2, 0, 0, 0}, 0},
+        PlanCase{"NameNotFreedByACopy", Described{"a", "b"}, {"a", "b"}, {"c", "a"}, false,
+                 NameRule::replace, "a>c:copied b>a:taken ", {1, 1, 0, 0}, 0},
+        PlanCase{"ReadOnlyOldFileStays", Described{"a.txt!"}, {"a.txt"}, {"b"}, true,
+                 NameRule::replace, "a.txt>b.txt:oldStays ", {0, 0, 0, 1}, 0},
+        PlanCase{"ReadOnlyOldFileIsCopiedWhenNotDeleting", Described{"a.txt!"}, {"a.txt"},
+                 {"b"}, false, NameRule::replace, "a.txt>b.txt:copied ", {1, 0, 0, 0}, 0},
+        PlanCase{"NameOfAFolderOrHiddenFileIsTaken", Described{"a", "b", "x/", ".y"},
+                 {"a", "b"}, {"x", ".y"}, true, NameRule::replace,
+                 "a>x:taken b>.y:hiddenName ", {0, 2, 0, 0}, 0},
+        PlanCase{"DotLineGivesAHiddenName", Described{"-n.txt"}, {"-n.txt"}, {".."}, false,
+                 NameRule::replace, "-n.txt>...txt:hiddenName ", {0, 1, 0, 0}, 0},
+        PlanCase{"EntryNowAFolderOrGone", Described{"a/"}, {"a", "b"}, {"x", "y"}, true,
+                 NameRule::replace, "a>x:oldNotFile b>y:oldGone ", {0, 2, 0, 0}, 0},
+        PlanCase{"TooLongForTheFileSystem", Described{"a"}, {"a"}, {kLong}, false,
+                 NameRule::replace, "a>" + kLong + ":unacceptable ", {0, 1, 0, 0}, 0},
+        PlanCase{"AppendRuleAndUnpairedLines", Described{"a.txt"}, {"a.txt"}, {"b", "c", "d"},
+                 false, NameRule::append, "a.txt>ab.txt:copied ", {1, 0, 0, 0}, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlanOutcomes, StepsAndCountsAgreeForEveryOutcome)
+{
+    for (int o = 0; o <= static_cast<int>(Outcome::oldStays); ++o) {
+        const auto outcome = static_cast<Outcome>(o);
+        RunCounts c;
+        countInto(c, outcome);
+        EXPECT_EQ(c.success + c.failed + c.ignored + c.deleteFailed, 1) << word(outcome);
+        const auto steps = stepsOf(outcome);
+        // A success or a failed deletion always reports the made file first.
+        if (c.success || c.deleteFailed) {
+            ASSERT_FALSE(steps.empty()) << word(outcome);
+            EXPECT_EQ(steps.front(), RunStep::created) << word(outcome);
+        }
+        if (c.failed && outcome != Outcome::badLine) {
+            EXPECT_EQ(steps, std::vector<RunStep>{RunStep::createFailed}) << word(outcome);
+        }
+        if (c.ignored || outcome == Outcome::badLine) {
+            EXPECT_TRUE(steps.empty()) << word(outcome);
+        }
+    }
+}
+
+}  // namespace
