@@ -1,0 +1,131 @@
+// The preview window shows every pair of a plan with its outcome, stands out
+// what is no success by icon and colour, narrows to those on request, and
+// tells which line the user double-clicked.
+#include "app/planmodel.h"
+#include "app/previewform.h"
+#include "widgets/text.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace renaming;
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+class Folder : public FolderView {
+public:
+    std::map<std::string, NameState> names;
+    NameState state(const std::string& n) const override
+    {
+        const auto it = names.find(n);
+        return it == names.end() ? NameState::missing : it->second;
+    }
+    bool readOnly(const std::string& n) const override { return n == "ro.txt"; }
+};
+
+Plan samplePlan(bool deleteOld)
+{
+    Folder f;
+    const std::vector<std::string> entries{"a.txt", "caf\xE9.txt", "c.txt", "d.txt", "ro.txt"};
+    for (const auto& e : entries)
+        f.names[e] = NameState::regular;
+    const std::vector<std::string> lines{"x", "y", "x", "a?b", "z", "extra", "more"};
+    return makePlan(
+        entries, [&](int i) { return i < int(lines.size()) ? lines[size_t(i)] : std::string(); },
+        int(lines.size()), PlanRules{NameRule::replace, platform::CodePage::utf8, deleteOld}, f);
+}
+
+QString cell(QTableView* v, int row, int col)
+{
+    return v->model()->index(row, col).data().toString();
+}
+
+class PreviewTest : public ::testing::Test {
+protected:
+    void open(bool deleteOld)
+    {
+        form = std::make_unique<TPreviewForm>(samplePlan(deleteOld), deleteOld);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    std::unique_ptr<TPreviewForm> form;
+};
+
+TEST_F(PreviewTest, ListsEveryPairWithItsOutcomeAndTheCounts)
+{
+    open(true);
+    QTableView* list = form->PreviewList;
+    ASSERT_EQ(list->model()->rowCount(), 5);
+    EXPECT_EQ(cell(list, 0, 0), u("1"));
+    EXPECT_EQ(cell(list, 0, 1), u("a.txt"));
+    EXPECT_EQ(cell(list, 0, 2), u("x.txt"));
+    EXPECT_EQ(cell(list, 0, 3), u("成功：作成して古いファイルを削除"));
+    // A name that is no valid text shows as the list shows it, bytes kept.
+    EXPECT_EQ(widgets::toBytes(cell(list, 1, 1)), "caf\xE9.txt");
+    EXPECT_EQ(cell(list, 2, 3), u("失敗：1 番が先にこの名前を作ります"));
+    EXPECT_EQ(cell(list, 3, 2), QString());
+    EXPECT_EQ(cell(list, 3, 3), u("失敗：使えない文字があります"));
+    EXPECT_EQ(cell(list, 4, 3), u("削除失敗：古いファイルは読み取り専用"));
+    EXPECT_EQ(form->PreviewCounts->text(), u("成功：2件　失敗：2件　無視：0件　削除失敗：1件"));
+    EXPECT_TRUE(form->PreviewUnpaired->isVisible());
+    EXPECT_EQ(form->PreviewUnpaired->text(), u("2 行の名前に対応するファイルがありません"));
+}
+
+TEST_F(PreviewTest, OutcomesOtherThanSuccessStandOutByIconAndColour)
+{
+    open(false);
+    QAbstractItemModel* m = form->PreviewList->model();
+    for (int row = 0; row < m->rowCount(); ++row) {
+        const QModelIndex outcome = m->index(row, 3);
+        const bool success = outcome.data().toString().startsWith(u("成功"));
+        EXPECT_EQ(outcome.data(Qt::DecorationRole).isNull(), success) << row;
+        EXPECT_EQ(outcome.data(Qt::ForegroundRole).isNull(), success) << row;
+    }
+    EXPECT_EQ(form->PreviewCounts->text(), u("成功：3件　失敗：2件　無視：0件　"));
+}
+
+TEST_F(PreviewTest, NarrowsToWhatIsNoSuccessAndBack)
+{
+    open(true);
+    QAbstractItemModel* m = form->PreviewList->model();
+    QTest::mouseClick(form->OnlyProblems, Qt::LeftButton);
+    ASSERT_EQ(m->rowCount(), 3);
+    EXPECT_EQ(cell(form->PreviewList, 0, 0), u("3"));
+    EXPECT_EQ(cell(form->PreviewList, 2, 0), u("5"));
+    QTest::mouseClick(form->OnlyProblems, Qt::LeftButton);
+    EXPECT_EQ(m->rowCount(), 5);
+}
+
+TEST_F(PreviewTest, DoubleClickChoosesThePairsLineAndCloses)
+{
+    open(true);
+    QTest::mouseClick(form->OnlyProblems, Qt::LeftButton);
+    QTableView* list = form->PreviewList;
+    const QRect r = list->visualRect(list->model()->index(1, 1));
+    // A double click is a press and release followed by a second press.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(form->chosenLine(), 3);  // the fourth entry, line 3
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+}
+
+TEST_F(PreviewTest, ClosingChoosesNothing)
+{
+    open(false);
+    QTest::mouseClick(form->CloseButton, Qt::LeftButton);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->chosenLine(), -1);
+}
+
+}  // namespace
