@@ -1,0 +1,228 @@
+#include "rename/journal.h"
+
+#include <charconv>
+
+namespace renaming {
+
+namespace {
+
+constexpr std::string_view kMagic = "TSUMUGI-JOURNAL 1";
+
+const char* opWord(JournalOp op)
+{
+    switch (op) {
+    case JournalOp::move:
+        return "move";
+    case JournalOp::copy:
+        return "copy";
+    case JournalOp::remove:
+        return "delete";
+    }
+    return "";
+}
+
+std::optional<JournalOp> opOf(std::string_view w)
+{
+    if (w == "move")
+        return JournalOp::move;
+    if (w == "copy")
+        return JournalOp::copy;
+    if (w == "delete")
+        return JournalOp::remove;
+    return std::nullopt;
+}
+
+std::string stampFields(const FileStamp& s)
+{
+    return std::to_string(s.size) + '\t' + std::to_string(s.mtimeNs) + '\t' +
+           std::to_string(s.inode);
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line)
+{
+    std::vector<std::string_view> out;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = line.find('\t', start);
+        out.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos)
+            return out;
+        start = tab + 1;
+    }
+}
+
+template <class T>
+bool number(std::string_view s, T& out)
+{
+    if (s.empty())
+        return false;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+bool stampOf(const std::vector<std::string_view>& f, size_t at, FileStamp& s)
+{
+    return f.size() >= at + 3 && number(f[at], s.size) && number(f[at + 1], s.mtimeNs) &&
+           number(f[at + 2], s.inode);
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string escapeField(std::string_view bytes)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x21 || b == 0x7F || b == '%') {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> unescapeField(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        const int hi = hexValue(text[i + 1]), lo = hexValue(text[i + 2]);
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        out += static_cast<char>(hi << 4 | lo);
+        i += 2;
+    }
+    return out;
+}
+
+namespace journal_text {
+
+std::string header(const JournalFolder& folder, int64_t started, int entries, bool deleteOld)
+{
+    return std::string(kMagic) + "\nfolder\t" + escapeField(folder.path) + '\t' +
+           std::to_string(folder.device) + '\t' + std::to_string(folder.inode) + "\nstart\t" +
+           std::to_string(started) + '\t' + std::to_string(entries) + '\t' +
+           (deleteOld ? "1" : "0") + '\n';
+}
+
+std::string intent(int entry, JournalOp op, const std::string& from, const std::string& to,
+                   const FileStamp& before)
+{
+    return "intent\t" + std::to_string(entry) + '\t' + opWord(op) + '\t' + escapeField(from) +
+           '\t' + escapeField(to) + '\t' + stampFields(before) + '\n';
+}
+
+std::string done(int entry, JournalOp op, const FileStamp& after)
+{
+    return "done\t" + std::to_string(entry) + '\t' + opWord(op) + '\t' + stampFields(after) + '\n';
+}
+
+std::string failed(int entry, JournalOp op, int err)
+{
+    return "failed\t" + std::to_string(entry) + '\t' + opWord(op) + '\t' + std::to_string(err) +
+           '\n';
+}
+
+std::string end() { return "end\n"; }
+std::string undone() { return "undone\n"; }
+
+}  // namespace journal_text
+
+std::optional<Journal> parseJournal(std::string_view text)
+{
+    Journal j;
+    bool haveFolder = false, haveStart = false;
+    size_t pos = 0;
+    bool first = true;
+    while (pos < text.size()) {
+        const size_t nl = text.find('\n', pos);
+        if (nl == std::string_view::npos)
+            break;  // cut short: never finished
+        const std::string_view line = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        if (first) {
+            if (line != kMagic)
+                return std::nullopt;
+            first = false;
+            continue;
+        }
+        const auto f = fieldsOf(line);
+        const std::string_view kind = f[0];
+        if (kind == "folder" && f.size() == 4 && !haveFolder) {
+            auto path = unescapeField(f[1]);
+            if (!path || !number(f[2], j.folder.device) || !number(f[3], j.folder.inode))
+                break;
+            j.folder.path = std::move(*path);
+            haveFolder = true;
+        } else if (kind == "start" && f.size() == 4 && haveFolder && !haveStart) {
+            if (!number(f[1], j.started) || !number(f[2], j.entries) ||
+                (f[3] != "0" && f[3] != "1"))
+                break;
+            j.deleteOld = f[3] == "1";
+            haveStart = true;
+        } else if (kind == "intent" && f.size() == 8 && haveStart) {
+            JournalStep s;
+            const auto op = opOf(f[2]);
+            auto from = unescapeField(f[3]);
+            auto to = unescapeField(f[4]);
+            if (!number(f[1], s.entry) || !op || !from || !to || !stampOf(f, 5, s.before))
+                break;
+            s.op = *op;
+            s.from = std::move(*from);
+            s.to = std::move(*to);
+            j.steps.push_back(std::move(s));
+        } else if ((kind == "done" && f.size() == 6) || (kind == "failed" && f.size() == 4)) {
+            // It answers the last intent, which must be of the same entry
+            // and operation.
+            int entry = 0;
+            const auto op = opOf(f[2]);
+            if (j.steps.empty() || !number(f[1], entry) || !op || j.steps.back().entry != entry ||
+                j.steps.back().op != *op || j.steps.back().after || j.steps.back().failedErrno)
+                break;
+            if (kind == "done") {
+                FileStamp after;
+                if (!stampOf(f, 3, after))
+                    break;
+                j.steps.back().after = after;
+            } else {
+                int err = 0;
+                if (!number(f[3], err) || err == 0)
+                    break;
+                j.steps.back().failedErrno = err;
+            }
+        } else if (kind == "end" && f.size() == 1 && haveStart) {
+            j.ended = true;
+        } else if (kind == "undone" && f.size() == 1 && haveStart) {
+            j.undone = true;
+        } else {
+            break;
+        }
+    }
+    if (!haveFolder || !haveStart)
+        return std::nullopt;
+    return j;
+}
+
+}  // namespace renaming

@@ -1,0 +1,92 @@
+// The journal of a rename run: before each file operation the run writes
+// what it is about to do, and after it what came of it, so that whatever
+// stops the run (a kill, a power cut, a full disk) the journal names every
+// operation that may have taken effect. Undo reads it back.
+//
+// The journal is a text file, one record a line (LF), fields separated by
+// tabs. Names and paths are bytes, with "%" and every byte below 0x21 or
+// equal to 0x7F written as "%XX", so that a record is always one line and
+// any name comes back exactly.
+//
+//   TSUMUGI-JOURNAL 1
+//   folder  <path>  <device>  <inode>
+//   start   <seconds since 1970>  <entries>  <delete box: 0 or 1>
+//   intent  <entry>  <move|copy|delete>  <from>  <to>  <size>  <mtime ns>  <inode>
+//   done    <entry>  <move|copy|delete>  <size>  <mtime ns>  <inode>
+//   failed  <entry>  <move|copy|delete>  <errno>
+//   end
+//   undone
+//
+// An intent names the old file as it was before the operation; a done the
+// file the operation left under the new name (nothing for a delete). A line
+// cut short by a kill is not read.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace renaming {
+
+enum class JournalOp { move, copy, remove };
+
+// What identifies a file's content for undo: a run's copy keeps the old
+// file's size and modification time, and a move keeps its inode.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t mtimeNs = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct JournalFolder {
+    std::string path;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
+// One operation of the run as the journal tells it.
+struct JournalStep {
+    int entry = 0;
+    JournalOp op = JournalOp::move;
+    std::string from;              // the old name
+    std::string to;                // the new name (empty for a delete)
+    FileStamp before;              // the old file at the intent
+    std::optional<FileStamp> after;  // set when the operation was done
+    int failedErrno = 0;           // set when it failed
+};
+
+struct Journal {
+    JournalFolder folder;
+    int64_t started = 0;
+    int entries = 0;
+    bool deleteOld = false;
+    std::vector<JournalStep> steps;
+    bool ended = false;   // the run came to its end
+    bool undone = false;  // undo has been run on it
+};
+
+// The lines of the journal, one function a record kind; each returns the
+// line with its LF.
+namespace journal_text {
+std::string header(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
+std::string intent(int entry, JournalOp op, const std::string& from, const std::string& to,
+                   const FileStamp& before);
+std::string done(int entry, JournalOp op, const FileStamp& after);
+std::string failed(int entry, JournalOp op, int err);
+std::string end();
+std::string undone();
+}  // namespace journal_text
+
+// Reads a journal's text. Nothing when the text is no journal (wrong first
+// line, or no folder and start records); records it cannot read end the
+// reading there, as a kill would have.
+std::optional<Journal> parseJournal(std::string_view text);
+
+// "%XX" escapes of a name, and back.
+std::string escapeField(std::string_view bytes);
+std::optional<std::string> unescapeField(std::string_view text);
+
+}  // namespace renaming

@@ -1,0 +1,117 @@
+// The journal says back exactly what was written, and a journal cut short
+// anywhere (a kill in the middle of a write) still says everything written
+// before the cut.
+#include "rename/journal.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace renaming;
+
+const std::string kOdd = std::string("a\tb\nc%d e\x7F\x01\xE9\xE5\x86\x99", 13);
+
+std::string sampleText()
+{
+    std::string t = journal_text::header({"/home/u/写真 " + kOdd, 2049, 777}, 1765250000, 3, true);
+    t += journal_text::intent(0, JournalOp::move, "a.txt", "x.txt", {4096, 1700000000123456789, 11});
+    t += journal_text::done(0, JournalOp::move, {4096, 1700000000123456789, 11});
+    t += journal_text::intent(1, JournalOp::copy, kOdd, "y" + kOdd, {5, -1, 12});
+    t += journal_text::done(1, JournalOp::copy, {5, -1, 99});
+    t += journal_text::intent(1, JournalOp::remove, kOdd, "", {5, -1, 12});
+    t += journal_text::failed(1, JournalOp::remove, 13);
+    t += journal_text::intent(2, JournalOp::move, "c", "z", {0, 0, 13});
+    t += journal_text::failed(2, JournalOp::move, 17);
+    t += journal_text::end();
+    t += journal_text::undone();
+    return t;
+}
+
+TEST(Journal, ReadsBackEveryRecordAndOddNamesByteForByte)
+{
+    const auto j = parseJournal(sampleText());
+    ASSERT_TRUE(j);
+    EXPECT_EQ(j->folder.path, "/home/u/写真 " + kOdd);
+    EXPECT_EQ(j->folder.device, 2049u);
+    EXPECT_EQ(j->folder.inode, 777u);
+    EXPECT_EQ(j->started, 1765250000);
+    EXPECT_EQ(j->entries, 3);
+    EXPECT_TRUE(j->deleteOld);
+    ASSERT_EQ(j->steps.size(), 4u);
+    EXPECT_EQ(j->steps[0].from, "a.txt");
+    EXPECT_EQ(j->steps[0].to, "x.txt");
+    EXPECT_EQ(j->steps[0].before, (FileStamp{4096, 1700000000123456789, 11}));
+    EXPECT_EQ(j->steps[0].after, (FileStamp{4096, 1700000000123456789, 11}));
+    EXPECT_EQ(j->steps[1].from, kOdd);
+    EXPECT_EQ(j->steps[1].to, "y" + kOdd);
+    EXPECT_EQ(j->steps[1].after, (FileStamp{5, -1, 99}));
+    EXPECT_EQ(j->steps[2].op, JournalOp::remove);
+    EXPECT_EQ(j->steps[2].failedErrno, 13);
+    EXPECT_FALSE(j->steps[2].after);
+    EXPECT_EQ(j->steps[3].failedErrno, 17);
+    EXPECT_TRUE(j->ended);
+    EXPECT_TRUE(j->undone);
+}
+
+TEST(Journal, ACutAnywhereKeepsEverythingBeforeIt)
+{
+    const std::string text = sampleText();
+    const auto full = parseJournal(text);
+    ASSERT_TRUE(full);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        const auto j = parseJournal(std::string_view(text).substr(0, cut));
+        const size_t headerEnd = text.find("\nintent") + 1;
+        if (cut < headerEnd) {
+            // Until the start record is whole there is no journal to undo.
+            EXPECT_FALSE(j) << cut;
+            continue;
+        }
+        ASSERT_TRUE(j) << cut;
+        ASSERT_LE(j->steps.size(), full->steps.size()) << cut;
+        for (size_t i = 0; i < j->steps.size(); ++i) {
+            const auto& got = j->steps[i];
+            const auto& want = full->steps[i];
+            EXPECT_EQ(got.from, want.from) << cut;
+            EXPECT_EQ(got.to, want.to) << cut;
+            EXPECT_EQ(got.before, want.before) << cut;
+            // Only the last step may still lack its answer.
+            if (i + 1 < j->steps.size()) {
+                EXPECT_EQ(got.after, want.after) << cut;
+                EXPECT_EQ(got.failedErrno, want.failedErrno) << cut;
+            }
+        }
+        EXPECT_EQ(j->ended, cut >= text.find("end\n") + 4) << cut;
+    }
+}
+
+TEST(Journal, RefusesWhatIsNoJournalAndStopsAtARecordThatDoesNotFit)
+{
+    EXPECT_FALSE(parseJournal(""));
+    EXPECT_FALSE(parseJournal("hello\nfolder\t/\t1\t2\nstart\t0\t0\t0\n"));
+    const std::string head = journal_text::header({"/d", 1, 2}, 0, 2, false);
+    // An answer to another entry's intent, a bad escape, an unknown record:
+    // the reading ends there, with what came before.
+    for (const std::string& bad :
+         {journal_text::done(1, JournalOp::move, {}), std::string("intent\t1\tmove\t%G1\tb\t0\t0\t0\n"),
+          std::string("rename\ta\tb\n"), journal_text::failed(0, JournalOp::move, 0)}) {
+        const std::string text = head +
+                                 journal_text::intent(0, JournalOp::move, "a", "b", {}) + bad +
+                                 journal_text::intent(1, JournalOp::move, "c", "d", {}) +
+                                 journal_text::end();
+        const auto j = parseJournal(text);
+        ASSERT_TRUE(j) << bad;
+        ASSERT_EQ(j->steps.size(), 1u) << bad;
+        EXPECT_FALSE(j->steps[0].after) << bad;
+        EXPECT_FALSE(j->ended) << bad;
+    }
+}
+
+TEST(Journal, EscapesOnlyWhatWouldBreakALine)
+{
+    EXPECT_EQ(escapeField("写真 1%.jpg"), "写真%201%25.jpg");
+    EXPECT_EQ(unescapeField("写真%201%25.jpg"), "写真 1%.jpg");
+    EXPECT_FALSE(unescapeField("%4"));
+    EXPECT_FALSE(unescapeField("%zz"));
+}
+
+}  // namespace
