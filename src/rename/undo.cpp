@@ -1,0 +1,147 @@
+#include "rename/undo.h"
+
+#include <cerrno>
+#include <map>
+
+namespace renaming {
+
+namespace {
+
+// The operations of one entry, in the run's order.
+struct EntrySteps {
+    const JournalStep* move = nullptr;
+    const JournalStep* copy = nullptr;
+    const JournalStep* remove = nullptr;
+};
+
+bool sameCopy(const FileStamp& now, const FileStamp& made)
+{
+    return now.inode == made.inode && now.size == made.size && now.mtimeNs == made.mtimeNs;
+}
+
+UndoStep moveBack(UndoFolder& folder, UndoStep s)
+{
+    if (folder.taken(s.oldName)) {
+        s.result = UndoResult::leftNameTaken;
+        return s;
+    }
+    if (const int e = folder.moveNoReplace(s.newName, s.oldName); e != 0) {
+        s.result = e == EEXIST ? UndoResult::leftNameTaken : UndoResult::failed;
+        s.errorCode = e;
+        return s;
+    }
+    s.result = UndoResult::movedBack;
+    return s;
+}
+
+UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
+{
+    if (m.failedErrno)
+        return s;
+    const auto atNew = folder.stamp(m.to);
+    const auto atOld = folder.stamp(m.from);
+    const bool moved = atNew && atNew->inode == m.before.inode;
+    if (!moved) {
+        // Never moved (a run stopped before the rename), or moved and then
+        // replaced or removed by someone else.
+        if (atOld && atOld->inode == m.before.inode)
+            return s;
+        s.result = atNew ? UndoResult::leftChanged : UndoResult::leftGone;
+        return s;
+    }
+    return moveBack(folder, s);
+}
+
+UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r, UndoStep s)
+{
+    if (c.failedErrno)
+        return s;
+    const auto atNew = folder.stamp(c.to);
+    const auto atOld = folder.stamp(c.from);
+    // The copy the run made: known by its recorded stamp, or, where the run
+    // stopped before recording it, by the size and time it took over from
+    // its original under a name the run had found free.
+    const bool ours = atNew && (c.after ? sameCopy(*atNew, *c.after)
+                                        : atNew->inode != c.before.inode &&
+                                              atNew->size == c.before.size &&
+                                              atNew->mtimeNs == c.before.mtimeNs);
+    const bool originalThere = atOld && atOld->inode == c.before.inode;
+    const bool originalRemoved = r && !r->failedErrno && !originalThere;
+    if (!atNew && !c.after && !originalRemoved)
+        return s;  // stopped before the copy had a name
+    if (originalRemoved) {
+        // The copy holds the only content now: it goes back to the old
+        // name, changed or not, and is never removed.
+        if (!atNew || (c.after && atNew->inode != c.after->inode)) {
+            s.result = atNew ? UndoResult::leftChanged : UndoResult::leftGone;
+            return s;
+        }
+        return moveBack(folder, s);
+    }
+    if (!atNew) {
+        s.result = UndoResult::leftGone;
+        return s;
+    }
+    if (!ours) {
+        s.result = UndoResult::leftChanged;
+        return s;
+    }
+    if (!originalThere) {
+        s.result = UndoResult::leftOriginalGone;
+        return s;
+    }
+    if (const int e = folder.remove(c.to); e != 0) {
+        s.result = UndoResult::failed;
+        s.errorCode = e;
+        return s;
+    }
+    s.result = UndoResult::copyRemoved;
+    return s;
+}
+
+}  // namespace
+
+UndoReport undoRun(const Journal& journal, UndoFolder& folder,
+                   const std::function<void(const UndoStep&)>& onStep)
+{
+    std::map<int, EntrySteps> byEntry;
+    std::vector<int> order;
+    for (const JournalStep& st : journal.steps) {
+        auto [it, fresh] = byEntry.try_emplace(st.entry);
+        if (fresh)
+            order.push_back(st.entry);
+        switch (st.op) {
+        case JournalOp::move:
+            it->second.move = &st;
+            break;
+        case JournalOp::copy:
+            it->second.copy = &st;
+            break;
+        case JournalOp::remove:
+            it->second.remove = &st;
+            break;
+        }
+    }
+    UndoReport report;
+    for (auto e = order.rbegin(); e != order.rend(); ++e) {
+        const EntrySteps& es = byEntry[*e];
+        const JournalStep* first = es.move ? es.move : es.copy ? es.copy : es.remove;
+        UndoStep s{*e, first->from, first->to, UndoResult::nothingToDo, 0};
+        if (es.move)
+            s = undoMove(folder, *es.move, s);
+        else if (es.copy)
+            s = undoCopy(folder, *es.copy, es.remove, s);
+        if (s.result == UndoResult::nothingToDo)
+            continue;
+        if (restored(s.result))
+            ++report.restored;
+        else
+            ++report.leftAlone;
+        if (onStep)
+            onStep(s);
+        report.steps.push_back(std::move(s));
+    }
+    return report;
+}
+
+}  // namespace renaming

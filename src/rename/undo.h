@@ -1,0 +1,66 @@
+// Undo of a rename run from its journal: the entries are taken back in the
+// reverse of the run's order. A moved file goes back to its old name only by
+// a rename that never replaces; a copy the run made is removed only while it
+// is still exactly that copy and its original is still there. Whatever else
+// is found is left as it is and reported, so undo never overwrites and never
+// deletes a file that changed after the run.
+#pragma once
+
+#include "rename/journal.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace renaming {
+
+// The folder undo works in.
+class UndoFolder {
+public:
+    virtual ~UndoFolder() = default;
+    // The identity of the regular file `name`; nothing when the name is
+    // free or stands for something else.
+    virtual std::optional<FileStamp> stamp(const std::string& name) const = 0;
+    // True when `name` stands for anything at all (a dangling link too).
+    virtual bool taken(const std::string& name) const = 0;
+    // 0, or the errno value of the failure; never replaces `to`.
+    virtual int moveNoReplace(const std::string& from, const std::string& to) = 0;
+    // 0, or the errno value of the failure.
+    virtual int remove(const std::string& name) = 0;
+};
+
+enum class UndoResult {
+    nothingToDo,       // the run changed nothing for this entry
+    movedBack,         // the file has its old name again
+    copyRemoved,       // the run's copy is gone; the original stayed all along
+    leftGone,          // the file the run made is no longer there
+    leftChanged,       // the file under the new name is not the one the run left
+    leftNameTaken,     // another file has the old name now
+    leftOriginalGone,  // the original is gone, so its copy stays
+    failed,            // the rename or removal itself failed (errorCode)
+};
+
+// True for the outcomes that count as restored.
+inline bool restored(UndoResult r) { return r == UndoResult::movedBack || r == UndoResult::copyRemoved; }
+
+struct UndoStep {
+    int entry = 0;
+    std::string oldName;  // the name the entry had before the run
+    std::string newName;  // the name the run gave it
+    UndoResult result = UndoResult::nothingToDo;
+    int errorCode = 0;
+};
+
+struct UndoReport {
+    std::vector<UndoStep> steps;  // in the order undo took them, nothingToDo left out
+    int restored = 0;
+    int leftAlone = 0;
+};
+
+// Takes the run of `journal` back in `folder`. `onStep` is called after
+// each entry that undo acted on or left alone.
+UndoReport undoRun(const Journal& journal, UndoFolder& folder,
+                   const std::function<void(const UndoStep&)>& onStep = nullptr);
+
+}  // namespace renaming
