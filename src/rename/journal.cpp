@@ -1,5 +1,7 @@
 #include "rename/journal.h"
 
+#include "platform/hexdigit.h"
+
 #include <charconv>
 
 namespace renaming {
@@ -66,17 +68,6 @@ bool stampOf(const std::vector<std::string_view>& f, size_t at, FileStamp& s)
            number(f[at + 2], s.inode);
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::string escapeField(std::string_view bytes)
@@ -108,7 +99,7 @@ std::optional<std::string> unescapeField(std::string_view text)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        const int hi = hexValue(text[i + 1]), lo = hexValue(text[i + 2]);
+        const int hi = platform::hexDigitValue(text[i + 1]), lo = platform::hexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         out += static_cast<char>(hi << 4 | lo);

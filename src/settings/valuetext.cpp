@@ -1,21 +1,8 @@
 #include "settings/valuetext.h"
 
+#include "platform/hexdigit.h"
+
 namespace settings {
-
-namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 int32_t parseInteger(std::string_view s, int32_t def)
 {
@@ -40,7 +27,7 @@ int32_t parseInteger(std::string_view s, int32_t def)
             return def;
         uint32_t v = 0;
         for (size_t k = hexStart; k < s.size(); ++k) {
-            const int d = hexDigit(s[k]);
+            const int d = platform::hexDigitValue(s[k]);
             if (d < 0)
                 return def;
             v = v << 4 | static_cast<uint32_t>(d);
