@@ -48,6 +48,12 @@ bool matchesMask(std::string_view name, std::string_view mask, platform::CodePag
 // starting on a character boundary.
 bool containsSearchText(std::string_view base, std::string_view searchText, platform::CodePage cp);
 
+// True when an entry's text typed in place can become the file's new name
+// and the file stays listed: not empty, no "/" (which would move the file
+// into another folder) and no leading "." (a hidden file, which no listing
+// shows).
+bool keepsTheFileListed(std::string_view entryText);
+
 // One listed file: its name and the entry text (name without extension).
 struct ListedFile {
     std::string name;

@@ -1,5 +1,9 @@
+// Listing a folder, by path and by a folder held open, and the questions
+// about folders and paths.
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/syscalls.h"
+#include "support/faultsys.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +19,7 @@
 #include <cerrno>
 
 using testing_support::CwdGuard;
+using testing_support::FaultSys;
 using testing_support::ScratchDir;
 
 namespace {
@@ -104,6 +109,43 @@ TEST(Listing, MissingFolderFailsWithErrno)
     EXPECT_EQ(err, ENOENT);
 }
 
+// A folder held open lists what its path lists; a folder renamed meanwhile
+// is still listed by its descriptor, and a removed one fails to list (the
+// system itself reads it as empty) rather than look empty.
+TEST(Listing, ByDescriptorFollowsTheFolderAndFailsForARemovedOne)
+{
+    ScratchDir d;
+    d.mkdir("work");
+    d.write("work/a.txt");
+    d.write("work/.hidden");
+    d.mkdir("work/sub");
+    const int fd = ::open(d.file("work").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    auto byFd = [&](int* err) {
+        std::vector<std::string> out;
+        const bool ok = platform::listPlainFiles(
+            fd, [&](const char* n, size_t len) { out.emplace_back(n, len); }, err);
+        std::sort(out.begin(), out.end());
+        return ok ? out : std::vector<std::string>{"<failed>"};
+    };
+    int err = 0;
+    EXPECT_EQ(byFd(&err), listed(d.file("work")));
+
+    ASSERT_EQ(::rename(d.file("work").c_str(), d.file("moved").c_str()), 0);
+    d.mkdir("work");
+    d.write("work/other");
+    d.write("moved/b.txt");
+    EXPECT_EQ(byFd(&err), (std::vector<std::string>{"a.txt", "b.txt"}));
+
+    for (const char* n : {"moved/a.txt", "moved/b.txt", "moved/.hidden"})
+        ASSERT_EQ(::unlink(d.file(n).c_str()), 0);
+    ASSERT_EQ(::rmdir(d.file("moved/sub").c_str()), 0);
+    ASSERT_EQ(::rmdir(d.file("moved").c_str()), 0);
+    EXPECT_EQ(byFd(&err), std::vector<std::string>{"<failed>"});
+    EXPECT_EQ(err, ENOENT);
+    ::close(fd);
+}
+
 TEST(Folders, EnterReadAndTest)
 {
     CwdGuard guard;
@@ -165,4 +207,62 @@ TEST(Folders, ErrorMessagesByCode)
         EXPECT_EQ(e.code(), c.err);
         EXPECT_STREQ(e.what(), c.text);
     }
+}
+
+// Listing a folder under a fault at each of its calls in turn: either the
+// listing says it failed, or it lists every plain file. A listing that
+// quietly drops a file would shift every later name onto the wrong line.
+// The one exception is a symbolic link whose target cannot be looked at:
+// like a dangling link it is no plain file (a link into a dead mount must
+// not make the whole folder unreadable).
+TEST(Listing, NeverSucceedsWithAFileMissingUnderAnyFault)
+{
+    ScratchDir d;
+    std::vector<std::string> want;
+    for (const char* n : {"a.txt", "b.txt", "c", "d.jpg", "e.tar.gz"}) {
+        d.write(n);
+        want.push_back(n);
+    }
+    ASSERT_EQ(::symlink("a.txt", d.file("link-to-a").c_str()), 0);
+    want.push_back("link-to-a");
+    d.mkdir("sub");
+    std::sort(want.begin(), want.end());
+
+    const int dirFd = ::open(d.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dirFd, 0);
+    int failed = 0;
+    for (bool byFd : {false, true})
+    for (int err : {EIO, EACCES, ENOSPC}) {
+        for (long k = 1;; ++k) {
+            SCOPED_TRACE(byFd ? "by descriptor" : "by path");
+            FaultSys faults;
+            faults.failNth(k, err);
+            std::vector<std::string> got;
+            int e = 0;
+            bool ok;
+            {
+                platform::ScopedSys use(faults);
+                auto add = [&](const char* n, size_t len) { got.emplace_back(n, len); };
+                ok = byFd ? platform::listPlainFiles(dirFd, add, &e)
+                          : platform::listPlainFiles(d.path(), add, &e);
+            }
+            if (faults.faults() == 0) {
+                ASSERT_TRUE(ok);
+                break;  // k is past the last call: every call has had its fault
+            }
+            std::sort(got.begin(), got.end());
+            if (ok && got != want && faults.count(FaultSys::kStat) > 0) {
+                std::vector<std::string> withoutLink = want;
+                std::erase(withoutLink, "link-to-a");
+                EXPECT_EQ(got, withoutLink) << faults.lastFault();
+            } else if (ok)
+                EXPECT_EQ(got, want) << faults.lastFault();
+            else {
+                EXPECT_EQ(e, err) << faults.lastFault();
+                ++failed;
+            }
+        }
+    }
+    EXPECT_GT(failed, 0);
+    ::close(dirFd);
 }
