@@ -139,8 +139,6 @@ bool copyAttributes(int out, const struct stat& src, bool flushData, int* err)
     return true;
 }
 
-RenameResult publishCopy(TempFile& target, const std::string& name) { return target.keep(name); }
-
 bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
                        int* err, const CopyOptions& options)
 {
@@ -168,7 +166,7 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
         return fail(err, errno);
     if (!copyAttributes(target.fd(), src.st, options.flushData, err))
         return false;
-    const RenameResult r = publishCopy(target, to);
+    const RenameResult r = target.keep(to);
     return r || fail(err, r.error);
 }
 

@@ -1,5 +1,6 @@
 // The copy that never overwrites, and its steps: open the source, open the
-// target (a TempFile), copy the data and the attributes, publish. Names are
+// target (a TempFile), copy the data and the attributes, publish (the
+// target's keep, which never replaces an entry). Names are
 // byte strings resolved in the folder of the descriptor given with them
 // (AT_FDCWD: the current folder). Nothing here throws.
 #pragma once
@@ -42,10 +43,9 @@ struct CopySource {
 // (EISDIR for a folder, EINVAL for the rest).
 bool openCopySource(int dirFd, const std::string& name, CopySource& out, int* err = nullptr);
 
-// Opens the file that is to become `name` in the folder `dirFd`, failing
-// with EEXIST when the name is taken (a dangling symbolic link included):
-// a TempFile, or, in a folder that takes neither unnamed files nor scratch
-// names, the name itself made exclusively.
+// Opens the file that is to become `name` in the folder `dirFd`: a
+// TempFile, or, in a folder that takes neither unnamed files nor scratch
+// names, the name itself made exclusively (EEXIST when it is taken).
 bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err = nullptr);
 
 // Moves the data of `in` (of `size` bytes when opened) into the empty file
@@ -57,9 +57,6 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr);
 // set-user-ID and the like: the copy belongs to whoever runs the program),
 // and with `flushData` puts its data on the disk.
 bool copyAttributes(int out, const struct stat& src, bool flushData, int* err = nullptr);
-
-// Gives the finished target its name, never replacing an entry.
-RenameResult publishCopy(TempFile& target, const std::string& name);
 
 // Copies `from` to the new name `to`, failing when `to` exists or the copy
 // cannot be made. The new file appears only complete, with the source's

@@ -75,10 +75,4 @@ FolderHandle FolderHandle::duplicate(int* err) const
     return FolderHandle(std::move(fd), path_, id_);
 }
 
-bool FolderHandle::removed() const
-{
-    struct stat st {};
-    return fd_ && sys().fstat(fd_.get(), &st) == 0 && st.st_nlink == 0;
-}
-
 }  // namespace platform

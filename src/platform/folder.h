@@ -49,9 +49,6 @@ public:
     // A second handle on the same folder, for a run that owns its own.
     FolderHandle duplicate(int* err = nullptr) const;
 
-    // True when the folder has been removed (it has no links left).
-    bool removed() const;
-
 private:
     FolderHandle(UniqueFd fd, std::string path, FolderId id)
         : fd_(std::move(fd)), path_(std::move(path)), id_(id)

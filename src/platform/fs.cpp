@@ -28,8 +28,10 @@ bool splitsATypedLine(const char* name)
     return false;
 }
 
-// classifyEntry, with `err` set when the inode could not be looked at for a
-// reason other than the entry being a dangling link or gone meanwhile.
+// The kind of one entry of the open folder `dirFd`; its d_type may be
+// DT_UNKNOWN, in which case the inode is looked at. `err` is set when the
+// inode could not be looked at for a reason other than the entry being a
+// dangling link or gone meanwhile.
 EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
 {
     if (name[0] == '.')
@@ -104,11 +106,6 @@ EntryFn plainOnly(const FileFn& onFile)
 }
 
 }  // namespace
-
-EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
-{
-    return classify(dirFd, name, dType, nullptr);
-}
 
 bool forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict, int* err)
 {

@@ -28,10 +28,6 @@ enum class EntryKind {
                 // takes for one (it could not pair with one typed line)
 };
 
-// Classifies one entry of the open folder `dirFd` (its d_type may be
-// DT_UNKNOWN, in which case the inode is looked at).
-EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType);
-
 // Calls `onEntry` for every entry of `folder` with its kind, in the file
 // system's own order. When `strict`, an entry whose kind cannot be looked at
 // (other than a dangling link) fails the listing. Returns false with `err`

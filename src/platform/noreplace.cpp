@@ -18,11 +18,13 @@ RenameResult refused(int e)
     return result(e == EEXIST ? RenameStatus::targetExists : RenameStatus::failed, e);
 }
 
-}  // namespace
-
+// renameat2 says the file system has no no-replace flag.
 bool lacksRenameFlag(int e) { return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP; }
 
+// linkat says the file system makes no links.
 bool refusesLinks(int e) { return e == EPERM || e == EOPNOTSUPP || e == EINVAL; }
+
+}  // namespace
 
 RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
                              const std::string& to)

@@ -40,9 +40,4 @@ RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
 // The same with paths, resolved against the current folder.
 RenameResult renameNoReplace(const std::string& from, const std::string& to);
 
-// True when `e`, from renameat2, says the file system has no no-replace flag.
-bool lacksRenameFlag(int e);
-// True when `e`, from linkat, says the file system makes no links.
-bool refusesLinks(int e);
-
 }  // namespace platform

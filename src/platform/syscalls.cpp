@@ -11,7 +11,6 @@
 
 namespace platform {
 
-int Sys::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 int Sys::openat(int dirfd, const char* path, int flags, mode_t mode)
 {
     return ::openat(dirfd, path, flags, mode);

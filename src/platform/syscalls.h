@@ -20,7 +20,6 @@ public:
     virtual ~Sys() = default;
 
     // files
-    virtual int open(const char* path, int flags, mode_t mode = 0);
     virtual int openat(int dirfd, const char* path, int flags, mode_t mode = 0);
     virtual int close(int fd);
     virtual int dupfd(int fd);  // fcntl F_DUPFD_CLOEXEC

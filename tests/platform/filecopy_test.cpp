@@ -348,7 +348,7 @@ TEST_P(CopySteps, NameTakenWhileCopyingIsNotReplaced)
         ASSERT_TRUE(platform::copyData(src.fd.get(), target.fd(), src.st.st_size));
         ASSERT_TRUE(platform::copyAttributes(target.fd(), src.st, false));
         d.write("dst", "theirs");
-        const platform::RenameResult r = platform::publishCopy(target, "dst");
+        const platform::RenameResult r = target.keep("dst");
         EXPECT_EQ(r.status, platform::RenameStatus::targetExists);
         EXPECT_EQ(r.error, EEXIST);
     }

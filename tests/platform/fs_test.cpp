@@ -75,21 +75,39 @@ TEST(Listing, SocketIsASystemEntry)
     ::close(s);
 }
 
+// Some file systems (many FUSE ones, older XFS) give no entry types: the
+// listing then looks at each inode, and keeps exactly the same files.
 TEST(Listing, ClassifiesByInodeWhenTheTypeIsUnknown)
 {
     ScratchDir d;
     d.write("f");
     d.mkdir("dir");
     ASSERT_EQ(::mkfifo(d.file("p").c_str(), 0644), 0);
-    const int fd = ::open(d.path().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(platform::classifyEntry(fd, "f", DT_UNKNOWN), platform::EntryKind::plain);
-    EXPECT_EQ(platform::classifyEntry(fd, "dir", DT_UNKNOWN), platform::EntryKind::directory);
-    EXPECT_EQ(platform::classifyEntry(fd, "p", DT_UNKNOWN), platform::EntryKind::system);
-    EXPECT_EQ(platform::classifyEntry(fd, "gone", DT_UNKNOWN), platform::EntryKind::system);
-    EXPECT_EQ(platform::classifyEntry(fd, ".", DT_DIR), platform::EntryKind::directory);
-    EXPECT_EQ(platform::classifyEntry(fd, "..", DT_DIR), platform::EntryKind::directory);
-    ::close(fd);
+    ASSERT_EQ(::symlink("f", d.file("link-to-f").c_str()), 0);
+    ASSERT_EQ(::symlink("dir", d.file("link-to-dir").c_str()), 0);
+    ASSERT_EQ(::symlink("missing", d.file("dangling").c_str()), 0);
+    FaultSys fs;
+    int untyped = 0;
+    fs.onReaddir = [&](DIR* dir) {
+        dirent* e = fs.Sys::readdir(dir);
+        if (e) {
+            e->d_type = DT_UNKNOWN;
+            ++untyped;
+        }
+        return e;
+    };
+    std::vector<std::string> got;
+    int err = 0;
+    {
+        platform::ScopedSys use(fs);
+        EXPECT_TRUE(platform::listPlainFiles(
+            d.path(), [&](const char* n, size_t len) { got.emplace_back(n, len); }, &err))
+            << err;
+    }
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (std::vector<std::string>{"f", "link-to-f"}));
+    EXPECT_EQ(untyped, 8);  // ".", ".." and the six entries
+    EXPECT_GE(fs.count(FaultSys::kStat), 5);
 }
 
 TEST(Listing, KeepsNamesThatAreNotUtf8AsBytes)
@@ -176,12 +194,16 @@ TEST(Folders, IdentityTellsCaseDistinctFoldersApart)
     ScratchDir d;
     d.mkdir("A");
     d.mkdir("a");
-    platform::FolderId upper, lower, again;
+    d.write("file");
+    platform::FolderId upper, lower, again, none;
     ASSERT_TRUE(platform::folderId(d.file("A"), upper));
     ASSERT_TRUE(platform::folderId(d.file("a"), lower));
     ASSERT_TRUE(platform::folderId(d.file("A/."), again));
     EXPECT_FALSE(upper == lower);
     EXPECT_TRUE(upper == again);
+    EXPECT_EQ(platform::FolderHandle::open(d.file("a")).id(), lower);
+    EXPECT_FALSE(platform::folderId(d.file("file"), none));
+    EXPECT_FALSE(platform::folderId(d.file("missing"), none));
 }
 
 TEST(Folders, ErrorMessagesByCode)

@@ -28,7 +28,7 @@ class FaultSys : public platform::Sys {
 public:
     // What a call is counted as.
     enum Kind {
-        kOpen,     // open, openat, dupfd
+        kOpen,     // openat, dupfd
         kRead,     // read
         kWrite,    // write, copyFileRange, cloneFile, ftruncate
         kLink,     // linkat
@@ -63,7 +63,7 @@ public:
     // "write #2 (call 7): No space left on device" for the last fault, or "".
     const std::string& lastFault() const { return lastFault_; }
 
-    // Every call, by its POSIX name ("open", "write", "renameat2", ...; the
+    // Every call, by its POSIX name ("openat", "write", "renameat2", ...; the
     // accelerators as "clone" and "copy_file_range"), in order.
     std::vector<std::string> calls;
     // Index of the first call named `name`, or -1.
@@ -71,8 +71,9 @@ public:
 
     // Stand-ins for single calls; an empty one passes the call on. A planned
     // fault comes first: a call that is to fail never reaches its hook.
-    // onOpen stands in for open (with AT_FDCWD) and openat alike.
     std::function<int(int dirfd, const char* path, int flags, mode_t mode)> onOpen;
+    // Stands in for readdir; a hook may change the entry it passes on.
+    std::function<struct dirent*(DIR*)> onReaddir;
     std::function<ssize_t(int, const void*, size_t)> onWrite;
     std::function<int(int, int)> onClone;
     std::function<ssize_t(int, off_t*, int, off_t*, size_t)> onCopyRange;
@@ -82,7 +83,6 @@ public:
     std::function<int(int)> onFdatasync;
     std::function<int(int)> onFsync;
 
-    int open(const char* path, int flags, mode_t mode = 0) override;
     int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
     int close(int fd) override;
     int dupfd(int fd) override;

@@ -68,13 +68,6 @@ bool FaultSys::hit(Kind kind, const char* name)
     return true;
 }
 
-int FaultSys::open(const char* path, int flags, mode_t mode)
-{
-    if (hit(kOpen, "open"))
-        return -1;
-    return onOpen ? onOpen(AT_FDCWD, path, flags, mode) : inner_.open(path, flags, mode);
-}
-
 int FaultSys::openat(int dirfd, const char* path, int flags, mode_t mode)
 {
     if (hit(kOpen, "openat"))
@@ -202,7 +195,9 @@ DIR* FaultSys::fdopendir(int fd)
 
 struct dirent* FaultSys::readdir(DIR* dir)
 {
-    return hit(kDirRead, "readdir") ? nullptr : inner_.readdir(dir);
+    if (hit(kDirRead, "readdir"))
+        return nullptr;
+    return onReaddir ? onReaddir(dir) : inner_.readdir(dir);
 }
 
 int FaultSys::closedir(DIR* dir)
