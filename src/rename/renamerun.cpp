@@ -15,10 +15,10 @@ RunCounts runRename(const RunRequest& rq)
         if (rq.onStep)
             rq.onStep(s, name);
     };
+    const std::string noLine;
     for (int i = 0; i < total; ++i) {
         const size_t at = static_cast<size_t>(i);
-        static const std::string kNoLine;
-        const std::string& line = at < rq.lines.size() ? rq.lines[at] : kNoLine;
+        const std::string& line = at < rq.lines.size() ? rq.lines[at] : noLine;
         const std::string& oldName = rq.entries[at];
         if (!checkFileName(line, rq.cp)) {
             ++c.failed;

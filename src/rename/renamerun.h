@@ -6,11 +6,11 @@
 // A run is one request value that carries everything it needs: its own
 // handle on the folder, the entries, the lines, the rule, the delete box,
 // and the callbacks that report its steps, its progress and the ticks of a
-// long copy. Nothing of it points into the window that made it, so it can
-// be moved to a worker thread and run there. The callbacks run on the
-// thread that runs the request; what they touch is theirs to guard (the
-// window's own run keeps its widgets alive, and takes no input, for the
-// run's length).
+// long copy. Its data is its own, with no pointer into the list or the
+// memo, so it can be moved to a worker thread and run there. The callbacks
+// run on the thread that runs the request, and what they touch is theirs to
+// guard: the window's own run keeps its widgets alive, and takes no input,
+// for the run's length.
 #pragma once
 
 #include "platform/codepage.h"
