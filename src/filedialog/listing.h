@@ -1,6 +1,7 @@
 // The file list window's listing rules, free of any toolkit: the extension
-// filter, the name pattern with its wildcards, the partial-match search, and
-// the listing of one folder under all of them.
+// filter, the name pattern with its wildcards, the partial-match search, the
+// listing of one folder under all of them, and which names typed in place
+// keep a file in that listing.
 #pragma once
 
 #include "platform/codepage.h"
