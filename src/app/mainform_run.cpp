@@ -5,7 +5,6 @@
 #include "app/messages.h"
 #include "app/radiogroup.h"
 #include "platform/codepage.h"
-#include "platform/fileops.h"
 #include "rename/messages.h"
 #include "rename/renamerun.h"
 #include "rename/ui/filelistbox.h"
@@ -35,7 +34,7 @@ constexpr qint64 kRepaintEveryMs = 50;
 void TMainForm::ButtonRenameClick()
 {
     // The list does not change during the run; it is read again at the end.
-    const std::vector<std::string>& entries = FileListBox->list().entries();
+    const renaming::NameList& list = FileListBox->list();
     const bool deleteOld = CheckBoxOldDel->isChecked();
 
     QElapsedTimer clock;
@@ -52,8 +51,14 @@ void TMainForm::ButtonRenameClick()
     };
 
     renaming::RunRequest rq;
-    rq.entries = &entries;
-    rq.line = [this](int i) { return Memo2->Lines[i]; };
+    // The run acts in the list's folder, by a handle of its own.
+    rq.folder = list.folder().duplicate();
+    rq.entries = list.entries();
+    // Entry i pairs with line i; lines past the last entry are never read.
+    const int total = static_cast<int>(rq.entries.size());
+    rq.lines.reserve(rq.entries.size());
+    for (int i = 0; i < total; ++i)
+        rq.lines.push_back(Memo2->Lines[i]);
     rq.rule = RadioGroupName->ItemIndex() == 1 ? renaming::NameRule::append
                                                 : renaming::NameRule::replace;
     rq.cp = platform::systemCodePage();
@@ -62,7 +67,6 @@ void TMainForm::ButtonRenameClick()
         setStatusText(widgets::fromUtf8(renaming::msg::kFileOpen) + widgets::fromBytes(name) + widgets::fromUtf8(renaming::stepEnding(step)));
         paintNow();
     };
-    const int total = static_cast<int>(entries.size());
     int doneSoFar = 0;
     auto showProgress = [&] {
         if (progress_->isHidden() && clock.elapsed() > kProgressAfterMs) {
@@ -82,10 +86,7 @@ void TMainForm::ButtonRenameClick()
     };
     // A large file's copy keeps the window painted, the bar shown, while it
     // goes.
-    platform::setCopyTick(showProgress);
-    struct Untick {
-        ~Untick() { platform::setCopyTick(nullptr); }
-    } untick;
+    rq.copyTick.tick = showProgress;
     const renaming::RunCounts counts = renaming::runRename(rq);
     progress_->hide();
 

@@ -175,6 +175,14 @@ bool containsSearchText(std::string_view base, std::string_view searchText, Code
            platform::findOnBoundary(base, searchText, cp) != std::string_view::npos;
 }
 
+bool keepsTheFileListed(std::string_view entryText)
+{
+    // Bytes, not characters: the system splits a path at every 0x2F byte,
+    // and no double-byte character of either code page holds one.
+    return !entryText.empty() && entryText.front() != '.' &&
+           entryText.find('/') == std::string_view::npos;
+}
+
 std::vector<ListedFile> listFiles(const std::string& pattern, const std::string& extFilter,
                                   const std::string& searchText, CodePage cp)
 {

@@ -1,6 +1,7 @@
 // The file list window's listing rules, free of any toolkit: the extension
-// filter, the name pattern with its wildcards, the partial-match search, and
-// the listing of one folder under all of them.
+// filter, the name pattern with its wildcards, the partial-match search, the
+// listing of one folder under all of them, and which names typed in place
+// keep a file in that listing.
 #pragma once
 
 #include "platform/codepage.h"
@@ -47,6 +48,12 @@ bool matchesMask(std::string_view name, std::string_view mask, platform::CodePag
 // True when `searchText` is empty or occurs in `base`, letter case kept,
 // starting on a character boundary.
 bool containsSearchText(std::string_view base, std::string_view searchText, platform::CodePage cp);
+
+// True when an entry's text typed in place can become the file's new name
+// and the file stays listed: not empty, no "/" (which would move the file
+// into another folder) and no leading "." (a hidden file, which no listing
+// shows).
+bool keepsTheFileListed(std::string_view entryText);
 
 // One listed file: its name and the entry text (name without extension).
 struct ListedFile {

@@ -1,6 +1,6 @@
-// The program's own error class. Errors of this kind travel from an event
-// handler to the application object, which shows them in the general error
-// report and carries on.
+// The program's own error classes, and the texts of the input/output error
+// of a refused folder change. Errors of these kinds end in the general error
+// report, and the program carries on.
 #pragma once
 
 #include <stdexcept>
@@ -23,7 +23,10 @@ private:
     int code_;
 };
 
-// Raised by InOutError's constructor helper from an errno value.
+// The input/output error text for a failed folder change, from errno.
+std::string ioErrorMessage(int errnoValue);
+
+// The input/output error of a failed folder change, from errno.
 InOutError makeInOutError(int errnoValue);
 
 }  // namespace platform

@@ -1,14 +1,14 @@
 #include "platform/fs.h"
 
 #include "platform/codepage.h"
-#include "platform/messages.h"
+#include "platform/failure.h"
 #include "platform/syscalls.h"
+#include "platform/uniquefd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace platform {
@@ -28,8 +28,10 @@ bool splitsATypedLine(const char* name)
     return false;
 }
 
-// classifyEntry, with `err` set when the inode could not be looked at for a
-// reason other than the entry being a dangling link or gone meanwhile.
+// The kind of one entry of the open folder `dirFd`; its d_type may be
+// DT_UNKNOWN, in which case the inode is looked at. `err` is set when the
+// inode could not be looked at for a reason other than the entry being a
+// dangling link or gone meanwhile.
 EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
 {
     if (name[0] == '.')
@@ -64,23 +66,9 @@ EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
     return EntryKind::system;
 }
 
-}  // namespace
-
-EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType)
+// Reads the open folder `dir` to its end and closes it.
+bool readEntries(DIR* dir, const EntryFn& onEntry, bool strict, int* err)
 {
-    return classify(dirFd, name, dType, nullptr);
-}
-
-bool forEachEntry(const std::string& folder,
-                  const std::function<void(const char*, size_t, EntryKind)>& onEntry,
-                  bool strict, int* err)
-{
-    DIR* dir = sys().opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) {
-        if (err)
-            *err = errno;
-        return false;
-    }
     const int fd = ::dirfd(dir);
     bool ok = true;
     for (;;) {
@@ -107,18 +95,53 @@ bool forEachEntry(const std::string& folder,
     return ok;
 }
 
-bool listPlainFiles(const std::string& folder,
-                    const std::function<void(const char*, size_t)>& onFile, int* err)
+// An entry of unknown kind fails the listing rather than go missing from
+// it: a list with a gap would pair later names with wrong lines.
+EntryFn plainOnly(const FileFn& onFile)
 {
-    // An entry of unknown kind fails the listing rather than go missing
-    // from it: a list with a gap would pair later names with wrong lines.
-    return forEachEntry(
-        folder,
-        [&](const char* name, size_t len, EntryKind kind) {
-            if (kind == EntryKind::plain)
-                onFile(name, len);
-        },
-        true, err);
+    return [&onFile](const char* name, size_t len, EntryKind kind) {
+        if (kind == EntryKind::plain)
+            onFile(name, len);
+    };
+}
+
+}  // namespace
+
+bool forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict, int* err)
+{
+    DIR* dir = sys().opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return fail(err, errno);
+    return readEntries(dir, onEntry, strict, err);
+}
+
+bool forEachEntry(int dirFd, const EntryFn& onEntry, bool strict, int* err)
+{
+    auto& s = sys();
+    UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
+        return fail(err, errno);
+    DIR* dir = s.fdopendir(fd.get());
+    if (!dir)
+        return fail(err, errno);
+    fd.release();
+    if (!readEntries(dir, onEntry, strict, err))
+        return false;
+    // The system reads a removed folder as an empty one.
+    struct stat st {};
+    if (s.fstat(dirFd, &st) == 0 && st.st_nlink == 0)
+        return fail(err, ENOENT);
+    return true;
+}
+
+bool listPlainFiles(const std::string& folder, const FileFn& onFile, int* err)
+{
+    return forEachEntry(folder, plainOnly(onFile), true, err);
+}
+
+bool listPlainFiles(int dirFd, const FileFn& onFile, int* err)
+{
+    return forEachEntry(dirFd, plainOnly(onFile), true, err);
 }
 
 bool enterFolder(const std::string& path, int* err)
@@ -178,34 +201,4 @@ bool folderId(const std::string& path, FolderId& id)
     return true;
 }
 
-std::string ioErrorMessage(int e)
-{
-    switch (e) {
-    case ENOENT:
-        return msg::kFileNotFound;
-    case ENOTDIR:
-        return msg::kInvalidFileName;
-    case EMFILE:
-    case ENFILE:
-        return msg::kTooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-        return msg::kAccessDenied;
-    default: {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, msg::kIoErrorFormat, e);
-        return buf;
-    }
-    }
-}
-
-}  // namespace platform
-
-#include "platform/error.h"
-
-namespace platform {
-InOutError makeInOutError(int errnoValue)
-{
-    return InOutError(errnoValue, ioErrorMessage(errnoValue));
-}
 }  // namespace platform

@@ -1,9 +1,14 @@
-// File-system services of the program: listing a folder, the current
-// folder, and the no-overwrite file operations. Names are byte strings in
-// the system code page; a bare name resolves against the current folder.
-// Nothing here throws: each call reports success, and an errno value where
-// a caller needs one.
+// Listing a folder, and the questions the program asks about folders and
+// paths: entering one, the current one, whether a path is a folder or a
+// file. Names are byte strings in the system code page; a bare name or a
+// relative path resolves against the current folder, or, for the forms that
+// take a directory descriptor, in that folder. Nothing here throws: each
+// call reports success, and an errno value where a caller needs one. (The
+// file operations are in fileops.h, the folder handle in folder.h.)
 #pragma once
+
+#include "platform/error.h"  // ioErrorMessage, which callers reach through here
+#include "platform/folder.h"
 
 #include <functional>
 #include <string>
@@ -23,23 +28,22 @@ enum class EntryKind {
                 // takes for one (it could not pair with one typed line)
 };
 
-// Classifies one entry of the open folder `dirFd` (its d_type may be
-// DT_UNKNOWN, in which case the inode is looked at).
-EntryKind classifyEntry(int dirFd, const char* name, unsigned char dType);
-
 // Calls `onEntry` for every entry of `folder` with its kind, in the file
 // system's own order. When `strict`, an entry whose kind cannot be looked at
 // (other than a dangling link) fails the listing. Returns false with `err`
 // set when the folder cannot be read.
-bool forEachEntry(const std::string& folder,
-                  const std::function<void(const char* name, size_t len, EntryKind kind)>& onEntry,
-                  bool strict, int* err = nullptr);
+using EntryFn = std::function<void(const char* name, size_t len, EntryKind kind)>;
+bool forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict,
+                  int* err = nullptr);
+// The same for the open folder `dirFd`. A folder that has been removed
+// cannot be read (ENOENT), although the system lists it as empty.
+bool forEachEntry(int dirFd, const EntryFn& onEntry, bool strict, int* err = nullptr);
 
 // Calls `onFile` for every plain file of `folder`, in the file system's own
 // order. Returns false with `err` set when the folder cannot be read.
-bool listPlainFiles(const std::string& folder,
-                    const std::function<void(const char* name, size_t len)>& onFile,
-                    int* err = nullptr);
+using FileFn = std::function<void(const char* name, size_t len)>;
+bool listPlainFiles(const std::string& folder, const FileFn& onFile, int* err = nullptr);
+bool listPlainFiles(int dirFd, const FileFn& onFile, int* err = nullptr);
 
 // --- folders -------------------------------------------------------------
 
@@ -48,16 +52,7 @@ bool enterFolder(const std::string& path, int* err = nullptr);
 std::string currentFolder(int* err = nullptr);
 bool isFolder(const std::string& path);  // exists and is a folder (links followed)
 bool fileExists(const std::string& path);  // an entry that is not a folder
-// Identity of a folder (device and inode), for "is this the same folder".
-struct FolderId {
-    unsigned long long dev = 0, ino = 0;
-    bool operator==(const FolderId&) const = default;
-};
+// Identity of the folder at `path` (links followed); false for no folder.
 bool folderId(const std::string& path, FolderId& id);
-
-// --- errors --------------------------------------------------------------
-
-// The input/output error text for a failed folder change, from errno.
-std::string ioErrorMessage(int errnoValue);
 
 }  // namespace platform

@@ -1,13 +1,13 @@
 #include "platform/inifile.h"
 
-#include "platform/pathparts.h"
+#include "platform/failure.h"
+#include "platform/fdio.h"
 #include "platform/syscalls.h"
+#include "platform/uniquefd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
 namespace platform {
@@ -119,47 +119,21 @@ std::vector<std::string> splitLines(std::string_view text)
 bool readWhole(const std::string& path, std::string& out, int& err)
 {
     auto& s = sys();
-    const int fd = s.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) {
         err = errno;
         return false;
     }
     struct stat st {};
-    if (s.fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (s.fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        s.close(fd);
         return false;
     }
-    char buf[8192];
-    for (;;) {
-        const ssize_t n = s.read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            s.close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        out.append(buf, static_cast<size_t>(n));
+    if (!readAll(fd.get(), out)) {
+        err = errno;
+        return false;
     }
-    s.close(fd);
     return true;
-}
-
-bool rewriteInPlace(const std::string& path, std::string_view bytes, int* err)
-{
-    auto& s = sys();
-    const int fd = s.open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return fail(err, errno);
-    bool ok = writeAll(fd, bytes) && s.ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-              s.fsync(fd) == 0;
-    const int e = errno;
-    if (s.close(fd) != 0 && ok)
-        return fail(err, errno);
-    return ok || fail(err, e);
 }
 
 }  // namespace
@@ -243,86 +217,6 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
         return false;
     }
     return true;
-}
-
-bool replaceFileDurably(const std::string& path, std::string_view bytes, int* err)
-{
-    auto& s = sys();
-    struct stat st {};
-    const bool exists = s.fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0;
-    if (!exists && errno != ENOENT)
-        return fail(err, errno);
-    if (exists) {
-        if (S_ISDIR(st.st_mode))
-            return fail(err, EISDIR);
-        // No write bit at all: read-only, for root as well.
-        if ((st.st_mode & 0222) == 0)
-            return fail(err, EACCES);
-        struct stat lst {};
-        // A link is followed and its target rewritten, so the link stays.
-        if (s.fstatat(AT_FDCWD, path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISLNK(lst.st_mode))
-            return rewriteInPlace(path, bytes, err);
-    }
-
-    static std::atomic<unsigned> serial{0};
-    const std::string folder = folderOf(path);
-    std::string tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = folder + "/." + fileNameOf(path) + "." + std::to_string(::getpid()) + "." +
-              std::to_string(serial++) + ".tmp";
-        fd = s.open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
-                    exists ? (st.st_mode & 0777) : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        const int e = errno;
-        if (exists && (e == EACCES || e == EPERM))
-            return rewriteInPlace(path, bytes, err);
-        return fail(err, e);
-    }
-    bool ok = writeAll(fd, bytes) && (!exists || s.fchmod(fd, st.st_mode & 0777) == 0) &&
-              s.fsync(fd) == 0;
-    int e = errno;
-    if (s.close(fd) != 0 && ok) {
-        ok = false;
-        e = errno;
-    }
-    if (ok && s.renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), 0) != 0) {
-        ok = false;
-        e = errno;
-    }
-    if (!ok) {
-        s.unlinkat(AT_FDCWD, tmp.c_str(), 0);
-        return fail(err, e);
-    }
-    // The new name itself must survive a crash too.
-    const int dir = s.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        s.fsync(dir);
-        s.close(dir);
-    }
-    return true;
-}
-
-bool makeFolders(const std::string& path, int* err)
-{
-    if (path.empty())
-        return fail(err, ENOENT);
-    auto& s = sys();
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos < path.size() && path[pos] != '/')
-            continue;
-        const std::string part = path.substr(0, pos);
-        if (s.mkdirat(AT_FDCWD, part.c_str(), 0755) != 0 && errno != EEXIST)
-            return fail(err, errno);
-    }
-    struct stat st {};
-    if (s.fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0)
-        return fail(err, errno);
-    return S_ISDIR(st.st_mode) || fail(err, ENOTDIR);
 }
 
 }  // namespace platform

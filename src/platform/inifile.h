@@ -11,6 +11,11 @@
 // ends in CR LF; no byte-order mark. Bytes are never re-encoded.
 #pragma once
 
+// The file's writing and the folders it may need, which callers of the
+// engine reach through this header.
+#include "platform/durablefile.h"
+#include "platform/makefolder.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,15 +52,5 @@ private:
     std::vector<std::string> lines_;  // without their line ends
     int readError_ = 0;               // why an existing file could not be read
 };
-
-// Replaces the file at `path` by `bytes` so that a crash leaves either the
-// old or the new content: a temporary file in the same folder, flushed, then
-// renamed over it. Where the folder cannot take a new file but the file
-// itself is writable, the file is rewritten in place. A file whose mode has
-// no write bit is read-only and is not written (EACCES).
-bool replaceFileDurably(const std::string& path, std::string_view bytes, int* err = nullptr);
-
-// Creates `path` and any missing folder above it.
-bool makeFolders(const std::string& path, int* err = nullptr);
 
 }  // namespace platform

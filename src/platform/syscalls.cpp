@@ -11,12 +11,12 @@
 
 namespace platform {
 
-int Sys::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 int Sys::openat(int dirfd, const char* path, int flags, mode_t mode)
 {
     return ::openat(dirfd, path, flags, mode);
 }
 int Sys::close(int fd) { return ::close(fd); }
+int Sys::dupfd(int fd) { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
 ssize_t Sys::read(int fd, void* buf, size_t n) { return ::read(fd, buf, n); }
 ssize_t Sys::write(int fd, const void* buf, size_t n) { return ::write(fd, buf, n); }
 int Sys::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
@@ -53,6 +53,7 @@ ssize_t Sys::readlink(const char* path, char* buf, size_t size)
 }
 
 DIR* Sys::opendir(const char* path) { return ::opendir(path); }
+DIR* Sys::fdopendir(int fd) { return ::fdopendir(fd); }
 struct dirent* Sys::readdir(DIR* dir)
 {
     errno = 0;
@@ -61,7 +62,6 @@ struct dirent* Sys::readdir(DIR* dir)
 int Sys::closedir(DIR* dir) { return ::closedir(dir); }
 int Sys::chdir(const char* path) { return ::chdir(path); }
 int Sys::fchdir(int fd) { return ::fchdir(fd); }
-int Sys::mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 char* Sys::getcwd(char* buf, size_t size) { return ::getcwd(buf, size); }
 
 namespace {

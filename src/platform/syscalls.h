@@ -1,9 +1,9 @@
-// The raw operating-system calls the file layer is built on.
+// The raw operating-system calls the platform layer is built on.
 //
-// Everything in fs.cpp goes through one Sys object, so that tests can put a
-// fault-injecting one in its place and prove that no failure of the disk
-// loses or overwrites a file. Each call mirrors its POSIX namesake: it
-// returns -1 (or nullptr) and sets errno on failure.
+// Every system call of src/platform goes through one Sys object, so that
+// tests can put a fault-injecting one in its place and prove that no failure
+// of the disk loses or overwrites a file. Each call mirrors its POSIX
+// namesake: it returns -1 (or nullptr) and sets errno on failure.
 #pragma once
 
 #include <dirent.h>
@@ -20,9 +20,9 @@ public:
     virtual ~Sys() = default;
 
     // files
-    virtual int open(const char* path, int flags, mode_t mode = 0);
     virtual int openat(int dirfd, const char* path, int flags, mode_t mode = 0);
     virtual int close(int fd);
+    virtual int dupfd(int fd);  // fcntl F_DUPFD_CLOEXEC
     virtual ssize_t read(int fd, void* buf, size_t n);
     virtual ssize_t write(int fd, const void* buf, size_t n);
     virtual int fstat(int fd, struct stat* st);
@@ -49,12 +49,12 @@ public:
 
     // folders
     virtual DIR* opendir(const char* path);
+    virtual DIR* fdopendir(int fd);  // takes the descriptor over on success
     virtual struct dirent* readdir(DIR* dir);  // nullptr with errno 0 at the end
     virtual int closedir(DIR* dir);
     virtual int chdir(const char* path);
     virtual int fchdir(int fd);
     virtual char* getcwd(char* buf, size_t size);
-    virtual int mkdir(const char* path, mode_t mode);
 };
 
 // The Sys in force. Starts as the real one.

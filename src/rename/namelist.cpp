@@ -1,20 +1,16 @@
 #include "rename/namelist.h"
 
 #include "platform/error.h"
-#include "platform/syscalls.h"
+#include "platform/fs.h"
 #include "rename/messages.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 namespace renaming {
 
 NameList::NameList(std::shared_ptr<const Collation> collation)
-    : collation_(std::move(collation)), folder_(platform::currentFolder())
+    : collation_(std::move(collation)), folder_(platform::FolderHandle::current())
 {
 }
 
@@ -28,20 +24,13 @@ const std::string& NameList::NameAt(int i) const
     return entries_[static_cast<size_t>(i)];
 }
 
-void NameList::sortNames(std::vector<std::string>& names) const
+std::vector<std::string> NameList::read(const platform::FolderHandle& handle) const
 {
-    collation_->sort(names);
-}
-
-void NameList::Reread()
-{
-    int err = 0;
-    if (!platform::enterFolder(folder_, &err))
-        throw platform::makeInOutError(err);
     std::vector<std::string> names;
     bool busy = false;
+    int err = 0;
     if (!platform::listPlainFiles(
-            ".",
+            handle.fd(),
             [&](const char* name, size_t len) {
                 names.emplace_back(name, len);
                 if (!busy && names.size() > 100) {
@@ -52,57 +41,58 @@ void NameList::Reread()
             },
             &err))
         throw platform::makeInOutError(err);
-    sortNames(names);
-    entries_.swap(names);
+    collation_->sort(names);
+    return names;
+}
+
+void NameList::returnHome() const
+{
+    // By the open folder, never by its path, which may name another folder
+    // by now. A folder that was removed can still be entered; a run in it
+    // then fails for every entry instead of acting on another folder.
+    folder_.enter();
+}
+
+void NameList::Reread()
+{
+    int err = 0;
+    // No folder at all when the process started in one that had gone.
+    if (!folder_)
+        throw platform::makeInOutError(ENOENT);
+    if (!folder_.enter(&err))
+        throw platform::makeInOutError(err);
+    entries_ = read(folder_);
 }
 
 void NameList::SetFolder(const std::string& path)
 {
     if (path.empty())
         return;
-    auto& s = platform::sys();
-    // Check that the folder can be entered, and come back.
-    const int here = s.open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int err = 0;
-    if (!platform::enterFolder(path, &err)) {
-        if (here >= 0)
-            s.close(here);
+    // Entering the folder is the check that it exists and may be entered;
+    // a refused change leaves the process where it was.
+    if (!platform::enterFolder(path, &err))
+        throw platform::makeInOutError(err);
+    // From here every failure returns to the list's folder by its handle.
+    platform::FolderHandle next = platform::FolderHandle::current(&err);
+    if (!next) {
+        returnHome();
         throw platform::makeInOutError(err);
     }
-    platform::FolderId newId, oldId;
-    const bool haveNew = platform::folderId(".", newId);
-    const bool same = haveNew && platform::folderId(folder_, oldId) && newId == oldId;
-    if (same) {
+    if (folder_ && next.id() == folder_.id()) {
         // The folder already shown: go back and leave the list as it is.
-        if (here >= 0)
-            s.fchdir(here);
-        else
-            platform::enterFolder(folder_);
-        if (here >= 0)
-            s.close(here);
+        returnHome();
         return;
     }
-    std::string now = platform::currentFolder(&err);
-    if (now.empty()) {
-        if (here >= 0)
-            s.fchdir(here);
-        else
-            platform::enterFolder(folder_);
-        if (here >= 0)
-            s.close(here);
-        throw platform::makeInOutError(err);
-    }
-    if (here >= 0)
-        s.close(here);
-    const std::string previous = folder_;
-    folder_ = now;
+    std::vector<std::string> names;
     try {
-        Reread();
+        names = read(next);
     } catch (...) {
-        folder_ = previous;
-        platform::enterFolder(previous);
+        returnHome();
         throw;
     }
+    folder_ = std::move(next);
+    entries_ = std::move(names);
 }
 
 }  // namespace renaming

@@ -1,9 +1,12 @@
 // The current-names list: the plain files of one folder, sorted, as the
-// bytes the directory gave. Its folder is kept equal to the process's
-// current folder, since the rename run hands bare names to the file calls.
+// bytes the directory gave. The list holds its folder open (a folder
+// handle), and keeps the process's current folder equal to it, since the
+// documented behaviour hands bare names to the file calls. A run takes the
+// handle, so that whatever happens to the folder's path, the run acts on
+// the folder the list shows and on no other.
 #pragma once
 
-#include "platform/fs.h"
+#include "platform/folder.h"
 #include "rename/collation.h"
 
 #include <functional>
@@ -22,28 +25,35 @@ public:
     // Raises ToolkitError "リストのインデックスが範囲を超えています (i)" out of range.
     const std::string& NameAt(int i) const;
     const std::vector<std::string>& entries() const { return entries_; }
-    const std::string& Folder() const { return folder_; }
+    // The folder's path as the platform reported it when the list was
+    // pointed at it.
+    const std::string& Folder() const { return folder_.path(); }
+    // The folder itself, held open.
+    const platform::FolderHandle& folder() const { return folder_; }
 
     // Points the list at `path` and reads it; does nothing for an empty path
     // or for the folder already shown (same device and inode). Raises
-    // InOutError when the folder cannot be entered; nothing changes then.
+    // InOutError when the folder cannot be entered or read; the list, its
+    // folder and the process's current folder stay as they were then.
     void SetFolder(const std::string& path);
 
     // Enters the folder and reads it again. Raises InOutError when the folder
-    // cannot be entered or read; the entries stay as they were then.
+    // cannot be entered or read (a folder that was removed cannot); the
+    // entries stay as they were then.
     void Reread();
 
     // Called once during a read that lists more than 100 entries, so that
     // the window can show the busy cursor.
     void setBusyHook(std::function<void()> hook) { busyHook_ = std::move(hook); }
-    void setCollation(std::shared_ptr<const Collation> c) { collation_ = std::move(c); }
-
-    // Sorts names in the list's order (exposed for the window's own tests).
-    void sortNames(std::vector<std::string>& names) const;
 
 private:
+    // Reads the folder of `handle` into sorted names; raises InOutError.
+    std::vector<std::string> read(const platform::FolderHandle& handle) const;
+    // Back into the list's own folder after a failed step.
+    void returnHome() const;
+
     std::shared_ptr<const Collation> collation_;
-    std::string folder_;
+    platform::FolderHandle folder_;
     std::vector<std::string> entries_;
     std::function<void()> busyHook_;
 };

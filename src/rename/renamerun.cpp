@@ -1,70 +1,52 @@
 #include "rename/renamerun.h"
 
 #include "platform/fileops.h"
-#include "platform/syscalls.h"
 #include "rename/messages.h"
 
-#include <fcntl.h>
-#include <linux/fs.h>
-
-#include <cerrno>
-
 namespace renaming {
-
-namespace {
-
-// Outcome of trying to make the new name by moving the old file there.
-enum class Move { done, targetExists, notPossible };
-
-// Moving a file to a new name inside its folder is the copy and the delete
-// in one step that cannot be interrupted half-way: nothing can be lost to a
-// power cut, no space is needed and no time is spent copying.
-Move moveNoReplace(const std::string& from, const std::string& to)
-{
-    if (!platform::acceptableName(from) || !platform::acceptableName(to))
-        return Move::notPossible;  // and the copy refuses it too
-    if (platform::sys().renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                                  RENAME_NOREPLACE) == 0)
-        return Move::done;
-    return errno == EEXIST ? Move::targetExists : Move::notPossible;
-}
-
-}  // namespace
 
 RunCounts runRename(const RunRequest& rq)
 {
     RunCounts c;
-    const auto& entries = *rq.entries;
-    const int total = static_cast<int>(entries.size());
+    const int dir = rq.folder.fd();
+    const int total = static_cast<int>(rq.entries.size());
+    const platform::CopyOptions copy{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr};
     auto step = [&](RunStep s, const std::string& name) {
         if (rq.onStep)
             rq.onStep(s, name);
     };
-    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
-        const std::string line = rq.line ? rq.line(i) : std::string();
-        const std::string& oldName = entries[static_cast<size_t>(i)];
+    const std::string noLine;
+    for (int i = 0; i < total; ++i) {
+        const size_t at = static_cast<size_t>(i);
+        const std::string& line = at < rq.lines.size() ? rq.lines[at] : noLine;
+        const std::string& oldName = rq.entries[at];
         if (!checkFileName(line, rq.cp)) {
             ++c.failed;
         } else if (const std::string newName = makeNewFileName(oldName, line, rq.rule, rq.cp);
                    newName.empty()) {
             ++c.ignored;
         } else {
-            Move moved = Move::notPossible;
-            if (rq.deleteOld && !platform::isReadOnly(oldName))
-                moved = moveNoReplace(oldName, newName);
-            if (moved == Move::done) {
+            // Moving a file to a new name inside its folder is the copy and
+            // the delete in one step that cannot be interrupted half-way:
+            // nothing can be lost to a power cut, no space is needed and no
+            // time is spent copying. A read-only file is never moved, since
+            // it is never deleted.
+            auto moved = platform::RenameStatus::notPossible;
+            if (rq.deleteOld && !platform::isReadOnly(dir, oldName))
+                moved = platform::renameNoReplace(dir, oldName, dir, newName).status;
+            if (moved == platform::RenameStatus::done) {
                 step(RunStep::created, newName);
                 step(RunStep::deleted, oldName);
                 ++c.success;
-            } else if (moved == Move::targetExists ||
-                       !platform::copyFileNoReplace(oldName, newName, nullptr, rq.deleteOld)) {
+            } else if (moved == platform::RenameStatus::targetExists ||
+                       !platform::copyFileNoReplace(dir, oldName, dir, newName, nullptr, copy)) {
                 step(RunStep::createFailed, newName);
                 ++c.failed;
             } else {
                 step(RunStep::created, newName);
                 if (!rq.deleteOld) {
                     ++c.success;
-                } else if (platform::deleteFile(oldName)) {
+                } else if (platform::deleteFile(dir, oldName)) {
                     step(RunStep::deleted, oldName);
                     ++c.success;
                 } else {

@@ -2,9 +2,20 @@
 // typed line, one at a time, in list order. A new name never replaces an
 // existing file, and an old file is removed only once its content is safe
 // under the new name.
+//
+// A run is one request value that carries everything it needs: its own
+// handle on the folder, the entries, the lines, the rule, the delete box,
+// and the callbacks that report its steps, its progress and the ticks of a
+// long copy. Its data is its own, with no pointer into the list or the
+// memo, so it can be moved to a worker thread and run there. The callbacks
+// run on the thread that runs the request, and what they touch is theirs to
+// guard: the window's own run keeps its widgets alive, and takes no input,
+// for the run's length.
 #pragma once
 
 #include "platform/codepage.h"
+#include "platform/filecopy.h"
+#include "platform/folder.h"
 #include "rename/namerule.h"
 
 #include <cstdint>
@@ -31,10 +42,16 @@ enum class RunStep {
 };
 
 struct RunRequest {
-    // The old names, bare, resolved against the current folder.
-    const std::vector<std::string>* entries = nullptr;
-    // Line i of the new names; the empty string beyond the last line.
-    std::function<std::string(int)> line;
+    // The folder the run acts in. Every name is resolved in it, never
+    // against the process's current folder: a folder renamed meanwhile is
+    // still the one acted on, and in a removed one (or with no folder at
+    // all) every entry fails instead of touching another folder.
+    platform::FolderHandle folder;
+    // The old names, bare, in list order.
+    std::vector<std::string> entries;
+    // The new names' lines; an entry beyond the last line pairs with the
+    // empty string. Lines beyond the last entry are never looked at.
+    std::vector<std::string> lines;
     NameRule rule = NameRule::replace;
     platform::CodePage cp = platform::CodePage::utf8;
     bool deleteOld = false;
@@ -42,6 +59,9 @@ struct RunRequest {
     std::function<void(RunStep, const std::string& name)> onStep;
     // Called after every entry with the number done so far and the total.
     std::function<void(int done, int total)> onProgress;
+    // Called now and then while a large file's data is copied; none when
+    // its function is empty.
+    platform::CopyTick copyTick;
 };
 
 RunCounts runRename(const RunRequest& request);

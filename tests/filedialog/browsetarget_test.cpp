@@ -1,4 +1,4 @@
-// Where a folder choice leads, and what the chooser lists.
+// Where a folder choice leads.
 #include "filedialog/browsetarget.h"
 #include "filedialog/specialdirs.h"
 
@@ -17,119 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(NormalizePath, CollapsesDotsSlashesAndTrailingSeparators)
-{
-    struct Case {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"/", "/"},           {"//", "/"},          {"/a/", "/a"},
-        {"/a//b", "/a/b"},    {"/a/./b/.", "/a/b"}, {"/a/b/../c", "/a/c"},
-        {"/..", "/"},         {"/a/../..", "/"},    {"a/b/", "a/b/"},
-        {"\\", "\\"},         {"", ""},             {"/写真/./2026/", "/写真/2026"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(nx::normalizePath(c.in), c.out) << c.in;
-}
-
-TEST(IsWithin, MatchesWholeComponentsOnly)
-{
-    struct Case {
-        const char* path;
-        const char* base;
-        bool within;
-    } cases[] = {
-        {"/home/u", "/home/u", true},  {"/home/u/x", "/home/u", true},
-        {"/home/uu", "/home/u", false}, {"/home", "/home/u", false},
-        {"/etc", "/", true},           {"relative", "/", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(nx::isWithin(c.path, c.base), c.within) << c.path << " in " << c.base;
-}
-
-TEST(UserDirs, ReadsTheShellAssignments)
-{
-    const std::string home = "/home/花子";
-    const std::string text =
-        "# written by the desktop\n"
-        "XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n"
-        "XDG_DOCUMENTS_DIR=\"/data/docs\"\n"
-        "XDG_TEMPLATES_DIR=\"$HOME/My \\\"Templates\\\"\"\n"
-        "XDG_MUSIC_DIR=\"music\"\n"
-        "  XDG_VIDEOS_DIR = \"$HOME\"\n"
-        "XDG_PICTURES_DIR=\"$HOMEWORK/x\"\n"
-        "XDG_PUBLICSHARE_DIR=\"/first\"\n"
-        "XDG_PUBLICSHARE_DIR=\"/second\"\n";
-    struct Case {
-        const char* key;
-        std::string value;
-    } cases[] = {
-        {"XDG_DESKTOP_DIR", home + "/デスクトップ"},
-        {"XDG_DOCUMENTS_DIR", "/data/docs"},
-        {"XDG_TEMPLATES_DIR", home + "/My \"Templates\""},
-        {"XDG_MUSIC_DIR", ""},  // neither absolute nor below $HOME
-        {"XDG_VIDEOS_DIR", home},
-        {"XDG_PICTURES_DIR", ""},
-        {"XDG_PUBLICSHARE_DIR", "/second"},
-        {"XDG_DOWNLOAD_DIR", ""},
-        {"XDG_DESKTOP", ""},  // a prefix of a key is not the key
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(nx::userDirFromText(text, c.key, home), c.value) << c.key;
-}
-
-TEST(SpecialDirs, MapsSpecialFoldersToTheirCounterparts)
-{
-    const nx::SpecialDirs d("/home/u/", "/cfg", nullptr,
-                            "XDG_DESKTOP_DIR=\"$HOME/机\"\nXDG_TEMPLATES_DIR=\"/tpl\"\n");
-    EXPECT_EQ(d.home(), "/home/u");
-    struct Case {
-        TnxBFSpecialDir dir;
-        const char* path;  // null: no counterpart
-    } cases[] = {
-        {sfNone, nullptr},
-        {sfDesktop, nullptr},
-        {sfProgrmas, "/home/u/.local/share/applications"},
-        {sfControls, nullptr},
-        {sfPritners, nullptr},
-        {sfPersonal, "/home/u/Documents"},
-        {sfFavorites, nullptr},
-        {sfStartup, "/cfg/autostart"},
-        {sfRecent, "/home/u/.local/share/RecentDocuments"},
-        {sfSendTo, nullptr},
-        {sfBitBucket, "/home/u/.local/share/Trash/files"},
-        {sfStartMenu, "/home/u/.local/share/applications"},
-        {sfDesktopDirectory, "/home/u/机"},
-        {sfDrives, "/"},
-        {sfNetWork, nullptr},
-        {sfNetHood, nullptr},
-        {sfFonts, "/home/u/.local/share/fonts"},
-        {sfTemplates, "/tpl"},
-        {sfAppData, "/cfg"},
-        {sfPrintHood, nullptr},
-    };
-    ASSERT_EQ(std::size(cases), 20u);
-    for (const Case& c : cases) {
-        const auto p = d.pathOf(c.dir);
-        if (c.path) {
-            ASSERT_TRUE(p.has_value()) << int(c.dir);
-            EXPECT_EQ(*p, c.path) << int(c.dir);
-        } else {
-            EXPECT_FALSE(p.has_value()) << int(c.dir);
-        }
-    }
-}
-
-TEST(SpecialDirs, IgnoresRelativeBaseFolders)
-{
-    const nx::SpecialDirs d("/h", "relative", "", "");
-    EXPECT_EQ(d.configHome(), "/h/.config");
-    EXPECT_EQ(d.dataHome(), "/h/.local/share");
-    EXPECT_EQ(d.desktop(), "/h/Desktop");
-    EXPECT_EQ(d.templates(), "/h/Templates");
-}
-
-class FolderFixture : public ::testing::Test {
+class ResolveFolderTarget : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -151,7 +39,7 @@ protected:
 
 using Kind = nx::FolderTarget::Kind;
 
-TEST_F(FolderFixture, ResolvesPathsAndSpecialFolders)
+TEST_F(ResolveFolderTarget, ResolvesPathsAndSpecialFolders)
 {
     const nx::SpecialDirs dirs(root_ + "/home", nullptr, nullptr, "");
     struct Case {
@@ -182,49 +70,6 @@ TEST_F(FolderFixture, ResolvesPathsAndSpecialFolders)
         EXPECT_EQ(int(got.kind), int(c.expected.kind)) << c.what;
         EXPECT_EQ(got.path, c.expected.path) << c.what;
     }
-}
-
-TEST_F(FolderFixture, ListsVisibleFoldersAndFilesOnRequest)
-{
-    auto names = [&](bool files) {
-        std::vector<nx::FolderEntry> out;
-        EXPECT_TRUE(nx::listFolder(root_ + "/tree", files, out));
-        std::vector<std::string> n;
-        for (const auto& e : out)
-            n.push_back(e.name + (e.folder ? "/" : ""));
-        std::sort(n.begin(), n.end());
-        return n;
-    };
-    EXPECT_EQ(names(false), (std::vector<std::string>{"linked/", "sub/"}));
-    EXPECT_EQ(names(true), (std::vector<std::string>{"file.txt", "linked/", "sub/"}));
-
-    std::vector<nx::FolderEntry> out;
-    int err = 0;
-    EXPECT_FALSE(nx::listFolder(root_ + "/missing", false, out, &err));
-    EXPECT_EQ(err, ENOENT);
-}
-
-TEST_F(FolderFixture, MakesFoldersWithoutReplacingAnything)
-{
-    struct Case {
-        const char* name;
-        bool ok;
-        int err;
-    } cases[] = {
-        {"新しいフォルダ", true, 0},
-        {"新しいフォルダ", false, EEXIST},
-        {"file.txt", false, EEXIST},
-        {"a/b", false, EINVAL},
-        {"..", false, EINVAL},
-        {"", false, EINVAL},
-    };
-    for (const Case& c : cases) {
-        int err = 0;
-        EXPECT_EQ(nx::makeFolder(root_ + "/tree", c.name, &err), c.ok) << c.name;
-        EXPECT_EQ(err, c.err) << c.name;
-    }
-    EXPECT_TRUE(fs::is_directory(root_ + "/tree/新しいフォルダ"));
-    EXPECT_TRUE(fs::is_regular_file(root_ + "/tree/file.txt"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The rename run on real folders: the counts, the status reports, the
 // pairing of entries and lines, and what it does to the files.
+#include "platform/folder.h"
 #include "platform/syscalls.h"
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
@@ -12,8 +13,11 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <future>
+#include <ostream>
 #include <random>
 #include <set>
+#include <thread>
 
 using namespace testing_support;
 using renaming::NameRule;
@@ -25,7 +29,6 @@ namespace {
 struct Outcome {
     RunCounts counts;
     std::vector<std::string> steps;  // status texts in order
-    int linesRead = 0;
 };
 
 // Runs over `entries` (files of the current folder) with `lines` typed.
@@ -34,11 +37,9 @@ Outcome run(const std::vector<std::string>& entries, const std::vector<std::stri
 {
     Outcome o;
     renaming::RunRequest rq;
-    rq.entries = &entries;
-    rq.line = [&](int i) {
-        ++o.linesRead;
-        return i < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(i)] : std::string();
-    };
+    rq.folder = platform::FolderHandle::current();
+    rq.entries = entries;
+    rq.lines = lines;
     rq.rule = rule;
     rq.deleteOld = deleteOld;
     rq.onStep = [&](RunStep s, const std::string& name) {
@@ -76,6 +77,8 @@ struct Scenario {
     std::set<std::string> after;  // names in the folder afterwards
 };
 
+void PrintTo(const Scenario& sc, std::ostream* os) { *os << sc.name; }
+
 // The window's own tests cover the summary cases; these are about order.
 class RenameScenario : public ::testing::TestWithParam<Scenario> {};
 
@@ -92,8 +95,6 @@ TEST_P(RenameScenario, CountsStepsAndFiles)
     const Outcome o = run(sc.files, sc.lines, sc.rule, sc.deleteOld);
     EXPECT_EQ(o.counts, sc.counts);
     EXPECT_EQ(o.steps, sc.steps);
-    // Lines past the last entry are never read.
-    EXPECT_EQ(o.linesRead, static_cast<int>(sc.files.size()));
 
     std::set<std::string> names;
     for (const auto& [name, content] : snapshot(d.path()))
@@ -144,7 +145,17 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  {1, 0, 2, 0},
                  {"ファイル「\xE3\x80\x80」を作成しました"},
-                 {"a", "b", "c", "\xE3\x80\x80"}}),
+                 {"a", "b", "c", "\xE3\x80\x80"}},
+        // Lines past the last entry change nothing and count nowhere.
+        Scenario{"LinesPastTheLastEntryCountNowhere",
+                 {"a"},
+                 {"b", "c", "a?b"},
+                 NameRule::replace,
+                 false,
+                 {},
+                 {1, 0, 0, 0},
+                 {"ファイル「b」を作成しました"},
+                 {"a", "b"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RenameRun, WithDeleteTheFileIsMovedNotCopied)
@@ -163,6 +174,29 @@ TEST(RenameRun, WithDeleteTheFileIsMovedNotCopied)
     EXPECT_EQ(fs.indexOf("clone"), -1);
 }
 
+// Without the rename flag (NFS) the file still moves, by a second name and
+// the old one removed: the same file, nothing copied.
+TEST(RenameRun, WithoutTheRenameFlagTheFileIsLinkedNotCopied)
+{
+    ScratchDir d;
+    CwdGuard cwd(d.path());
+    writeFile(d / "a.txt", "A");
+    const ino_t ino = inodeOf(d / "a.txt");
+    FaultSys fs;
+    fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) { return refuse(EINVAL); };
+    platform::ScopedSys scoped(fs);
+    const Outcome o = run({"a.txt"}, {"b"}, NameRule::replace, true);
+    EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
+    EXPECT_EQ(o.steps, (std::vector<std::string>{"ファイル「b.txt」を作成しました",
+                                                 "ファイル「a.txt」を削除しました"}));
+    EXPECT_EQ(inodeOf(d / "b.txt"), ino);
+    EXPECT_FALSE(exists(d / "a.txt"));
+    EXPECT_EQ(fs.indexOf("fdatasync"), -1);
+}
+
+// No rename flag, and the old file may not be linked (a file of another
+// user under the kernel's protected links): the copy is made, and it is on
+// the disk before the old file goes.
 TEST(RenameRun, WhereMovingIsNotPossibleTheCopyIsOnDiskBeforeTheOldFileGoes)
 {
     ScratchDir d;
@@ -170,6 +204,11 @@ TEST(RenameRun, WhereMovingIsNotPossibleTheCopyIsOnDiskBeforeTheOldFileGoes)
     writeFile(d / "a.txt", "A");
     FaultSys fs;
     fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) { return refuse(EINVAL); };
+    fs.onLinkat = [&fs](int od, const char* op, int nd, const char* np, int flags) {
+        if (std::string_view(op).starts_with("/proc/self/fd/"))
+            return fs.Sys::linkat(od, op, nd, np, flags);  // the copy's own new file
+        return refuse(EPERM);
+    };
     platform::ScopedSys scoped(fs);
     const Outcome o = run({"a.txt"}, {"b"}, NameRule::replace, true);
     EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
@@ -179,7 +218,11 @@ TEST(RenameRun, WhereMovingIsNotPossibleTheCopyIsOnDiskBeforeTheOldFileGoes)
     EXPECT_FALSE(exists(d / "a.txt"));
     const int sync = fs.indexOf("fdatasync");
     ASSERT_GE(sync, 0);
-    EXPECT_LT(sync, fs.indexOf("unlinkat"));
+    int lastUnlink = -1;
+    for (size_t i = 0; i < fs.calls.size(); ++i)
+        if (fs.calls[i] == "unlinkat")
+            lastUnlink = static_cast<int>(i);
+    EXPECT_LT(sync, lastUnlink);
 }
 
 TEST(RenameRun, WithoutDeleteItAlwaysCopies)
@@ -210,9 +253,114 @@ TEST(RenameRun, AFailedCopyNeverDeletesTheOldFile)
     EXPECT_EQ(snapshot(d.path()), (std::map<std::string, std::string>{{"a.txt", "A"}}));
 }
 
+// The run acts in the folder of its request. The process's current folder,
+// here another folder holding files of the same names, is never touched.
+TEST(RenameRun, ActsInItsFolderNotInTheCurrentOne)
+{
+    ScratchDir work, current;
+    for (const char* n : {"a.txt", "b.txt"}) {
+        writeFile(work / n, std::string("work ") + n);
+        writeFile(current / n, std::string("current ") + n);
+    }
+    CwdGuard cwd(current.path());
+    const auto before = snapshot(current.path());
+    for (bool deleteOld : {false, true}) {
+        renaming::RunRequest rq;
+        rq.folder = platform::FolderHandle::open(work.path());
+        rq.entries = {"a.txt", "b.txt"};
+        rq.lines = {deleteOld ? "x" : "p", deleteOld ? "y" : "q"};
+        rq.deleteOld = deleteOld;
+        EXPECT_EQ(renaming::runRename(rq), (RunCounts{2, 0, 0, 0}));
+    }
+    EXPECT_EQ(snapshot(work.path()),
+              (std::map<std::string, std::string>{{"p.txt", "work a.txt"},
+                                                  {"q.txt", "work b.txt"},
+                                                  {"x.txt", "work a.txt"},
+                                                  {"y.txt", "work b.txt"}}));
+    EXPECT_EQ(snapshot(current.path()), before);
+}
+
+// A request without a folder fails every entry that has a new name, with
+// the creation-failed text, and touches no file anywhere.
+TEST(RenameRun, WithoutAFolderEveryEntryFailsAndNothingIsTouched)
+{
+    ScratchDir d;
+    writeFile(d / "a.txt", "A");
+    writeFile(d / "b.txt", "B");
+    CwdGuard cwd(d.path());
+    for (bool deleteOld : {false, true}) {
+        renaming::RunRequest rq;
+        rq.entries = {"a.txt", "b.txt"};
+        rq.lines = {"x", ""};
+        rq.deleteOld = deleteOld;
+        std::vector<std::string> steps;
+        rq.onStep = [&](RunStep s, const std::string& n) { steps.push_back(renaming::stepText(s, n)); };
+        EXPECT_EQ(renaming::runRename(rq), (RunCounts{0, 1, 1, 0}));
+        EXPECT_EQ(steps, std::vector<std::string>{"ファイル「x.txt」の作成に失敗しました"});
+    }
+    EXPECT_EQ(d.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+// A request is a value a worker thread can own: moved to another thread it
+// runs there in its own folder, its reports and the ticks of its large copy
+// come on that thread, and nothing of it depends on the thread that made it
+// (which has meanwhile gone to another folder).
+TEST(RenameRun, RequestRunsOnAnotherThreadWithItsOwnFolderAndTick)
+{
+    ScratchDir work, elsewhere;
+    writeFile(work / "big", std::string(3 << 20, 'b'));
+    writeFile(work / "small", "s");
+    CwdGuard cwd(elsewhere.path());
+    FaultSys fs;
+    // A clone moves no data through the program: nothing to tick for.
+    fs.onClone = [](int, int) { return refuse(EOPNOTSUPP); };
+    platform::ScopedSys scoped(fs);
+
+    std::vector<std::thread::id> reportedOn;
+    int ticks = 0;
+    renaming::RunRequest rq;
+    rq.folder = platform::FolderHandle::open(work.path());
+    rq.entries = {"big", "small"};
+    rq.lines = {"big2", "small2"};
+    rq.onStep = [&](RunStep, const std::string&) { reportedOn.push_back(std::this_thread::get_id()); };
+    rq.copyTick = {[&] {
+                       ++ticks;
+                       reportedOn.push_back(std::this_thread::get_id());
+                   },
+                   1 << 20};
+    std::thread::id worker;
+    auto done = std::async(std::launch::async, [&worker, rq = std::move(rq)] {
+        worker = std::this_thread::get_id();
+        return renaming::runRename(rq);
+    });
+    EXPECT_EQ(done.get(), (RunCounts{2, 0, 0, 0}));
+    EXPECT_GE(ticks, 2);
+    EXPECT_EQ(std::count(reportedOn.begin(), reportedOn.end(), worker),
+              static_cast<long>(reportedOn.size()));
+    EXPECT_EQ(readFile(work / "big2"), std::string(3 << 20, 'b'));
+    EXPECT_TRUE(elsewhere.names().empty());
+
+    // Another request without a tick is not ticked by the first one's.
+    ticks = 0;
+    renaming::RunRequest plain;
+    plain.folder = platform::FolderHandle::open(work.path());
+    plain.entries = {"big"};
+    plain.lines = {"big3"};
+    EXPECT_EQ(renaming::runRename(plain), (RunCounts{1, 0, 0, 0}));
+    EXPECT_EQ(ticks, 0);
+}
+
 // --- property: random folders, random lines --------------------------------
 
-enum class Disk { normal, noMoveFlag, bare, flaky };
+enum class Disk { normal, noMoveFlag, bare, flaky, noLinks };
+
+void PrintTo(const std::tuple<NameRule, bool, Disk>& p, std::ostream* os)
+{
+    static const char* const disks[] = {"usual disk", "no rename flag", "bare file system",
+                                        "flaky disk", "no rename flag and no links"};
+    *os << (std::get<0>(p) == NameRule::replace ? "replace" : "append") << ", "
+        << (std::get<1>(p) ? "delete" : "keep") << ", " << disks[static_cast<int>(std::get<2>(p))];
+}
 
 class RenameProperty : public ::testing::TestWithParam<std::tuple<NameRule, bool, Disk>> {};
 
@@ -239,15 +387,7 @@ TEST_P(RenameProperty, NothingLostNothingChangedNoStrayFile)
         fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) {
             return refuse(EINVAL);
         };
-        fs.onOpen = [&fs](const char* p, int flags, mode_t m) {
-            if ((flags & O_TMPFILE) == O_TMPFILE)
-                return refuse(EOPNOTSUPP);
-            return fs.Sys::open(p, flags, m);
-        };
-        fs.onClone = [](int, int) { return refuse(EOPNOTSUPP); };
-        fs.onCopyRange = [](int, off_t*, int, off_t*, size_t) -> ssize_t {
-            return refuse(EXDEV);
-        };
+        plainFileSystem(fs);
         break;
     case Disk::flaky:
         // Writes, in-kernel copies, flushes and moves fail now and then.
@@ -258,6 +398,14 @@ TEST_P(RenameProperty, NothingLostNothingChangedNoStrayFile)
             return pick(4) == 0 ? refuse(ENOSPC) : fs.Sys::copyFileRange(a, b, c, e, f);
         };
         fs.onFdatasync = [&](int fd) { return pick(4) == 0 ? refuse(EIO) : fs.Sys::fdatasync(fd); };
+        break;
+    case Disk::noLinks:
+        // As FUSE file systems answer: neither way to move a name is there.
+        fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) {
+            return refuse(EINVAL);
+        };
+        fs.onLinkat = [](int, const char*, int, const char*, int) { return refuse(EPERM); };
+        withoutUnnamedFiles(fs);
         break;
     }
 
@@ -361,7 +509,7 @@ TEST_P(RenameProperty, NothingLostNothingChangedNoStrayFile)
 
 std::string propertyName(const ::testing::TestParamInfo<std::tuple<NameRule, bool, Disk>>& info)
 {
-    static const char* const disks[] = {"Normal", "NoMoveFlag", "Bare", "Flaky"};
+    static const char* const disks[] = {"Normal", "NoMoveFlag", "Bare", "Flaky", "NoLinks"};
     return std::string(std::get<0>(info.param) == NameRule::replace ? "Replace" : "Append") +
            (std::get<1>(info.param) ? "Delete" : "Keep") +
            disks[static_cast<int>(std::get<2>(info.param))];
@@ -370,7 +518,8 @@ std::string propertyName(const ::testing::TestParamInfo<std::tuple<NameRule, boo
 INSTANTIATE_TEST_SUITE_P(
     Run, RenameProperty,
     ::testing::Combine(::testing::Values(NameRule::replace, NameRule::append), ::testing::Bool(),
-                       ::testing::Values(Disk::normal, Disk::noMoveFlag, Disk::bare, Disk::flaky)),
+                       ::testing::Values(Disk::normal, Disk::noMoveFlag, Disk::bare, Disk::flaky,
+                                         Disk::noLinks)),
     propertyName);
 
 }  // namespace

@@ -28,7 +28,7 @@ class FaultSys : public platform::Sys {
 public:
     // What a call is counted as.
     enum Kind {
-        kOpen,     // open, openat
+        kOpen,     // openat, dupfd
         kRead,     // read
         kWrite,    // write, copyFileRange, cloneFile, ftruncate
         kLink,     // linkat
@@ -36,7 +36,7 @@ public:
         kSync,     // fsync, fdatasync
         kUnlink,   // unlinkat
         kStat,     // fstat, fstatat, readlink
-        kDirRead,  // opendir, readdir
+        kDirRead,  // opendir, fdopendir, readdir
         kClose,    // close, closedir
         kMeta,     // fchmod, futimens, mkdirat
         kFolder,   // chdir, fchdir, getcwd
@@ -63,7 +63,7 @@ public:
     // "write #2 (call 7): No space left on device" for the last fault, or "".
     const std::string& lastFault() const { return lastFault_; }
 
-    // Every call, by its POSIX name ("open", "write", "renameat2", ...; the
+    // Every call, by its POSIX name ("openat", "write", "renameat2", ...; the
     // accelerators as "clone" and "copy_file_range"), in order.
     std::vector<std::string> calls;
     // Index of the first call named `name`, or -1.
@@ -71,7 +71,9 @@ public:
 
     // Stand-ins for single calls; an empty one passes the call on. A planned
     // fault comes first: a call that is to fail never reaches its hook.
-    std::function<int(const char*, int, mode_t)> onOpen;
+    std::function<int(int dirfd, const char* path, int flags, mode_t mode)> onOpen;
+    // Stands in for readdir; a hook may change the entry it passes on.
+    std::function<struct dirent*(DIR*)> onReaddir;
     std::function<ssize_t(int, const void*, size_t)> onWrite;
     std::function<int(int, int)> onClone;
     std::function<ssize_t(int, off_t*, int, off_t*, size_t)> onCopyRange;
@@ -81,9 +83,9 @@ public:
     std::function<int(int)> onFdatasync;
     std::function<int(int)> onFsync;
 
-    int open(const char* path, int flags, mode_t mode = 0) override;
     int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
     int close(int fd) override;
+    int dupfd(int fd) override;
     ssize_t read(int fd, void* buf, size_t n) override;
     ssize_t write(int fd, const void* buf, size_t n) override;
     int fstat(int fd, struct stat* st) override;
@@ -104,6 +106,7 @@ public:
     int mkdirat(int dirFd, const char* path, mode_t mode) override;
     ssize_t readlink(const char* path, char* buf, size_t size) override;
     DIR* opendir(const char* path) override;
+    DIR* fdopendir(int fd) override;
     struct dirent* readdir(DIR* dir) override;
     int closedir(DIR* dir) override;
     int chdir(const char* path) override;
@@ -133,5 +136,13 @@ inline int refuse(int e)
     errno = e;
     return -1;
 }
+
+// Makes `f` answer as a file system without unnamed files (O_TMPFILE:
+// EOPNOTSUPP), as vfat, exFAT, NFS and most FUSE file systems do.
+void withoutUnnamedFiles(FaultSys& f);
+
+// And without clones or in-kernel copies either: a copy there takes its
+// slowest way, a scratch file filled by reads and writes.
+void plainFileSystem(FaultSys& f);
 
 }  // namespace testing_support

@@ -1,5 +1,7 @@
 #include "support/faultsys.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -66,17 +68,14 @@ bool FaultSys::hit(Kind kind, const char* name)
     return true;
 }
 
-int FaultSys::open(const char* path, int flags, mode_t mode)
-{
-    if (hit(kOpen, "open"))
-        return -1;
-    return onOpen ? onOpen(path, flags, mode) : inner_.open(path, flags, mode);
-}
-
 int FaultSys::openat(int dirfd, const char* path, int flags, mode_t mode)
 {
-    return hit(kOpen, "openat") ? -1 : inner_.openat(dirfd, path, flags, mode);
+    if (hit(kOpen, "openat"))
+        return -1;
+    return onOpen ? onOpen(dirfd, path, flags, mode) : inner_.openat(dirfd, path, flags, mode);
 }
+
+int FaultSys::dupfd(int fd) { return hit(kOpen, "dup") ? -1 : inner_.dupfd(fd); }
 
 int FaultSys::close(int fd)
 {
@@ -189,9 +188,16 @@ ssize_t FaultSys::readlink(const char* path, char* buf, size_t size)
 
 DIR* FaultSys::opendir(const char* path) { return hit(kDirRead, "opendir") ? nullptr : inner_.opendir(path); }
 
+DIR* FaultSys::fdopendir(int fd)
+{
+    return hit(kDirRead, "fdopendir") ? nullptr : inner_.fdopendir(fd);
+}
+
 struct dirent* FaultSys::readdir(DIR* dir)
 {
-    return hit(kDirRead, "readdir") ? nullptr : inner_.readdir(dir);
+    if (hit(kDirRead, "readdir"))
+        return nullptr;
+    return onReaddir ? onReaddir(dir) : inner_.readdir(dir);
 }
 
 int FaultSys::closedir(DIR* dir)
@@ -210,6 +216,24 @@ int FaultSys::fchdir(int fd) { return hit(kFolder, "fchdir") ? -1 : inner_.fchdi
 char* FaultSys::getcwd(char* buf, size_t size)
 {
     return hit(kFolder, "getcwd") ? nullptr : inner_.getcwd(buf, size);
+}
+
+void withoutUnnamedFiles(FaultSys& f)
+{
+    f.onOpen = [&f](int dirfd, const char* p, int flags, mode_t m) {
+        if ((flags & O_TMPFILE) == O_TMPFILE)
+            return refuse(EOPNOTSUPP);
+        return f.Sys::openat(dirfd, p, flags, m);
+    };
+}
+
+void plainFileSystem(FaultSys& f)
+{
+    withoutUnnamedFiles(f);
+    f.onClone = [](int, int) { return refuse(EOPNOTSUPP); };
+    f.onCopyRange = [](int, off_t*, int, off_t*, size_t) {
+        return static_cast<ssize_t>(refuse(EXDEV));
+    };
 }
 
 }  // namespace testing_support

@@ -3,7 +3,7 @@
 #include "filedialog/specialdirs.h"
 #include "filedialog/ui/browsemessages.h"
 #include "platform/fs.h"
-#include "platform/syscalls.h"
+#include "platform/noreplace.h"
 #include "widgets/text.h"
 
 #include <QApplication>
@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <linux/fs.h>
 
 namespace nx {
 
@@ -170,9 +168,8 @@ bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, i
     }
     const std::string to = joinPath(n->parent->path, name);
     // Never replaces an entry that already has the name.
-    if (platform::sys().renameat2(AT_FDCWD, n->path.c_str(), AT_FDCWD, to.c_str(),
-                                  RENAME_NOREPLACE) != 0) {
-        emit renameFailed(value.toString(), errno);
+    if (const auto r = platform::renameNoReplace(n->path, to); !r) {
+        emit renameFailed(value.toString(), r.error);
         return false;
     }
     n->name = name;

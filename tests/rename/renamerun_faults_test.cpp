@@ -133,17 +133,17 @@ struct RunResult {
     std::vector<std::string> texts;
 };
 
-RunResult runOnce(const std::vector<std::string>& entries, const Config& cfg)
+// Runs the list's entries in the list's folder, as the window does, with
+// `faults` in force for the run.
+RunResult runOnce(const renaming::NameList& list, const Config& cfg, FaultSys& faults)
 {
     RunResult r;
-    r.reports.resize(entries.size());
+    r.reports.resize(list.entries().size());
     size_t current = 0;
     renaming::RunRequest rq;
-    rq.entries = &entries;
-    rq.line = [](int i) {
-        return i < static_cast<int>(kLines.size()) ? kLines[static_cast<size_t>(i)]
-                                                   : std::string();
-    };
+    rq.folder = list.folder().duplicate();
+    rq.entries = list.entries();
+    rq.lines = kLines;
     rq.rule = cfg.rule;
     rq.cp = platform::CodePage::utf8;
     rq.deleteOld = cfg.deleteOld;
@@ -152,6 +152,7 @@ RunResult runOnce(const std::vector<std::string>& entries, const Config& cfg)
         r.texts.push_back(renaming::stepText(s, name));
     };
     rq.onProgress = [&](int done, int) { current = static_cast<size_t>(done); };
+    platform::ScopedSys use(faults);
     r.counts = renaming::runRename(rq);
     return r;
 }
@@ -268,22 +269,8 @@ struct Totals {
 
 // Runs the whole folder once for every k, with the plan `arm` puts in
 // place, until a run sees no fault; adds the runs and faults to `totals`.
-// On a `plain` file system the copies take their slowest way.
-// Makes the folder look like one on a file system without unnamed files,
-// clones or in-kernel copies, so that the copy takes its slowest way: a
-// named temporary file, read and write.
-void plainFileSystem(FaultSys& f)
-{
-    f.onOpen = [&f](const char* p, int flags, mode_t m) {
-        if ((flags & O_TMPFILE) == O_TMPFILE)
-            return testing_support::refuse(EOPNOTSUPP);
-        return f.Sys::open(p, flags, m);
-    };
-    f.onClone = [](int, int) { return testing_support::refuse(EOPNOTSUPP); };
-    f.onCopyRange = [](int, off_t*, int, off_t*, size_t) {
-        return static_cast<ssize_t>(testing_support::refuse(EXDEV));
-    };
-}
+// On a `plain` file system (no unnamed files, clones or in-kernel copies)
+// the copies take their slowest way: a scratch file, read and write.
 
 template <class Arm>
 void everyKOn(bool plain, const Config& cfg, const std::string& label, Arm arm, Totals& totals,
@@ -302,12 +289,8 @@ void everyKOn(bool plain, const Config& cfg, const std::string& label, Arm arm, 
         FaultSys faults;
         arm(faults, k);
         if (plain)
-            plainFileSystem(faults);
-        RunResult r;
-        {
-            platform::ScopedSys use(faults);
-            r = runOnce(list.entries(), cfg);
-        }
+            testing_support::plainFileSystem(faults);
+        const RunResult r = runOnce(list, cfg, faults);
         ++totals.runs;
         totals.faults += faults.faults();
         const std::string where = label + (plain ? " plain fs" : "") + " k=" +

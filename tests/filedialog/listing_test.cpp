@@ -1,3 +1,4 @@
+// The file list window's listing rules, free of any toolkit.
 #include "filedialog/listing.h"
 #include "support/scratch.h"
 
@@ -111,4 +112,24 @@ TEST(ListRules, ListsPlainFilesUnderPatternFilterAndSearch)
     EXPECT_EQ(list("", "txt", "Data"), V{});
     // A folder that does not exist lists nothing.
     EXPECT_TRUE(nx::listFiles(d.path() + "/nowhere/*.*", ".*", "", CodePage::utf8).empty());
+}
+
+// A name typed in place for an entry must leave the file in this folder and
+// in the list: no "/" (it would move the file into another folder, or up
+// with "../"), no leading "." (a hidden file that no listing shows), and
+// not empty (the extension alone, which is hidden too).
+TEST(ListRules, NameTypedInPlaceMustKeepTheFileListed)
+{
+    const struct {
+        const char* text;
+        bool kept;
+    } cases[] = {
+        {"b", true},           {"写真 2026", true},   {"a.b", true},
+        {"\x95\x5c", true},  // Shift-JIS: the second byte equals "\"
+        {"x.", true},          {"", false},           {".", false},
+        {"..", false},         {".hidden", false},    {"sub/x", false},
+        {"../x", false},       {"/x", false},         {"x/", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nx::keepsTheFileListed(c.text), c.kept) << c.text;
 }

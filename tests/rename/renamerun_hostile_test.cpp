@@ -44,11 +44,9 @@ Outcome runHere(renaming::NameList& list, const std::vector<std::string>& lines,
         return r;
     }
     renaming::RunRequest rq;
-    rq.entries = &list.entries();
-    rq.line = [&](int i) {
-        return i < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(i)]
-                                                  : std::string();
-    };
+    rq.folder = list.folder().duplicate();
+    rq.entries = list.entries();
+    rq.lines = lines;
     rq.rule = rule;
     rq.cp = cp;
     rq.deleteOld = deleteOld;

@@ -1,0 +1,37 @@
+#include "filedialog/folderentries.h"
+
+#include "filedialog/folderpath.h"
+#include "platform/fs.h"
+#include "platform/makefolder.h"
+
+#include <cerrno>
+
+namespace nx {
+
+bool listFolder(const std::string& path, bool includeFiles, std::vector<FolderEntry>& out,
+                int* err)
+{
+    // A folder that cannot be looked at is simply not offered.
+    return platform::forEachEntry(
+        path,
+        [&](const char* n, size_t, platform::EntryKind kind) {
+            if (kind == platform::EntryKind::directory && n[0] != '.')
+                out.push_back({n, true});
+            else if (kind == platform::EntryKind::plain && includeFiles)
+                out.push_back({n, false});
+        },
+        false, err);
+}
+
+bool makeFolder(const std::string& parent, const std::string& name, int* err)
+{
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
+        if (err)
+            *err = EINVAL;
+        return false;
+    }
+    // An existing entry is never replaced: EEXIST tells the caller.
+    return platform::makeFolder(joinPath(parent, name), err);
+}
+
+}  // namespace nx

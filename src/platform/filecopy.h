@@ -1,0 +1,72 @@
+// The copy that never overwrites, and its steps: open the source, open the
+// target (a TempFile), copy the data and the attributes, publish (the
+// target's keep, which never replaces an entry). Names are
+// byte strings resolved in the folder of the descriptor given with them
+// (AT_FDCWD: the current folder). Nothing here throws.
+#pragma once
+
+#include "platform/tempfile.h"
+#include "platform/uniquefd.h"
+
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// Called now and then while a copy's data moves, after about every `bytes`
+// bytes, so that a window can show it is still at work during the copy of
+// a large file. It runs on the thread that copies.
+struct CopyTick {
+    std::function<void()> tick;
+    size_t bytes = size_t{64} << 20;
+};
+
+struct CopyOptions {
+    // The copy's data is on the disk before the new name appears, so that
+    // the caller may delete the original afterwards.
+    bool flushData = false;
+    // None when null or empty.
+    const CopyTick* tick = nullptr;
+};
+
+// The source of a copy, open, and what it was when it was opened.
+struct CopySource {
+    UniqueFd fd;
+    struct stat st {};
+};
+
+// Opens `name` for copying. Non-blocking, so that a FIFO put in the file's
+// place cannot hang the copy; anything but a regular file is refused
+// (EISDIR for a folder, EINVAL for the rest).
+bool openCopySource(int dirFd, const std::string& name, CopySource& out, int* err = nullptr);
+
+// Opens the file that is to become `name` in the folder `dirFd`: a
+// TempFile, or, in a folder that takes neither unnamed files nor scratch
+// names, the name itself made exclusively (EEXIST when it is taken).
+bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err = nullptr);
+
+// Moves the data of `in` (of `size` bytes when opened) into the empty file
+// `out`: a shared-extent clone where the file system has one, else an
+// in-kernel copy, else plain reads and writes. False with errno set.
+bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr);
+
+// Gives the copy the permission bits and modification time of `src` (not
+// set-user-ID and the like: the copy belongs to whoever runs the program),
+// and with `flushData` puts its data on the disk.
+bool copyAttributes(int out, const struct stat& src, bool flushData, int* err = nullptr);
+
+// Copies `from` to the new name `to`, failing when `to` exists or the copy
+// cannot be made. The new file appears only complete, with the source's
+// permission bits and modification time; on failure nothing is left
+// behind.
+bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
+                       int* err = nullptr, const CopyOptions& options = {});
+
+// The same with paths, resolved against the current folder.
+bool copyFileNoReplace(const std::string& from, const std::string& to, int* err = nullptr,
+                       bool flushData = false);
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+// A folder held open: its directory descriptor, its path as the platform
+// reported it, and its identity (device and inode). Whatever happens to the
+// path afterwards (the folder renamed, removed, another put in its place),
+// the handle still means the folder it was opened on, so that names resolved
+// in it (openat and the like) never reach another folder.
+#pragma once
+
+#include "platform/uniquefd.h"
+
+#include <string>
+
+namespace platform {
+
+// Identity of a folder, for "is this the same folder".
+struct FolderId {
+    unsigned long long dev = 0, ino = 0;
+    bool operator==(const FolderId&) const = default;
+};
+
+class FolderHandle {
+public:
+    // No folder: every call made in it fails (EBADF), none reaches the
+    // current folder.
+    FolderHandle() = default;
+
+    // Opens the folder at `path`; holding it needs no permission on the
+    // folder itself (O_PATH). Its path is `path` as given. No folder, with
+    // `err` set, when it cannot be opened or is no folder.
+    static FolderHandle open(const std::string& path, int* err = nullptr);
+
+    // The process's current folder, with the path the platform reports for
+    // it. No folder where it reports none (a removed folder: ENOENT).
+    static FolderHandle current(int* err = nullptr);
+
+    FolderHandle(FolderHandle&&) noexcept = default;
+    FolderHandle& operator=(FolderHandle&&) noexcept = default;
+
+    bool valid() const { return fd_.valid(); }
+    explicit operator bool() const { return valid(); }
+    // The directory descriptor, for the *at calls; -1 for no folder.
+    int fd() const { return fd_.get(); }
+    const std::string& path() const { return path_; }
+    const FolderId& id() const { return id_; }
+
+    // Makes the folder the process's current folder (fchdir). A removed
+    // folder can still be entered; nothing can be made in it.
+    bool enter(int* err = nullptr) const;
+
+    // A second handle on the same folder, for a run that owns its own.
+    FolderHandle duplicate(int* err = nullptr) const;
+
+private:
+    FolderHandle(UniqueFd fd, std::string path, FolderId id)
+        : fd_(std::move(fd)), path_(std::move(path)), id_(id)
+    {
+    }
+    static FolderHandle adopt(int fd, std::string path, int* err);
+
+    UniqueFd fd_;
+    std::string path_;
+    FolderId id_;
+};
+
+}  // namespace platform

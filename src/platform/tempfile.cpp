@@ -1,0 +1,182 @@
+#include "platform/tempfile.h"
+
+#include "platform/failure.h"
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kScratchPrefix = ".tsumugi-";
+constexpr std::string_view kScratchSuffix = ".tmp";
+constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY;
+
+// The file system cannot make unnamed files in this folder.
+bool noUnnamedFiles(int e) { return e == EOPNOTSUPP || e == EISDIR || e == EINVAL || e == ENOENT; }
+
+bool allDigits(std::string_view s)
+{
+    if (s.empty())
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool TempFile::isScratchName(std::string_view name)
+{
+    if (!name.starts_with(kScratchPrefix) || !name.ends_with(kScratchSuffix))
+        return false;
+    name.remove_prefix(kScratchPrefix.size());
+    name.remove_suffix(kScratchSuffix.size());
+    const size_t dash = name.find('-');
+    return dash != std::string_view::npos && allDigits(name.substr(0, dash)) &&
+           allDigits(name.substr(dash + 1));
+}
+
+TempFile TempFile::create(int dirFd, int* err, mode_t mode, bool unnamed)
+{
+    auto& s = sys();
+    if (unnamed) {
+        UniqueFd fd(s.openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        if (fd)
+            return TempFile(dirFd, std::move(fd), Kind::unnamed, {});
+        if (!noUnnamedFiles(errno)) {
+            fail(err, errno);
+            return {};
+        }
+    }
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = std::string(kScratchPrefix) + std::to_string(::getpid()) + "-" +
+                           std::to_string(++counter) + std::string(kScratchSuffix);
+        UniqueFd fd(s.openat(dirFd, name.c_str(), kCreateFlags, mode));
+        if (fd)
+            return TempFile(dirFd, std::move(fd), Kind::scratch, std::move(name));
+        if (errno != EEXIST)
+            break;
+    }
+    fail(err, errno);
+    return {};
+}
+
+TempFile TempFile::createInPlace(int dirFd, const std::string& name, int* err, mode_t mode)
+{
+    UniqueFd fd(sys().openat(dirFd, name.c_str(), kCreateFlags, mode));
+    if (!fd) {
+        fail(err, errno);
+        return {};
+    }
+    return TempFile(dirFd, std::move(fd), Kind::inPlace, name);
+}
+
+TempFile::TempFile(TempFile&& other) noexcept
+    : dirFd_(other.dirFd_), fd_(std::move(other.fd_)), kind_(other.kind_),
+      name_(std::move(other.name_))
+{
+    other.kind_ = Kind::none;
+}
+
+TempFile& TempFile::operator=(TempFile&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        dirFd_ = other.dirFd_;
+        fd_ = std::move(other.fd_);
+        kind_ = other.kind_;
+        name_ = std::move(other.name_);
+        other.kind_ = Kind::none;
+    }
+    return *this;
+}
+
+RenameResult TempFile::keep(const std::string& name)
+{
+    auto& s = sys();
+    int e = 0;
+    switch (kind_) {
+    case Kind::none:
+        return {RenameStatus::failed, EBADF};
+    case Kind::unnamed: {
+        if (name.empty() || name.find('\0') != std::string::npos)
+            return {RenameStatus::failed, name.empty() ? ENOENT : EINVAL};
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        int r = s.linkat(AT_FDCWD, self.c_str(), dirFd_, name.c_str(), AT_SYMLINK_FOLLOW);
+        struct stat st {};
+        if (r != 0 && errno == ENOENT && s.fstatat(AT_FDCWD, "/proc/self/fd", &st, 0) != 0)
+            // No /proc: the privileged way, where the process may use it.
+            r = s.linkat(fd_.get(), "", dirFd_, name.c_str(), AT_EMPTY_PATH);
+        if (r != 0) {
+            e = errno;
+            return {e == EEXIST ? RenameStatus::targetExists : RenameStatus::failed, e};
+        }
+        if (!fd_.close(&e)) {
+            // The data may not all have reached the file: the name goes again.
+            s.unlinkat(dirFd_, name.c_str(), 0);
+            kind_ = Kind::none;
+            return {RenameStatus::failed, e};
+        }
+        kind_ = Kind::none;
+        return {RenameStatus::done, 0};
+    }
+    case Kind::scratch: {
+        // Closed first, so that a write error reported only at close never
+        // reaches the new name.
+        if (fd_ && !fd_.close(&e))
+            return {RenameStatus::failed, e};
+        const RenameResult r = renameNoReplace(dirFd_, name_, dirFd_, name);
+        if (r)
+            kind_ = Kind::none;
+        return r;
+    }
+    case Kind::inPlace:
+        if (name != name_)
+            return {RenameStatus::failed, EINVAL};
+        if (fd_ && !fd_.close(&e))
+            return {RenameStatus::failed, e};
+        kind_ = Kind::none;
+        return {RenameStatus::done, 0};
+    }
+    return {RenameStatus::failed, EINVAL};
+}
+
+bool TempFile::keepReplacing(const std::string& name, int* err)
+{
+    if (kind_ != Kind::scratch)
+        return fail(err, kind_ == Kind::none ? EBADF : EINVAL);
+    int e = 0;
+    if (fd_ && !fd_.close(&e))
+        return fail(err, e);
+    if (sys().renameat2(dirFd_, name_.c_str(), dirFd_, name.c_str(), 0) != 0)
+        return fail(err, errno);
+    kind_ = Kind::none;
+    return true;
+}
+
+bool TempFile::discard()
+{
+    const Kind was = kind_;
+    kind_ = Kind::none;
+    fd_.reset();
+    if (was != Kind::scratch && was != Kind::inPlace)
+        return true;
+    // Clutter left behind is a file the user never asked for: try twice.
+    const int saved = errno;
+    auto& s = sys();
+    bool gone = s.unlinkat(dirFd_, name_.c_str(), 0) == 0 || errno == ENOENT ||
+                s.unlinkat(dirFd_, name_.c_str(), 0) == 0 || errno == ENOENT;
+    errno = saved;
+    return gone;
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+// A new file that is written first and then either kept under a name or
+// thrown away, so that no name ever shows it half written.
+//
+// It is made in the folder of a directory descriptor: unnamed (O_TMPFILE)
+// where the file system can, else under a hidden scratch name of this
+// program's own pattern, ".tsumugi-<pid>-<n>.tmp", which no listing of the
+// program shows. keep() gives it its name without ever replacing an entry;
+// discard(), and the destructor of a file not kept, remove whatever was
+// made. The folder's descriptor is borrowed: it must stay open as long as
+// the TempFile lives.
+#pragma once
+
+#include "platform/noreplace.h"
+#include "platform/uniquefd.h"
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class TempFile {
+public:
+    enum class Kind {
+        none,     // nothing (any more): kept, discarded, or never made
+        unnamed,  // an O_TMPFILE file, gone by itself when closed
+        scratch,  // a hidden file of the scratch pattern
+        inPlace,  // made exclusively under its final name
+    };
+
+    // Makes a new file in the folder `dirFd` with `mode` (before the umask).
+    // With `unnamed` false it always gets a scratch name (a file that is to
+    // replace another one must have a name to be renamed from). A file of
+    // no kind, with `err` set, when neither can be made.
+    static TempFile create(int dirFd, int* err = nullptr, mode_t mode = 0600,
+                           bool unnamed = true);
+
+    // Makes the file under `name` itself, failing when the name is taken:
+    // for a folder that takes neither an unnamed file nor a scratch name.
+    // The name shows the file while it is written.
+    static TempFile createInPlace(int dirFd, const std::string& name, int* err = nullptr,
+                                  mode_t mode = 0600);
+
+    // True for a name of the scratch pattern (of any process).
+    static bool isScratchName(std::string_view name);
+
+    TempFile() = default;
+    TempFile(TempFile&& other) noexcept;
+    TempFile& operator=(TempFile&& other) noexcept;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { discard(); }
+
+    Kind kind() const { return kind_; }
+    explicit operator bool() const { return kind_ != Kind::none; }
+    int fd() const { return fd_.get(); }
+    // The scratch or in-place name in the folder; empty for an unnamed file.
+    const std::string& name() const { return name_; }
+
+    // Gives the complete file the name `name` in its folder, never
+    // replacing an entry, and closes it; a write error that only the close
+    // reports fails the keep before the name shows anything. Unless done,
+    // the file is still there for discard() (an in-place file can only be
+    // kept under its own name).
+    RenameResult keep(const std::string& name);
+
+    // Gives a scratch file the name `name`, replacing an entry of that name
+    // in one step (a settings file written anew), and closes it.
+    bool keepReplacing(const std::string& name, int* err = nullptr);
+
+    // Removes whatever was made; true when nothing is left of it. A scratch
+    // name whose removal fails is tried a second time.
+    bool discard();
+
+private:
+    TempFile(int dirFd, UniqueFd fd, Kind kind, std::string name)
+        : dirFd_(dirFd), fd_(std::move(fd)), kind_(kind), name_(std::move(name))
+    {
+    }
+
+    int dirFd_ = -1;
+    UniqueFd fd_;
+    Kind kind_ = Kind::none;
+    std::string name_;
+};
+
+}  // namespace platform

@@ -1,0 +1,90 @@
+// Special folders on a freedesktop system.
+#include "filedialog/specialdirs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(UserDirs, ReadsTheShellAssignments)
+{
+    const std::string home = "/home/花子";
+    const std::string text =
+        "# written by the desktop\n"
+        "XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n"
+        "XDG_DOCUMENTS_DIR=\"/data/docs\"\n"
+        "XDG_TEMPLATES_DIR=\"$HOME/My \\\"Templates\\\"\"\n"
+        "XDG_MUSIC_DIR=\"music\"\n"
+        "  XDG_VIDEOS_DIR = \"$HOME\"\n"
+        "XDG_PICTURES_DIR=\"$HOMEWORK/x\"\n"
+        "XDG_PUBLICSHARE_DIR=\"/first\"\n"
+        "XDG_PUBLICSHARE_DIR=\"/second\"\n";
+    struct Case {
+        const char* key;
+        std::string value;
+    } cases[] = {
+        {"XDG_DESKTOP_DIR", home + "/デスクトップ"},
+        {"XDG_DOCUMENTS_DIR", "/data/docs"},
+        {"XDG_TEMPLATES_DIR", home + "/My \"Templates\""},
+        {"XDG_MUSIC_DIR", ""},  // neither absolute nor below $HOME
+        {"XDG_VIDEOS_DIR", home},
+        {"XDG_PICTURES_DIR", ""},
+        {"XDG_PUBLICSHARE_DIR", "/second"},
+        {"XDG_DOWNLOAD_DIR", ""},
+        {"XDG_DESKTOP", ""},  // a prefix of a key is not the key
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(nx::userDirFromText(text, c.key, home), c.value) << c.key;
+}
+
+TEST(SpecialDirs, MapsSpecialFoldersToTheirCounterparts)
+{
+    const nx::SpecialDirs d("/home/u/", "/cfg", nullptr,
+                            "XDG_DESKTOP_DIR=\"$HOME/机\"\nXDG_TEMPLATES_DIR=\"/tpl\"\n");
+    EXPECT_EQ(d.home(), "/home/u");
+    struct Case {
+        TnxBFSpecialDir dir;
+        const char* path;  // null: no counterpart
+    } cases[] = {
+        {sfNone, nullptr},
+        {sfDesktop, nullptr},
+        {sfProgrmas, "/home/u/.local/share/applications"},
+        {sfControls, nullptr},
+        {sfPritners, nullptr},
+        {sfPersonal, "/home/u/Documents"},
+        {sfFavorites, nullptr},
+        {sfStartup, "/cfg/autostart"},
+        {sfRecent, "/home/u/.local/share/RecentDocuments"},
+        {sfSendTo, nullptr},
+        {sfBitBucket, "/home/u/.local/share/Trash/files"},
+        {sfStartMenu, "/home/u/.local/share/applications"},
+        {sfDesktopDirectory, "/home/u/机"},
+        {sfDrives, "/"},
+        {sfNetWork, nullptr},
+        {sfNetHood, nullptr},
+        {sfFonts, "/home/u/.local/share/fonts"},
+        {sfTemplates, "/tpl"},
+        {sfAppData, "/cfg"},
+        {sfPrintHood, nullptr},
+    };
+    ASSERT_EQ(std::size(cases), 20u);
+    for (const Case& c : cases) {
+        const auto p = d.pathOf(c.dir);
+        if (c.path) {
+            ASSERT_TRUE(p.has_value()) << int(c.dir);
+            EXPECT_EQ(*p, c.path) << int(c.dir);
+        } else {
+            EXPECT_FALSE(p.has_value()) << int(c.dir);
+        }
+    }
+}
+
+TEST(SpecialDirs, IgnoresRelativeBaseFolders)
+{
+    const nx::SpecialDirs d("/h", "relative", "", "");
+    EXPECT_EQ(d.configHome(), "/h/.config");
+    EXPECT_EQ(d.dataHome(), "/h/.local/share");
+    EXPECT_EQ(d.desktop(), "/h/Desktop");
+    EXPECT_EQ(d.templates(), "/h/Templates");
+}
+
+}  // namespace
