@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "support/geometry.h"
 #include "support/modal.h"
 #include "support/scratch.h"
 #include "widgets/dock.h"
@@ -208,6 +209,152 @@ TEST(MainForm, ResizeRuleKeepsTheRightColumnFixed)
     EXPECT_EQ(f.size(), QSize(400, 300));
 }
 
+// Where every named control of the window sits, at the design size, wider
+// and narrower than it: the folder field, the lists and the status line
+// stretch, the right-hand column stays where it is.
+TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
+{
+    ScratchDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    const int menu = f.MainMenu->height();
+    const struct {
+        QSize size;
+        std::vector<testing_support::Placed> table;
+    } sizes[] = {
+        {{843, 540 + menu}, {
+            {"MainForm", "", {0, 0, 843, 559}},
+            {"MainMenu", "MainForm", {0, 0, 843, 19}},
+            {"ClientArea", "MainForm", {0, 19, 843, 515}},
+            {"PanelTop", "ClientArea", {0, 0, 843, 41}},
+            {"PanelDir", "PanelTop", {0, 0, 136, 41}},
+            {"ButtonDir", "PanelDir", {8, 8, 121, 26}},
+            {"PanelDirEdit", "PanelTop", {136, 8, 707, 26}},
+            {"EditDir", "PanelDirEdit", {0, 0, 707, 26}},
+            {"PanelBottom", "ClientArea", {0, 41, 843, 474}},
+            {"PanelRight", "PanelBottom", {497, 0, 346, 474}},
+            {"GroupBox1", "PanelRight", {9, 0, 329, 369}},
+            {"RadioGroupName", "GroupBox1", {8, 24, 313, 81}},
+            {"RadioGroupNameItem0", "RadioGroupName", {8, 21, 297, 24}},
+            {"RadioGroupNameItem1", "RadioGroupName", {8, 50, 297, 24}},
+            {"CheckBoxOldDel", "GroupBox1", {16, 124, 209, 17}},
+            {"ButtonCopy", "PanelRight", {9, 376, 161, 41}},
+            {"ButtonTest", "PanelRight", {9, 423, 161, 41}},
+            {"ButtonRename", "PanelRight", {177, 423, 161, 41}},
+            {"PanelLeft", "PanelBottom", {0, 0, 497, 474}},
+            {"GroupBox2", "PanelLeft", {0, 0, 497, 474}},
+            {"PanelBef", "GroupBox2", {2, 19, 248, 453}},
+            {"PanelLabel1", "PanelBef", {0, 0, 248, 28}},
+            {"Label1", "PanelLabel1", {7, 8, 32, 18}},
+            {"PanelFileList", "PanelBef", {0, 28, 248, 425}},
+            {"FileListBox", "PanelFileList", {0, 0, 248, 425}},
+            {"PanelAft", "GroupBox2", {250, 19, 245, 453}},
+            {"PanelLabel2", "PanelAft", {0, 0, 245, 28}},
+            {"Label2", "PanelLabel2", {7, 8, 48, 18}},
+            {"PanelMemo", "PanelAft", {0, 28, 245, 425}},
+            {"Memo2", "PanelMemo", {0, 0, 245, 425}},
+            {"StatusBar", "MainForm", {0, 534, 843, 25}},
+            {"SimpleText", "StatusBar", {2, 3, 817, 20}},
+            {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+        }},
+        {{1200, 760}, {
+            {"MainForm", "", {0, 0, 1200, 760}},
+            {"MainMenu", "MainForm", {0, 0, 1200, 19}},
+            {"ClientArea", "MainForm", {0, 19, 1200, 716}},
+            {"PanelTop", "ClientArea", {0, 0, 1200, 41}},
+            {"PanelDir", "PanelTop", {0, 0, 136, 41}},
+            {"ButtonDir", "PanelDir", {8, 8, 121, 26}},
+            {"PanelDirEdit", "PanelTop", {136, 8, 1064, 26}},
+            {"EditDir", "PanelDirEdit", {0, 0, 1064, 26}},
+            {"PanelBottom", "ClientArea", {0, 41, 1200, 675}},
+            {"PanelRight", "PanelBottom", {854, 0, 346, 675}},
+            {"GroupBox1", "PanelRight", {9, 0, 329, 369}},
+            {"RadioGroupName", "GroupBox1", {8, 24, 313, 81}},
+            {"RadioGroupNameItem0", "RadioGroupName", {8, 21, 297, 24}},
+            {"RadioGroupNameItem1", "RadioGroupName", {8, 50, 297, 24}},
+            {"CheckBoxOldDel", "GroupBox1", {16, 124, 209, 17}},
+            {"ButtonCopy", "PanelRight", {9, 376, 161, 41}},
+            {"ButtonTest", "PanelRight", {9, 423, 161, 41}},
+            {"ButtonRename", "PanelRight", {177, 423, 161, 41}},
+            {"PanelLeft", "PanelBottom", {0, 0, 854, 675}},
+            {"GroupBox2", "PanelLeft", {0, 0, 854, 675}},
+            {"PanelBef", "GroupBox2", {2, 19, 427, 654}},
+            {"PanelLabel1", "PanelBef", {0, 0, 427, 28}},
+            {"Label1", "PanelLabel1", {7, 8, 32, 18}},
+            {"PanelFileList", "PanelBef", {0, 28, 427, 626}},
+            {"FileListBox", "PanelFileList", {0, 0, 427, 626}},
+            {"PanelAft", "GroupBox2", {429, 19, 423, 654}},
+            {"PanelLabel2", "PanelAft", {0, 0, 423, 28}},
+            {"Label2", "PanelLabel2", {7, 8, 48, 18}},
+            {"PanelMemo", "PanelAft", {0, 28, 423, 626}},
+            {"Memo2", "PanelMemo", {0, 0, 423, 626}},
+            {"StatusBar", "MainForm", {0, 735, 1200, 25}},
+            {"SimpleText", "StatusBar", {2, 3, 1174, 20}},
+            {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+        }},
+        {{300, 200}, {
+            {"MainForm", "", {0, 0, 300, 200}},
+            {"MainMenu", "MainForm", {0, 0, 300, 19}},
+            {"ClientArea", "MainForm", {0, 19, 300, 156}},
+            {"PanelTop", "ClientArea", {0, 0, 300, 41}},
+            {"PanelDir", "PanelTop", {0, 0, 136, 41}},
+            {"ButtonDir", "PanelDir", {8, 8, 121, 26}},
+            {"PanelDirEdit", "PanelTop", {136, 8, 164, 26}},
+            {"EditDir", "PanelDirEdit", {0, 0, 164, 26}},
+            {"PanelBottom", "ClientArea", {0, 41, 300, 115}},
+            {"PanelRight", "PanelBottom", {-46, 0, 346, 115}},
+            {"GroupBox1", "PanelRight", {9, 0, 329, 369}},
+            {"RadioGroupName", "GroupBox1", {8, 24, 313, 81}},
+            {"RadioGroupNameItem0", "RadioGroupName", {8, 21, 297, 24}},
+            {"RadioGroupNameItem1", "RadioGroupName", {8, 50, 297, 24}},
+            {"CheckBoxOldDel", "GroupBox1", {16, 124, 209, 17}},
+            {"ButtonCopy", "PanelRight", {9, 376, 161, 41}},
+            {"ButtonTest", "PanelRight", {9, 423, 161, 41}},
+            {"ButtonRename", "PanelRight", {177, 423, 161, 41}},
+            {"PanelLeft", "PanelBottom", {0, 0, -46, 115}},
+            {"GroupBox2", "PanelLeft", {0, 0, -46, 115}},
+            {"PanelBef", "GroupBox2", {2, 19, -23, 94}},
+            {"PanelLabel1", "PanelBef", {0, 0, -23, 28}},
+            {"Label1", "PanelLabel1", {7, 8, 32, 18}},
+            {"PanelFileList", "PanelBef", {0, 28, -23, 66}},
+            {"FileListBox", "PanelFileList", {0, 0, -23, 66}},
+            {"PanelAft", "GroupBox2", {-21, 19, -27, 94}},
+            {"PanelLabel2", "PanelAft", {0, 0, -27, 28}},
+            {"Label2", "PanelLabel2", {7, 8, 48, 18}},
+            {"PanelMemo", "PanelAft", {0, 28, -27, 66}},
+            {"Memo2", "PanelMemo", {0, 0, -27, 66}},
+            {"StatusBar", "MainForm", {0, 175, 300, 25}},
+            {"SimpleText", "StatusBar", {2, 3, 274, 20}},
+            {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+        }},
+    };
+    for (const auto& c : sizes) {
+        f.resize(c.size);
+        QApplication::processEvents();
+        testing_support::expectGeometry(&f, c.table,
+                                        "main window " + std::to_string(c.size.width()) + "x" +
+                                            std::to_string(c.size.height()));
+    }
+}
+
+// Half the group box for the current names, whatever the width.
+TEST(MainForm, ResizeRuleHoldsAtEveryWidth)
+{
+    ScratchDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    for (int width = 346 + 4; width <= 1600; ++width) {
+        f.resize(width, f.height());
+        const int box = f.GroupBox2->width();
+        ASSERT_EQ(box, width - 346) << width;
+        ASSERT_EQ(f.PanelBef->width(), box / 2) << width;
+        ASSERT_EQ(f.PanelAft->width(), box - 4 - box / 2) << width;
+        ASSERT_EQ(f.PanelAft->x(), 2 + box / 2) << width;
+        ASSERT_EQ(f.FileListBox->width(), box / 2) << width;
+        ASSERT_EQ(f.Memo2->width(), box - 4 - box / 2) << width;
+    }
+}
+
 TEST(MainForm, TabReachesTheSelectedRuleItemOnly)
 {
     ScratchDir d;
@@ -267,6 +414,23 @@ TEST(MainForm, AboutBoxIsBuiltFreshAndGone)
         EXPECT_TRUE(s.form->findChildren<TAboutBox*>().isEmpty());
     }
     EXPECT_EQ(opened, 2);
+}
+
+TEST(MainForm, AboutBoxControlsStayWhereTheLayoutPutsThem)
+{
+    ScratchDir d;
+    Started s(d.path());
+    TAboutBox box(s.form.get());
+    box.show();
+    QApplication::processEvents();
+    testing_support::expectGeometry(&box, {
+        {"AboutBox", "", {0, 0, 286, 129}},
+        {"Panel1", "AboutBox", {8, 8, 270, 81}},
+        {"ProgramIcon", "Panel1", {8, 8, 65, 57}},
+        {"ProductName", "Panel1", {88, 8, 170, 18}},
+        {"Version", "Panel1", {88, 30, 161, 18}},
+        {"OKButton", "AboutBox", {104, 96, 75, 25}},
+    }, "about box");
 }
 
 TEST(MainForm, ExitMenuClosesThroughTheClosePath)

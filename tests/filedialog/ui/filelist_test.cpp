@@ -3,6 +3,7 @@
 #include "run_dialog.h"
 
 #include "filedialog/unitstate.h"
+#include "support/geometry.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -262,6 +263,112 @@ TEST(FileListWindow, HeaderLineShowsFolderAndToolButtons)
                 EXPECT_EQ(f.Panel1->y(), f.DirNamePanel->height());
             else
                 EXPECT_EQ(f.Panel1->y(), 0);
+        });
+    }
+}
+
+// Every named control of the window, with both tool buttons and without,
+// at the design size and at a larger and a smaller one: the list and the
+// edit stretch, the buttons keep to the right-hand edge.
+TEST(FileListWindow, EveryControlStaysWhereTheLayoutPutsIt)
+{
+    ScratchDir d;
+    d.write("a.txt");
+    d.write("b.txt");
+    const struct {
+        bool save;
+        TnxDialogOptions options;
+        std::vector<std::pair<QSize, std::vector<testing_support::Placed>>> sizes;
+    } cases[] = {
+        {false, {doFindBtn, doFolderBtn}, {
+            {{423, 416}, {
+                {"ListForm", "", {0, 0, 419, 412}},
+                {"DirNamePanel", "ListForm", {0, 0, 419, 25}},
+                {"FindBtn", "DirNamePanel", {364, 2, 23, 22}},
+                {"FolderBtn", "DirNamePanel", {388, 2, 23, 22}},
+                {"Panel1", "ListForm", {0, 25, 419, 355}},
+                {"ListView1", "Panel1", {8, 8, 402, 334}},
+                {"Panel2", "ListForm", {0, 380, 419, 32}},
+                {"FileEdit", "Panel2", {8, 5, 293, 21}, true},
+                {"FileOpenBtn", "Panel2", {307, 4, 52, 25}},
+                {"FileSaveBtn", "Panel2", {307, 4, 52, 25}, true},
+                {"CloseBtn", "Panel2", {360, 4, 52, 25}},
+            }},
+            {{640, 480}, {
+                {"ListForm", "", {0, 0, 636, 476}},
+                {"DirNamePanel", "ListForm", {0, 0, 636, 25}},
+                {"FindBtn", "DirNamePanel", {581, 2, 23, 22}},
+                {"FolderBtn", "DirNamePanel", {605, 2, 23, 22}},
+                {"Panel1", "ListForm", {0, 25, 636, 419}},
+                {"ListView1", "Panel1", {8, 8, 619, 398}},
+                {"Panel2", "ListForm", {0, 444, 636, 32}},
+                {"FileEdit", "Panel2", {8, 5, 510, 21}, true},
+                {"FileOpenBtn", "Panel2", {524, 4, 52, 25}},
+                {"FileSaveBtn", "Panel2", {524, 4, 52, 25}, true},
+                {"CloseBtn", "Panel2", {577, 4, 52, 25}},
+            }},
+            {{200, 120}, {
+                {"ListForm", "", {0, 0, 196, 116}},
+                {"DirNamePanel", "ListForm", {0, 0, 196, 25}},
+                {"FindBtn", "DirNamePanel", {141, 2, 23, 22}},
+                {"FolderBtn", "DirNamePanel", {165, 2, 23, 22}},
+                {"Panel1", "ListForm", {0, 25, 196, 59}},
+                {"ListView1", "Panel1", {8, 8, 179, 38}},
+                {"Panel2", "ListForm", {0, 84, 196, 32}},
+                {"FileEdit", "Panel2", {8, 5, 70, 21}, true},
+                {"FileOpenBtn", "Panel2", {84, 4, 52, 25}},
+                {"FileSaveBtn", "Panel2", {84, 4, 52, 25}, true},
+                {"CloseBtn", "Panel2", {137, 4, 52, 25}},
+            }},
+        }},
+        {true, {doFindBtn}, {
+            {{423, 416}, {
+                {"ListForm", "", {0, 0, 419, 412}},
+                {"DirNamePanel", "ListForm", {0, 0, 419, 25}},
+                {"FindBtn", "DirNamePanel", {388, 2, 23, 22}},
+                {"FolderBtn", "DirNamePanel", {388, 2, 23, 22}, true},
+                {"Panel1", "ListForm", {0, 25, 419, 355}},
+                {"ListView1", "Panel1", {8, 8, 402, 334}},
+                {"Panel2", "ListForm", {0, 380, 419, 32}},
+                {"FileEdit", "Panel2", {8, 5, 293, 21}},
+                {"FileOpenBtn", "Panel2", {307, 4, 52, 25}, true},
+                {"FileSaveBtn", "Panel2", {307, 4, 52, 25}},
+                {"CloseBtn", "Panel2", {360, 4, 52, 25}},
+            }},
+            {{700, 300}, {
+                {"ListForm", "", {0, 0, 696, 296}},
+                {"DirNamePanel", "ListForm", {0, 0, 696, 25}},
+                {"FindBtn", "DirNamePanel", {665, 2, 23, 22}},
+                {"FolderBtn", "DirNamePanel", {665, 2, 23, 22}, true},
+                {"Panel1", "ListForm", {0, 25, 696, 239}},
+                {"ListView1", "Panel1", {8, 8, 679, 218}},
+                {"Panel2", "ListForm", {0, 264, 696, 32}},
+                {"FileEdit", "Panel2", {8, 5, 570, 21}},
+                {"FileOpenBtn", "Panel2", {584, 4, 52, 25}, true},
+                {"FileSaveBtn", "Panel2", {584, 4, 52, 25}},
+                {"CloseBtn", "Panel2", {637, 4, 52, 25}},
+            }},
+        }},
+    };
+    for (const auto& c : cases) {
+        TnxOpenDialog open;
+        TnxSaveDialog save;
+        TnxFileDialogBase& dlg = c.save ? static_cast<TnxFileDialogBase&>(save) : open;
+        dlg.Directory = d.path();
+        dlg.FileExt = "txt";
+        dlg.DisplayDirectory = true;
+        dlg.Options = c.options;
+        dlg.FormWidth = 423;
+        dlg.FormHeight = 416;
+        run(dlg, [&](TListForm& f) {
+            for (const auto& [outer, table] : c.sizes) {
+                f.setOuterBounds(QRect(QPoint(0, 0), outer));
+                QApplication::processEvents();
+                testing_support::expectGeometry(
+                    &f, table,
+                    std::string(c.save ? "save" : "open") + " window " +
+                        std::to_string(outer.width()) + "x" + std::to_string(outer.height()));
+            }
         });
     }
 }
