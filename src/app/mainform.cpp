@@ -9,6 +9,7 @@
 #include "rename/ui/memo.h"
 #include "widgets/dock.h"
 #include "widgets/fonts.h"
+#include "widgets/guard.h"
 #include "widgets/text.h"
 
 #include <QAction>
@@ -83,9 +84,10 @@ void TMainForm::buildMenus()
     for (QMenu* m : {File, OptionMenu, Help})
         m->setFont(QApplication::font("QMenu"));
 
-    connect(FileExitMenu, &QAction::triggered, this, [this] { FileExitMenuClick(); });
-    connect(OptionCunfigMenu, &QAction::triggered, this, [this] { OptionCunfigMenuClick(); });
-    connect(HelpAboutMenu, &QAction::triggered, this, [this] { HelpAboutMenuClick(); });
+    connect(FileExitMenu, &QAction::triggered, this, widgets::guard([this] { FileExitMenuClick(); }));
+    connect(OptionCunfigMenu, &QAction::triggered, this,
+            widgets::guard([this] { OptionCunfigMenuClick(); }));
+    connect(HelpAboutMenu, &QAction::triggered, this, widgets::guard([this] { HelpAboutMenuClick(); }));
 }
 
 void TMainForm::buildControls()
@@ -209,10 +211,12 @@ void TMainForm::buildControls()
         w->setFocusPolicy(Qt::StrongFocus);
     ButtonDir->setFocus();
 
-    connect(ButtonDir, &QPushButton::clicked, this, [this] { ButtonDirClick(); });
-    connect(ButtonCopy, &QPushButton::clicked, this, [this] { ButtonCopyClick(); });
-    connect(ButtonTest, &QPushButton::clicked, this, [this] { ButtonTestClick(); });
-    connect(ButtonRename, &QPushButton::clicked, this, [this] { ButtonRenameClick(); });
+    // Each handler's errors end at its connection, in the general error report.
+    connect(ButtonDir, &QPushButton::clicked, this, widgets::guard([this] { ButtonDirClick(); }));
+    connect(ButtonCopy, &QPushButton::clicked, this, widgets::guard([this] { ButtonCopyClick(); }));
+    connect(ButtonTest, &QPushButton::clicked, this, widgets::guard([this] { ButtonTestClick(); }));
+    connect(ButtonRename, &QPushButton::clicked, this,
+            widgets::guard([this] { ButtonRenameClick(); }));
 }
 
 void TMainForm::FormCreate()
@@ -235,15 +239,20 @@ void TMainForm::resizeEvent(QResizeEvent* e)
     GroupBox2->redock();
 }
 
-void TMainForm::closeEvent(QCloseEvent* e)
-{
-    // Should the save fail, the error report shows it and the window stays.
-    e->ignore();
-    FormClose();
-    e->accept();
-}
+void TMainForm::closeEvent(QCloseEvent* e) { e->setAccepted(FormClose()); }
 
-void TMainForm::FormClose() { SaveSettings(); }
+bool TMainForm::FormClose()
+{
+    // The user has been told once that the settings cannot be written; a
+    // window that can never be closed is worse than settings not saved.
+    if (saveFailureShown_)
+        return true;
+    // Should the save fail, the error report shows it and the window stays.
+    if (widgets::guarded([this] { SaveSettings(); }))
+        return true;
+    saveFailureShown_ = true;
+    return false;
+}
 
 void TMainForm::FileExitMenuClick() { close(); }
 

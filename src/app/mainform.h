@@ -76,7 +76,9 @@ public:
     // Event handlers.
     void FormCreate();
     void FormResize();
-    void FormClose();
+    // Saves the settings; true when the window may close. After a failed
+    // save, shown in the general error report, the window stays open once.
+    bool FormClose();
     void ButtonDirClick();
     void ButtonCopyClick();
     void ButtonTestClick();
@@ -98,16 +100,15 @@ public:
     QRect outerBounds() const;
     void setOuterBounds(const QRect& r);
 
-    // Where the settings are loaded and saved.
-    void LoadSettings();
-    void SaveSettings();
-
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:
+    // Where the settings are loaded and saved.
+    void LoadSettings();
+    void SaveSettings();
     void buildMenus();
     void buildControls();
     // The chosen folder's path as bytes: EditDir shows it decoded, and a
@@ -120,5 +121,5 @@ private:
     QRect givenOuter_;
     std::optional<QRect> placedGeometry_;
     bool settled_ = false;
-    friend class TMainFormRun;
+    bool saveFailureShown_ = false;
 };

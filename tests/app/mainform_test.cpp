@@ -491,18 +491,6 @@ TEST(Application, TitleFromTheExecutableName)
     EXPECT_EQ(TApplication::titleFromExecutable("x"), "x");
 }
 
-TEST(Application, ReportAppendsAFullStopAboveIt)
-{
-    EXPECT_EQ(TApplication::reportText(u("ファイルが見つかりません")),
-              u("ファイルが見つかりません."));
-    EXPECT_EQ(TApplication::reportText("ends."), "ends.");
-    EXPECT_EQ(TApplication::reportText(u("I/O エラー (5)")), u("I/O エラー (5)"));
-    EXPECT_EQ(TApplication::reportText("ends-"), "ends-");
-    EXPECT_EQ(TApplication::reportText("ends!"), "ends!");
-    EXPECT_EQ(TApplication::reportText("ends/"), "ends/.");
-    EXPECT_EQ(TApplication::reportText(""), "");
-}
-
 namespace {
 class Throwing : public QPushButton {
 public:

@@ -7,6 +7,7 @@
 #include "filedialog/unitstate.h"
 #include "platform/fs.h"
 #include "widgets/fonts.h"
+#include "widgets/guard.h"
 #include "widgets/messagebox.h"
 #include "widgets/text.h"
 
@@ -21,17 +22,6 @@
 #include <QVBoxLayout>
 
 #include <cerrno>
-#include <exception>
-
-namespace {
-
-// An exception of a handler, kept until it can leave without crossing the
-// event loop.
-struct HandlerFailed : std::exception {
-    const char* what() const noexcept override { return "folder chooser handler failed"; }
-};
-
-}  // namespace
 
 TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
                                  const nx::FolderTarget& root, const nx::FolderTarget& init,
@@ -105,8 +95,9 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { selectionChanged(); }); });
-    connect(model_, &nx::FolderTreeModel::renameFailed, this,
-            [this](const QString& name, int err) { renameFailed(name, err); });
+    connect(model_, &nx::FolderTreeModel::renameFailed, this, [this](const QString& name, int err) {
+        guarded([&] { renameFailed(name, err); });
+    });
     setSizeGripEnabled(newStyle);
 }
 
@@ -115,15 +106,9 @@ TnxBrowseDialog::~TnxBrowseDialog() = default;
 template <class F>
 void TnxBrowseDialog::guarded(F&& f)
 {
-    // Nothing may unwind through the event loop: a failing handler ends
-    // the chooser, and Execute reports the failure.
-    try {
-        f();
-    } catch (...) {
-        failed_ = true;
-        if (isVisible())
-            reject();
-    }
+    // A failing handler ends the chooser, and Execute returns false.
+    if (!fault_.run(std::forward<F>(f)))
+        widgets::endModal(this, QDialog::Rejected);
 }
 
 void TnxBrowseDialog::initialize()
@@ -137,8 +122,8 @@ void TnxBrowseDialog::initialize()
         tree_->expand(p);
     tree_->setCurrentIndex(sel);
     tree_->scrollTo(sel);
-    if (failed_)
-        throw HandlerFailed();
+    // The initial selection's handler runs before the chooser is shown.
+    fault_.rethrow();
 
     // The natural size: what the layout asks for, frame included.
     layout()->activate();

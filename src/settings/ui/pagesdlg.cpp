@@ -3,6 +3,7 @@
 #include "filedialog/ui/browsefolder.h"
 #include "settings/ui/messages.h"
 #include "widgets/fonts.h"
+#include "widgets/guard.h"
 #include "widgets/text.h"
 
 #include <QCheckBox>
@@ -100,7 +101,7 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
     CancelBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(DefDirRefBtn, &QPushButton::clicked, this, [this] { DefDirRefBtnClick(); });
+    connect(DefDirRefBtn, &QPushButton::clicked, this, widgets::guard([this] { DefDirRefBtnClick(); }));
 
     QWidget* order[] = {PageControl1, RadioButton1, LasrDirEdit, RadioButton2, RootDirEdit,
                         RadioButton0, DefDirRefBtn, CheckWinMem, CheckInitMax, OKBtn, CancelBtn};
@@ -111,9 +112,9 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
     // Of the three choices only the selected one is a Tab stop.
     for (QRadioButton* r : {RadioButton0, RadioButton1, RadioButton2}) {
         r->setFocusPolicy(r->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-        connect(r, &QRadioButton::toggled, r, [r](bool on) {
-            r->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
-        });
+        connect(r, &QRadioButton::toggled, r, widgets::guard([r](bool on) {
+                    r->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+                }));
     }
 }
 
