@@ -8,7 +8,9 @@
 // window's modal loop, and throws it again once Execute has left the loop.
 #pragma once
 
+#ifndef Q_MOC_RUN  // moc does not read the standard concepts
 #include <concepts>
+#endif
 #include <exception>
 #include <functional>
 #include <utility>

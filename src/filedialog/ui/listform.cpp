@@ -10,6 +10,7 @@
 #include "platform/fileops.h"
 #include "platform/fs.h"
 #include "widgets/fonts.h"
+#include "widgets/guard.h"
 #include "widgets/messagebox.h"
 #include "widgets/text.h"
 
@@ -372,25 +373,47 @@ void TListForm::buildControls()
     setTabOrder(FileOpenBtn, FileSaveBtn);
     setTabOrder(FileSaveBtn, CloseBtn);
 
-    connect(FindBtn, &QToolButton::clicked, this, [this] { FindButtonClick(); });
-    connect(FolderBtn, &QToolButton::clicked, this, [this] { FolderButtonClick(); });
+    // The owner's handlers run inside these: each connection is guarded.
+    connect(FindBtn, &QToolButton::clicked, this, [this] { guarded([this] { FindButtonClick(); }); });
+    connect(FolderBtn, &QToolButton::clicked, this,
+            [this] { guarded([this] { FolderButtonClick(); }); });
     connect(FileOpenBtn, &QPushButton::clicked, this, [this] {
-        setResult(kResultOk);  // the button's own preset, before its handler
-        FileOpenBtnClick();
+        guarded([this] {
+            setResult(kResultOk);  // the button's own preset, before its handler
+            FileOpenBtnClick();
+        });
     });
-    connect(FileSaveBtn, &QPushButton::clicked, this, [this] { FileSaveBtnClick(); });
-    connect(CloseBtn, &QPushButton::clicked, this, [this] { done(kResultCancel); });
-    connect(FileEdit, &QLineEdit::textChanged, this, [this] { FileEditChange(); });
-    connect(ListView1, &QTableWidget::itemSelectionChanged, this, [this] { ListView1SelectItem(); });
-    connect(ListView1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
-    connect(FileRename, &QAction::triggered, this, [this] { FileRenameClick(); });
-    connect(FileDelete, &QAction::triggered, this, [this] { FileDeleteClick(); });
-    ListView1->onEditing = [this](int row, bool& allow) { ListView1Editing(row, allow); };
-    ListView1->onEdited = [this](int row, const QString& text) { commitEdit(row, text); };
-    ListView1->onEditAbandoned = [this] { ListView1EditAbandoned(); };
-    ListView1->onDoubleClick = [this] { ListView1DblClick(); };
+    connect(FileSaveBtn, &QPushButton::clicked, this, [this] { guarded([this] { FileSaveBtnClick(); }); });
+    connect(CloseBtn, &QPushButton::clicked, this, [this] { guarded([this] { done(kResultCancel); }); });
+    connect(FileEdit, &QLineEdit::textChanged, this, [this] { guarded([this] { FileEditChange(); }); });
+    connect(ListView1, &QTableWidget::itemSelectionChanged, this,
+            [this] { guarded([this] { ListView1SelectItem(); }); });
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        guarded([&] { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
+    });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { guarded([this] { PopupMenu1Popup(); }); });
+    connect(FileRename, &QAction::triggered, this, [this] { guarded([this] { FileRenameClick(); }); });
+    connect(FileDelete, &QAction::triggered, this, [this] { guarded([this] { FileDeleteClick(); }); });
+    ListView1->onEditing = [this](int row, bool& allow) {
+        if (!guarded([&] { ListView1Editing(row, allow); }))
+            allow = false;
+    };
+    ListView1->onEdited = [this](int row, const QString& text) {
+        guarded([&] { commitEdit(row, text); });
+    };
+    ListView1->onEditAbandoned = [this] { guarded([this] { ListView1EditAbandoned(); }); };
+    ListView1->onDoubleClick = [this] { guarded([this] { ListView1DblClick(); }); };
+}
+
+template <class F>
+bool TListForm::guarded(F&& f)
+{
+    // What a handler throws belongs to the caller of the owner's Execute:
+    // it is kept, the window's loop ends, and Execute throws it again.
+    if (fault_.run(std::forward<F>(f)))
+        return true;
+    widgets::endModal(this, kResultNone);
+    return false;
 }
 
 TnxFileDialogBase* TListForm::owner() const
@@ -467,10 +490,12 @@ void TListForm::layoutPanels()
 void TListForm::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
-    bool resize = true;
-    FormCanResize(width(), height(), resize);
-    layoutPanels();
-    FormResize();
+    guarded([this] {
+        bool resize = true;
+        FormCanResize(width(), height(), resize);
+        layoutPanels();
+        FormResize();
+    });
 }
 
 void TListForm::FormCanResize(int, int, bool& Resize)
@@ -499,7 +524,7 @@ void TListForm::showEvent(QShowEvent* e)
         // The frame is known now: the outer bounds asked for before are
         // the ones the window gets.
         settleFrame();
-        FormShow();
+        guarded([this] { FormShow(); });
     }
 }
 

@@ -5,6 +5,8 @@
 // folder browser); and lets the user open, save, rename in place and delete.
 #pragma once
 
+#include "widgets/guard.h"
+
 #include <QAbstractItemDelegate>
 #include <QDialog>
 #include <QTableWidget>
@@ -172,6 +174,10 @@ private:
     int32_t SelIndex = 0;
 
     void commitEdit(int row, const QString& text);
+    // Runs a handler; false when it threw, and the window is then ending.
+    template <class F>
+    bool guarded(F&& f);
+    widgets::HandlerFault fault_;
     bool shown_ = false;
     QRect wantedBounds_;
     bool frameSettled_ = false;
