@@ -53,6 +53,13 @@ constexpr int kRowHeight = 18;  // at least as high as the blank state images
 // name, these bytes name the file even where the name is no valid text.
 constexpr int kBytesRole = Qt::UserRole + 1;
 
+// A new name for an entry that leaves the file in the listed folder and in
+// the listing. "/" is never the second byte of a double-byte character.
+bool staysListed(const std::string& name)
+{
+    return name.find('/') == std::string::npos && (name.empty() || name.front() != '.');
+}
+
 // The name without folder and without its last extension.
 std::string nameOnly(const std::string& path)
 {
@@ -827,8 +834,11 @@ void TListForm::ListView1Edited(int row, QString& S)
     bool Ok = true;
     const std::string OldPath = SelPath;
     const QString OldText = ListView1->item(row, 0)->text();
-    const std::string name = nx::trimBlanks(widgets::toBytes(S));
-    SelPath = CurDir + name + ExtFilter;
+    const std::string typed = nx::trimBlanks(widgets::toBytes(S));
+    SelPath = CurDir + typed + ExtFilter;
+    // Refused like an empty name: a "/" would move the file out of the
+    // listed folder, a leading "." would hide it from every listing.
+    const std::string name = staysListed(typed) ? typed : std::string();
     if (o->OnBeforeRename)
         o->OnBeforeRename(o, OldPath, std::string(SelPath), Action);
     if (Action) {

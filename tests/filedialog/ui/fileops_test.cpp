@@ -286,6 +286,65 @@ TEST(RenameEntry, OutcomesOnDiskAndInTheList)
     }
 }
 
+// A name that would move the file into another folder, or hide it from
+// every listing, is refused as a failed rename: the entry keeps its text and
+// the file stays where the list shows it.
+TEST(RenameEntry, NamesThatLeaveTheFolderOrHideTheFileAreRefused)
+{
+    const struct {
+        const char* typed;
+        const char* wouldBe;  // where the file would have gone, from the outer folder
+    } cases[] = {
+        {"sub/x", "list/sub/x.txt"},
+        {"../x", "x.txt"},
+        {"x/", "list/x/.txt"},
+        {".x", "list/.x.txt"},
+        {" .x", "list/.x.txt"},
+        {"..", "list/...txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("typed '") + c.typed + "'");
+        ScratchDir outer;
+        outer.mkdir("list");
+        outer.mkdir("list/sub");
+        outer.mkdir("list/x");
+        outer.write("list/a.txt", "content of a");
+        outer.write("list/b.txt");
+        TnxOpenDialog dlg;
+        dlg.Directory = outer / "list";
+        dlg.FileExt = "txt";
+        std::vector<bool> flags;
+        for (bool afterHandler : {false, true}) {
+            if (afterHandler)
+                dlg.OnAfterRename = [&](QObject*, const std::string&, const std::string&,
+                                        bool Flag) { flags.push_back(Flag); };
+            BoxAnswerer boxes;
+            QStringList texts;
+            run(dlg, [&](TListForm& w) {
+                fdtest::select(w, 0);
+                fdtest::renameTo(w, u(c.typed));
+                texts = w.entryTexts();
+                EXPECT_EQ(fdtest::selectedRow(w), 0);
+            });
+            EXPECT_EQ(texts, (QStringList{"a", "b"}));
+            EXPECT_EQ(outer.read("list/a.txt"), "content of a");
+            EXPECT_FALSE(outer.exists(c.wouldBe));
+            if (afterHandler) {
+                EXPECT_TRUE(boxes.seen().empty());
+            } else {
+                ASSERT_EQ(boxes.seen().size(), 1u);
+                EXPECT_EQ(boxes.seen()[0].caption, u("ファイル名の変更"));
+                EXPECT_EQ(boxes.seen()[0].text, kRenameFailed);
+            }
+        }
+        EXPECT_EQ(flags, std::vector<bool>{false}) << "the owner's handler hears of the failure";
+        // Listed again, the file is still there under its old name.
+        QStringList again;
+        run(dlg, [&](TListForm& w) { again = w.entryTexts(); });
+        EXPECT_EQ(again, (QStringList{"a", "b"}));
+    }
+}
+
 TEST(RenameEntry, OwnerEventsSeeBothPathsAndCanVeto)
 {
     for (bool veto : {false, true}) {
