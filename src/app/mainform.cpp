@@ -25,8 +25,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-using widgets::Align;
-using widgets::DockPanel;
+using widgets::Dock;
 
 namespace {
 
@@ -45,13 +44,43 @@ W* named(W* w, const char* name)
     return w;
 }
 
-DockPanel* panel(QWidget* parent, const char* name, Align align, int w = 0, int h = 0)
-{
-    auto* p = named(new DockPanel(parent, align), name);
-    if (w || h)
-        p->resize(w, h);
-    return p;
-}
+// The panels are borderless containers, placed by the layout table.
+QWidget* panel(QWidget* parent, const char* name) { return named(new QWidget(parent), name); }
+
+// The window's layout at design size: the area between the menu bar and the
+// status line is 843 x 515. Only the folder field, the two lists and the
+// status line stretch with the window.
+constexpr widgets::Place kLayout[] = {
+    {"ClientArea", nullptr, Dock::none, {0, 0, 843, 515}},
+    {"PanelTop", "ClientArea", Dock::top, {0, 0, 843, 41}},
+    {"PanelDir", "PanelTop", Dock::left, {0, 0, 136, 41}},
+    {"ButtonDir", "PanelDir", Dock::none, {8, 8, 121, 26}},
+    {"PanelDirEdit", "PanelTop", Dock::none, {136, 8, 707, 26},
+     widgets::akLeft | widgets::akTop | widgets::akRight},
+    // Made to fill its parent when the window is created (FormCreate).
+    {"EditDir", "PanelDirEdit", Dock::none, {0, 0, 697, 26}},
+    {"PanelBottom", "ClientArea", Dock::client, {0, 41, 843, 474}},
+    {"PanelRight", "PanelBottom", Dock::right, {497, 0, 346, 474}},
+    {"GroupBox1", "PanelRight", Dock::none, {9, 0, 329, 369}},
+    {"RadioGroupName", "GroupBox1", Dock::none, {8, 24, 313, 81}},
+    {"CheckBoxOldDel", "GroupBox1", Dock::none, {16, 124, 209, 17}},
+    {"ButtonCopy", "PanelRight", Dock::none, {9, 376, 161, 41}},
+    {"ButtonTest", "PanelRight", Dock::none, {9, 423, 161, 41}},
+    {"ButtonRename", "PanelRight", Dock::none, {177, 423, 161, 41}},
+    {"PanelLeft", "PanelBottom", Dock::client, {0, 0, 497, 474}},
+    {"GroupBox2", "PanelLeft", Dock::client, {0, 0, 497, 474}},
+    // Its width follows the resize rule (FormResize).
+    {"PanelBef", "GroupBox2", Dock::left, {2, 19, 239, 453}},
+    {"PanelLabel1", "PanelBef", Dock::top, {0, 0, 239, 28}},
+    {"Label1", "PanelLabel1", Dock::none, {7, 8, widgets::kNatural, widgets::kNatural}},
+    {"PanelFileList", "PanelBef", Dock::client, {0, 28, 239, 425}},
+    {"FileListBox", "PanelFileList", Dock::client, {0, 0, 239, 425}},
+    {"PanelAft", "GroupBox2", Dock::client, {241, 19, 254, 453}},
+    {"PanelLabel2", "PanelAft", Dock::top, {0, 0, 254, 28}},
+    {"Label2", "PanelLabel2", Dock::none, {7, 8, widgets::kNatural, widgets::kNatural}},
+    {"PanelMemo", "PanelAft", Dock::client, {0, 28, 254, 425}},
+    {"Memo2", "PanelMemo", Dock::client, {0, 0, 254, 425}},
+};
 
 }  // namespace
 
@@ -95,8 +124,7 @@ void TMainForm::buildControls()
     const QFont f16 = widgets::gothicFont(16);
     const QFont f19 = widgets::gothicFont(19);
 
-    auto* central = new DockPanel(this);
-    central->setObjectName(QStringLiteral("ClientArea"));
+    QWidget* central = panel(this, "ClientArea");
     setCentralWidget(central);
 
     StatusBar = named(new QStatusBar(this), "StatusBar");
@@ -118,16 +146,12 @@ void TMainForm::buildControls()
     setStatusBar(StatusBar);
 
     // Top row: the folder button and the folder field.
-    PanelTop = panel(central, "PanelTop", Align::top, 843, 41);
-    PanelDir = panel(PanelTop, "PanelDir", Align::left, 136, 41);
+    PanelTop = panel(central, "PanelTop");
+    PanelDir = panel(PanelTop, "PanelDir");
     ButtonDir = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonDir), PanelDir), "ButtonDir");
-    ButtonDir->setGeometry(8, 8, 121, 26);
     ButtonDir->setFont(f16);
-    PanelDirEdit = panel(PanelTop, "PanelDirEdit", Align::none);
-    PanelDirEdit->setGeometry(136, 8, 707, 26);
-    widgets::anchorRight(PanelDirEdit, 0);
+    PanelDirEdit = panel(PanelTop, "PanelDirEdit");
     EditDir = named(new QLineEdit(PanelDirEdit), "EditDir");
-    EditDir->setGeometry(0, 0, 697, 26);
     EditDir->setReadOnly(true);
     EditDir->setFont(f16);
     {
@@ -136,12 +160,11 @@ void TMainForm::buildControls()
         EditDir->setPalette(pal);
     }
 
-    PanelBottom = panel(central, "PanelBottom", Align::client, 843, 474);
+    PanelBottom = panel(central, "PanelBottom");
 
     // Right-hand column: settings and the action buttons, fixed from the top.
-    PanelRight = panel(PanelBottom, "PanelRight", Align::right, 346, 474);
+    PanelRight = panel(PanelBottom, "PanelRight");
     GroupBox1 = named(new QGroupBox(widgets::fromUtf8(app::msg::kGroupSettings), PanelRight), "GroupBox1");
-    GroupBox1->setGeometry(9, 0, 329, 369);
     GroupBox1->setFont(f16);
     RadioGroupName = named(new TRadioGroup(widgets::fromUtf8(app::msg::kRuleGroup),
                                            {widgets::fromUtf8(app::msg::kRuleReplace),
@@ -150,48 +173,38 @@ void TMainForm::buildControls()
                            "RadioGroupName");
     RadioGroupName->button(0)->setObjectName(QStringLiteral("RadioGroupNameItem0"));
     RadioGroupName->button(1)->setObjectName(QStringLiteral("RadioGroupNameItem1"));
-    RadioGroupName->setGeometry(8, 24, 313, 81);
     RadioGroupName->setItemIndex(0);
     CheckBoxOldDel =
         named(new QCheckBox(widgets::fromUtf8(app::msg::kDeleteOld), GroupBox1), "CheckBoxOldDel");
-    CheckBoxOldDel->setGeometry(16, 124, 209, 17);
     CheckBoxOldDel->setMinimumHeight(17);
 
     ButtonCopy = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonCopy), PanelRight), "ButtonCopy");
-    ButtonCopy->setGeometry(9, 376, 161, 41);
     ButtonCopy->setFont(f16);
     ButtonTest = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonTest), PanelRight), "ButtonTest");
-    ButtonTest->setGeometry(9, 423, 161, 41);
     ButtonTest->setFont(f19);
     ButtonRename =
         named(new QPushButton(widgets::fromUtf8(app::msg::kButtonRename), PanelRight), "ButtonRename");
-    ButtonRename->setGeometry(177, 423, 161, 41);
     ButtonRename->setFont(f19);
     ButtonRename->setToolTip(widgets::fromUtf8(app::msg::kRenameHint));
 
     // Left: the current names and the new names side by side.
-    PanelLeft = panel(PanelBottom, "PanelLeft", Align::client, 497, 474);
-    GroupBox2 = named(new widgets::DockGroupBox(widgets::fromUtf8(app::msg::kGroupNames), PanelLeft, Align::client),
-                      "GroupBox2");
+    PanelLeft = panel(PanelBottom, "PanelLeft");
+    GroupBox2 = named(new QGroupBox(widgets::fromUtf8(app::msg::kGroupNames), PanelLeft), "GroupBox2");
     GroupBox2->setFont(f16);
-    GroupBox2->resize(497, 474);
-    PanelBef = panel(GroupBox2, "PanelBef", Align::left, 239, 100);
-    PanelLabel1 = panel(PanelBef, "PanelLabel1", Align::top, 239, 28);
+    PanelBef = panel(GroupBox2, "PanelBef");
+    PanelLabel1 = panel(PanelBef, "PanelLabel1");
     Label1 = named(new QLabel(widgets::fromUtf8(app::msg::kLabelCurrent), PanelLabel1), "Label1");
-    Label1->move(7, 8);
-    Label1->adjustSize();
-    PanelFileList = panel(PanelBef, "PanelFileList", Align::client);
+    PanelFileList = panel(PanelBef, "PanelFileList");
     FileListBox = named(new renaming::TFileListBox(PanelFileList), "FileListBox");
-    widgets::setAlign(FileListBox, Align::client);
-    PanelAft = panel(GroupBox2, "PanelAft", Align::client);
-    PanelLabel2 = panel(PanelAft, "PanelLabel2", Align::top, 100, 28);
+    PanelAft = panel(GroupBox2, "PanelAft");
+    PanelLabel2 = panel(PanelAft, "PanelLabel2");
     Label2 = named(new QLabel(widgets::fromUtf8(app::msg::kLabelAfter), PanelLabel2), "Label2");
-    Label2->move(7, 8);
-    Label2->adjustSize();
-    PanelMemo = panel(PanelAft, "PanelMemo", Align::client);
+    PanelMemo = panel(PanelAft, "PanelMemo");
     Memo2 = named(new renaming::TMemo(PanelMemo), "Memo2");
-    widgets::setAlign(Memo2, Align::client);
-    GroupBox2->onResized = [this] { FormResize(); };
+    widgets::applyLayout(this, kLayout);
+    // The group box lays out its columns by the resize rule, whenever it is
+    // laid out: also when it changes size before the window hears of it.
+    widgets::dockOf(GroupBox2)->beforeArrange = [this] { FormResize(); };
 
     // Names a screen reader says for the controls without a caption.
     EditDir->setAccessibleName(QStringLiteral("フォルダ"));
@@ -221,22 +234,26 @@ void TMainForm::buildControls()
 
 void TMainForm::FormCreate()
 {
-    widgets::setAlign(EditDir, Align::client);
-    widgets::dockChildren(PanelDirEdit, PanelDirEdit->rect());
+    widgets::DockLayout* dir = widgets::dockOf(PanelDirEdit);
+    widgets::Placement fill = dir->placement(EditDir);
+    fill.dock = Dock::client;
+    dir->place(EditDir, fill);
+    dir->arrange();
     LoadSettings();
 }
 
 void TMainForm::FormResize()
 {
     // The left column is half the group box; the right one takes the rest.
-    PanelBef->resize(GroupBox2->width() / 2, PanelBef->height());
+    widgets::dockOf(GroupBox2)->setExtent(PanelBef, GroupBox2->width() / 2);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* e)
 {
+    // The docked controls have their new sizes by now.
     QMainWindow::resizeEvent(e);
     FormResize();
-    GroupBox2->redock();
+    widgets::dockOf(GroupBox2)->arrange();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) { e->setAccepted(FormClose()); }

@@ -23,10 +23,6 @@ class QPushButton;
 class QStatusBar;
 class TRadioGroup;
 
-namespace widgets {
-class DockPanel;
-class DockGroupBox;
-}  // namespace widgets
 namespace renaming {
 class TFileListBox;
 class TMemo;
@@ -54,22 +50,22 @@ public:
     QLineEdit* EditDir;
     TRadioGroup* RadioGroupName;
     QGroupBox* GroupBox1;
-    widgets::DockGroupBox* GroupBox2;
+    QGroupBox* GroupBox2;
     QCheckBox* CheckBoxOldDel;
     QLabel* Label1;
     QLabel* Label2;
-    widgets::DockPanel* PanelTop;
-    widgets::DockPanel* PanelBottom;
-    widgets::DockPanel* PanelRight;
-    widgets::DockPanel* PanelAft;
-    widgets::DockPanel* PanelLabel2;
-    widgets::DockPanel* PanelMemo;
-    widgets::DockPanel* PanelBef;
-    widgets::DockPanel* PanelLabel1;
-    widgets::DockPanel* PanelFileList;
-    widgets::DockPanel* PanelLeft;
-    widgets::DockPanel* PanelDir;
-    widgets::DockPanel* PanelDirEdit;
+    QWidget* PanelTop;
+    QWidget* PanelBottom;
+    QWidget* PanelRight;
+    QWidget* PanelAft;
+    QWidget* PanelLabel2;
+    QWidget* PanelMemo;
+    QWidget* PanelBef;
+    QWidget* PanelLabel1;
+    QWidget* PanelFileList;
+    QWidget* PanelLeft;
+    QWidget* PanelDir;
+    QWidget* PanelDirEdit;
     QMenu* OptionMenu;
     QAction* OptionCunfigMenu;
 

@@ -8,7 +8,6 @@
 #include "support/geometry.h"
 #include "support/modal.h"
 #include "support/scratch.h"
-#include "widgets/dock.h"
 
 #include <QAction>
 #include <QApplication>

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/fs.h"
+#include "widgets/dock.h"
 #include "widgets/fonts.h"
 #include "widgets/guard.h"
 #include "widgets/messagebox.h"
@@ -32,6 +33,8 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
+using widgets::Dock;
+
 namespace {
 
 template <class W>
@@ -45,8 +48,22 @@ W* named(W* w, const char* name)
 constexpr int kDesignWidth = 423, kDesignHeight = 416;
 constexpr int kFrameWidth = 423 - 415;
 constexpr int kFrameHeight = 416 - 389;
-// Margins of the list inside Panel1, from the design.
-constexpr int kListLeft = 8, kListTop = 8, kListRight = 9, kListBottom = 13;
+// The window's layout at design size (client area 415 x 389, the folder
+// line shown): the list and the name edit stretch with the window, the
+// buttons keep to its right-hand edge.
+constexpr widgets::Place kLayout[] = {
+    {"ListForm", nullptr, Dock::none, {0, 0, 415, 389}},
+    {"DirNamePanel", "ListForm", Dock::top, {0, 0, 415, 25}},
+    {"FindBtn", "DirNamePanel", Dock::none, {360, 2, 23, 22}, widgets::akTop | widgets::akRight},
+    {"FolderBtn", "DirNamePanel", Dock::none, {384, 2, 23, 22}, widgets::akTop | widgets::akRight},
+    {"Panel1", "ListForm", Dock::client, {0, 25, 415, 332}},
+    {"ListView1", "Panel1", Dock::none, {8, 8, 398, 311}, widgets::kAnchorAll},
+    {"Panel2", "ListForm", Dock::bottom, {0, 357, 415, 32}},
+    {"FileEdit", "Panel2", Dock::none, {8, 5, 289, 21}, widgets::kAnchorAll},
+    {"FileOpenBtn", "Panel2", Dock::none, {303, 4, 52, 25}, widgets::akRight | widgets::akBottom},
+    {"FileSaveBtn", "Panel2", Dock::none, {303, 4, 52, 25}, widgets::akRight | widgets::akBottom},
+    {"CloseBtn", "Panel2", Dock::none, {356, 4, 52, 25}, widgets::akRight | widgets::akBottom},
+};
 constexpr int kRowHeight = 18;  // at least as high as the blank state images
 
 // The entry's file name bytes (without extension): the entry text shows the
@@ -312,9 +329,9 @@ TListForm::TListForm(TnxFileDialogBase* Owner) : QDialog(Owner ? Owner->ownerWin
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     setFont(widgets::gothicFont(12));
-    buildControls();
     move(413, 166);
     resize(kDesignWidth - kFrameWidth, kDesignHeight - kFrameHeight);
+    buildControls();
     FormCreate();
 }
 
@@ -326,21 +343,18 @@ void TListForm::buildControls()
     DirNamePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     DirNamePanel->setTextFormat(Qt::PlainText);
     DirNamePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    DirNamePanel->setGeometry(0, 0, 415, 25);
     DirNamePanel->hide();
     FindBtn = named(new QToolButton(DirNamePanel), "FindBtn");
     FindBtn->setAutoRaise(true);
     FindBtn->setIcon(findGlyph());
     FindBtn->setToolTip(widgets::fromUtf8(nx::msg::kFindHint));
     FindBtn->setAccessibleName(widgets::fromUtf8(nx::msg::kFindHint));
-    FindBtn->setGeometry(360, 2, 23, 22);
     FindBtn->hide();
     FolderBtn = named(new QToolButton(DirNamePanel), "FolderBtn");
     FolderBtn->setAutoRaise(true);
     FolderBtn->setIcon(folderGlyph());
     FolderBtn->setToolTip(widgets::fromUtf8(nx::msg::kFolderHint));
     FolderBtn->setAccessibleName(widgets::fromUtf8(nx::msg::kFolderHint));
-    FolderBtn->setGeometry(384, 2, 23, 22);
     FolderBtn->hide();
 
     Panel1 = named(new QFrame(this), "Panel1");
@@ -356,24 +370,27 @@ void TListForm::buildControls()
     Panel2 = named(new QFrame(this), "Panel2");
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     FileEdit = named(new QLineEdit(Panel2), "FileEdit");
-    FileEdit->setGeometry(8, 5, 289, 21);
     FileEdit->setAccessibleName(widgets::fromUtf8(nx::msg::kAccessibleFileName));
     FileEdit->hide();
     FileOpenBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
-    FileOpenBtn->setGeometry(303, 4, 52, 25);
     FileOpenBtn->setDefault(true);
     FileOpenBtn->setEnabled(false);
     FileSaveBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
-    FileSaveBtn->setGeometry(303, 4, 52, 25);
     FileSaveBtn->setEnabled(false);
     FileSaveBtn->hide();
     CloseBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
-    CloseBtn->setGeometry(356, 4, 52, 25);
     CloseBtn->setAutoDefault(false);
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     FileRename = named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileRename)), "FileRename");
     FileDelete = named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileDelete)), "FileDelete");
+
+    widgets::applyLayout(this, kLayout);
+    // A lone search button takes the folder button's place.
+    widgets::DockLayout* line = widgets::dockOf(DirNamePanel);
+    line->beforeArrange = [this, line, own = line->placement(FindBtn)] {
+        line->place(FindBtn, FolderBtn->isHidden() ? line->placement(FolderBtn) : own);
+    };
 
     setTabOrder(ListView1, FileEdit);
     setTabOrder(FileEdit, FileOpenBtn);
@@ -471,36 +488,12 @@ void TListForm::moveEvent(QMoveEvent* e)
         settleFrame();
 }
 
-void TListForm::layoutPanels()
-{
-    const int w = width();
-    int top = 0;
-    if (!DirNamePanel->isHidden()) {
-        DirNamePanel->setGeometry(0, 0, w, 25);
-        top = 25;
-    }
-    // The tool buttons keep their distance from the panel's right edge; a
-    // lone search button takes the folder button's place.
-    FolderBtn->move(w - (415 - 384), 2);
-    FindBtn->move(FolderBtn->isHidden() ? FolderBtn->x() : w - (415 - 360), 2);
-    Panel2->setGeometry(0, height() - 32, w, 32);
-    Panel1->setGeometry(0, top, w, qMax(0, height() - 32 - top));
-    ListView1->setGeometry(kListLeft, kListTop,
-                           qMax(0, Panel1->width() - kListLeft - kListRight),
-                           qMax(0, Panel1->height() - kListTop - kListBottom));
-    FileEdit->resize(qMax(0, w - 8 - (415 - 297)), FileEdit->height());
-    FileOpenBtn->move(w - (415 - 303), 4);
-    FileSaveBtn->move(w - (415 - 303), 4);
-    CloseBtn->move(w - (415 - 356), 4);
-}
-
 void TListForm::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
     guarded([this] {
         bool resize = true;
         FormCanResize(width(), height(), resize);
-        layoutPanels();
         FormResize();
     });
 }
@@ -572,7 +565,7 @@ void TListForm::FormShow()
         DirNamePanel->show();
         FolderBtn->show();
     }
-    layoutPanels();
+    widgets::arrangeAll(this);
 
     SetFilesToList();
     if (!open)

@@ -153,7 +153,6 @@ private:
     friend class TnxFileDialogBase;
     TnxFileDialogBase* owner() const;
     void buildControls();
-    void layoutPanels();
     void setDefaultButtons(bool on);
     int selectedCount() const;
     int selectedRow() const;
