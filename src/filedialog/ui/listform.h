@@ -80,16 +80,6 @@ public:
     void BrowseSelectionChanged(QObject* Sender, QWidget* Wnd, const std::string& Directory,
                                 std::string& StatusText, bool& OKBtnEnabled);
 
-    // The owner's view of the list and its state (read-only).
-    const std::string& curDir() const { return CurDir; }
-    const std::string& extFilter() const { return ExtFilter; }
-    const std::string& selPath() const { return SelPath; }
-    int32_t selIndex() const { return SelIndex; }
-    int32_t lastIndex() const { return LastIndex; }
-    bool editing() const { return Editing; }
-    // Entry texts in list order.
-    QStringList entryTexts() const;
-
     // The window's outer bounds (frame included), as the owner keeps them.
     QRect outerBounds() const;
     void setOuterBounds(const QRect& r);

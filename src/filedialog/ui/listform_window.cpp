@@ -361,14 +361,6 @@ void TListForm::selectRow(int row)
     }
 }
 
-QStringList TListForm::entryTexts() const
-{
-    QStringList out;
-    for (int i = 0; i < ListView1->rowCount(); ++i)
-        out << ListView1->item(i, 0)->text();
-    return out;
-}
-
 void TListForm::ListView1SelectItem()
 {
     const int row = selectedRow();

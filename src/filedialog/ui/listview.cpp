@@ -95,8 +95,6 @@ void ListView::editEntry(int row)
     }
 }
 
-QWidget* ListView::editorWidget() const { return editor_; }
-
 void ListView::sortByText()
 {
     horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);

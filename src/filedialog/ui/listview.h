@@ -27,8 +27,6 @@ public:
 
     // Begins an in-place edit of `row`'s text.
     void editEntry(int row);
-    // The editor of the edit in progress, or null.
-    QWidget* editorWidget() const;
     // Enables the sort and sorts by text.
     void sortByText();
 

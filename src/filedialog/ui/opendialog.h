@@ -129,9 +129,6 @@ public:
     // FindText; does nothing otherwise.
     void GetFilesList();
 
-    // The file list window while Execute runs, else null.
-    TListForm* listForm() const { return ListForm_; }
-
 protected:
     TnxFileDialogBase(QObject* Owner, bool openMode, const char* title);
     std::string FileName_;

@@ -36,7 +36,7 @@ int listWindows()
 void typeNewName(TListForm& f, const char* text)
 {
     f.FileRename->trigger();
-    auto* editor = qobject_cast<QLineEdit*>(f.ListView1->editorWidget());
+    QLineEdit* editor = fdtest::editor(f);
     ASSERT_NE(editor, nullptr);
     editor->setText(u(text));
     QTest::keyClick(editor, Qt::Key_Return);
@@ -248,6 +248,90 @@ TEST(OpenDialog, FailingBrowserHandlersInsideAHostsHandlerLeaveTheWindowUp)
     EXPECT_TRUE(ok);
     EXPECT_EQ(dlg.ModalResult(), 1);
     EXPECT_EQ(dlg.FilePath(), d.path() + "/a.txt");
+}
+
+TEST(OpenDialog, DefaultsAndRememberedBounds)
+{
+    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+    TnxOpenDialog open;
+    TnxSaveDialog save;
+    EXPECT_EQ(open.Title, "ファイル一覧");
+    EXPECT_EQ(save.Title, "保存ファイル名の指定");
+    for (TnxFileDialogBase* dlg : {static_cast<TnxFileDialogBase*>(&open),
+                                   static_cast<TnxFileDialogBase*>(&save)}) {
+        EXPECT_EQ(dlg->FormWidth, desk.width() * 2 / 5);
+        EXPECT_EQ(dlg->FormHeight, desk.height() / 2);
+        EXPECT_EQ(dlg->FormLeft, 0);
+        EXPECT_EQ(dlg->FormTop, 0);
+        EXPECT_EQ(dlg->ImeMode(), imDisable);
+        EXPECT_EQ(dlg->Options.bits(), 0);
+        EXPECT_FALSE(dlg->DisplayIcon);
+        EXPECT_FALSE(dlg->DisplayDirectory);
+        EXPECT_EQ(dlg->ModalResult(), 0);
+        EXPECT_EQ(dlg->Handle(), nullptr);
+    }
+
+    ScratchDir d;
+    open.Directory = d.path();
+    QRect first;
+    run(open, [&](TListForm& f) {
+        first = f.outerBounds();
+        EXPECT_EQ(f.windowTitle(), u("ファイル一覧"));
+        EXPECT_EQ(open.Handle(), &f);
+        EXPECT_EQ(open.ModalResult(), 0);
+        f.setOuterBounds(QRect(40, 50, 500, 420));
+    });
+    EXPECT_EQ(first, QRect(0, 0, desk.width() * 2 / 5, desk.height() / 2));
+    EXPECT_EQ(open.Handle(), nullptr);
+    EXPECT_EQ(QRect(open.FormLeft, open.FormTop, open.FormWidth, open.FormHeight),
+              QRect(40, 50, 500, 420));
+    run(open, [&](TListForm& f) { EXPECT_EQ(f.outerBounds(), QRect(40, 50, 500, 420)); });
+}
+
+TEST(OpenDialog, GetFilesListListsAgainOnlyWhileOpen)
+{
+    ScratchDir a, b;
+    a.write("in-a.txt");
+    b.write("in-b.txt");
+    b.write("other.txt");
+    TnxOpenDialog dlg;
+    dlg.GetFilesList();  // idle: nothing to do, nothing raised
+    EXPECT_EQ(dlg.Handle(), nullptr);
+    dlg.Directory = a.path();
+    dlg.FileExt = "txt";
+    const bool opened = run(dlg, [&](TListForm& f) {
+        EXPECT_EQ(fdtest::texts(f), QStringList{"in-a"});
+        dlg.Directory = b.path();
+        dlg.FindText = "in*";
+        EXPECT_EQ(fdtest::texts(f), QStringList{"in-a"}) << "not before GetFilesList";
+        dlg.GetFilesList();
+        EXPECT_EQ(fdtest::texts(f), QStringList{"in-b"});
+        // Opened, the entry's path is built from the folder listed now.
+        fdtest::select(f, 0);
+        QTest::mouseClick(f.FileOpenBtn, Qt::LeftButton);
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(dlg.FilePath(), b.path() + "/in-b.txt");
+}
+
+TEST(OpenDialog, OnShowRunsOnceTheListIsFilled)
+{
+    ScratchDir d;
+    d.write("a.txt");
+    TnxOpenDialog dlg;
+    dlg.Directory = d.path();
+    dlg.FileExt = "txt";
+    int calls = 0;
+    QStringList seen;
+    dlg.OnShow = [&](QObject* sender) {
+        ++calls;
+        EXPECT_EQ(sender, &dlg);
+        seen = fdtest::texts(*qobject_cast<TListForm*>(dlg.Handle()));
+        EXPECT_NE(dlg.Handle(), nullptr);
+    };
+    run(dlg, [](TListForm&) {});
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(seen, QStringList{"a"});
 }
 
 }  // namespace
