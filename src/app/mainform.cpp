@@ -292,8 +292,6 @@ bool TMainForm::CheckFileName(const std::string& line) const
     return renaming::checkFileName(line, platform::systemCodePage());
 }
 
-QString TMainForm::statusText() const { return statusLabel_->text(); }
-
 void TMainForm::setStatusText(const QString& text) { statusLabel_->setText(text); }
 
 namespace {

@@ -87,8 +87,7 @@ public:
     std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
     bool CheckFileName(const std::string& line) const;
 
-    // The status line's one simple panel.
-    QString statusText() const;
+    // Writes the status line's one simple panel.
     void setStatusText(const QString& text);
 
     // The window's outer bounds (frame included) in screen pixels, as the

@@ -1,3 +1,5 @@
+#include "mainform_fixture.h"
+
 #include "app/aboutbox.h"
 #include "app/application.h"
 #include "app/mainform.h"
@@ -53,7 +55,7 @@ QStringList shown(const TMainForm& f)
 {
     QStringList out;
     for (int i = 0; i < f.FileListBox->Count(); ++i)
-        out << f.FileListBox->displayText(i);
+        out << f.FileListBox->model()->index(i, 0).data().toString();
     return out;
 }
 
@@ -73,7 +75,7 @@ TEST(MainForm, StartsListingTheStartFolderWithThePrompt)
     EXPECT_EQ(shown(f), (QStringList{"A.txt", "b.txt", "c"}));
     EXPECT_TRUE(f.EditDir->text().isEmpty());
     EXPECT_TRUE(f.EditDir->isReadOnly());
-    EXPECT_EQ(f.statusText(),
+    EXPECT_EQ(testing_support::statusLine(f),
               u("Renameしたいファイルがあるフォルダを選択して、Renameボタンを押してください"));
     EXPECT_FALSE(f.FileListBox->currentIndex().isValid());
     EXPECT_TRUE(f.FileListBox->selectionModel()->selectedIndexes().isEmpty());
@@ -89,7 +91,7 @@ TEST(MainForm, ListsANameThatIsNotUtf8)
     Started s(d.path());
     ASSERT_EQ(s.form->FileListBox->Count(), 1);
     EXPECT_EQ(s.form->FileListBox->NameAt(0), "caf\xE9.txt");  // the bytes, untouched
-    EXPECT_FALSE(s.form->FileListBox->displayText(0).isEmpty());
+    EXPECT_FALSE(s.form->FileListBox->model()->index(0, 0).data().toString().isEmpty());
 }
 
 TEST(MainForm, MenusAndCaptions)
@@ -415,23 +417,6 @@ TEST(MainForm, AboutBoxIsBuiltFreshAndGone)
     EXPECT_EQ(opened, 2);
 }
 
-TEST(MainForm, AboutBoxControlsStayWhereTheLayoutPutsThem)
-{
-    ScratchDir d;
-    Started s(d.path());
-    TAboutBox box(s.form.get());
-    box.show();
-    QApplication::processEvents();
-    testing_support::expectGeometry(&box, {
-        {"AboutBox", "", {0, 0, 286, 129}},
-        {"Panel1", "AboutBox", {8, 8, 270, 81}},
-        {"ProgramIcon", "Panel1", {8, 8, 65, 57}},
-        {"ProductName", "Panel1", {88, 8, 170, 18}},
-        {"Version", "Panel1", {88, 30, 161, 18}},
-        {"OKButton", "AboutBox", {104, 96, 75, 25}},
-    }, "about box");
-}
-
 TEST(MainForm, ExitMenuClosesThroughTheClosePath)
 {
     ScratchDir d;
@@ -478,47 +463,4 @@ TEST(MainForm, BusyCursorIsPutBackAfterALargeRead)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     s.form->FileListBox->Reread();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// --- the application object ----------------------------------------------
-
-TEST(Application, TitleFromTheExecutableName)
-{
-    EXPECT_EQ(TApplication::titleFromExecutable("/usr/bin/meibo"), "meibo");
-    EXPECT_EQ(TApplication::titleFromExecutable("/opt/x/MEIBO.EXE"), "Meibo");
-    EXPECT_EQ(TApplication::titleFromExecutable("build/Tool.v2.bin"), "Tool");
-    EXPECT_EQ(TApplication::titleFromExecutable("x"), "x");
-}
-
-namespace {
-class Throwing : public QPushButton {
-public:
-    bool ours = true;
-
-protected:
-    void mousePressEvent(QMouseEvent*) override
-    {
-        if (ours)
-            throw platform::ToolkitError("ファイルが見つかりません");
-        throw 42;
-    }
-};
-}  // namespace
-
-TEST(Application, ErrorInAHandlerIsReportedAndTheProgramGoesOn)
-{
-    auto* app = qobject_cast<TApplication*>(QApplication::instance());
-    ASSERT_NE(app, nullptr);
-    Throwing button;
-    button.show();
-    BoxAnswerer answer;
-    QTest::mouseClick(&button, Qt::LeftButton);
-    button.ours = false;
-    QTest::mouseClick(&button, Qt::LeftButton);
-    ASSERT_EQ(answer.seen().size(), 2u);
-    EXPECT_EQ(answer.seen()[0].text, u("ファイルが見つかりません."));
-    EXPECT_EQ(answer.seen()[0].caption, app->title());
-    EXPECT_EQ(answer.seen()[0].icon, static_cast<int>(QMessageBox::Critical));
-    EXPECT_EQ(answer.seen()[1].text, QString());
-    EXPECT_TRUE(button.isVisible());
 }

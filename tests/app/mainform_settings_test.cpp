@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +46,12 @@ protected:
         else
             form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QTest::qWait(20);
+        // The window takes the place the platform gave it as its own by a
+        // zero-time timer started when it is shown; one started after it
+        // has run once it fires.
+        bool settled = false;
+        QTimer::singleShot(0, form.get(), [&] { settled = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return settled; }));
         return form;
     }
 
@@ -98,7 +104,7 @@ TEST_F(SettingsWindow, WinMemOffOpensAtDesignBoundsButStillWritesTheCurrentOnes)
     auto form = start();
     EXPECT_EQ(form->outerBounds(), QRect(217, 172, 851, 596));
     form->move(300, 200);  // the user moves it
-    QTest::qWait(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->pos() == QPoint(300, 200); }));
     ASSERT_TRUE(form->close());
     const std::string text = readFile(ini());
     EXPECT_NE(text.find("Top=200\r\nLeft=300\r\nHeight=596\r\nWidth=851\r\n"), std::string::npos)
