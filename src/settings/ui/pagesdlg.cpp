@@ -5,6 +5,7 @@
 #include "widgets/dock.h"
 #include "widgets/fonts.h"
 #include "widgets/guard.h"
+#include "widgets/named.h"
 #include "widgets/text.h"
 
 #include <QCheckBox>
@@ -17,14 +18,8 @@
 
 namespace {
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 using widgets::Dock;
+using widgets::named;
 
 // Every control at a fixed place; the dialog does not change size.
 constexpr widgets::Place kLayout[] = {
