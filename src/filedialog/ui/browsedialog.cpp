@@ -5,10 +5,8 @@
 #include "filedialog/ui/browsemessages.h"
 #include "filedialog/ui/foldertreemodel.h"
 #include "filedialog/unitstate.h"
-#include "platform/fs.h"
 #include "widgets/fonts.h"
 #include "widgets/guard.h"
-#include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QGuiApplication>
@@ -21,7 +19,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <cerrno>
 
 TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
                                  const nx::FolderTarget& root, const nx::FolderTarget& init,
@@ -212,49 +209,6 @@ void TnxBrowseDialog::selectionChanged()
     c_.OnSelectionChanged(&c_, c_.Handle_, model_->pathOf(cur), status, okEnabled);
     ok_->setEnabled(okEnabled);
     status_->setText(widgets::fromBytes(status));
-}
-
-void TnxBrowseDialog::newFolderClick()
-{
-    const QModelIndex cur = tree_->currentIndex();
-    if (!model_->isFolder(cur) || model_->isTop(cur))
-        return;
-    const std::string parent = model_->pathOf(cur);
-    const std::string base = widgets::toBytes(widgets::fromUtf8(nx::msg::kNewFolderName));
-    std::string name;
-    int err = 0;
-    for (int n = 1; n < 1000; ++n) {
-        const std::string candidate = n == 1 ? base : base + " (" + std::to_string(n) + ")";
-        if (nx::makeFolder(parent, candidate, &err)) {
-            name = candidate;
-            break;
-        }
-        if (err != EEXIST)
-            break;
-    }
-    if (name.empty()) {
-        widgets::messageBox(widgets::fromBytes(platform::ioErrorMessage(err)), windowTitle(), widgets::kMbIconStop);
-        return;
-    }
-    tree_->expand(cur);
-    const QModelIndex added = model_->addFolder(cur, name);
-    tree_->setCurrentIndex(added);
-    tree_->scrollTo(added);
-    // The new folder is offered for naming at once.
-    tree_->setFocus();
-    tree_->edit(added);
-}
-
-void TnxBrowseDialog::renameFailed(const QString& name, int err)
-{
-    QString text;
-    if (err == EEXIST || err == ENOTEMPTY)
-        text = widgets::fromUtf8(nx::msg::kNameTaken).arg(name);
-    else if (err == EINVAL)
-        text = widgets::fromUtf8(nx::msg::kNameInvalid);
-    else
-        text = widgets::fromBytes(platform::ioErrorMessage(err));
-    widgets::messageBox(text, windowTitle(), widgets::kMbIconStop);
 }
 
 void TnxBrowseDialog::done(int r)
