@@ -103,10 +103,10 @@ void TMainForm::buildMenus()
     for (QMenu* m : {File, OptionMenu, Help})
         m->setFont(QApplication::font("QMenu"));
 
-    connect(FileExitMenu, &QAction::triggered, this, widgets::guard([this] { FileExitMenuClick(); }));
-    connect(OptionCunfigMenu, &QAction::triggered, this,
-            widgets::guard([this] { OptionCunfigMenuClick(); }));
-    connect(HelpAboutMenu, &QAction::triggered, this, widgets::guard([this] { HelpAboutMenuClick(); }));
+    using widgets::guard;
+    connect(FileExitMenu, &QAction::triggered, this, guard([this] { FileExitMenuClick(); }));
+    connect(OptionCunfigMenu, &QAction::triggered, this, guard([this] { OptionCunfigMenuClick(); }));
+    connect(HelpAboutMenu, &QAction::triggered, this, guard([this] { HelpAboutMenuClick(); }));
 }
 
 void TMainForm::buildControls()
@@ -215,11 +215,11 @@ void TMainForm::buildControls()
     ButtonDir->setFocus();
 
     // Each handler's errors end at its connection, in the general error report.
-    connect(ButtonDir, &QPushButton::clicked, this, widgets::guard([this] { ButtonDirClick(); }));
-    connect(ButtonCopy, &QPushButton::clicked, this, widgets::guard([this] { ButtonCopyClick(); }));
-    connect(ButtonTest, &QPushButton::clicked, this, widgets::guard([this] { ButtonTestClick(); }));
-    connect(ButtonRename, &QPushButton::clicked, this,
-            widgets::guard([this] { ButtonRenameClick(); }));
+    using widgets::guard;
+    connect(ButtonDir, &QPushButton::clicked, this, guard([this] { ButtonDirClick(); }));
+    connect(ButtonCopy, &QPushButton::clicked, this, guard([this] { ButtonCopyClick(); }));
+    connect(ButtonTest, &QPushButton::clicked, this, guard([this] { ButtonTestClick(); }));
+    connect(ButtonRename, &QPushButton::clicked, this, guard([this] { ButtonRenameClick(); }));
 }
 
 void TMainForm::FormCreate()

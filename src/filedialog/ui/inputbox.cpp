@@ -12,6 +12,8 @@
 
 namespace nx {
 
+using widgets::named;
+
 bool inputQuery(QWidget* parent, const QString& caption, const QString& prompt, QString& value)
 {
     QDialog box(parent);
@@ -20,13 +22,12 @@ bool inputQuery(QWidget* parent, const QString& caption, const QString& prompt, 
     box.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                        Qt::WindowCloseButtonHint);
     box.setFont(widgets::gothicFont(12));
-    auto* label = widgets::named(new QLabel(prompt, &box), "Prompt");
+    auto* label = named(new QLabel(prompt, &box), "Prompt");
     label->setTextFormat(Qt::PlainText);
-    auto* edit = widgets::named(new QLineEdit(value, &box), "Edit");
+    auto* edit = named(new QLineEdit(value, &box), "Edit");
     edit->setAccessibleName(prompt);
-    auto* ok = widgets::named(new QPushButton(widgets::fromUtf8(nx::msg::kInputOk), &box), "OK");
-    auto* cancel =
-        widgets::named(new QPushButton(widgets::fromUtf8(nx::msg::kInputCancel), &box), "Cancel");
+    auto* ok = named(new QPushButton(widgets::fromUtf8(nx::msg::kInputOk), &box), "OK");
+    auto* cancel = named(new QPushButton(widgets::fromUtf8(nx::msg::kInputCancel), &box), "Cancel");
     label->setGeometry(8, 8, 250, 16);
     edit->setGeometry(8, 28, 250, 21);
     ok->setGeometry(98, 60, 75, 25);

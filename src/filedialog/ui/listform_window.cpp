@@ -25,6 +25,7 @@
 #include <QToolButton>
 
 using widgets::Dock;
+using widgets::named;
 
 namespace {
 
@@ -106,27 +107,27 @@ TListForm::~TListForm() { FormDestroy(); }
 
 void TListForm::buildControls()
 {
-    DirNamePanel = widgets::named(new QLabel(this), "DirNamePanel");
+    DirNamePanel = named(new QLabel(this), "DirNamePanel");
     DirNamePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     DirNamePanel->setTextFormat(Qt::PlainText);
     DirNamePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     DirNamePanel->hide();
-    FindBtn = widgets::named(new QToolButton(DirNamePanel), "FindBtn");
+    FindBtn = named(new QToolButton(DirNamePanel), "FindBtn");
     FindBtn->setAutoRaise(true);
     FindBtn->setIcon(findGlyph());
     FindBtn->setToolTip(widgets::fromUtf8(nx::msg::kFindHint));
     FindBtn->setAccessibleName(widgets::fromUtf8(nx::msg::kFindHint));
     FindBtn->hide();
-    FolderBtn = widgets::named(new QToolButton(DirNamePanel), "FolderBtn");
+    FolderBtn = named(new QToolButton(DirNamePanel), "FolderBtn");
     FolderBtn->setAutoRaise(true);
     FolderBtn->setIcon(folderGlyph());
     FolderBtn->setToolTip(widgets::fromUtf8(nx::msg::kFolderHint));
     FolderBtn->setAccessibleName(widgets::fromUtf8(nx::msg::kFolderHint));
     FolderBtn->hide();
 
-    Panel1 = widgets::named(new QFrame(this), "Panel1");
+    Panel1 = named(new QFrame(this), "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ListView1 = widgets::named(new nx::ListView(Panel1), "ListView1");
+    ListView1 = named(new nx::ListView(Panel1), "ListView1");
     ListView1->setFont(widgets::gothicFont(13));
     ListView1->setAccessibleName(widgets::fromUtf8(nx::msg::kAccessibleFiles));
     ListView1->verticalHeader()->setMinimumSectionSize(kRowHeight);
@@ -134,23 +135,23 @@ void TListForm::buildControls()
         qMax(kRowHeight, QFontMetrics(ListView1->font()).height() + 4));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    Panel2 = widgets::named(new QFrame(this), "Panel2");
+    Panel2 = named(new QFrame(this), "Panel2");
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    FileEdit = widgets::named(new QLineEdit(Panel2), "FileEdit");
+    FileEdit = named(new QLineEdit(Panel2), "FileEdit");
     FileEdit->setAccessibleName(widgets::fromUtf8(nx::msg::kAccessibleFileName));
     FileEdit->hide();
-    FileOpenBtn = widgets::named(new QPushButton(widgets::fromUtf8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
+    FileOpenBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kFileOpenBtn), Panel2), "FileOpenBtn");
     FileOpenBtn->setDefault(true);
     FileOpenBtn->setEnabled(false);
-    FileSaveBtn = widgets::named(new QPushButton(widgets::fromUtf8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
+    FileSaveBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kFileSaveBtn), Panel2), "FileSaveBtn");
     FileSaveBtn->setEnabled(false);
     FileSaveBtn->hide();
-    CloseBtn = widgets::named(new QPushButton(widgets::fromUtf8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
+    CloseBtn = named(new QPushButton(widgets::fromUtf8(nx::msg::kCloseBtn), Panel2), "CloseBtn");
     CloseBtn->setAutoDefault(false);
 
-    PopupMenu1 = widgets::named(new QMenu(this), "PopupMenu1");
-    FileRename = widgets::named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileRename)), "FileRename");
-    FileDelete = widgets::named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileDelete)), "FileDelete");
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    FileRename = named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileRename)), "FileRename");
+    FileDelete = named(PopupMenu1->addAction(widgets::fromUtf8(nx::msg::kFileDelete)), "FileDelete");
 
     widgets::applyLayout(this, kLayout);
     // A lone search button takes the folder button's place.
@@ -165,26 +166,29 @@ void TListForm::buildControls()
     setTabOrder(FileSaveBtn, CloseBtn);
 
     // The owner's handlers run inside these: each connection is guarded.
-    connect(FindBtn, &QToolButton::clicked, this, [this] { guarded([this] { FindButtonClick(); }); });
-    connect(FolderBtn, &QToolButton::clicked, this,
-            [this] { guarded([this] { FolderButtonClick(); }); });
+    auto on = [this](void (TListForm::*handler)()) {
+        return [this, handler] { guarded([&] { (this->*handler)(); }); };
+    };
+    connect(FindBtn, &QToolButton::clicked, this, on(&TListForm::FindButtonClick));
+    connect(FolderBtn, &QToolButton::clicked, this, on(&TListForm::FolderButtonClick));
     connect(FileOpenBtn, &QPushButton::clicked, this, [this] {
         guarded([this] {
             setResult(kResultOk);  // the button's own preset, before its handler
             FileOpenBtnClick();
         });
     });
-    connect(FileSaveBtn, &QPushButton::clicked, this, [this] { guarded([this] { FileSaveBtnClick(); }); });
-    connect(CloseBtn, &QPushButton::clicked, this, [this] { guarded([this] { done(kResultCancel); }); });
-    connect(FileEdit, &QLineEdit::textChanged, this, [this] { guarded([this] { FileEditChange(); }); });
+    connect(FileSaveBtn, &QPushButton::clicked, this, on(&TListForm::FileSaveBtnClick));
+    connect(CloseBtn, &QPushButton::clicked, this,
+            [this] { guarded([this] { done(kResultCancel); }); });
+    connect(FileEdit, &QLineEdit::textChanged, this, on(&TListForm::FileEditChange));
     connect(ListView1, &QTableWidget::itemSelectionChanged, this,
-            [this] { guarded([this] { ListView1SelectItem(); }); });
+            on(&TListForm::ListView1SelectItem));
     connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         guarded([&] { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
     });
-    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { guarded([this] { PopupMenu1Popup(); }); });
-    connect(FileRename, &QAction::triggered, this, [this] { guarded([this] { FileRenameClick(); }); });
-    connect(FileDelete, &QAction::triggered, this, [this] { guarded([this] { FileDeleteClick(); }); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, on(&TListForm::PopupMenu1Popup));
+    connect(FileRename, &QAction::triggered, this, on(&TListForm::FileRenameClick));
+    connect(FileDelete, &QAction::triggered, this, on(&TListForm::FileDeleteClick));
     ListView1->onEditing = [this](int row, bool& allow) {
         if (!guarded([&] { ListView1Editing(row, allow); }))
             allow = false;
@@ -192,8 +196,8 @@ void TListForm::buildControls()
     ListView1->onEdited = [this](int row, const QString& text) {
         guarded([&] { commitEdit(row, text); });
     };
-    ListView1->onEditAbandoned = [this] { guarded([this] { ListView1EditAbandoned(); }); };
-    ListView1->onDoubleClick = [this] { guarded([this] { ListView1DblClick(); }); };
+    ListView1->onEditAbandoned = on(&TListForm::ListView1EditAbandoned);
+    ListView1->onDoubleClick = on(&TListForm::ListView1DblClick);
 }
 
 template <class F>

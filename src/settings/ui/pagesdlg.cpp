@@ -106,7 +106,8 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
     CancelBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(DefDirRefBtn, &QPushButton::clicked, this, widgets::guard([this] { DefDirRefBtnClick(); }));
+    connect(DefDirRefBtn, &QPushButton::clicked, this,
+            widgets::guard([this] { DefDirRefBtnClick(); }));
 
     QWidget* order[] = {PageControl1, RadioButton1, LasrDirEdit, RadioButton2, RootDirEdit,
                         RadioButton0, DefDirRefBtn, CheckWinMem, CheckInitMax, OKBtn, CancelBtn};
