@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <stdexcept>
+
 namespace {
 
 class DemoWindow : public QWidget {
@@ -37,6 +39,7 @@ public:
         folderBtn_ = new QCheckBox(widgets::fromUtf8("フォルダボタン"), this);
         folderBtn_->setChecked(true);
         confirmDelete_ = new QCheckBox(widgets::fromUtf8("削除の前に確認する (OnBeforeDelete)"), this);
+        throwOnClose_ = new QCheckBox(widgets::fromUtf8("閉じる前に例外を投げる (OnBeforeClose)"), this);
         log_ = new QPlainTextEdit(this);
         log_->setReadOnly(true);
 
@@ -56,6 +59,7 @@ public:
         all->addLayout(form);
         all->addLayout(checks);
         all->addWidget(confirmDelete_);
+        all->addWidget(throwOnClose_);
         all->addLayout(buttons);
         all->addWidget(log_);
         resize(560, 420);
@@ -69,6 +73,12 @@ public:
                                       bool ok) {
                 say(widgets::fromUtf8("名前の変更 ") + widgets::fromBytes(o) + QStringLiteral(" → ") + widgets::fromBytes(n) +
                     (ok ? widgets::fromUtf8(" 成功") : widgets::fromUtf8(" 失敗")));
+            };
+            // A host's handler may throw: Execute hands the exception on once
+            // the window is gone.
+            d->OnBeforeClose = [this](QObject*, const std::string& p, bool&) {
+                if (throwOnClose_->isChecked())
+                    throw std::runtime_error("OnBeforeClose: " + p);
             };
             d->OnBeforeDelete = [this](QObject*, const std::string& p, bool& Action) {
                 // The window never asks before deleting; a host may.
@@ -93,7 +103,14 @@ private:
         if (folderBtn_->isChecked())
             d.Options << doFolderBtn;
         d.BrowseTitle = "表示するフォルダを選んでください";
-        const bool ok = d.Execute();
+        bool ok = false;
+        try {
+            ok = d.Execute();
+        } catch (const std::exception& e) {
+            say(QStringLiteral("Execute raised \"") + widgets::fromBytes(e.what()) +
+                QStringLiteral("\", ModalResult = %1").arg(d.ModalResult()));
+            return;
+        }
         say(QStringLiteral("Execute = %1, ModalResult = %2").arg(ok ? "True" : "False").arg(d.ModalResult()));
         say(QStringLiteral("  FilePath = ") + widgets::fromBytes(d.FilePath()));
         const std::string name = &d == &open_ ? open_.FileName() : save_.FileName();
@@ -112,6 +129,7 @@ private:
     QCheckBox* findBtn_;
     QCheckBox* folderBtn_;
     QCheckBox* confirmDelete_;
+    QCheckBox* throwOnClose_;
     QPlainTextEdit* log_;
     TnxOpenDialog open_{this};
     TnxSaveDialog save_{this};

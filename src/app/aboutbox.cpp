@@ -2,6 +2,7 @@
 
 #include "app/artwork.h"
 #include "app/messages.h"
+#include "widgets/dock.h"
 #include "widgets/fonts.h"
 
 #include <QFrame>
@@ -9,6 +10,22 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+
+namespace {
+
+using widgets::Dock;
+using widgets::kNatural;
+
+constexpr widgets::Place kLayout[] = {
+    {"AboutBox", nullptr, Dock::none, {0, 0, 286, 129}},
+    {"Panel1", "AboutBox", Dock::none, {8, 8, 270, 81}},
+    {"ProgramIcon", "Panel1", Dock::none, {8, 8, 65, 57}},
+    {"ProductName", "Panel1", Dock::none, {88, 8, kNatural, kNatural}},
+    {"Version", "Panel1", Dock::none, {88, 30, kNatural, kNatural}},
+    {"OKButton", "AboutBox", Dock::none, {104, 96, 75, 25}},
+};
+
+}  // namespace
 
 TAboutBox::TAboutBox(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -25,33 +42,27 @@ TAboutBox::TAboutBox(QWidget* owner)
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setLineWidth(2);
-    Panel1->setGeometry(8, 8, 270, 81);
     Panel1->setAutoFillBackground(true);
 
     ProgramIcon = new QLabel(Panel1);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-    ProgramIcon->setGeometry(8, 8, 65, 57);
     ProgramIcon->setScaledContents(true);
     ProgramIcon->setPixmap(QPixmap::fromImage(artwork::aboutPicture()));
 
     ProductName = new QLabel(QString::fromUtf8(app::msg::kProductName), Panel1);
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setFont(f16);
-    ProductName->move(88, 8);
-    ProductName->adjustSize();
 
     Version = new QLabel(QString::fromUtf8(app::msg::kVersion), Panel1);
     Version->setObjectName(QStringLiteral("Version"));
     Version->setFont(f16);
-    Version->move(88, 30);
-    Version->adjustSize();
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setFont(f16);
-    OKButton->setGeometry(104, 96, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    widgets::applyLayout(this, kLayout);
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent* e)

@@ -1,9 +1,7 @@
 #include "app/application.h"
 
-#include "platform/error.h"
 #include "platform/exepath.h"
-#include "widgets/messagebox.h"
-#include "widgets/text.h"
+#include "widgets/guard.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -36,6 +34,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     const std::string exe = platform::executablePath();
     title_ = titleFromExecutable(exe.empty() ? QString::fromLocal8Bit(argc > 0 ? argv[0] : "meibo")
                                              : QString::fromLocal8Bit(exe.c_str()));
+    // The caption of the general error report.
     setApplicationName(title_);
     setStyle(new HintStyle);
 }
@@ -51,18 +50,6 @@ QString TApplication::titleFromExecutable(const QString& path)
     return name;
 }
 
-QString TApplication::reportText(const QString& message)
-{
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        return message + QLatin1Char('.');
-    return message;
-}
-
-void TApplication::showException(const QString& message)
-{
-    widgets::messageBox(reportText(message), title_, widgets::kMbOk | widgets::kMbIconStop);
-}
-
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
@@ -75,11 +62,10 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
             }
         }
         return QApplication::notify(receiver, event);
-    } catch (const platform::ToolkitError& e) {
-        showException(widgets::fromBytes(e.what()));
     } catch (...) {
-        // Not one of ours: shown as an error with an empty message.
-        showException(QString());
+        // Only what no handler's guard caught: an error raised by an event
+        // handler of Qt's own classes.
+        widgets::showError(std::current_exception());
     }
     return false;
 }

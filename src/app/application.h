@@ -1,5 +1,5 @@
-// The application object: its title, tool-tip timing and the general error
-// report around every event.
+// The application object: its title, tool-tip timing, and the last-resort
+// catch of the general error report (every handler has its own guard).
 #pragma once
 
 #include <QApplication>
@@ -14,11 +14,6 @@ public:
     // every character after the first in lower case.
     static QString titleFromExecutable(const QString& path);
     QString title() const { return title_; }
-
-    // The general error report: the message (with "." appended when its last
-    // character sorts above "."), the title as caption, a stop icon, OK.
-    void showException(const QString& message);
-    static QString reportText(const QString& message);
 
     bool notify(QObject* receiver, QEvent* event) override;
 

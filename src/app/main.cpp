@@ -1,8 +1,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
-#include "platform/error.h"
 #include "settings/values.h"
-#include "widgets/text.h"
+#include "widgets/guard.h"
 
 #include <clocale>
 #include <exception>
@@ -21,10 +20,9 @@ int main(int argc, char** argv)
         else
             form.show();
         app.exec();
-    } catch (const platform::ToolkitError& e) {
-        app.showException(widgets::fromBytes(e.what()));
     } catch (...) {
-        app.showException(QString());
+        // An error that escapes the message loop is shown before the end.
+        widgets::showError(std::current_exception());
     }
     return 0;
 }

@@ -9,6 +9,8 @@
 #include "rename/ui/memo.h"
 #include "widgets/dock.h"
 #include "widgets/fonts.h"
+#include "widgets/guard.h"
+#include "widgets/named.h"
 #include "widgets/text.h"
 
 #include <QAction>
@@ -22,35 +24,53 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTimer>
 
-using widgets::Align;
-using widgets::DockPanel;
+using widgets::Dock;
 
 namespace {
 
 // Design-time bounds of the window, frame included.
 constexpr QRect kDesignBounds(217, 172, 851, 596);
-// The area below the menu bar at design size is 843 x 540: where no window
-// manager reports a frame, the outer size carries this much more.
-constexpr int kFrameWidth = 851 - 843;
-constexpr int kFrameHeight = 596 - 540;
 
+using widgets::named;
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
+// The panels are borderless containers, placed by the layout table.
+QWidget* panel(QWidget* parent, const char* name) { return named(new QWidget(parent), name); }
 
-DockPanel* panel(QWidget* parent, const char* name, Align align, int w = 0, int h = 0)
-{
-    auto* p = named(new DockPanel(parent, align), name);
-    if (w || h)
-        p->resize(w, h);
-    return p;
-}
+// The window's layout at design size: the area between the menu bar and the
+// status line is 843 x 515. Only the folder field, the two lists and the
+// status line stretch with the window.
+constexpr widgets::Place kLayout[] = {
+    {"ClientArea", nullptr, Dock::none, {0, 0, 843, 515}},
+    {"PanelTop", "ClientArea", Dock::top, {0, 0, 843, 41}},
+    {"PanelDir", "PanelTop", Dock::left, {0, 0, 136, 41}},
+    {"ButtonDir", "PanelDir", Dock::none, {8, 8, 121, 26}},
+    {"PanelDirEdit", "PanelTop", Dock::none, {136, 8, 707, 26},
+     widgets::akLeft | widgets::akTop | widgets::akRight},
+    // Made to fill its parent when the window is created (FormCreate).
+    {"EditDir", "PanelDirEdit", Dock::none, {0, 0, 697, 26}},
+    {"PanelBottom", "ClientArea", Dock::client, {0, 41, 843, 474}},
+    {"PanelRight", "PanelBottom", Dock::right, {497, 0, 346, 474}},
+    {"GroupBox1", "PanelRight", Dock::none, {9, 0, 329, 369}},
+    {"RadioGroupName", "GroupBox1", Dock::none, {8, 24, 313, 81}},
+    {"CheckBoxOldDel", "GroupBox1", Dock::none, {16, 124, 209, 17}},
+    {"ButtonCopy", "PanelRight", Dock::none, {9, 376, 161, 41}},
+    {"ButtonTest", "PanelRight", Dock::none, {9, 423, 161, 41}},
+    {"ButtonRename", "PanelRight", Dock::none, {177, 423, 161, 41}},
+    {"PanelLeft", "PanelBottom", Dock::client, {0, 0, 497, 474}},
+    {"GroupBox2", "PanelLeft", Dock::client, {0, 0, 497, 474}},
+    // Its width follows the resize rule (FormResize).
+    {"PanelBef", "GroupBox2", Dock::left, {2, 19, 239, 453}},
+    {"PanelLabel1", "PanelBef", Dock::top, {0, 0, 239, 28}},
+    {"Label1", "PanelLabel1", Dock::none, {7, 8, widgets::kNatural, widgets::kNatural}},
+    {"PanelFileList", "PanelBef", Dock::client, {0, 28, 239, 425}},
+    {"FileListBox", "PanelFileList", Dock::client, {0, 0, 239, 425}},
+    {"PanelAft", "GroupBox2", Dock::client, {241, 19, 254, 453}},
+    {"PanelLabel2", "PanelAft", Dock::top, {0, 0, 254, 28}},
+    {"Label2", "PanelLabel2", Dock::none, {7, 8, widgets::kNatural, widgets::kNatural}},
+    {"PanelMemo", "PanelAft", Dock::client, {0, 28, 254, 425}},
+    {"Memo2", "PanelMemo", Dock::client, {0, 0, 254, 425}},
+};
 
 }  // namespace
 
@@ -83,9 +103,10 @@ void TMainForm::buildMenus()
     for (QMenu* m : {File, OptionMenu, Help})
         m->setFont(QApplication::font("QMenu"));
 
-    connect(FileExitMenu, &QAction::triggered, this, [this] { FileExitMenuClick(); });
-    connect(OptionCunfigMenu, &QAction::triggered, this, [this] { OptionCunfigMenuClick(); });
-    connect(HelpAboutMenu, &QAction::triggered, this, [this] { HelpAboutMenuClick(); });
+    using widgets::guard;
+    connect(FileExitMenu, &QAction::triggered, this, guard([this] { FileExitMenuClick(); }));
+    connect(OptionCunfigMenu, &QAction::triggered, this, guard([this] { OptionCunfigMenuClick(); }));
+    connect(HelpAboutMenu, &QAction::triggered, this, guard([this] { HelpAboutMenuClick(); }));
 }
 
 void TMainForm::buildControls()
@@ -93,8 +114,7 @@ void TMainForm::buildControls()
     const QFont f16 = widgets::gothicFont(16);
     const QFont f19 = widgets::gothicFont(19);
 
-    auto* central = new DockPanel(this);
-    central->setObjectName(QStringLiteral("ClientArea"));
+    QWidget* central = panel(this, "ClientArea");
     setCentralWidget(central);
 
     StatusBar = named(new QStatusBar(this), "StatusBar");
@@ -116,16 +136,12 @@ void TMainForm::buildControls()
     setStatusBar(StatusBar);
 
     // Top row: the folder button and the folder field.
-    PanelTop = panel(central, "PanelTop", Align::top, 843, 41);
-    PanelDir = panel(PanelTop, "PanelDir", Align::left, 136, 41);
+    PanelTop = panel(central, "PanelTop");
+    PanelDir = panel(PanelTop, "PanelDir");
     ButtonDir = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonDir), PanelDir), "ButtonDir");
-    ButtonDir->setGeometry(8, 8, 121, 26);
     ButtonDir->setFont(f16);
-    PanelDirEdit = panel(PanelTop, "PanelDirEdit", Align::none);
-    PanelDirEdit->setGeometry(136, 8, 707, 26);
-    widgets::anchorRight(PanelDirEdit, 0);
+    PanelDirEdit = panel(PanelTop, "PanelDirEdit");
     EditDir = named(new QLineEdit(PanelDirEdit), "EditDir");
-    EditDir->setGeometry(0, 0, 697, 26);
     EditDir->setReadOnly(true);
     EditDir->setFont(f16);
     {
@@ -134,12 +150,11 @@ void TMainForm::buildControls()
         EditDir->setPalette(pal);
     }
 
-    PanelBottom = panel(central, "PanelBottom", Align::client, 843, 474);
+    PanelBottom = panel(central, "PanelBottom");
 
     // Right-hand column: settings and the action buttons, fixed from the top.
-    PanelRight = panel(PanelBottom, "PanelRight", Align::right, 346, 474);
+    PanelRight = panel(PanelBottom, "PanelRight");
     GroupBox1 = named(new QGroupBox(widgets::fromUtf8(app::msg::kGroupSettings), PanelRight), "GroupBox1");
-    GroupBox1->setGeometry(9, 0, 329, 369);
     GroupBox1->setFont(f16);
     RadioGroupName = named(new TRadioGroup(widgets::fromUtf8(app::msg::kRuleGroup),
                                            {widgets::fromUtf8(app::msg::kRuleReplace),
@@ -148,48 +163,38 @@ void TMainForm::buildControls()
                            "RadioGroupName");
     RadioGroupName->button(0)->setObjectName(QStringLiteral("RadioGroupNameItem0"));
     RadioGroupName->button(1)->setObjectName(QStringLiteral("RadioGroupNameItem1"));
-    RadioGroupName->setGeometry(8, 24, 313, 81);
     RadioGroupName->setItemIndex(0);
     CheckBoxOldDel =
         named(new QCheckBox(widgets::fromUtf8(app::msg::kDeleteOld), GroupBox1), "CheckBoxOldDel");
-    CheckBoxOldDel->setGeometry(16, 124, 209, 17);
     CheckBoxOldDel->setMinimumHeight(17);
 
     ButtonCopy = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonCopy), PanelRight), "ButtonCopy");
-    ButtonCopy->setGeometry(9, 376, 161, 41);
     ButtonCopy->setFont(f16);
     ButtonTest = named(new QPushButton(widgets::fromUtf8(app::msg::kButtonTest), PanelRight), "ButtonTest");
-    ButtonTest->setGeometry(9, 423, 161, 41);
     ButtonTest->setFont(f19);
     ButtonRename =
         named(new QPushButton(widgets::fromUtf8(app::msg::kButtonRename), PanelRight), "ButtonRename");
-    ButtonRename->setGeometry(177, 423, 161, 41);
     ButtonRename->setFont(f19);
     ButtonRename->setToolTip(widgets::fromUtf8(app::msg::kRenameHint));
 
     // Left: the current names and the new names side by side.
-    PanelLeft = panel(PanelBottom, "PanelLeft", Align::client, 497, 474);
-    GroupBox2 = named(new widgets::DockGroupBox(widgets::fromUtf8(app::msg::kGroupNames), PanelLeft, Align::client),
-                      "GroupBox2");
+    PanelLeft = panel(PanelBottom, "PanelLeft");
+    GroupBox2 = named(new QGroupBox(widgets::fromUtf8(app::msg::kGroupNames), PanelLeft), "GroupBox2");
     GroupBox2->setFont(f16);
-    GroupBox2->resize(497, 474);
-    PanelBef = panel(GroupBox2, "PanelBef", Align::left, 239, 100);
-    PanelLabel1 = panel(PanelBef, "PanelLabel1", Align::top, 239, 28);
+    PanelBef = panel(GroupBox2, "PanelBef");
+    PanelLabel1 = panel(PanelBef, "PanelLabel1");
     Label1 = named(new QLabel(widgets::fromUtf8(app::msg::kLabelCurrent), PanelLabel1), "Label1");
-    Label1->move(7, 8);
-    Label1->adjustSize();
-    PanelFileList = panel(PanelBef, "PanelFileList", Align::client);
+    PanelFileList = panel(PanelBef, "PanelFileList");
     FileListBox = named(new renaming::TFileListBox(PanelFileList), "FileListBox");
-    widgets::setAlign(FileListBox, Align::client);
-    PanelAft = panel(GroupBox2, "PanelAft", Align::client);
-    PanelLabel2 = panel(PanelAft, "PanelLabel2", Align::top, 100, 28);
+    PanelAft = panel(GroupBox2, "PanelAft");
+    PanelLabel2 = panel(PanelAft, "PanelLabel2");
     Label2 = named(new QLabel(widgets::fromUtf8(app::msg::kLabelAfter), PanelLabel2), "Label2");
-    Label2->move(7, 8);
-    Label2->adjustSize();
-    PanelMemo = panel(PanelAft, "PanelMemo", Align::client);
+    PanelMemo = panel(PanelAft, "PanelMemo");
     Memo2 = named(new renaming::TMemo(PanelMemo), "Memo2");
-    widgets::setAlign(Memo2, Align::client);
-    GroupBox2->onResized = [this] { FormResize(); };
+    widgets::applyLayout(this, kLayout);
+    // The group box lays out its columns by the resize rule, whenever it is
+    // laid out: also when it changes size before the window hears of it.
+    widgets::dockOf(GroupBox2)->beforeArrange = [this] { FormResize(); };
 
     // Names a screen reader says for the controls without a caption.
     EditDir->setAccessibleName(QStringLiteral("フォルダ"));
@@ -209,41 +214,52 @@ void TMainForm::buildControls()
         w->setFocusPolicy(Qt::StrongFocus);
     ButtonDir->setFocus();
 
-    connect(ButtonDir, &QPushButton::clicked, this, [this] { ButtonDirClick(); });
-    connect(ButtonCopy, &QPushButton::clicked, this, [this] { ButtonCopyClick(); });
-    connect(ButtonTest, &QPushButton::clicked, this, [this] { ButtonTestClick(); });
-    connect(ButtonRename, &QPushButton::clicked, this, [this] { ButtonRenameClick(); });
+    // Each handler's errors end at its connection, in the general error report.
+    using widgets::guard;
+    connect(ButtonDir, &QPushButton::clicked, this, guard([this] { ButtonDirClick(); }));
+    connect(ButtonCopy, &QPushButton::clicked, this, guard([this] { ButtonCopyClick(); }));
+    connect(ButtonTest, &QPushButton::clicked, this, guard([this] { ButtonTestClick(); }));
+    connect(ButtonRename, &QPushButton::clicked, this, guard([this] { ButtonRenameClick(); }));
 }
 
 void TMainForm::FormCreate()
 {
-    widgets::setAlign(EditDir, Align::client);
-    widgets::dockChildren(PanelDirEdit, PanelDirEdit->rect());
+    widgets::DockLayout* dir = widgets::dockOf(PanelDirEdit);
+    widgets::Placement fill = dir->placement(EditDir);
+    fill.dock = Dock::client;
+    dir->place(EditDir, fill);
+    dir->arrange();
     LoadSettings();
 }
 
 void TMainForm::FormResize()
 {
     // The left column is half the group box; the right one takes the rest.
-    PanelBef->resize(GroupBox2->width() / 2, PanelBef->height());
+    widgets::dockOf(GroupBox2)->setExtent(PanelBef, GroupBox2->width() / 2);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* e)
 {
+    // The docked controls have their new sizes by now.
     QMainWindow::resizeEvent(e);
     FormResize();
-    GroupBox2->redock();
+    widgets::dockOf(GroupBox2)->arrange();
 }
 
-void TMainForm::closeEvent(QCloseEvent* e)
+void TMainForm::closeEvent(QCloseEvent* e) { e->setAccepted(FormClose()); }
+
+bool TMainForm::FormClose()
 {
+    // The user has been told once that the settings cannot be written; a
+    // window that can never be closed is worse than settings not saved.
+    if (saveFailureShown_)
+        return true;
     // Should the save fail, the error report shows it and the window stays.
-    e->ignore();
-    FormClose();
-    e->accept();
+    if (widgets::guarded([this] { SaveSettings(); }))
+        return true;
+    saveFailureShown_ = true;
+    return false;
 }
-
-void TMainForm::FormClose() { SaveSettings(); }
 
 void TMainForm::FileExitMenuClick() { close(); }
 
@@ -266,69 +282,4 @@ bool TMainForm::CheckFileName(const std::string& line) const
     return renaming::checkFileName(line, platform::systemCodePage());
 }
 
-QString TMainForm::statusText() const { return statusLabel_->text(); }
-
 void TMainForm::setStatusText(const QString& text) { statusLabel_->setText(text); }
-
-namespace {
-
-// The outer bounds as the platform has them now: the frame's where one is
-// reported; without one (no window manager) the window plus the frame it
-// has at design size, so that the area below the menu bar stays 843 x 540.
-QRect currentOuter(const TMainForm& w, const QMenuBar* menuBar)
-{
-    const QRect g = w.geometry();
-    const QRect f = w.frameGeometry();
-    if (f != g)
-        return f;
-    const int menu = menuBar->isVisible() ? menuBar->height() : menuBar->sizeHint().height();
-    return QRect(g.x(), g.y(), g.width() + kFrameWidth, g.height() - menu + kFrameHeight);
-}
-
-}  // namespace
-
-QRect TMainForm::outerBounds() const
-{
-    const QRect now = currentOuter(*this, MainMenu);
-    if (!placedGeometry_)
-        return now;
-    // What the user has not changed since the window was placed is reported
-    // exactly as it was given, whatever the platform made of it (a frame
-    // added, a window nudged back onto the screen): loading and closing
-    // again writes back the values loaded.
-    const QRect g = geometry();
-    const QPoint pos = g.topLeft() == placedGeometry_->topLeft() ? givenOuter_.topLeft()
-                                                                 : now.topLeft();
-    const QSize size = g.size() == placedGeometry_->size() ? givenOuter_.size() : now.size();
-    return QRect(pos, size);
-}
-
-void TMainForm::setOuterBounds(const QRect& r)
-{
-    const QRect g = geometry();
-    const QRect f = frameGeometry();
-    const int menu = MainMenu->isVisible() ? MainMenu->height() : MainMenu->sizeHint().height();
-    // A top-level window's position is that of its frame.
-    move(r.topLeft());
-    if (f != g && isVisible())
-        resize(r.width() - (f.width() - g.width()), r.height() - (f.height() - g.height()));
-    else
-        resize(r.width() - kFrameWidth, r.height() - kFrameHeight + menu);
-    givenOuter_ = r;
-    placedGeometry_ = geometry();
-    settled_ = isVisible();
-}
-
-void TMainForm::showEvent(QShowEvent* e)
-{
-    QMainWindow::showEvent(e);
-    // Where the platform finally puts the window counts as where it was
-    // placed; only the first time it is shown after being given bounds.
-    QTimer::singleShot(0, this, [this] {
-        if (settled_ || !isVisible() ||
-            (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-            return;
-        settled_ = true;
-        placedGeometry_ = geometry();
-    });
-}

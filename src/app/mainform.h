@@ -23,10 +23,6 @@ class QPushButton;
 class QStatusBar;
 class TRadioGroup;
 
-namespace widgets {
-class DockPanel;
-class DockGroupBox;
-}  // namespace widgets
 namespace renaming {
 class TFileListBox;
 class TMemo;
@@ -54,29 +50,31 @@ public:
     QLineEdit* EditDir;
     TRadioGroup* RadioGroupName;
     QGroupBox* GroupBox1;
-    widgets::DockGroupBox* GroupBox2;
+    QGroupBox* GroupBox2;
     QCheckBox* CheckBoxOldDel;
     QLabel* Label1;
     QLabel* Label2;
-    widgets::DockPanel* PanelTop;
-    widgets::DockPanel* PanelBottom;
-    widgets::DockPanel* PanelRight;
-    widgets::DockPanel* PanelAft;
-    widgets::DockPanel* PanelLabel2;
-    widgets::DockPanel* PanelMemo;
-    widgets::DockPanel* PanelBef;
-    widgets::DockPanel* PanelLabel1;
-    widgets::DockPanel* PanelFileList;
-    widgets::DockPanel* PanelLeft;
-    widgets::DockPanel* PanelDir;
-    widgets::DockPanel* PanelDirEdit;
+    QWidget* PanelTop;
+    QWidget* PanelBottom;
+    QWidget* PanelRight;
+    QWidget* PanelAft;
+    QWidget* PanelLabel2;
+    QWidget* PanelMemo;
+    QWidget* PanelBef;
+    QWidget* PanelLabel1;
+    QWidget* PanelFileList;
+    QWidget* PanelLeft;
+    QWidget* PanelDir;
+    QWidget* PanelDirEdit;
     QMenu* OptionMenu;
     QAction* OptionCunfigMenu;
 
     // Event handlers.
     void FormCreate();
     void FormResize();
-    void FormClose();
+    // Saves the settings; true when the window may close. After a failed
+    // save, shown in the general error report, the window stays open once.
+    bool FormClose();
     void ButtonDirClick();
     void ButtonCopyClick();
     void ButtonTestClick();
@@ -89,8 +87,7 @@ public:
     std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
     bool CheckFileName(const std::string& line) const;
 
-    // The status line's one simple panel.
-    QString statusText() const;
+    // Writes the status line's one simple panel.
     void setStatusText(const QString& text);
 
     // The window's outer bounds (frame included) in screen pixels, as the
@@ -98,16 +95,15 @@ public:
     QRect outerBounds() const;
     void setOuterBounds(const QRect& r);
 
-    // Where the settings are loaded and saved.
-    void LoadSettings();
-    void SaveSettings();
-
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:
+    // Where the settings are loaded and saved.
+    void LoadSettings();
+    void SaveSettings();
     void buildMenus();
     void buildControls();
     // The chosen folder's path as bytes: EditDir shows it decoded, and a
@@ -120,5 +116,5 @@ private:
     QRect givenOuter_;
     std::optional<QRect> placedGeometry_;
     bool settled_ = false;
-    friend class TMainFormRun;
+    bool saveFailureShown_ = false;
 };

@@ -1,5 +1,7 @@
 #include "app/radiogroup.h"
 
+#include "widgets/guard.h"
+
 #include <QButtonGroup>
 #include <QFontMetrics>
 #include <QRadioButton>
@@ -16,9 +18,9 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
         // Of the items only the selected one is a Tab stop; the arrow keys
         // move between them.
         b->setFocusPolicy(Qt::ClickFocus);
-        connect(b, &QRadioButton::toggled, b, [b](bool on) {
-            b->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
-        });
+        connect(b, &QRadioButton::toggled, b, widgets::guard([b](bool on) {
+                    b->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+                }));
     }
 }
 

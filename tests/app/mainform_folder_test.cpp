@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -120,6 +121,36 @@ TEST_F(MainFormFolderTest, ChosenFolderIsShownAndListed)
         EXPECT_EQ(form_->FileListBox->NameAt(0), "a.txt");
         EXPECT_EQ(cwd(), path("pick"));
     }
+}
+
+// A folder gone between the choice and the listing: the general error
+// report, and the window goes on.
+TEST_F(MainFormFolderTest, FolderThatCannotBeEnteredIsReported)
+{
+    QDir(tmp_.path()).mkdir(QStringLiteral("gone"));
+    form_->show();
+    const std::string listed = form_->FileListBox->Folder();
+    testing_support::BoxAnswerer answer;
+    onModal([&](QWidget* dlg) {
+        EXPECT_TRUE(testing_support::selectPath(dlg, path("gone")));
+        ASSERT_EQ(::rmdir(path("gone").c_str()), 0);
+        press(dlg, "OK");
+    });
+    QTest::mouseClick(form_->ButtonDir, Qt::LeftButton);
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].caption, QCoreApplication::applicationName());
+    EXPECT_EQ(answer.seen()[0].text, QString::fromUtf8("ファイルが見つかりません."));
+    EXPECT_EQ(answer.seen()[0].icon, int(QMessageBox::Critical));
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(form_->FileListBox->Folder(), listed);
+    EXPECT_EQ(cwd(), startDir_);
+    // The window still answers.
+    onModal([&](QWidget* dlg) {
+        EXPECT_TRUE(testing_support::selectPath(dlg, path("pick")));
+        press(dlg, "OK");
+    });
+    QTest::mouseClick(form_->ButtonDir, Qt::LeftButton);
+    EXPECT_EQ(form_->FileListBox->Folder(), path("pick"));
 }
 
 TEST_F(MainFormFolderTest, CancelLeavesFolderFieldAndListAlone)

@@ -1,8 +1,8 @@
-// "ファイル名複写" hands the names to the memo so that they come back as the
-// same bytes: copying the names and renaming unchanged fails for every file,
-// whatever bytes its name holds.
-#include "app/mainform.h"
-#include "rename/ui/filelistbox.h"
+// The one-item test and the name copy of the main window, driven as a user
+// drives them: the memo typed into, the buttons clicked, the boxes read.
+#include "mainform_fixture.h"
+
+#include "app/application.h"
 #include "rename/ui/memo.h"
 #include "support/modal.h"
 #include "support/programhome.h"
@@ -10,16 +10,98 @@
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
+#include <QRadioButton>
 
 using namespace testing_support;
 
 namespace {
 
+struct TestCase {
+    const char* name;
+    std::vector<std::string> files;
+    const char* memo;
+    bool append;
+    bool errorReport;  // the general error report instead of the test's box
+    const char* text;
+};
+
+void PrintTo(const TestCase& c, std::ostream* os) { *os << c.name; }
+
+class TestButton : public WindowTest, public ::testing::WithParamInterface<TestCase> {};
+
+TEST_P(TestButton, ShowsWhatTheFirstFileWouldBeCalled)
+{
+    const auto& c = GetParam();
+    auto form = window(c.files);
+    form->Memo2->setPlainText(u8(c.memo));
+    if (c.append)
+        click(*form, "RadioGroupNameItem1");
+    // The selected entry plays no part.
+    if (form->FileListBox->Count() > 1)
+        form->FileListBox->setCurrentIndex(form->FileListBox->model()->index(1, 0));
+    const auto before = snapshot(work.path());
+
+    BoxAnswerer answer;
+    click(*form, "ButtonTest");
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].caption, c.errorReport ? static_cast<TApplication*>(qApp)->title()
+                                                     : u8("renameテスト"));
+    EXPECT_EQ(answer.seen()[0].text, u8(c.text));
+    EXPECT_EQ(snapshot(work.path()), before);
+    EXPECT_EQ(statusLine(*form), kPrompt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, TestButton,
+    ::testing::Values(
+        TestCase{"EmptyMemo", {"a.txt"}, "", false, false, "ファイル名が入力されていません"},
+        TestCase{"BlankLine", {"a.txt"}, " \t\nx", false, false, "ファイル名が入力されていません"},
+        TestCase{"Replace", {"b.txt", "a.txt"}, "x\ny", false, false,
+                 "新しいファイル名は「x.txt」になります"},
+        TestCase{"Append", {"a.txt"}, "x", true, false, "新しいファイル名は「ax.txt」になります"},
+        TestCase{"Invalid", {"a.txt"}, "a|b", false, false, "ファイル名に不正な文字があります"},
+        TestCase{"InvalidOnEmptyList", {}, "a|b", false, false,
+                 "ファイル名に不正な文字があります"},
+        TestCase{"EmptyList", {}, "x", false, true, "リストのインデックスが範囲を超えています (0)"},
+        TestCase{"ExistingNameIsNotChecked", {"a.txt", "x.txt"}, "x", false, false,
+                 "新しいファイル名は「x.txt」になります"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowTest, CopyFillsTheMemoWithTheBases)
+{
+    auto form = window({"c", "b.txt", "a.tar.gz"});
+    form->Memo2->setPlainText(u8("old text\nmore"));
+    click(*form, "ButtonCopy");
+    EXPECT_EQ(form->Memo2->toPlainText(), u8("a.tar\nb\nc\n"));
+    EXPECT_EQ(form->Memo2->Lines.Count(), 3);
+    EXPECT_EQ(form->Memo2->Lines[2], "c");
+    EXPECT_EQ(form->Memo2->Lines[3], "");
+}
+
+TEST_F(WindowTest, CopyOnAnEmptyListEmptiesTheMemo)
+{
+    auto form = window({});
+    form->Memo2->setPlainText(u8("x"));
+    click(*form, "ButtonCopy");
+    EXPECT_EQ(form->Memo2->toPlainText(), QString());
+}
+
+TEST_F(WindowTest, NamesThatWouldSplitAMemoLineAreNotListed)
+{
+    // The memo takes these characters for line ends: a name holding one
+    // would shift every later line onto the wrong file.
+    auto form = window({"a\xE2\x80\xA9z.txt", "b\xEF\xB7\x90.txt", "c\xEF\xB7\x91.txt",
+                        "d\xE2\x80\xA8.txt", "e.txt"});
+    click(*form, "ButtonCopy");
+    EXPECT_EQ(form->Memo2->Lines.Count(), form->FileListBox->Count());
+    for (int i = 0; i < form->FileListBox->Count(); ++i) {
+        const std::string& name = form->FileListBox->NameAt(i);
+        EXPECT_EQ(form->Memo2->Lines[i], name.substr(0, name.rfind('.'))) << i;
+    }
+}
+
+// Copying names that hold bytes of no valid text and renaming unchanged
+// fails for every file: the names come back from the memo as the same bytes.
 class NameCopyWindow : public ProgramInScratch {};
 
 TEST_F(NameCopyWindow, CopiedNamesThatAreNoValidTextRenameNothing)

@@ -1,3 +1,5 @@
+#include "mainform_fixture.h"
+
 #include "app/aboutbox.h"
 #include "app/application.h"
 #include "app/mainform.h"
@@ -5,9 +7,9 @@
 #include "platform/error.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "support/geometry.h"
 #include "support/modal.h"
 #include "support/scratch.h"
-#include "widgets/dock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,7 +55,7 @@ QStringList shown(const TMainForm& f)
 {
     QStringList out;
     for (int i = 0; i < f.FileListBox->Count(); ++i)
-        out << f.FileListBox->displayText(i);
+        out << f.FileListBox->model()->index(i, 0).data().toString();
     return out;
 }
 
@@ -73,7 +75,7 @@ TEST(MainForm, StartsListingTheStartFolderWithThePrompt)
     EXPECT_EQ(shown(f), (QStringList{"A.txt", "b.txt", "c"}));
     EXPECT_TRUE(f.EditDir->text().isEmpty());
     EXPECT_TRUE(f.EditDir->isReadOnly());
-    EXPECT_EQ(f.statusText(),
+    EXPECT_EQ(testing_support::statusLine(f),
               u("Renameしたいファイルがあるフォルダを選択して、Renameボタンを押してください"));
     EXPECT_FALSE(f.FileListBox->currentIndex().isValid());
     EXPECT_TRUE(f.FileListBox->selectionModel()->selectedIndexes().isEmpty());
@@ -89,7 +91,7 @@ TEST(MainForm, ListsANameThatIsNotUtf8)
     Started s(d.path());
     ASSERT_EQ(s.form->FileListBox->Count(), 1);
     EXPECT_EQ(s.form->FileListBox->NameAt(0), "caf\xE9.txt");  // the bytes, untouched
-    EXPECT_FALSE(s.form->FileListBox->displayText(0).isEmpty());
+    EXPECT_FALSE(s.form->FileListBox->model()->index(0, 0).data().toString().isEmpty());
 }
 
 TEST(MainForm, MenusAndCaptions)
@@ -208,6 +210,152 @@ TEST(MainForm, ResizeRuleKeepsTheRightColumnFixed)
     EXPECT_EQ(f.size(), QSize(400, 300));
 }
 
+// Where every named control of the window sits, at the design size, wider
+// and narrower than it: the folder field, the lists and the status line
+// stretch, the right-hand column stays where it is.
+TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
+{
+    ScratchDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    const int menu = f.MainMenu->height();
+    const struct {
+        QSize size;
+        std::vector<testing_support::Placed> table;
+    } sizes[] = {
+        {{843, 540 + menu}, {
+            {"MainForm", "", {0, 0, 843, 559}},
+            {"MainMenu", "MainForm", {0, 0, 843, 19}},
+            {"ClientArea", "MainForm", {0, 19, 843, 515}},
+            {"PanelTop", "ClientArea", {0, 0, 843, 41}},
+            {"PanelDir", "PanelTop", {0, 0, 136, 41}},
+            {"ButtonDir", "PanelDir", {8, 8, 121, 26}},
+            {"PanelDirEdit", "PanelTop", {136, 8, 707, 26}},
+            {"EditDir", "PanelDirEdit", {0, 0, 707, 26}},
+            {"PanelBottom", "ClientArea", {0, 41, 843, 474}},
+            {"PanelRight", "PanelBottom", {497, 0, 346, 474}},
+            {"GroupBox1", "PanelRight", {9, 0, 329, 369}},
+            {"RadioGroupName", "GroupBox1", {8, 24, 313, 81}},
+            {"RadioGroupNameItem0", "RadioGroupName", {8, 21, 297, 24}},
+            {"RadioGroupNameItem1", "RadioGroupName", {8, 50, 297, 24}},
+            {"CheckBoxOldDel", "GroupBox1", {16, 124, 209, 17}},
+            {"ButtonCopy", "PanelRight", {9, 376, 161, 41}},
+            {"ButtonTest", "PanelRight", {9, 423, 161, 41}},
+            {"ButtonRename", "PanelRight", {177, 423, 161, 41}},
+            {"PanelLeft", "PanelBottom", {0, 0, 497, 474}},
+            {"GroupBox2", "PanelLeft", {0, 0, 497, 474}},
+            {"PanelBef", "GroupBox2", {2, 19, 248, 453}},
+            {"PanelLabel1", "PanelBef", {0, 0, 248, 28}},
+            {"Label1", "PanelLabel1", {7, 8, 32, 18}},
+            {"PanelFileList", "PanelBef", {0, 28, 248, 425}},
+            {"FileListBox", "PanelFileList", {0, 0, 248, 425}},
+            {"PanelAft", "GroupBox2", {250, 19, 245, 453}},
+            {"PanelLabel2", "PanelAft", {0, 0, 245, 28}},
+            {"Label2", "PanelLabel2", {7, 8, 48, 18}},
+            {"PanelMemo", "PanelAft", {0, 28, 245, 425}},
+            {"Memo2", "PanelMemo", {0, 0, 245, 425}},
+            {"StatusBar", "MainForm", {0, 534, 843, 25}},
+            {"SimpleText", "StatusBar", {2, 3, 817, 20}},
+            {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+        }},
+        {{1200, 760}, {
+            {"MainForm", "", {0, 0, 1200, 760}},
+            {"MainMenu", "MainForm", {0, 0, 1200, 19}},
+            {"ClientArea", "MainForm", {0, 19, 1200, 716}},
+            {"PanelTop", "ClientArea", {0, 0, 1200, 41}},
+            {"PanelDir", "PanelTop", {0, 0, 136, 41}},
+            {"ButtonDir", "PanelDir", {8, 8, 121, 26}},
+            {"PanelDirEdit", "PanelTop", {136, 8, 1064, 26}},
+            {"EditDir", "PanelDirEdit", {0, 0, 1064, 26}},
+            {"PanelBottom", "ClientArea", {0, 41, 1200, 675}},
+            {"PanelRight", "PanelBottom", {854, 0, 346, 675}},
+            {"GroupBox1", "PanelRight", {9, 0, 329, 369}},
+            {"RadioGroupName", "GroupBox1", {8, 24, 313, 81}},
+            {"RadioGroupNameItem0", "RadioGroupName", {8, 21, 297, 24}},
+            {"RadioGroupNameItem1", "RadioGroupName", {8, 50, 297, 24}},
+            {"CheckBoxOldDel", "GroupBox1", {16, 124, 209, 17}},
+            {"ButtonCopy", "PanelRight", {9, 376, 161, 41}},
+            {"ButtonTest", "PanelRight", {9, 423, 161, 41}},
+            {"ButtonRename", "PanelRight", {177, 423, 161, 41}},
+            {"PanelLeft", "PanelBottom", {0, 0, 854, 675}},
+            {"GroupBox2", "PanelLeft", {0, 0, 854, 675}},
+            {"PanelBef", "GroupBox2", {2, 19, 427, 654}},
+            {"PanelLabel1", "PanelBef", {0, 0, 427, 28}},
+            {"Label1", "PanelLabel1", {7, 8, 32, 18}},
+            {"PanelFileList", "PanelBef", {0, 28, 427, 626}},
+            {"FileListBox", "PanelFileList", {0, 0, 427, 626}},
+            {"PanelAft", "GroupBox2", {429, 19, 423, 654}},
+            {"PanelLabel2", "PanelAft", {0, 0, 423, 28}},
+            {"Label2", "PanelLabel2", {7, 8, 48, 18}},
+            {"PanelMemo", "PanelAft", {0, 28, 423, 626}},
+            {"Memo2", "PanelMemo", {0, 0, 423, 626}},
+            {"StatusBar", "MainForm", {0, 735, 1200, 25}},
+            {"SimpleText", "StatusBar", {2, 3, 1174, 20}},
+            {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+        }},
+        {{300, 200}, {
+            {"MainForm", "", {0, 0, 300, 200}},
+            {"MainMenu", "MainForm", {0, 0, 300, 19}},
+            {"ClientArea", "MainForm", {0, 19, 300, 156}},
+            {"PanelTop", "ClientArea", {0, 0, 300, 41}},
+            {"PanelDir", "PanelTop", {0, 0, 136, 41}},
+            {"ButtonDir", "PanelDir", {8, 8, 121, 26}},
+            {"PanelDirEdit", "PanelTop", {136, 8, 164, 26}},
+            {"EditDir", "PanelDirEdit", {0, 0, 164, 26}},
+            {"PanelBottom", "ClientArea", {0, 41, 300, 115}},
+            {"PanelRight", "PanelBottom", {-46, 0, 346, 115}},
+            {"GroupBox1", "PanelRight", {9, 0, 329, 369}},
+            {"RadioGroupName", "GroupBox1", {8, 24, 313, 81}},
+            {"RadioGroupNameItem0", "RadioGroupName", {8, 21, 297, 24}},
+            {"RadioGroupNameItem1", "RadioGroupName", {8, 50, 297, 24}},
+            {"CheckBoxOldDel", "GroupBox1", {16, 124, 209, 17}},
+            {"ButtonCopy", "PanelRight", {9, 376, 161, 41}},
+            {"ButtonTest", "PanelRight", {9, 423, 161, 41}},
+            {"ButtonRename", "PanelRight", {177, 423, 161, 41}},
+            {"PanelLeft", "PanelBottom", {0, 0, -46, 115}},
+            {"GroupBox2", "PanelLeft", {0, 0, -46, 115}},
+            {"PanelBef", "GroupBox2", {2, 19, -23, 94}},
+            {"PanelLabel1", "PanelBef", {0, 0, -23, 28}},
+            {"Label1", "PanelLabel1", {7, 8, 32, 18}},
+            {"PanelFileList", "PanelBef", {0, 28, -23, 66}},
+            {"FileListBox", "PanelFileList", {0, 0, -23, 66}},
+            {"PanelAft", "GroupBox2", {-21, 19, -27, 94}},
+            {"PanelLabel2", "PanelAft", {0, 0, -27, 28}},
+            {"Label2", "PanelLabel2", {7, 8, 48, 18}},
+            {"PanelMemo", "PanelAft", {0, 28, -27, 66}},
+            {"Memo2", "PanelMemo", {0, 0, -27, 66}},
+            {"StatusBar", "MainForm", {0, 175, 300, 25}},
+            {"SimpleText", "StatusBar", {2, 3, 274, 20}},
+            {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+        }},
+    };
+    for (const auto& c : sizes) {
+        f.resize(c.size);
+        QApplication::processEvents();
+        testing_support::expectGeometry(&f, c.table,
+                                        "main window " + std::to_string(c.size.width()) + "x" +
+                                            std::to_string(c.size.height()));
+    }
+}
+
+// Half the group box for the current names, whatever the width.
+TEST(MainForm, ResizeRuleHoldsAtEveryWidth)
+{
+    ScratchDir d;
+    Started s(d.path());
+    TMainForm& f = *s.form;
+    for (int width = 346 + 4; width <= 1600; ++width) {
+        f.resize(width, f.height());
+        const int box = f.GroupBox2->width();
+        ASSERT_EQ(box, width - 346) << width;
+        ASSERT_EQ(f.PanelBef->width(), box / 2) << width;
+        ASSERT_EQ(f.PanelAft->width(), box - 4 - box / 2) << width;
+        ASSERT_EQ(f.PanelAft->x(), 2 + box / 2) << width;
+        ASSERT_EQ(f.FileListBox->width(), box / 2) << width;
+        ASSERT_EQ(f.Memo2->width(), box - 4 - box / 2) << width;
+    }
+}
+
 TEST(MainForm, TabReachesTheSelectedRuleItemOnly)
 {
     ScratchDir d;
@@ -315,59 +463,4 @@ TEST(MainForm, BusyCursorIsPutBackAfterALargeRead)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     s.form->FileListBox->Reread();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// --- the application object ----------------------------------------------
-
-TEST(Application, TitleFromTheExecutableName)
-{
-    EXPECT_EQ(TApplication::titleFromExecutable("/usr/bin/meibo"), "meibo");
-    EXPECT_EQ(TApplication::titleFromExecutable("/opt/x/MEIBO.EXE"), "Meibo");
-    EXPECT_EQ(TApplication::titleFromExecutable("build/Tool.v2.bin"), "Tool");
-    EXPECT_EQ(TApplication::titleFromExecutable("x"), "x");
-}
-
-TEST(Application, ReportAppendsAFullStopAboveIt)
-{
-    EXPECT_EQ(TApplication::reportText(u("ファイルが見つかりません")),
-              u("ファイルが見つかりません."));
-    EXPECT_EQ(TApplication::reportText("ends."), "ends.");
-    EXPECT_EQ(TApplication::reportText(u("I/O エラー (5)")), u("I/O エラー (5)"));
-    EXPECT_EQ(TApplication::reportText("ends-"), "ends-");
-    EXPECT_EQ(TApplication::reportText("ends!"), "ends!");
-    EXPECT_EQ(TApplication::reportText("ends/"), "ends/.");
-    EXPECT_EQ(TApplication::reportText(""), "");
-}
-
-namespace {
-class Throwing : public QPushButton {
-public:
-    bool ours = true;
-
-protected:
-    void mousePressEvent(QMouseEvent*) override
-    {
-        if (ours)
-            throw platform::ToolkitError("ファイルが見つかりません");
-        throw 42;
-    }
-};
-}  // namespace
-
-TEST(Application, ErrorInAHandlerIsReportedAndTheProgramGoesOn)
-{
-    auto* app = qobject_cast<TApplication*>(QApplication::instance());
-    ASSERT_NE(app, nullptr);
-    Throwing button;
-    button.show();
-    BoxAnswerer answer;
-    QTest::mouseClick(&button, Qt::LeftButton);
-    button.ours = false;
-    QTest::mouseClick(&button, Qt::LeftButton);
-    ASSERT_EQ(answer.seen().size(), 2u);
-    EXPECT_EQ(answer.seen()[0].text, u("ファイルが見つかりません."));
-    EXPECT_EQ(answer.seen()[0].caption, app->title());
-    EXPECT_EQ(answer.seen()[0].icon, static_cast<int>(QMessageBox::Critical));
-    EXPECT_EQ(answer.seen()[1].text, QString());
-    EXPECT_TRUE(button.isVisible());
 }

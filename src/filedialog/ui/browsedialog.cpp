@@ -5,9 +5,8 @@
 #include "filedialog/ui/browsemessages.h"
 #include "filedialog/ui/foldertreemodel.h"
 #include "filedialog/unitstate.h"
-#include "platform/fs.h"
 #include "widgets/fonts.h"
-#include "widgets/messagebox.h"
+#include "widgets/guard.h"
 #include "widgets/text.h"
 
 #include <QGuiApplication>
@@ -20,18 +19,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <cerrno>
-#include <exception>
-
-namespace {
-
-// An exception of a handler, kept until it can leave without crossing the
-// event loop.
-struct HandlerFailed : std::exception {
-    const char* what() const noexcept override { return "folder chooser handler failed"; }
-};
-
-}  // namespace
 
 TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
                                  const nx::FolderTarget& root, const nx::FolderTarget& init,
@@ -105,8 +92,9 @@ TnxBrowseDialog::TnxBrowseDialog(TnxBrowseFolder& component, QWidget* owner,
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { selectionChanged(); }); });
-    connect(model_, &nx::FolderTreeModel::renameFailed, this,
-            [this](const QString& name, int err) { renameFailed(name, err); });
+    connect(model_, &nx::FolderTreeModel::renameFailed, this, [this](const QString& name, int err) {
+        guarded([&] { renameFailed(name, err); });
+    });
     setSizeGripEnabled(newStyle);
 }
 
@@ -115,15 +103,9 @@ TnxBrowseDialog::~TnxBrowseDialog() = default;
 template <class F>
 void TnxBrowseDialog::guarded(F&& f)
 {
-    // Nothing may unwind through the event loop: a failing handler ends
-    // the chooser, and Execute reports the failure.
-    try {
-        f();
-    } catch (...) {
-        failed_ = true;
-        if (isVisible())
-            reject();
-    }
+    // A failing handler ends the chooser, and Execute returns false.
+    if (!fault_.run(std::forward<F>(f)))
+        widgets::endModal(this, QDialog::Rejected);
 }
 
 void TnxBrowseDialog::initialize()
@@ -137,8 +119,8 @@ void TnxBrowseDialog::initialize()
         tree_->expand(p);
     tree_->setCurrentIndex(sel);
     tree_->scrollTo(sel);
-    if (failed_)
-        throw HandlerFailed();
+    // The initial selection's handler runs before the chooser is shown.
+    fault_.rethrow();
 
     // The natural size: what the layout asks for, frame included.
     layout()->activate();
@@ -227,49 +209,6 @@ void TnxBrowseDialog::selectionChanged()
     c_.OnSelectionChanged(&c_, c_.Handle_, model_->pathOf(cur), status, okEnabled);
     ok_->setEnabled(okEnabled);
     status_->setText(widgets::fromBytes(status));
-}
-
-void TnxBrowseDialog::newFolderClick()
-{
-    const QModelIndex cur = tree_->currentIndex();
-    if (!model_->isFolder(cur) || model_->isTop(cur))
-        return;
-    const std::string parent = model_->pathOf(cur);
-    const std::string base = widgets::toBytes(widgets::fromUtf8(nx::msg::kNewFolderName));
-    std::string name;
-    int err = 0;
-    for (int n = 1; n < 1000; ++n) {
-        const std::string candidate = n == 1 ? base : base + " (" + std::to_string(n) + ")";
-        if (nx::makeFolder(parent, candidate, &err)) {
-            name = candidate;
-            break;
-        }
-        if (err != EEXIST)
-            break;
-    }
-    if (name.empty()) {
-        widgets::messageBox(widgets::fromBytes(platform::ioErrorMessage(err)), windowTitle(), widgets::kMbIconStop);
-        return;
-    }
-    tree_->expand(cur);
-    const QModelIndex added = model_->addFolder(cur, name);
-    tree_->setCurrentIndex(added);
-    tree_->scrollTo(added);
-    // The new folder is offered for naming at once.
-    tree_->setFocus();
-    tree_->edit(added);
-}
-
-void TnxBrowseDialog::renameFailed(const QString& name, int err)
-{
-    QString text;
-    if (err == EEXIST || err == ENOTEMPTY)
-        text = widgets::fromUtf8(nx::msg::kNameTaken).arg(name);
-    else if (err == EINVAL)
-        text = widgets::fromUtf8(nx::msg::kNameInvalid);
-    else
-        text = widgets::fromBytes(platform::ioErrorMessage(err));
-    widgets::messageBox(text, windowTitle(), widgets::kMbIconStop);
 }
 
 void TnxBrowseDialog::done(int r)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "filedialog/browsetarget.h"
+#include "widgets/guard.h"
 
 #include <QDialog>
 
@@ -30,11 +31,12 @@ public:
 
     // What happens once the chooser exists and before it is shown: the
     // initial selection, the natural size, OnShow, the caption, then the
-    // place and size. Exceptions of the handlers pass through.
+    // place and size. Exceptions of the handlers pass through (no event
+    // loop runs yet).
     void initialize();
 
     // An exception was raised by a handler while the chooser was open.
-    bool failed() const { return failed_; }
+    bool failed() const { return fault_.failed(); }
     // The confirmed item.
     std::string chosenPath() const;
     QString chosenName() const;
@@ -64,5 +66,5 @@ private:
     QPushButton* cancel_;
     QRect placed_;  // outer rectangle given to a classic chooser; empty otherwise
     bool frameFitted_ = false;
-    bool failed_ = false;
+    widgets::HandlerFault fault_;
 };

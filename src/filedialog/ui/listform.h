@@ -5,9 +5,10 @@
 // folder browser); and lets the user open, save, rename in place and delete.
 #pragma once
 
-#include <QAbstractItemDelegate>
+#include "filedialog/ui/listview.h"
+#include "widgets/guard.h"
+
 #include <QDialog>
-#include <QTableWidget>
 
 #include <cstdint>
 #include <functional>
@@ -18,54 +19,12 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTableWidgetItem;
 class QToolButton;
 class QFrame;
 class TnxBrowseFolder;
 class TnxFileDialogBase;
 class TnxOpenDialog;
 class TnxSaveDialog;
-
-namespace nx {
-
-// The list of the window: one text column without header, small icons,
-// whole-row single selection, grid lines, in-place editing of an entry's
-// text, sorted by text with the locale's comparison.
-class ListView : public QTableWidget {
-    Q_OBJECT
-public:
-    explicit ListView(QWidget* parent);
-
-    // An in-place edit of `row` is about to begin; clearing `allow` stops it.
-    std::function<void(int row, bool& allow)> onEditing;
-    // The edit of `row` was committed with `text`.
-    std::function<void(int row, const QString& text)> onEdited;
-    // The edit was abandoned (Escape).
-    std::function<void()> onEditAbandoned;
-    // A double-click anywhere in the list, on an entry or not.
-    std::function<void()> onDoubleClick;
-
-    // Begins an in-place edit of `row`'s text.
-    void editEntry(int row);
-    // The editor of the edit in progress, or null.
-    QWidget* editorWidget() const;
-    // Enables the sort and sorts by text.
-    void sortByText();
-
-protected:
-    void commitData(QWidget* editor) override;
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
-    void mouseDoubleClickEvent(QMouseEvent* e) override;
-
-private:
-    friend class EntryDelegate;
-    QWidget* editor_ = nullptr;
-    int editRow_ = -1;
-    bool committed_ = false;
-    QString committedText_;
-};
-
-}  // namespace nx
 
 class TListForm : public QDialog {
     Q_OBJECT
@@ -121,16 +80,6 @@ public:
     void BrowseSelectionChanged(QObject* Sender, QWidget* Wnd, const std::string& Directory,
                                 std::string& StatusText, bool& OKBtnEnabled);
 
-    // The owner's view of the list and its state (read-only).
-    const std::string& curDir() const { return CurDir; }
-    const std::string& extFilter() const { return ExtFilter; }
-    const std::string& selPath() const { return SelPath; }
-    int32_t selIndex() const { return SelIndex; }
-    int32_t lastIndex() const { return LastIndex; }
-    bool editing() const { return Editing; }
-    // Entry texts in list order.
-    QStringList entryTexts() const;
-
     // The window's outer bounds (frame included), as the owner keeps them.
     QRect outerBounds() const;
     void setOuterBounds(const QRect& r);
@@ -151,12 +100,12 @@ private:
     friend class TnxFileDialogBase;
     TnxFileDialogBase* owner() const;
     void buildControls();
-    void layoutPanels();
     void setDefaultButtons(bool on);
     int selectedCount() const;
     int selectedRow() const;
-    std::string entryBytes(int row) const;
     void selectRow(int row);
+    // The name without folder and without its last extension.
+    static std::string nameOnly(const std::string& path);
 
     bool ShowIcons = false;
     std::string CurDir;
@@ -172,6 +121,10 @@ private:
     int32_t SelIndex = 0;
 
     void commitEdit(int row, const QString& text);
+    // Runs a handler; false when it threw, and the window is then ending.
+    template <class F>
+    bool guarded(F&& f);
+    widgets::HandlerFault fault_;
     bool shown_ = false;
     QRect wantedBounds_;
     bool frameSettled_ = false;

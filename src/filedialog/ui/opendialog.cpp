@@ -78,7 +78,11 @@ bool TnxFileDialogBase::Execute()
         form->SaveDialog = static_cast<TnxSaveDialog*>(this);
     form->setOuterBounds(QRect(FormLeft, FormTop, FormWidth, FormHeight));
 
-    if (form->exec() == TListForm::kResultOk) {
+    const int shown = form->exec();
+    // A handler of the owner that threw while the window was shown: the
+    // window is freed on the way out and ModalResult stays 0.
+    form->fault_.rethrow();
+    if (shown == TListForm::kResultOk) {
         result = true;
         ModalResult_ = TListForm::kResultOk;
     } else {

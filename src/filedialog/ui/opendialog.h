@@ -120,14 +120,14 @@ public:
     const std::string& FilePath() const { return FilePath_; }
     int32_t ModalResult() const { return ModalResult_; }
 
-    // Shows the file list window modally; true when it closed by OK.
+    // Shows the file list window modally; true when it closed by OK. An
+    // exception thrown by a handler while the window is shown passes on to
+    // the caller once the window's loop has ended and the window is freed;
+    // ModalResult is then still 0.
     bool Execute();
     // While the window is open, lists the folder again from Directory and
     // FindText; does nothing otherwise.
     void GetFilesList();
-
-    // The file list window while Execute runs, else null.
-    TListForm* listForm() const { return ListForm_; }
 
 protected:
     TnxFileDialogBase(QObject* Owner, bool openMode, const char* title);

@@ -114,9 +114,5 @@ void TFileListBox::Reread()
     read([&] { list_.Reread(); });
 }
 
-QString TFileListBox::displayText(int row) const
-{
-    return model_->data(model_->index(row), Qt::DisplayRole).toString();
-}
 
 }  // namespace renaming

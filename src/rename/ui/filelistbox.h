@@ -43,8 +43,6 @@ public:
     void Reread();
 
     NameList& list() { return list_; }
-    // The text a row shows, decoded for display only.
-    QString displayText(int row) const;
 
 private:
     // Runs a read with the busy cursor shown once it passes 100 entries, and

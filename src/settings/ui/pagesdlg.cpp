@@ -2,7 +2,10 @@
 
 #include "filedialog/ui/browsefolder.h"
 #include "settings/ui/messages.h"
+#include "widgets/dock.h"
 #include "widgets/fonts.h"
+#include "widgets/guard.h"
+#include "widgets/named.h"
 #include "widgets/text.h"
 
 #include <QCheckBox>
@@ -15,12 +18,27 @@
 
 namespace {
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
+using widgets::Dock;
+using widgets::named;
+
+// Every control at a fixed place; the dialog does not change size.
+constexpr widgets::Place kLayout[] = {
+    {"PagesDlg", nullptr, Dock::none, {0, 0, 427, 299}},
+    {"Panel1", "PagesDlg", Dock::none, {0, 0, 427, 265}},
+    {"PageControl1", "Panel1", Dock::none, {5, 5, 417, 255}},
+    {"GroupBox1", "ConfigTabSheet", Dock::none, {4, 8, 401, 161}},
+    {"RadioButton1", "GroupBox1", Dock::none, {12, 24, 381, 17}},
+    {"LasrDirEdit", "GroupBox1", Dock::none, {32, 44, 357, 24}},
+    {"RadioButton2", "GroupBox1", Dock::none, {12, 76, 381, 17}},
+    {"RootDirEdit", "GroupBox1", Dock::none, {32, 96, 289, 24}},
+    {"DefDirRefBtn", "GroupBox1", Dock::none, {328, 96, 63, 25}},
+    {"RadioButton0", "GroupBox1", Dock::none, {12, 128, 381, 17}},
+    {"CheckWinMem", "ConfigTabSheet", Dock::none, {16, 176, 265, 17}},
+    {"CheckInitMax", "ConfigTabSheet", Dock::none, {16, 200, 241, 17}},
+    {"Panel2", "PagesDlg", Dock::none, {0, 265, 427, 34}},
+    {"OKBtn", "Panel2", Dock::none, {234, 2, 89, 25}},
+    {"CancelBtn", "Panel2", Dock::none, {328, 2, 89, 25}},
+};
 
 }  // namespace
 
@@ -35,50 +53,36 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
     const QFont f16 = widgets::gothicFont(16);
 
     Panel1 = named(new QWidget(this), "Panel1");
-    Panel1->setGeometry(0, 0, 427, 265);
     PageControl1 = named(new QTabWidget(Panel1), "PageControl1");
-    PageControl1->setGeometry(5, 5, 417, 255);
     PageControl1->setFont(f16);
 
     Panel2 = named(new QWidget(this), "Panel2");
-    Panel2->setGeometry(0, 265, 427, 34);
     OKBtn = named(new QPushButton(widgets::fromUtf8(settings::msg::kOk), Panel2), "OKBtn");
-    OKBtn->setGeometry(234, 2, 89, 25);
     CancelBtn = named(new QPushButton(widgets::fromUtf8(settings::msg::kCancel), Panel2), "CancelBtn");
-    CancelBtn->setGeometry(328, 2, 89, 25);
 
     ConfigTabSheet = named(new QWidget, "ConfigTabSheet");
     PageControl1->addTab(ConfigTabSheet, widgets::fromUtf8(settings::msg::kConfigTab));
 
     GroupBox1 = named(new QGroupBox(widgets::fromUtf8(settings::msg::kStartFolderGroup), ConfigTabSheet),
                       "GroupBox1");
-    GroupBox1->setGeometry(4, 8, 401, 161);
     RadioButton1 =
         named(new QRadioButton(widgets::fromUtf8(settings::msg::kLastFolder), GroupBox1), "RadioButton1");
-    RadioButton1->setGeometry(12, 24, 381, 17);
     LasrDirEdit = named(new QLineEdit(GroupBox1), "LasrDirEdit");
-    LasrDirEdit->setGeometry(32, 44, 357, 24);
     RadioButton2 =
         named(new QRadioButton(widgets::fromUtf8(settings::msg::kSpecifiedFolder), GroupBox1), "RadioButton2");
-    RadioButton2->setGeometry(12, 76, 381, 17);
     RootDirEdit = named(new QLineEdit(GroupBox1), "RootDirEdit");
-    RootDirEdit->setGeometry(32, 96, 289, 24);
     // A screen reader names each edit after the choice it belongs to.
     LasrDirEdit->setAccessibleName(widgets::fromUtf8(settings::msg::kLastFolder));
     RootDirEdit->setAccessibleName(widgets::fromUtf8(settings::msg::kSpecifiedFolder));
     PageControl1->setAccessibleName(widgets::fromUtf8(settings::msg::kConfigTab));
     DefDirRefBtn = named(new QPushButton(widgets::fromUtf8(settings::msg::kBrowse), GroupBox1), "DefDirRefBtn");
-    DefDirRefBtn->setGeometry(328, 96, 63, 25);
     DefDirRefBtn->setAutoDefault(false);
     RadioButton0 = named(new QRadioButton(widgets::fromUtf8(settings::msg::kDesktop), GroupBox1), "RadioButton0");
-    RadioButton0->setGeometry(12, 128, 381, 17);
     RadioButton0->setChecked(true);
 
     CheckWinMem = named(new QCheckBox(widgets::fromUtf8(settings::msg::kWinMem), ConfigTabSheet), "CheckWinMem");
-    CheckWinMem->setGeometry(16, 176, 265, 17);
     CheckInitMax =
         named(new QCheckBox(widgets::fromUtf8(settings::msg::kInitMax), ConfigTabSheet), "CheckInitMax");
-    CheckInitMax->setGeometry(16, 200, 241, 17);
 
     for (QWidget* w : std::initializer_list<QWidget*>{
              GroupBox1, RadioButton1, LasrDirEdit, RadioButton2, RootDirEdit, DefDirRefBtn,
@@ -96,11 +100,14 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
         e->setPalette(pal);
     }
 
+    widgets::applyLayout(this, kLayout);
+
     OKBtn->setDefault(true);
     CancelBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(DefDirRefBtn, &QPushButton::clicked, this, [this] { DefDirRefBtnClick(); });
+    connect(DefDirRefBtn, &QPushButton::clicked, this,
+            widgets::guard([this] { DefDirRefBtnClick(); }));
 
     QWidget* order[] = {PageControl1, RadioButton1, LasrDirEdit, RadioButton2, RootDirEdit,
                         RadioButton0, DefDirRefBtn, CheckWinMem, CheckInitMax, OKBtn, CancelBtn};
@@ -111,9 +118,9 @@ TPagesDlg::TPagesDlg(QWidget* Owner)
     // Of the three choices only the selected one is a Tab stop.
     for (QRadioButton* r : {RadioButton0, RadioButton1, RadioButton2}) {
         r->setFocusPolicy(r->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-        connect(r, &QRadioButton::toggled, r, [r](bool on) {
-            r->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
-        });
+        connect(r, &QRadioButton::toggled, r, widgets::guard([r](bool on) {
+                    r->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+                }));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -551,9 +552,12 @@ TEST_F(BrowseFolderTest, NewStyleKeepsItsOwnPlaceAndMakesFolders)
                             press(box, "OK");
                         },
                         dlg);
+                QPointer<QLineEdit> open(editor);
                 QTest::keyClick(editor, Qt::Key_Return);
-                // The name is taken after the key; a refusal is answered.
-                QTest::qWait(100);
+                // The list takes the name once the key has been handled, and
+                // a refusal is answered, before the editor closes.
+                EXPECT_TRUE(QTest::qWaitFor([&] { return !open || !open->isVisible(); }))
+                    << "the name was never taken";
             }
             made.push_back(testing_support::selectedPath(dlg));
         }

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace fdtest {
@@ -42,6 +43,42 @@ inline bool run(TnxFileDialogBase& dlg, const std::function<void(TListForm&)>& a
     return r;
 }
 
+// An open and a save dialog on a scratch folder holding `names`, listing
+// ".txt".
+struct Folder {
+    testing_support::ScratchDir d;
+    TnxOpenDialog open;
+    TnxSaveDialog save;
+    explicit Folder(std::initializer_list<const char*> names)
+    {
+        for (const char* n : names)
+            d.write(n);
+        for (TnxFileDialogBase* dlg : {static_cast<TnxFileDialogBase*>(&open),
+                                       static_cast<TnxFileDialogBase*>(&save)}) {
+            dlg->Directory = d.path();
+            dlg->FileExt = "txt";
+        }
+    }
+};
+
+// The entries' texts, top to bottom, as the list shows them.
+inline QStringList texts(const TListForm& f)
+{
+    QStringList out;
+    for (int i = 0; i < f.ListView1->rowCount(); ++i)
+        out << f.ListView1->item(i, 0)->text();
+    return out;
+}
+
+// The in-place editor while an entry is being edited, else null.
+inline QLineEdit* editor(const TListForm& f)
+{
+    for (QLineEdit* e : f.ListView1->findChildren<QLineEdit*>())
+        if (e->isVisible())
+            return e;
+    return nullptr;
+}
+
 // Selects the entry at `row` as a click would.
 inline void select(TListForm& f, int row)
 {
@@ -59,15 +96,14 @@ inline int selectedRow(const TListForm& f)
 inline void renameTo(TListForm& f, const QString& text, bool commit = true)
 {
     f.FileRename->trigger();
-    auto* editor = qobject_cast<QLineEdit*>(f.ListView1->editorWidget());
-    ASSERT_NE(editor, nullptr) << "no in-place editor";
-    editor->setText(text);
-    QTest::keyClick(editor, commit ? Qt::Key_Return : Qt::Key_Escape);
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
+    QLineEdit* edit = editor(f);
+    ASSERT_NE(edit, nullptr) << "no in-place editor";
+    edit->setText(text);
+    QTest::keyClick(edit, commit ? Qt::Key_Return : Qt::Key_Escape);
+    // The list ends the edit once the key has been handled.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor(f) == nullptr; })) << "the edit never ended";
     // Enter and Escape end the edit, never the window.
     EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.ListView1->editorWidget(), nullptr);
 }
 
 }  // namespace fdtest

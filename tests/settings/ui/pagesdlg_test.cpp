@@ -1,5 +1,6 @@
 // The options dialog's form: its controls, texts, places, fonts and keys.
 #include "settings/ui/pagesdlg.h"
+#include "support/geometry.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -68,6 +69,32 @@ TEST(PagesDlgTest, ControlsSitWhereTheFormPutsThem)
     EXPECT_EQ(dlg.PageControl1->tabText(0), QString::fromUtf8("設定"));
     EXPECT_EQ(dlg.PageControl1->widget(0), dlg.ConfigTabSheet);
     EXPECT_EQ(dlg.PageControl1->font().pixelSize(), 16);
+}
+
+// Every named control of the shown dialog, the tab page's included.
+TEST(PagesDlgTest, EveryNamedControlStaysWhereTheLayoutPutsIt)
+{
+    TPagesDlg dlg(nullptr);
+    dlg.show();
+    QApplication::processEvents();
+    testing_support::expectGeometry(&dlg, {
+        {"PagesDlg", "", {0, 0, 427, 299}},
+        {"Panel1", "PagesDlg", {0, 0, 427, 265}},
+        {"PageControl1", "Panel1", {5, 5, 417, 255}},
+        {"ConfigTabSheet", "qt_tabwidget_stackedwidget", {0, 0, 413, 224}},
+        {"GroupBox1", "ConfigTabSheet", {4, 8, 401, 161}},
+        {"RadioButton1", "GroupBox1", {12, 24, 381, 17}},
+        {"LasrDirEdit", "GroupBox1", {32, 44, 357, 24}},
+        {"RadioButton2", "GroupBox1", {12, 76, 381, 17}},
+        {"RootDirEdit", "GroupBox1", {32, 96, 289, 24}},
+        {"DefDirRefBtn", "GroupBox1", {328, 96, 63, 25}},
+        {"RadioButton0", "GroupBox1", {12, 128, 381, 17}},
+        {"CheckWinMem", "ConfigTabSheet", {16, 176, 265, 17}},
+        {"CheckInitMax", "ConfigTabSheet", {16, 200, 241, 17}},
+        {"Panel2", "PagesDlg", {0, 265, 427, 34}},
+        {"OKBtn", "Panel2", {234, 2, 89, 25}},
+        {"CancelBtn", "Panel2", {328, 2, 89, 25}},
+    }, "options dialog");
 }
 
 TEST(PagesDlgTest, EditsOnlyShowAndKeepTheBytes)

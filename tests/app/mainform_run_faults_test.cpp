@@ -5,6 +5,8 @@
 // prompt is back and the list shows the folder, or (when reading the folder
 // again failed) the general error report was shown and the prompt stays
 // away. No original content is lost.
+#include "mainform_fixture.h"
+
 #include "app/mainform.h"
 #include "platform/exepath.h"
 #include "platform/syscalls.h"
@@ -28,9 +30,6 @@
 using namespace testing_support;
 
 namespace {
-
-const QString kPrompt = QString::fromUtf8(
-    "Renameしたいファイルがあるフォルダを選択して、Renameボタンを押してください");
 
 struct WindowConfig {
     bool append;
@@ -88,7 +87,7 @@ TEST_P(RunFaultsWindow, EveryCallFailingInTurn)
         fs.failNth(k, EIO);
         std::vector<SeenBox> boxes;
         {
-            BoxAnswerer answer("OK", [&] { return form->statusText(); });
+            BoxAnswerer answer("OK", [&] { return statusLine(*form); });
             platform::ScopedSys use(fs);
             QTest::mouseClick(form->findChild<QAbstractButton*>("ButtonRename"),
                               Qt::LeftButton);
@@ -111,13 +110,13 @@ TEST_P(RunFaultsWindow, EveryCallFailingInTurn)
         EXPECT_TRUE(names.count(s.captured(1))) << s.captured(1).toStdString();
         ++reports;
         if (boxes.size() == 1) {
-            EXPECT_EQ(form->statusText(), kPrompt);
+            EXPECT_EQ(statusLine(*form), kPrompt);
         } else {
             // Reading the folder again failed: the error report, and the
             // status line keeps the run's last report.
             ASSERT_EQ(boxes.size(), 2u);
             EXPECT_NE(boxes[1].caption, QString::fromUtf8("rename結果"));
-            EXPECT_EQ(form->statusText(), boxes[0].statusAtOpen);
+            EXPECT_EQ(statusLine(*form), boxes[0].statusAtOpen);
         }
         // Nothing lost: each content is still somewhere in the folder.
         const auto after = snapshot(work.path());

@@ -9,9 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -42,7 +46,12 @@ protected:
         else
             form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QTest::qWait(20);
+        // The window takes the place the platform gave it as its own by a
+        // zero-time timer started when it is shown; one started after it
+        // has run once it fires.
+        bool settled = false;
+        QTimer::singleShot(0, form.get(), [&] { settled = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return settled; }));
         return form;
     }
 
@@ -95,7 +104,7 @@ TEST_F(SettingsWindow, WinMemOffOpensAtDesignBoundsButStillWritesTheCurrentOnes)
     auto form = start();
     EXPECT_EQ(form->outerBounds(), QRect(217, 172, 851, 596));
     form->move(300, 200);  // the user moves it
-    QTest::qWait(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->pos() == QPoint(300, 200); }));
     ASSERT_TRUE(form->close());
     const std::string text = readFile(ini());
     EXPECT_NE(text.find("Top=200\r\nLeft=300\r\nHeight=596\r\nWidth=851\r\n"), std::string::npos)
@@ -146,10 +155,55 @@ TEST_F(SettingsWindow, ReadOnlyFileShowsTheWriteErrorAndTheWindowStaysOpen)
     }
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(readFile(ini()), "[ウィンドウの位置とサイズを記憶する]\r\nWinMem=0\r\n");
-    // Once the file may be written again, the window closes.
+    // The user has been told: the next close closes the window.
     ::chmod(ini().c_str(), 0644);
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
+}
+
+// Where the settings cannot be written at all, the first close shows the
+// write error and the window stays; the user has been told, and the next
+// close, by the close box or the exit menu, closes it without saving.
+TEST_F(SettingsWindow, AfterTheWriteErrorTheNextCloseClosesWithoutSaving)
+{
+    const char* const before = "[ウィンドウの位置とサイズを記憶する]\r\nWinMem=0\r\n";
+    const struct {
+        const char* what;
+        bool folder;  // the settings file's path is a folder; else a read-only file
+        bool byMenu;
+    } cases[] = {
+        {"read-only file, close box", false, false},
+        {"read-only file, exit menu", false, true},
+        {"a folder in the file's place, close box", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::unlink(ini().c_str());
+        ::rmdir(ini().c_str());
+        if (c.folder)
+            ASSERT_EQ(::mkdir(ini().c_str(), 0755), 0);
+        else
+            writeFile(ini(), before, 0444);
+        auto form = start();
+        BoxAnswerer answer;
+        EXPECT_FALSE(form->close());
+        EXPECT_TRUE(form->isVisible());
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, static_cast<TApplication*>(qApp)->title());
+        EXPECT_EQ(answer.seen()[0].text,
+                  QString::fromLocal8Bit(ini().c_str()) + QString::fromUtf8(" に書き込めません."));
+        if (c.byMenu)
+            form->FileExitMenu->trigger();
+        else
+            EXPECT_TRUE(form->close());
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(answer.seen().size(), 1u) << "the error is shown once";
+        if (c.folder)
+            EXPECT_TRUE(QFileInfo(QString::fromLocal8Bit(ini().c_str())).isDir());
+        else
+            EXPECT_EQ(readFile(ini()), before);
+    }
+    ::rmdir(ini().c_str());
 }
 
 TEST_F(SettingsWindow, LastDirFromARunReachesTheFileAtClose)

@@ -1,6 +1,6 @@
-// What the user can do in the file list window: save with the overwrite
-// question, rename in place, delete, search, and the owner's events that
-// veto or replace each of them.
+// What the user does to the entries of the file list window: open, save
+// with the overwrite question, rename in place, delete, and the owner's
+// events that veto or replace each of them.
 #include "run_dialog.h"
 
 #include "filedialog/unitstate.h"
@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+using fdtest::Folder;
 using fdtest::run;
 using fdtest::u;
 using testing_support::BoxAnswerer;
@@ -24,49 +25,68 @@ const QString kOverwrite = u("同名のファイルが存在します．上書�
 const QString kDeleteFailed = u("削除できません．ファイルは読出し専用の可能性があります．    ");
 const QString kRenameFailed = u("同名のファイルが存在するか,不正な文字があります.    ");
 
-// An open dialog on a folder holding `names`, listing ".txt".
-struct Folder {
-    ScratchDir d;
-    TnxOpenDialog open;
-    TnxSaveDialog save;
-    explicit Folder(std::initializer_list<const char*> names)
-    {
-        for (const char* n : names)
-            d.write(n);
-        for (TnxFileDialogBase* dlg : {static_cast<TnxFileDialogBase*>(&open),
-                                       static_cast<TnxFileDialogBase*>(&save)}) {
-            dlg->Directory = d.path();
-            dlg->FileExt = "txt";
-        }
-    }
-};
 
-// Answers the search prompt with `text` (or cancels it when null).
-void answerSearch(const char* text, QString* caption = nullptr, QString* prompt = nullptr,
-                  QString* preset = nullptr)
-{
-    testing_support::onModal([=](QWidget* w) {
-        auto* edit = w->findChild<QLineEdit*>(QStringLiteral("Edit"));
-        if (caption)
-            *caption = w->windowTitle();
-        if (prompt)
-            if (auto* l = w->findChild<QLabel*>(QStringLiteral("Prompt")))
-                *prompt = l->text();
-        if (preset && edit)
-            *preset = edit->text();
-        if (!text || !edit) {
-            if (auto* b = w->findChild<QPushButton*>(QStringLiteral("Cancel")))
-                b->click();
-            else
-                w->close();
-            return;
-        }
-        edit->setText(u(text));
-        w->findChild<QPushButton*>(QStringLiteral("OK"))->click();
-    });
-}
 
 }  // namespace
+
+TEST(FileListWindow, OpenReturnsThePathBuiltFromFolderEntryAndFilter)
+{
+    ScratchDir d;
+    for (const char* n : {"x.txt", "Y.TXT"})
+        d.write(n);
+    struct Case {
+        const char* ext;
+        int row;
+        std::string path, name;
+    } cases[] = {
+        {"txt", 0, d.path() + "/x.txt", "x"},
+        // The filter is lower-cased and always part of the path.
+        {"TXT", 1, d.path() + "/Y.txt", "Y"},
+        {"*", 0, d.path() + "/x.*", "x"},
+    };
+    for (const auto& c : cases) {
+        TnxOpenDialog dlg;
+        dlg.Directory = d.path();
+        dlg.FileExt = c.ext;
+        const bool ok = run(dlg, [&](TListForm& f) {
+            fdtest::select(f, c.row);
+            QTest::mouseClick(f.FileOpenBtn, Qt::LeftButton);
+        });
+        EXPECT_TRUE(ok) << c.ext;
+        EXPECT_EQ(dlg.ModalResult(), 1);
+        EXPECT_EQ(dlg.FilePath(), c.path);
+        EXPECT_EQ(dlg.FileName(), c.name);
+    }
+}
+
+TEST(FileListWindow, CancelAndEmptyDoubleClickKeepThePreviousResult)
+{
+    ScratchDir d;
+    d.write("one.txt");
+    d.write("two.txt");
+    TnxOpenDialog dlg;
+    dlg.Directory = d.path();
+    dlg.FileExt = "txt";
+    ASSERT_TRUE(run(dlg, [](TListForm& f) { QTest::mouseClick(f.FileOpenBtn, Qt::LeftButton); }));
+    EXPECT_EQ(dlg.FilePath(), d.path() + "/two.txt");
+
+    // Cancel button, close box, and a double-click with nothing selected.
+    const std::function<void(TListForm&)> ways[] = {
+        [](TListForm& f) { QTest::mouseClick(f.CloseBtn, Qt::LeftButton); },
+        [](TListForm& f) { f.close(); },
+        [](TListForm& f) {
+            f.ListView1->clearSelection();
+            const QPoint below(5, f.ListView1->viewport()->height() - 3);
+            QTest::mouseDClick(f.ListView1->viewport(), Qt::LeftButton, {}, below);
+        },
+    };
+    for (const auto& way : ways) {
+        EXPECT_FALSE(run(dlg, way));
+        EXPECT_EQ(dlg.ModalResult(), 2);
+        EXPECT_EQ(dlg.FilePath(), d.path() + "/two.txt");
+        EXPECT_EQ(dlg.FileName(), "two");
+    }
+}
 
 TEST(SaveWindow, OverwriteQuestionDecidesTheResult)
 {
@@ -133,7 +153,7 @@ TEST(OwnerEvents, BeforeCloseVetoKeepsTheWindowOpen)
             QApplication::processEvents();
             EXPECT_TRUE(w.isVisible());
             EXPECT_EQ(dlg->ModalResult(), 0);
-            EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+            EXPECT_EQ(fdtest::texts(w), (QStringList{"a", "b"}));
             allow = true;
             BoxAnswerer yes;  // b.txt exists: the save window asks
             QTest::mouseClick(button, Qt::LeftButton);
@@ -152,19 +172,19 @@ TEST(DeleteEntry, LastMiddleAndOnlyEntry)
         fdtest::select(w, 2);
         w.FileDelete->trigger();
         EXPECT_FALSE(f.d.exists("c.txt"));
-        EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+        EXPECT_EQ(fdtest::texts(w), (QStringList{"a", "b"}));
         EXPECT_EQ(fdtest::selectedRow(w), -1);
-        EXPECT_EQ(w.lastIndex(), 1);
         // A middle entry: the one after it is selected.
         fdtest::select(w, 0);
         w.FileDelete->trigger();
         EXPECT_FALSE(f.d.exists("a.txt"));
-        EXPECT_EQ(w.entryTexts(), QStringList{"b"});
+        EXPECT_EQ(fdtest::texts(w), QStringList{"b"});
         EXPECT_EQ(fdtest::selectedRow(w), 0);
-        EXPECT_EQ(w.selPath(), f.d.path() + "/b.txt");
         EXPECT_TRUE(w.FileOpenBtn->isEnabled());
+        // The delete acts on the entry now selected.
         w.FileDelete->trigger();
-        EXPECT_TRUE(w.entryTexts().isEmpty());
+        EXPECT_FALSE(f.d.exists("b.txt"));
+        EXPECT_TRUE(fdtest::texts(w).isEmpty());
         EXPECT_FALSE(w.FileOpenBtn->isEnabled());
     });
 
@@ -208,7 +228,7 @@ TEST(DeleteEntry, FailureAndOwnerEvents)
         run(f.open, [&](TListForm& w) {
             fdtest::select(w, 0);
             w.FileDelete->trigger();
-            EXPECT_EQ(w.entryTexts(), c.deleted ? QStringList{"b"} : (QStringList{"a", "b"}));
+            EXPECT_EQ(fdtest::texts(w), c.deleted ? QStringList{"b"} : (QStringList{"a", "b"}));
         });
         SCOPED_TRACE(testing::Message() << c.readOnly << c.veto << c.afterHandler);
         EXPECT_EQ(f.d.exists("a.txt"), !c.deleted);
@@ -267,8 +287,7 @@ TEST(RenameEntry, OutcomesOnDiskAndInTheList)
         run(f.open, [&](TListForm& w) {
             fdtest::select(w, 0);
             fdtest::renameTo(w, u(c.typed));
-            texts = w.entryTexts();
-            EXPECT_FALSE(w.editing());
+            texts = fdtest::texts(w);
             EXPECT_TRUE(w.FileOpenBtn->isDefault());
         });
         SCOPED_TRACE(std::string("typed '") + c.typed + "'");
@@ -283,6 +302,65 @@ TEST(RenameEntry, OutcomesOnDiskAndInTheList)
             EXPECT_EQ(boxes.seen()[0].caption, u("ファイル名の変更"));
             EXPECT_EQ(boxes.seen()[0].text, kRenameFailed);
         }
+    }
+}
+
+// A name that would move the file into another folder, or hide it from
+// every listing, is refused as a failed rename: the entry keeps its text and
+// the file stays where the list shows it.
+TEST(RenameEntry, NamesThatLeaveTheFolderOrHideTheFileAreRefused)
+{
+    const struct {
+        const char* typed;
+        const char* wouldBe;  // where the file would have gone, from the outer folder
+    } cases[] = {
+        {"sub/x", "list/sub/x.txt"},
+        {"../x", "x.txt"},
+        {"x/", "list/x/.txt"},
+        {".x", "list/.x.txt"},
+        {" .x", "list/.x.txt"},
+        {"..", "list/...txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("typed '") + c.typed + "'");
+        ScratchDir outer;
+        outer.mkdir("list");
+        outer.mkdir("list/sub");
+        outer.mkdir("list/x");
+        outer.write("list/a.txt", "content of a");
+        outer.write("list/b.txt");
+        TnxOpenDialog dlg;
+        dlg.Directory = outer / "list";
+        dlg.FileExt = "txt";
+        std::vector<bool> flags;
+        for (bool afterHandler : {false, true}) {
+            if (afterHandler)
+                dlg.OnAfterRename = [&](QObject*, const std::string&, const std::string&,
+                                        bool Flag) { flags.push_back(Flag); };
+            BoxAnswerer boxes;
+            QStringList texts;
+            run(dlg, [&](TListForm& w) {
+                fdtest::select(w, 0);
+                fdtest::renameTo(w, u(c.typed));
+                texts = fdtest::texts(w);
+                EXPECT_EQ(fdtest::selectedRow(w), 0);
+            });
+            EXPECT_EQ(texts, (QStringList{"a", "b"}));
+            EXPECT_EQ(outer.read("list/a.txt"), "content of a");
+            EXPECT_FALSE(outer.exists(c.wouldBe));
+            if (afterHandler) {
+                EXPECT_TRUE(boxes.seen().empty());
+            } else {
+                ASSERT_EQ(boxes.seen().size(), 1u);
+                EXPECT_EQ(boxes.seen()[0].caption, u("ファイル名の変更"));
+                EXPECT_EQ(boxes.seen()[0].text, kRenameFailed);
+            }
+        }
+        EXPECT_EQ(flags, std::vector<bool>{false}) << "the owner's handler hears of the failure";
+        // Listed again, the file is still there under its old name.
+        QStringList again;
+        run(dlg, [&](TListForm& w) { again = fdtest::texts(w); });
+        EXPECT_EQ(again, (QStringList{"a", "b"}));
     }
 }
 
@@ -304,7 +382,7 @@ TEST(RenameEntry, OwnerEventsSeeBothPathsAndCanVeto)
         run(f.open, [&](TListForm& w) {
             fdtest::select(w, 0);
             fdtest::renameTo(w, u("c"));
-            texts = w.entryTexts();
+            texts = fdtest::texts(w);
             // Renaming onto the other file is reported to the handler only.
             if (!veto) {
                 fdtest::select(w, 0);
@@ -334,13 +412,11 @@ TEST(RenameEntry, SelectionFollowsTheRenamedEntryAfterTheSort)
         fdtest::select(w, 0);
         fdtest::renameTo(w, u("zz"));
         // "a" became "zz" and moved to the end; the selection went with it.
-        EXPECT_EQ(w.entryTexts(), (QStringList{"m", "z", "zz"}));
+        EXPECT_EQ(fdtest::texts(w), (QStringList{"m", "z", "zz"}));
         EXPECT_EQ(fdtest::selectedRow(w), 2);
-        EXPECT_EQ(w.selIndex(), 2);
-        EXPECT_EQ(w.selPath(), f.d.path() + "/zz.txt");
         // So a delete from the menu removes the file the user sees selected.
         w.FileDelete->trigger();
-        EXPECT_EQ(w.entryTexts(), (QStringList{"m", "z"}));
+        EXPECT_EQ(fdtest::texts(w), (QStringList{"m", "z"}));
     });
     EXPECT_FALSE(f.d.exists("zz.txt"));
     EXPECT_TRUE(f.d.exists("m.txt"));
@@ -351,11 +427,10 @@ TEST(RenameEntry, SelectionFollowsTheRenamedEntryAfterTheSort)
     run(g.open, [&](TListForm& w) {
         fdtest::select(w, 1);
         fdtest::renameTo(w, u(" c "));
-        const int row = w.entryTexts().indexOf(u(" c "));
+        const int row = fdtest::texts(w).indexOf(u(" c "));
         ASSERT_GE(row, 0);
         fdtest::select(w, 1 - row);
         fdtest::select(w, row);
-        EXPECT_EQ(w.selPath(), g.d.path() + "/c.txt");
         w.FileDelete->trigger();
     });
     EXPECT_FALSE(g.d.exists("c.txt"));
@@ -374,16 +449,17 @@ TEST(RenameEntry, OnlyTheSelectedEntryCanBeEdited)
         w.ListView1->selectionModel()->setCurrentIndex(b, QItemSelectionModel::NoUpdate);
         w.ListView1->setFocus();
         QTest::keyClick(w.ListView1, Qt::Key_F2);
-        if (auto* editor = qobject_cast<QLineEdit*>(w.ListView1->editorWidget())) {
+        if (QLineEdit* editor = fdtest::editor(w)) {
             editor->setText(u("z"));
             QTest::keyClick(editor, Qt::Key_Return);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return fdtest::editor(w) == nullptr; }));
         }
-        EXPECT_FALSE(w.editing());
-        EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+        EXPECT_TRUE(w.FileOpenBtn->isDefault());
+        EXPECT_EQ(fdtest::texts(w), (QStringList{"a", "b"}));
         // Committing a name unchanged is neither a rename nor a failure.
         fdtest::select(w, 0);
         fdtest::renameTo(w, u("a"));
-        EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+        EXPECT_EQ(fdtest::texts(w), (QStringList{"a", "b"}));
     });
     EXPECT_TRUE(f.d.exists("a.txt"));
     EXPECT_TRUE(f.d.exists("b.txt"));
@@ -397,9 +473,8 @@ TEST(RenameEntry, AbandonedEditEndsTheEditingState)
     const bool ok = run(f.open, [&](TListForm& w) {
         fdtest::select(w, 0);
         fdtest::renameTo(w, u("changed"), false);
-        EXPECT_FALSE(w.editing());
         EXPECT_TRUE(w.FileOpenBtn->isDefault());
-        EXPECT_EQ(w.entryTexts(), (QStringList{"a", "b"}));
+        EXPECT_EQ(fdtest::texts(w), (QStringList{"a", "b"}));
         EXPECT_TRUE(w.isVisible()) << "Escape in the editor is not the cancel button";
         // A double-click opens again.
         const QRect r = w.ListView1->visualItemRect(w.ListView1->item(0, 0));
@@ -408,177 +483,4 @@ TEST(RenameEntry, AbandonedEditEndsTheEditingState)
     EXPECT_TRUE(ok);
     EXPECT_EQ(f.open.FileName(), "a");
     EXPECT_TRUE(f.d.exists("a.txt"));
-}
-
-TEST(Search, PromptFiltersAndPrefixesTheCaption)
-{
-    Folder f{"data1.txt", "Data2.txt", "mydata.txt", "other.txt"};
-    f.open.Options = {doFindBtn};
-    run(f.open, [&](TListForm& w) {
-        QString caption, prompt, preset;
-        answerSearch("data", &caption, &prompt, &preset);
-        QTest::mouseClick(w.FindBtn, Qt::LeftButton);
-        EXPECT_EQ(caption, u("ファイル名部分一致検索"));
-        EXPECT_EQ(prompt, u("検索文字列"));
-        EXPECT_EQ(preset, QString());
-        EXPECT_EQ(w.entryTexts(), (QStringList{"data1", "mydata"}));
-        EXPECT_EQ(w.windowTitle(), u("[ data ]を含むファイル一覧"));
-        // The last entry is selected again, as after the first listing.
-        EXPECT_EQ(fdtest::selectedRow(w), 1);
-
-        // Cancel changes nothing.
-        answerSearch(nullptr, nullptr, nullptr, &preset);
-        QTest::mouseClick(w.FindBtn, Qt::LeftButton);
-        EXPECT_EQ(preset, u("data"));
-        EXPECT_EQ(w.entryTexts(), (QStringList{"data1", "mydata"}));
-
-        // An empty text lists everything and still adds its prefix.
-        answerSearch("");
-        QTest::mouseClick(w.FindBtn, Qt::LeftButton);
-        EXPECT_EQ(w.entryTexts().size(), 4);
-        EXPECT_EQ(w.windowTitle(), u("[  ]を含む[ data ]を含むファイル一覧"));
-    });
-    // Each window starts without a search.
-    run(f.open, [&](TListForm& w) { EXPECT_EQ(w.entryTexts().size(), 4); });
-}
-
-TEST(Search, OwnerHandlerCanReplaceOrPrepareThePrompt)
-{
-    Folder f{"abc.txt", "xyz.txt"};
-    f.open.Options = {doFindBtn};
-    std::string seenDir;
-    bool proceed = false;
-    f.open.OnFindBtnClick = [&](QObject*, const std::string& dir, bool& DefautEvent,
-                                std::string& AndFindText) {
-        EXPECT_FALSE(DefautEvent);
-        seenDir = dir;
-        AndFindText = "xy";
-        DefautEvent = proceed;
-    };
-    run(f.open, [&](TListForm& w) {
-        // Left False: no prompt and no new listing.
-        QTest::mouseClick(w.FindBtn, Qt::LeftButton);
-        EXPECT_EQ(QApplication::activeModalWidget(), &w);
-        EXPECT_EQ(w.entryTexts().size(), 2);
-        EXPECT_EQ(seenDir, f.d.path() + "/");
-        // Set True: the prompt follows, starting from the handler's text.
-        proceed = true;
-        QString preset;
-        answerSearch("xyz", nullptr, nullptr, &preset);
-        QTest::mouseClick(w.FindBtn, Qt::LeftButton);
-        EXPECT_EQ(preset, u("xy"));
-        EXPECT_EQ(w.entryTexts(), QStringList{"xyz"});
-    });
-}
-
-namespace {
-// The entry of the browser's tree named `name` among the siblings of the
-// current one.
-QModelIndex sibling(QTreeView* tree, const QString& name)
-{
-    const QModelIndex parent = tree->currentIndex().parent();
-    QAbstractItemModel* m = tree->model();
-    for (int r = 0; r < m->rowCount(parent); ++r)
-        if (m->index(r, 0, parent).data().toString() == name)
-            return m->index(r, 0, parent);
-    return {};
-}
-}  // namespace
-
-TEST(FolderButton, ListFollowsTheBrowserWhileTheUserWalks)
-{
-    ScratchDir d;
-    d.mkdir("one");
-    d.mkdir("two");
-    d.write("one/x.txt");
-    d.write("two/y.txt");
-    d.write("two/z.txt");
-    d.write("two/skip.doc");
-    TnxOpenDialog dlg;
-    dlg.Directory = d.path() + "/one";
-    dlg.FileExt = "txt";
-    dlg.RootDir = d.path();
-    dlg.BrowseTitle = "表示するフォルダ";
-    dlg.DisplayDirectory = true;
-    dlg.Options = {doFolderBtn};
-    dlg.FormLeft = 50;
-    dlg.FormTop = 60;
-    dlg.FormWidth = 500;
-    run(dlg, [&](TListForm& f) {
-        EXPECT_EQ(f.entryTexts(), QStringList{"x"});
-        bool browsed = false;
-        testing_support::onModal([&](QWidget* b) {
-            auto* tree = b->findChild<QTreeView*>(QStringLiteral("FolderTree"));
-            auto* ok = b->findChild<QPushButton*>(QStringLiteral("OK"));
-            auto* close = b->findChild<QPushButton*>(QStringLiteral("Cancel"));
-            auto* title = b->findChild<QLabel*>(QStringLiteral("TitleLabel"));
-            if (!tree || !ok || !close || !title) {
-                ADD_FAILURE() << "not the folder browser";
-                b->close();
-                return;
-            }
-            browsed = true;
-            EXPECT_FALSE(ok->isVisible());
-            EXPECT_EQ(close->text(), u("閉じる"));
-            EXPECT_EQ(title->text(), u("表示するフォルダ"));
-            // Opened on the listed folder, its right edge 100 pixels right
-            // of the list window's, 30 pixels below its top.
-            EXPECT_EQ(tree->currentIndex().data().toString(), u("one"));
-            const QRect placed = b->property("placedRect").toRect();
-            EXPECT_EQ(placed.top(), 60 + 30);
-            EXPECT_EQ(placed.right() + 1, 50 + 500 + 100);
-            // The initial selection did not list again.
-            EXPECT_EQ(f.entryTexts(), QStringList{"x"});
-
-            tree->setCurrentIndex(sibling(tree, u("two")));
-            EXPECT_EQ(f.entryTexts(), (QStringList{"y", "z"}));
-            EXPECT_EQ(dlg.Directory, d.path() + "/two");
-            EXPECT_EQ(f.DirNamePanel->text(), u("  ") + QString::fromLocal8Bit((d.path() + "/two").c_str()));
-            tree->setCurrentIndex(sibling(tree, u("one")));
-            EXPECT_EQ(f.entryTexts(), QStringList{"x"});
-            tree->setCurrentIndex(sibling(tree, u("two")));
-            close->click();
-        });
-        QTest::mouseClick(f.FolderBtn, Qt::LeftButton);
-        EXPECT_TRUE(browsed);
-        EXPECT_EQ(f.entryTexts(), (QStringList{"y", "z"}));
-        // Re-listed with nothing chosen before: the last entry is selected.
-        EXPECT_EQ(fdtest::selectedRow(f), 1);
-        EXPECT_EQ(f.curDir(), d.path() + "/two/");
-    });
-    // The list window was cancelled; the folder walked to stays.
-    EXPECT_EQ(dlg.ModalResult(), 2);
-    EXPECT_EQ(dlg.Directory, d.path() + "/two");
-}
-
-TEST(FolderButton, OwnerHandlerDecidesWhetherTheBrowserOpens)
-{
-    ScratchDir d;
-    d.write("a.txt");
-    TnxOpenDialog dlg;
-    dlg.Directory = d.path();
-    dlg.FileExt = "txt";
-    dlg.Options = {doFolderBtn};
-    std::vector<std::string> asked;
-    dlg.OnFolderBtnClick = [&](QObject* s, const std::string& dir, bool& DefautEvent) {
-        EXPECT_EQ(s, &dlg);
-        EXPECT_FALSE(DefautEvent);
-        asked.push_back(dir);
-        DefautEvent = asked.size() == 2;
-    };
-    run(dlg, [&](TListForm& f) {
-        QTest::mouseClick(f.FolderBtn, Qt::LeftButton);
-        EXPECT_EQ(QApplication::activeModalWidget(), &f) << "no browser without DefautEvent";
-        QString seen;
-        testing_support::onModal([&](QWidget* b) {
-            seen = b->objectName();
-            if (auto* c = b->findChild<QPushButton*>(QStringLiteral("Cancel")))
-                c->click();
-            else
-                b->close();
-        });
-        QTest::mouseClick(f.FolderBtn, Qt::LeftButton);
-        EXPECT_EQ(seen, u("BrowseDialog"));
-    });
-    EXPECT_EQ(asked, (std::vector<std::string>{d.path() + "/", d.path() + "/"}));
 }

@@ -1,0 +1,69 @@
+// The main window on a scratch folder, as the window tests drive it: made
+// on the files a test names, its buttons clicked and its status line read
+// as a user does.
+#pragma once
+
+#include "app/mainform.h"
+#include "rename/ui/filelistbox.h"
+#include "support/programhome.h"
+#include "support/scratch.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+inline const QString kPrompt = QString::fromUtf8(
+    "Renameしたいファイルがあるフォルダを選択して、Renameボタンを押してください");
+
+inline QString u8(const char* s) { return QString::fromUtf8(s); }
+
+// What the status line shows.
+inline QString statusLine(const TMainForm& form)
+{
+    const auto* label = form.findChild<QLabel*>(QStringLiteral("SimpleText"));
+    return label ? label->text() : QString();
+}
+
+class WindowTest : public ProgramInScratch {
+protected:
+    // A window on the work folder, which holds `files` when it is made.
+    std::unique_ptr<TMainForm> window(const std::vector<std::string>& files,
+                                      const std::vector<std::string>& readOnly = {})
+    {
+        for (const auto& f : files)
+            writeFile(work / f, "content of " + f);
+        for (const auto& f : readOnly)
+            ::chmod((work / f).c_str(), 0444);
+        auto form = std::make_unique<TMainForm>();
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+
+    static void click(TMainForm& form, const char* name)
+    {
+        auto* w = form.findChild<QAbstractButton*>(QString::fromLatin1(name));
+        ASSERT_NE(w, nullptr) << name;
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+
+    static std::vector<std::string> listed(TMainForm& form)
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < form.FileListBox->Count(); ++i)
+            out.push_back(form.FileListBox->NameAt(i));
+        return out;
+    }
+};
+
+}  // namespace testing_support
