@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "settings/settingstable.h"
 #include "widgets/dock.h"
 #include "widgets/fonts.h"
 #include "widgets/guard.h"
@@ -28,9 +29,6 @@
 using widgets::Dock;
 
 namespace {
-
-// Design-time bounds of the window, frame included.
-constexpr QRect kDesignBounds(217, 172, 851, 596);
 
 using widgets::named;
 
@@ -82,7 +80,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
-    setOuterBounds(kDesignBounds);
+    setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,
+                         settings::kDesignBounds.width, settings::kDesignBounds.height));
     FormCreate();
 }
 

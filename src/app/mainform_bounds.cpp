@@ -3,6 +3,8 @@
 // user has not moved or sized it.
 #include "app/mainform.h"
 
+#include "settings/settingstable.h"
+
 #include <QMenuBar>
 #include <QTimer>
 
@@ -11,8 +13,8 @@ namespace {
 // The area below the menu bar at design size is 843 x 540 of an outer
 // 851 x 596: where no window manager reports a frame, the outer size
 // carries this much more.
-constexpr int kFrameWidth = 851 - 843;
-constexpr int kFrameHeight = 596 - 540;
+constexpr int kFrameWidth = settings::kDesignBounds.width - 843;
+constexpr int kFrameHeight = settings::kDesignBounds.height - 540;
 
 }  // namespace
 

@@ -17,17 +17,6 @@
 #include <QMenu>
 #include <QPushButton>
 
-namespace {
-
-// A new name for an entry that leaves the file in the listed folder and in
-// the listing. "/" is never the second byte of a double-byte character.
-bool staysListed(const std::string& name)
-{
-    return name.find('/') == std::string::npos && (name.empty() || name.front() != '.');
-}
-
-}  // namespace
-
 // The name without folder and without its last extension.
 std::string TListForm::nameOnly(const std::string& path)
 {
@@ -139,7 +128,7 @@ void TListForm::ListView1Edited(int row, QString& S)
     SelPath = CurDir + typed + ExtFilter;
     // Refused like an empty name: a "/" would move the file out of the
     // listed folder, a leading "." would hide it from every listing.
-    const std::string name = staysListed(typed) ? typed : std::string();
+    const std::string name = nx::keepsTheFileListed(typed) ? typed : std::string();
     if (o->OnBeforeRename)
         o->OnBeforeRename(o, OldPath, std::string(SelPath), Action);
     if (Action) {
