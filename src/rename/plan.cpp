@@ -113,16 +113,17 @@ void countInto(RunCounts& c, Outcome o)
     }
 }
 
-Plan makePlan(const std::vector<std::string>& entries, const std::function<std::string(int)>& line,
+Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder)
 {
     Plan plan;
     plan.entries.reserve(entries.size());
     PlannedFolder planned(folder);
+    const std::string noLine;
     for (size_t i = 0; i < entries.size(); ++i) {
         const int at = static_cast<int>(i);
         const std::string& oldName = entries[i];
-        Decision d = decide(oldName, line ? line(at) : std::string(), rules, planned);
+        Decision d = decide(oldName, i < lines.size() ? lines[i] : noLine, rules, planned);
         PlannedEntry e{oldName, std::move(d.newName), d.outcome, -1};
         const int by = e.newName.empty() ? -1 : planned.changedBy(e.newName);
         if (e.outcome == Outcome::taken && by >= 0 &&

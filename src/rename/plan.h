@@ -10,7 +10,6 @@
 #include "rename/renamerun.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,8 +89,10 @@ struct Plan {
 };
 
 // Works out the whole run in list order, each entry seeing the folder as the
-// entries before it will have left it.
-Plan makePlan(const std::vector<std::string>& entries, const std::function<std::string(int)>& line,
+// entries before it will have left it. `lines` are the memo's lines (an
+// entry beyond the last pairs with the empty string); `lineCount` is how
+// many the memo holds, which may be more than `lines` carries.
+Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder);
 
 }  // namespace renaming

@@ -41,8 +41,7 @@ Plan samplePlan(bool deleteOld)
         f.names[e] = NameState::regular;
     const std::vector<std::string> lines{"x", "y", "x", "a?b", "z", "extra", "more"};
     return makePlan(
-        entries, [&](int i) { return i < int(lines.size()) ? lines[size_t(i)] : std::string(); },
-        int(lines.size()), PlanRules{NameRule::replace, platform::CodePage::utf8, deleteOld}, f);
+        entries, lines, int(lines.size()), PlanRules{NameRule::replace, platform::CodePage::utf8, deleteOld}, f);
 }
 
 QString cell(QTableView* v, int row, int col)

@@ -95,9 +95,7 @@ TEST_P(PlanCases, SaysWhatTheRunWillDo)
     const PlanCase& c = GetParam();
     const PlanRules rules{c.rule, platform::CodePage::utf8, c.deleteOld};
     const Plan p = makePlan(
-        c.entries,
-        [&](int i) { return i < static_cast<int>(c.lines.size()) ? c.lines[i] : std::string(); },
-        static_cast<int>(c.lines.size()), rules, c.folder);
+        c.entries, c.lines, static_cast<int>(c.lines.size()), rules, c.folder);
     EXPECT_EQ(describe(p), c.want);
     EXPECT_EQ(p.counts, c.counts);
     EXPECT_EQ(p.unpairedLines, c.unpaired);

@@ -1,0 +1,44 @@
+#include "platform/nameinfo.h"
+
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+NameKind nameKind(int dirFd, const std::string& name)
+{
+    if (name.empty() || name.find('\0') != std::string::npos)
+        return NameKind::missing;
+    struct stat st {};
+    if (sys().fstatat(dirFd, name.c_str(), &st, 0) == 0)
+        return S_ISREG(st.st_mode) ? NameKind::regular : NameKind::other;
+    // A dangling link is still a name that must not be replaced.
+    if (sys().fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return NameKind::other;
+    return errno == ENOENT || errno == ENOTDIR ? NameKind::missing : NameKind::other;
+}
+
+bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out)
+{
+    struct stat st {};
+    if (name.empty() || name.find('\0') != std::string::npos ||
+        sys().fstatat(dirFd, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    out.size = static_cast<uint64_t>(st.st_size);
+    out.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    out.inode = st.st_ino;
+    return true;
+}
+
+size_t nameMax(int dirFd)
+{
+    const long n = ::fpathconf(dirFd, _PC_NAME_MAX);
+    return n > 0 ? static_cast<size_t>(n) : 255;
+}
+
+}  // namespace platform

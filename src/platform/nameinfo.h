@@ -1,0 +1,34 @@
+// What a name stands for in a folder, asked without opening anything: the
+// kind of entry, a regular file's identity, and the longest name the
+// folder's file system takes. Names are resolved in the folder of the
+// descriptor given with them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+enum class NameKind {
+    missing,
+    regular,  // a regular file, or a link to one
+    other,    // a folder, a FIFO, a device, a dangling link: taken, but no file
+};
+
+NameKind nameKind(int dirFd, const std::string& name);
+
+// A regular file's size, modification time and inode (links followed).
+struct FileIdentity {
+    uint64_t size = 0;
+    int64_t mtimeNs = 0;
+    uint64_t inode = 0;
+};
+// False when `name` is no regular file (or cannot be looked at).
+bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out);
+
+// The longest name, in bytes, the folder's file system takes; 255 where it
+// does not say.
+size_t nameMax(int dirFd);
+
+}  // namespace platform
