@@ -80,6 +80,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
+    connectPairingAid();
     setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,
                          settings::kDesignBounds.width, settings::kDesignBounds.height));
     FormCreate();
@@ -94,18 +95,23 @@ void TMainForm::buildMenus()
     setMenuBar(MainMenu);
     File = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kFileMenu)), "File");
     FileExitMenu = named(File->addAction(widgets::fromUtf8(app::msg::kFileExit)), "FileExitMenu");
+    // Between the file and option menus, as an addition of its own.
+    EditMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kEditMenu)), "EditMenu");
+    EditPreviewMenu =
+        named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditPreview)), "EditPreviewMenu");
     OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
         named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");
     Help = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kHelpMenu)), "Help");
     HelpAboutMenu = named(Help->addAction(widgets::fromUtf8(app::msg::kHelpAbout)), "HelpAboutMenu");
-    for (QMenu* m : {File, OptionMenu, Help})
+    for (QMenu* m : {File, EditMenu, OptionMenu, Help})
         m->setFont(QApplication::font("QMenu"));
 
     using widgets::guard;
     connect(FileExitMenu, &QAction::triggered, this, guard([this] { FileExitMenuClick(); }));
     connect(OptionCunfigMenu, &QAction::triggered, this, guard([this] { OptionCunfigMenuClick(); }));
     connect(HelpAboutMenu, &QAction::triggered, this, guard([this] { HelpAboutMenuClick(); }));
+    connect(EditPreviewMenu, &QAction::triggered, this, guard([this] { EditPreviewMenuClick(); }));
 }
 
 void TMainForm::buildControls()

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "rename/namerule.h"
+#include "rename/plan.h"
 
 #include <QMainWindow>
 #include <QRect>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -68,6 +70,9 @@ public:
     QWidget* PanelDirEdit;
     QMenu* OptionMenu;
     QAction* OptionCunfigMenu;
+    // Beyond the designed controls: the edit menu and its preview.
+    QMenu* EditMenu;
+    QAction* EditPreviewMenu;
 
     // Event handlers.
     void FormCreate();
@@ -82,6 +87,7 @@ public:
     void FileExitMenuClick();
     void OptionCunfigMenuClick();
     void HelpAboutMenuClick();
+    void EditPreviewMenuClick();
 
     // The name operations, under the rule chosen in RadioGroupName.
     std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
@@ -101,6 +107,11 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // The rule, code page and delete box a run and its plan use now.
+    renaming::PlanRules planRules() const;
+    // Lines 0 to count - 1 of the memo.
+    std::vector<std::string> memoLines(int count) const;
+    void connectPairingAid();
     // Where the settings are loaded and saved.
     void LoadSettings();
     void SaveSettings();

@@ -35,7 +35,6 @@ void TMainForm::ButtonRenameClick()
 {
     // The list does not change during the run; it is read again at the end.
     const renaming::NameList& list = FileListBox->list();
-    const bool deleteOld = CheckBoxOldDel->isChecked();
 
     QElapsedTimer clock;
     clock.start();
@@ -56,13 +55,11 @@ void TMainForm::ButtonRenameClick()
     rq.entries = list.entries();
     // Entry i pairs with line i; lines past the last entry are never read.
     const int total = static_cast<int>(rq.entries.size());
-    rq.lines.reserve(rq.entries.size());
-    for (int i = 0; i < total; ++i)
-        rq.lines.push_back(Memo2->Lines[i]);
-    rq.rule = RadioGroupName->ItemIndex() == 1 ? renaming::NameRule::append
-                                                : renaming::NameRule::replace;
-    rq.cp = platform::systemCodePage();
-    rq.deleteOld = deleteOld;
+    rq.lines = memoLines(total);
+    const renaming::PlanRules rules = planRules();
+    rq.rule = rules.rule;
+    rq.cp = rules.cp;
+    rq.deleteOld = rules.deleteOld;
     rq.onStep = [&](renaming::RunStep step, const std::string& name) {
         setStatusText(widgets::fromUtf8(renaming::msg::kFileOpen) + widgets::fromBytes(name) + widgets::fromUtf8(renaming::stepEnding(step)));
         paintNow();

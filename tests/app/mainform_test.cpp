@@ -106,12 +106,14 @@ TEST(MainForm, MenusAndCaptions)
         const char* text;
     } menus[] = {
         {f.File, "ファイル(&F)", f.FileExitMenu, "終了(&X)"},
+        // The one addition: the edit menu between the file and option menus.
+        {f.EditMenu, "編集(&E)", f.EditPreviewMenu, "プレビュー(&P)..."},
         {f.OptionMenu, "オプション(&O)", f.OptionCunfigMenu, "設定(&C)"},
         {f.Help, "ヘルプ(&H)", f.HelpAboutMenu, "バージョン情報(&A)..."},
     };
     QList<QAction*> bar = f.MainMenu->actions();
-    ASSERT_EQ(bar.size(), 3);
-    for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(bar.size(), 4);
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(bar[i]->menu(), menus[i].menu);
         EXPECT_EQ(menus[i].menu->title(), u(menus[i].title));
         EXPECT_EQ(menus[i].menu->actions(), QList<QAction*>{menus[i].item});

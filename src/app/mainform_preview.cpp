@@ -1,0 +1,77 @@
+// Seeing a run before it is made: the preview of every pair, and the list
+// entry that pairs with the memo line the caret is on.
+#include "app/mainform.h"
+
+#include "app/previewform.h"
+#include "app/radiogroup.h"
+#include "platform/codepage.h"
+#include "rename/folderondisk.h"
+#include "rename/ui/filelistbox.h"
+#include "rename/ui/memo.h"
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QTextBlock>
+#include <QTextCursor>
+
+renaming::PlanRules TMainForm::planRules() const
+{
+    renaming::PlanRules r;
+    r.rule = RadioGroupName->ItemIndex() == 1 ? renaming::NameRule::append
+                                               : renaming::NameRule::replace;
+    r.cp = platform::systemCodePage();
+    r.deleteOld = CheckBoxOldDel->isChecked();
+    return r;
+}
+
+std::vector<std::string> TMainForm::memoLines(int count) const
+{
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    for (int i = 0; i < count; ++i)
+        lines.push_back(Memo2->Lines[i]);
+    return lines;
+}
+
+void TMainForm::EditPreviewMenuClick()
+{
+    const renaming::NameList& list = FileListBox->list();
+    const int lineCount = Memo2->Lines.Count();
+    const renaming::PlanRules rules = planRules();
+    // The plan sees the list as it stands, and the folder as it is now: the
+    // run would start from exactly this.
+    renaming::Plan plan = renaming::makePlan(
+        list.entries(), memoLines(std::min(lineCount, FileListBox->Count())), lineCount, rules,
+        renaming::FolderOnDisk(list.folder().fd()));
+    TPreviewForm preview(std::move(plan), rules.deleteOld, this);
+    if (preview.exec() != QDialog::Accepted || preview.chosenLine() < 0)
+        return;
+    // The caret goes to the start of the pair's line; a pair past the last
+    // line puts it at the end, where that line would be typed.
+    QTextCursor c(Memo2->document());
+    const QTextBlock b = Memo2->document()->findBlockByNumber(preview.chosenLine());
+    if (b.isValid())
+        c.setPosition(b.position());
+    else
+        c.movePosition(QTextCursor::End);
+    Memo2->setTextCursor(c);
+    Memo2->ensureCursorVisible();
+    Memo2->setFocus();
+}
+
+void TMainForm::connectPairingAid()
+{
+    // Selecting an entry still changes no operation: it only shows which
+    // file the line the caret is on will rename.
+    connect(Memo2, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        const int line = Memo2->textCursor().blockNumber();
+        QItemSelectionModel* sel = FileListBox->selectionModel();
+        if (line < 0 || line >= FileListBox->Count()) {
+            sel->clear();
+            return;
+        }
+        const QModelIndex at = FileListBox->model()->index(line, 0);
+        sel->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+        FileListBox->scrollTo(at);
+    });
+}
