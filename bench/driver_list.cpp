@@ -3,10 +3,14 @@
 #include "bench/driver.h"
 
 #include "app/mainform.h"
+#include "app/previewform.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QTableView>
+#include <QTimer>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -73,6 +77,33 @@ double copyNames()
     return t;
 }
 
+// From the menu item until the preview of every pair is on the screen.
+double openPreview()
+{
+    form->FileListBox->SetFolder(bigDir());
+    form->ButtonCopyClick();
+    QApplication::processEvents();
+    double shown = -1;
+    const double t0 = now();
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* p = qobject_cast<TPreviewForm*>(QApplication::activeModalWidget());
+        if (!p || !p->isVisible())
+            return;
+        p->repaint();
+        shown = now() - t0;
+        poll.stop();
+        if (p->PreviewList->model()->rowCount() != entries())
+            std::fprintf(stderr, "previewed %d of %d\n", p->PreviewList->model()->rowCount(),
+                         entries());
+        p->reject();
+    });
+    poll.start();
+    form->EditPreviewMenuClick();
+    return shown;
+}
+
 void tearDownForm()
 {
     if (form) {
@@ -105,6 +136,7 @@ const bool registered = [] {
     add({"choose_folder_100k", 4.0, setUpFolders, chooseFolder, baseline, nullptr});
     add({"copy_names_100k", 4.0, setUpFolders, copyNames, baseline, tearDownForm});
     add({"peak_rss_mib", 150, setUpFolders, peakRss, nullptr, nullptr});
+    add({"preview_100k", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
     return true;
 }();
 
