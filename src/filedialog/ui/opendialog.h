@@ -36,11 +36,6 @@ public:
         bits_ |= static_cast<uint8_t>(1u << o);
         return *this;
     }
-    TnxDialogOptions& operator>>(TnxDialogOption o)
-    {
-        bits_ &= static_cast<uint8_t>(~(1u << o));
-        return *this;
-    }
     uint8_t bits() const { return bits_; }
     bool operator==(const TnxDialogOptions&) const = default;
 
