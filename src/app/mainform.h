@@ -87,6 +87,11 @@ public:
     std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
     bool CheckFileName(const std::string& line) const;
 
+    // Makes `dir` the working folder as "フォルダ指定" does with the folder
+    // picked: EditDir shows it, then the list is pointed at it. Raises
+    // InOutError when the folder cannot be entered; EditDir shows it then.
+    void chooseFolder(const std::string& dir);
+
     // Writes the status line's one simple panel.
     void setStatusText(const QString& text);
 
