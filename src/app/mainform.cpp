@@ -80,6 +80,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
+    setUpDrops();
     setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,
                          settings::kDesignBounds.width, settings::kDesignBounds.height));
     FormCreate();

@@ -13,10 +13,12 @@
 
 class QAction;
 class QCheckBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
@@ -104,6 +106,12 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    // A folder dropped anywhere on the window, or a file standing for its
+    // folder, is chosen; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     // Where the settings are loaded and saved.
@@ -111,6 +119,15 @@ private:
     void SaveSettings();
     void buildMenus();
     void buildControls();
+    // Drops of folders reach the window over the controls that take drops
+    // of their own (the folder field, the memo).
+    void setUpDrops();
+    // The folder or file a drag carries, or nothing.
+    const std::optional<std::string>& draggedPath(const QDropEvent* e);
+    // The same, and the drag accepted when there is one, refused otherwise.
+    std::optional<std::string> answerDrag(QDropEvent* e);
+    const QMimeData* dragData_ = nullptr;
+    std::optional<std::string> dragPath_;
     // The chosen folder's path as bytes: EditDir shows it decoded, and a
     // name that is not valid in the locale must reach LastDir unchanged.
     std::string editDirPath_;
