@@ -35,8 +35,6 @@ protected:
     static std::string fieldOf(TMainForm& form) { return widgets::toBytes(form.EditDir->text()); }
 };
 
-// --- dropping on the window -------------------------------------------------
-
 constexpr Qt::DropActions kFileManager = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 
 // Drags `data` over the window at the centre of the control `at` and drops
