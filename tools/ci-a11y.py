@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The main window as a screen reader user meets it, over AT-SPI.
 
-    ci-a11y.py [--copy] PROGRAM
+    ci-a11y.py [--copy] [--open] PROGRAM
 
 Starts PROGRAM in a temporary folder holding a few files, with the
 accessibility bus switched on, and then, using only what the accessibility
@@ -10,6 +10,12 @@ focus order with Tab, types a line into the memo "変更後", presses
 "1件テスト", reads the answer from the message box, confirms it, and closes
 the window through "終了". With --copy the program runs from a copy in the
 temporary folder, so that its settings file is written there.
+
+With --open it is started as a file manager's "Open With" starts it, with a
+folder as its argument: the folder field must read that folder and the list
+its files. Then it is started with a folder that is not there: the error
+report must come up over the window, and the list stay on the folder it was
+started in.
 
 It brings up its own virtual display (Xvfb) and session bus (dbus-run-session).
 """
@@ -141,9 +147,9 @@ def do_action(node, wanted):
     raise Failure(f"{node.getRoleName()} {node.name!r} offers no {wanted}, only {names}")
 
 
-def run(program, tmp):
+def run(program, tmp, args=(), driver=None):
     work = os.path.join(tmp, "work")
-    os.makedirs(work)
+    os.makedirs(work, exist_ok=True)
     for f in FILES:
         open(os.path.join(work, f), "w").close()
     env = dict(os.environ)
@@ -151,9 +157,9 @@ def run(program, tmp):
     env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", HOME=os.path.join(tmp, "home"),
                XDG_CONFIG_HOME=os.path.join(tmp, "config"))
     log = open(os.path.join(tmp, "program.log"), "w")
-    proc = subprocess.Popen([program], cwd=work, env=env, stdout=log, stderr=log)
+    proc = subprocess.Popen([program, *args], cwd=work, env=env, stdout=log, stderr=log)
     try:
-        drive(proc)
+        (driver or drive)(proc)
     except Failure:
         if proc.poll() is not None:
             print(f"ci-a11y: the program ended with {proc.returncode}", file=sys.stderr)
@@ -262,6 +268,70 @@ def drive(proc):
     check(proc.poll() is not None, "the program still runs after 終了")
 
 
+# A folder opened from outside, with a name a file manager would pass as it is.
+OPENED = "写真 2024"
+OPENED_FILES = ["IMG_0001.jpg", "IMG_0002.jpg"]
+
+
+def close_by_menu(proc, main):
+    exit_item = find(main, pyatspi.ROLE_MENU_ITEM, "終了(X)")
+    check(exit_item is not None, "no menu item 終了(X)")
+    do_action(exit_item, ("Press", "press", "click", "Toggle"))
+    deadline = time.monotonic() + 15
+    while proc.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.1)
+    check(proc.poll() is not None, "the program still runs after 終了")
+
+
+def drive_opened(folder):
+    """The window started on `folder`: the field reads it, the list its files."""
+    def driver(proc):
+        app = wait_for(lambda: application_of(proc.pid), 30, "the program on the accessibility bus")
+        main = wait_for(lambda: top_window(app, TITLE), 30, f"the window {TITLE}")
+        field = wait_for(lambda: find(main, pyatspi.ROLE_TEXT, "フォルダ"), 10, "the folder field")
+        wait_for(lambda: text_of(field) == folder, 15, f"the folder field to read {folder!r}")
+        files = wait_for(lambda: find(main, pyatspi.ROLE_LIST, "現在"), 10, "the list")
+        wait_for(lambda: [c.name for c in files] == OPENED_FILES, 15,
+                 f"the list to read {OPENED_FILES}")
+        check(top_window(app, "meibo") is None, "an error report came up")
+        close_by_menu(proc, main)
+    return driver
+
+
+def drive_gone(folder):
+    """The window started on a folder that is not there: the error report over
+    the opened window, then the start folder's files in the list."""
+    def driver(proc):
+        app = wait_for(lambda: application_of(proc.pid), 30, "the program on the accessibility bus")
+        main = wait_for(lambda: top_window(app, TITLE), 30, f"the window {TITLE}")
+        # The error report is captioned with the program's title.
+        box = wait_for(lambda: top_window(app, "meibo"), 15, "the error report")
+        said = [n.name for n in descendants(box) if n.getRole() == pyatspi.ROLE_LABEL]
+        check("ファイルが見つかりません." in said or
+              box.description == "ファイルが見つかりません.",
+              f"the report reads {said} / {box.description!r}")
+        ok = find(box, pyatspi.ROLE_PUSH_BUTTON, "OK")
+        check(ok is not None, "the report has no OK button")
+        do_action(ok, ("Press", "press", "click"))
+        wait_for(lambda: top_window(app, "meibo") is None, 10, "the report to close")
+        files = find(main, pyatspi.ROLE_LIST, "現在")
+        check(files is not None, "no list")
+        listed = [c.name for c in files]
+        check(listed == FILES, f"the list reads {listed}, expected the start folder's {FILES}")
+        check(proc.poll() is None, "the program ended with the report")
+        close_by_menu(proc, main)
+    return driver
+
+
+def run_opened(program, tmp):
+    folder = os.path.join(tmp, OPENED)
+    os.makedirs(folder)
+    for f in OPENED_FILES:
+        open(os.path.join(folder, f), "w").close()
+    run(program, tmp, [folder], drive_opened(folder))
+    run(program, tmp, [os.path.join(tmp, "gone")], drive_gone(os.path.join(tmp, "gone")))
+
+
 def start_display():
     """Starts a virtual X server; returns it and its display number.
 
@@ -305,6 +375,9 @@ def main(argv):
     copy = bool(args) and args[0] == "--copy"
     if copy:
         args = args[1:]
+    opened = bool(args) and args[0] == "--open"
+    if opened:
+        args = args[1:]
     if len(args) != 1:
         print(__doc__, file=sys.stderr)
         return 2
@@ -321,7 +394,8 @@ def main(argv):
             env = dict(os.environ, DISPLAY=f":{number}")
             env.pop("XAUTHORITY", None)
             cmd = ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"]
-            return subprocess.run(cmd + (["--copy"] if copy else []) + [program],
+            flags = (["--copy"] if copy else []) + (["--open"] if opened else [])
+            return subprocess.run(cmd + flags + [program],
                                   env=env, timeout=300).returncode
         finally:
             xvfb.terminate()
@@ -331,7 +405,10 @@ def main(argv):
             os.makedirs(os.path.join(tmp, "bin"))
             program = shutil.copy2(program, os.path.join(tmp, "bin", os.path.basename(program)))
         try:
-            run(program, tmp)
+            if opened:
+                run_opened(program, tmp)
+            else:
+                run(program, tmp)
         except Failure as e:
             print(f"ci-a11y: FAIL: {e}", file=sys.stderr)
             return 1

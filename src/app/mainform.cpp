@@ -81,6 +81,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     buildControls();
     connectPairingAid();
+    setUpDrops();
     setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,
                          settings::kDesignBounds.width, settings::kDesignBounds.height));
     FormCreate();

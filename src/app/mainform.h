@@ -15,11 +15,13 @@
 
 class QAction;
 class QCheckBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -93,6 +95,11 @@ public:
     std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
     bool CheckFileName(const std::string& line) const;
 
+    // Makes `dir` the working folder as "フォルダ指定" does with the folder
+    // picked: EditDir shows it, then the list is pointed at it. Raises
+    // InOutError when the folder cannot be entered; EditDir shows it then.
+    void chooseFolder(const std::string& dir);
+
     // Writes the status line's one simple panel.
     void setStatusText(const QString& text);
 
@@ -105,6 +112,12 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    // A folder dropped anywhere on the window, or a file standing for its
+    // folder, is chosen; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     // The rule, code page and delete box a run and its plan use now.
@@ -117,6 +130,15 @@ private:
     void SaveSettings();
     void buildMenus();
     void buildControls();
+    // Drops of folders reach the window over the controls that take drops
+    // of their own (the folder field, the memo).
+    void setUpDrops();
+    // The folder or file a drag carries, or nothing.
+    const std::optional<std::string>& draggedPath(const QDropEvent* e);
+    // The same, and the drag accepted when there is one, refused otherwise.
+    std::optional<std::string> answerDrag(QDropEvent* e);
+    const QMimeData* dragData_ = nullptr;
+    std::optional<std::string> dragPath_;
     // The chosen folder's path as bytes: EditDir shows it decoded, and a
     // name that is not valid in the locale must reach LastDir unchanged.
     std::string editDirPath_;

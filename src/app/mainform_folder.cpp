@@ -31,7 +31,11 @@ void TMainForm::ButtonDirClick()
     }
     if (!browser.Execute())
         return;
-    const std::string& dir = browser.Directory();
+    chooseFolder(browser.Directory());
+}
+
+void TMainForm::chooseFolder(const std::string& dir)
+{
     EditDir->setText(widgets::fromBytes(dir));
     editDirPath_ = dir;
     EditDir->setCursorPosition(0);

@@ -1,18 +1,28 @@
 // The profile (INI) file engine: sections in brackets, key=value lines.
 //
-// Reading: section and key names match with ASCII letters compared without
-// regard to case and surrounding blanks ignored; a section name runs to the
+// Reading: section and key names match with single-byte ASCII letters
+// compared without regard to case (never the second byte of a double-byte
+// character) and surrounding blanks ignored; a section name runs to the
 // last "]" of its line; the first "=" splits key from value; blanks around a
 // value are dropped, then one pair of matching quotes around it; the first
 // of duplicate sections or keys counts; LF, CR LF and CR line ends are all
 // read. Writing: a key's value is replaced where it stands, a missing key
 // goes after the last non-blank line of its section, a missing section at
-// the end of the file; every other line is kept byte for byte; every line
-// ends in CR LF; no byte-order mark. Bytes are never re-encoded.
+// the end of the file; a value that a read would change (blanks at either
+// end, a pair of quotes around it) is written between quotes, so that it
+// reads back as written; every other line is kept byte for byte; every line
+// ends in CR LF; no byte-order mark.
+//
+// Bytes are not re-encoded, with one exception: a file carried over from a
+// system of the other code page (a Shift-JIS file on a UTF-8 system, as the
+// Windows profile functions write it) is recognised by the sections its
+// owner names, and its foreign lines are read converted; the next write then
+// writes the whole file in the engine's code page.
 #pragma once
 
 // The file's writing and the folders it may need, which callers of the
 // engine reach through this header.
+#include "platform/codepage.h"
 #include "platform/durablefile.h"
 #include "platform/makefolder.h"
 
@@ -22,15 +32,35 @@
 
 namespace platform {
 
+// `text` in code page `from` converted to code page `to`. False when it is
+// not valid text in `from` or has a character that `to` lacks.
+bool convertText(std::string_view text, CodePage from, CodePage to, std::string& out);
+
+// True when `text` is valid text in code page `cp`.
+bool validText(std::string_view text, CodePage cp);
+
 class IniFile {
 public:
     // The longest value a read returns, in bytes.
     static constexpr size_t kMaxValue = 2047;
 
-    // Reads the file at `path`; a missing file reads as an empty one.
+    // Reads the file at `path`; a missing file reads as an empty one. Names
+    // match in the system code page.
     explicit IniFile(std::string path);
 
+    // The same with names matched in code page `cp`. A file with lines that
+    // are valid only in the other code page may have been carried over from
+    // a system that uses it: when such a line, converted, is the section
+    // line of one of `ownSections` (names in `cp`), it is the owner's file,
+    // and its foreign lines are read converted into `cp`. Lines valid in
+    // both code pages count as foreign unless some line is valid only in
+    // `cp`; lines valid in neither stay as they are.
+    IniFile(std::string path, CodePage cp, const std::vector<std::string>& ownSections);
+
     const std::string& path() const { return path_; }
+
+    // True when the file was read converted from the other code page.
+    bool converted() const { return converted_; }
 
     // The value of `key` in `section`, or `def` when either is missing.
     // "key=" reads as the empty string.
@@ -48,9 +78,13 @@ public:
     std::string text() const;
 
 private:
+    void load(const std::vector<std::string>& ownSections);
+
     std::string path_;
+    CodePage cp_;
     std::vector<std::string> lines_;  // without their line ends
     int readError_ = 0;               // why an existing file could not be read
+    bool converted_ = false;
 };
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/inifile.h"
 #include "settings/messages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <type_traits>
 #include <vector>
@@ -20,6 +21,23 @@ struct Overload : F... {
 template <class... F>
 Overload(F...) -> Overload<F...>;
 
+// The section names, written in the source as UTF-8, in code page `cp`.
+struct SectionNames {
+    explicit SectionNames(platform::CodePage cp)
+    {
+        for (const Key& k : kKeys) {
+            std::string name;
+            if (!platform::convertText(k.section, platform::CodePage::utf8, cp, name))
+                name = k.section;
+            if (std::find(own.begin(), own.end(), name) == own.end())
+                own.push_back(name);
+            ofKey.push_back(std::move(name));
+        }
+    }
+    std::vector<std::string> ofKey;  // in the order of kKeys
+    std::vector<std::string> own;    // each once
+};
+
 [[noreturn]] void cannotWrite(const std::string& path)
 {
     std::vector<char> buf(path.size() + 64);
@@ -29,14 +47,16 @@ Overload(F...) -> Overload<F...>;
 
 }  // namespace
 
-Loaded load(const std::string& path, Values& v)
+Loaded load(const std::string& path, Values& v, platform::CodePage cp)
 {
-    const platform::IniFile ini(path);
+    const SectionNames names(cp);
+    const platform::IniFile ini(path, cp, names.own);
     Bounds b = kDesignBounds;
-    for (const Key& k : kKeys) {
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+        const Key& k = kKeys[i];
         if (k.rule == Rule::windowBounds && !v.WinMem)
             continue;
-        const std::string text = ini.read(k.section, k.name, "");
+        const std::string text = ini.read(names.ofKey[i], k.name, "");
         std::visit(Overload{
                        [&](bool Values::*f) { v.*f = parseBoolean(text, k.def != 0); },
                        [&](int32_t Values::*f) { v.*f = parseInteger(text, k.def); },
@@ -52,9 +72,11 @@ Loaded load(const std::string& path, Values& v)
     return out;
 }
 
-void save(const std::string& path, const Values& v, const std::optional<Bounds>& bounds)
+void save(const std::string& path, const Values& v, const std::optional<Bounds>& bounds,
+          platform::CodePage cp)
 {
-    platform::IniFile ini(path);
+    const SectionNames names(cp);
+    platform::IniFile ini(path, cp, names.own);
     // The folder of a per-user settings file may not exist yet.
     const auto slash = path.find_last_of('/');
     if (slash != std::string::npos && slash > 0) {
@@ -62,7 +84,8 @@ void save(const std::string& path, const Values& v, const std::optional<Bounds>&
         if (!platform::isFolder(folder))
             platform::makeFolders(folder);
     }
-    for (const Key& k : kKeys) {
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+        const Key& k = kKeys[i];
         if (k.rule == Rule::windowBounds && !bounds)
             continue;
         const std::string text = std::visit(
@@ -73,7 +96,7 @@ void save(const std::string& path, const Values& v, const std::optional<Bounds>&
                 [&](int32_t Bounds::*f) { return integerText((*bounds).*f); },
             },
             k.field);
-        if (!ini.write(k.section, k.name, text))
+        if (!ini.write(names.ofKey[i], k.name, text))
             cannotWrite(path);
     }
 }

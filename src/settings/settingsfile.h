@@ -3,6 +3,7 @@
 // Which keys, in which sections and when, is the table of settingstable.h.
 #pragma once
 
+#include "platform/codepage.h"
 #include "settings/settingstable.h"
 #include "settings/valuetext.h"
 #include "settings/values.h"
@@ -18,13 +19,20 @@ struct Loaded {
     bool maximised = false;
 };
 
+// The file is text in the system code page `cp`. One carried over from a
+// system of the other code page (a Windows machine's Shift-JIS file on a
+// UTF-8 system) is known by its section names: it is read converted, and
+// the next save writes it whole in `cp`.
+
 // Fills `v` from the file at `path` (defaults for whatever is missing) and
 // says where the window goes.
-Loaded load(const std::string& path, Values& v);
+Loaded load(const std::string& path, Values& v,
+            platform::CodePage cp = platform::systemCodePage());
 
 // Writes `v`, and `bounds` when the window is in its normal state, to the
 // file at `path`. Raises ToolkitError "<path> に書き込めません" at the first
 // key that cannot be written; the keys before it stay written.
-void save(const std::string& path, const Values& v, const std::optional<Bounds>& bounds);
+void save(const std::string& path, const Values& v, const std::optional<Bounds>& bounds,
+          platform::CodePage cp = platform::systemCodePage());
 
 }  // namespace settings

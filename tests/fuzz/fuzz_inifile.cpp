@@ -1,6 +1,6 @@
 // The profile file engine on arbitrary files: writing a key and reading it
-// back gives the value as a read returns it (blanks and one pair of quotes
-// dropped, at most 2047 bytes); every other key reads as before; every other
+// back gives the value as written (a value holding a line break is written
+// empty; a read returns at most 2047 bytes); every other key reads as before; every other
 // line stays byte for byte, with at most the key's line replaced or one or
 // two lines added; the file on the disk is what the engine holds, in CR LF
 // lines with no byte-order mark, and reads back the same.
@@ -50,15 +50,13 @@ std::string trimmed(std::string s)
     return s.substr(b);
 }
 
-// What a read gives for a value written as `v`.
+// What a read gives for a value written as `v`: the engine quotes a value
+// whose blanks or quotes a read would drop.
 std::string readForm(const std::string& v)
 {
     if (v.find_first_of("\r\n") != std::string::npos)
         return {};
-    std::string t = trimmed(v);
-    if (t.size() >= 2 && (t[0] == '"' || t[0] == '\'') && t.back() == t[0])
-        t = t.substr(1, t.size() - 2);
-    return t.substr(0, platform::IniFile::kMaxValue);
+    return v.substr(0, platform::IniFile::kMaxValue);
 }
 
 // Lines as the engine reads them: byte-order marks at the start are no

@@ -184,3 +184,224 @@ TEST(IniHostile, RepeatedByteOrderMarkNeitherWrittenNorChangesWhatIsRead)
     EXPECT_NE(text.compare(0, 3, bom), 0) << "the written file starts with a byte-order mark";
     EXPECT_EQ(IniFile(d.file("s.ini")).read("a", "k", "none"), before);
 }
+
+namespace {
+
+using platform::CodePage;
+
+// --- values that a read would change ---------------------------------------
+
+struct QuoteCase {
+    const char* name;
+    std::string value;
+    std::string line;  // the key's line as written
+};
+
+void PrintTo(const QuoteCase& c, std::ostream* os) { *os << c.name; }
+
+class IniQuotes : public ::testing::TestWithParam<QuoteCase> {};
+
+// What is written reads back as it was, through this engine and through any
+// reader that drops blanks and one pair of quotes the same way.
+TEST_P(IniQuotes, ValueReadsBackAsWritten)
+{
+    const auto& c = GetParam();
+    ScratchDir d;
+    IniFile ini(d / "q.ini");
+    ASSERT_TRUE(ini.write("s", "k", c.value));
+    EXPECT_EQ(readFile(d / "q.ini"), "[s]\r\n" + c.line + "\r\n");
+    EXPECT_EQ(ini.read("s", "k", "<def>"), c.value);
+    EXPECT_EQ(IniFile(d / "q.ini").read("s", "k", "<def>"), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ini, IniQuotes,
+    ::testing::Values(QuoteCase{"PlainValueUnquoted", "/home/u/photo", "k=/home/u/photo"},
+                      QuoteCase{"InnerBlanksUnquoted", "/home/u/my photo", "k=/home/u/my photo"},
+                      QuoteCase{"EmptyUnquoted", "", "k="},
+                      QuoteCase{"TrailingBlank", "/home/u/photo ", "k=\"/home/u/photo \""},
+                      QuoteCase{"LeadingBlank", " photo", "k=\" photo\""},
+                      QuoteCase{"OnlyBlanks", "   ", "k=\"   \""},
+                      QuoteCase{"TrailingTab", "a\t", "k=\"a\t\""},
+                      QuoteCase{"IdeographicSpaceIsNoBlank", "写真\xE3\x80\x80", "k=写真\xE3\x80\x80"},
+                      QuoteCase{"DoubleQuotedName", "\"a\"", "k=\"\"a\"\""},
+                      QuoteCase{"SingleQuotedName", "'a'", "k=\"'a'\""},
+                      QuoteCase{"LoneQuoteUnquoted", "\"", "k=\""},
+                      QuoteCase{"UnmatchedQuotesUnquoted", "\"a'", "k=\"a'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniQuotes, ReplacingAQuotedValueQuotesOnlyWhenNeeded)
+{
+    ScratchDir d;
+    writeFile(d / "q.ini", "[s]\r\nLastDir=\"C:\\photo \"\r\n");
+    IniFile ini(d / "q.ini");
+    EXPECT_EQ(ini.read("s", "LastDir", ""), "C:\\photo ");
+    ASSERT_TRUE(ini.write("s", "LastDir", "/home/u/photo"));
+    EXPECT_EQ(readFile(d / "q.ini"), "[s]\r\nLastDir=/home/u/photo\r\n");
+}
+
+// --- Shift-JIS names ----------------------------------------------------
+
+// Shift-JIS bytes, each written out: a hex escape would swallow a following
+// letter.
+const std::string kA = "\x83\x41";     // ア: its second byte is "A"
+const std::string kDi = "\x83\x61";    // ヂ: its second byte is "a"
+const std::string kDash = "\x81\x5D";  // ‐: its second byte is "]"
+
+TEST(IniCp932, SecondBytesOfDoubleByteNamesNeverFold)
+{
+    ScratchDir d;
+    writeFile(d / "j.ini", "[" + kA + "]\r\n" + kA + "=upper\r\n" + kDi + "=lower\r\n"
+                               "[Window" + kA + "]\r\nLeft=1\r\n"
+                               "[" + kDash + "]\r\nk=dash\r\n");
+    const IniFile ini(d / "j.ini", CodePage::cp932, {});
+    struct Case {
+        std::string section, key;
+        const char* expected;
+    } const cases[] = {
+        {kA, kA, "upper"},
+        {kA, kDi, "lower"},            // two keys apart by their second byte
+        {kDi, kA, "<def>"},            // and two sections
+        {"WINDOW" + kA, "left", "1"},  // single-byte letters still fold
+        {"window" + kDi, "Left", "<def>"},
+        {kDash, "k", "dash"},          // "]" as a second byte ends no name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section + "/" + c.key);
+        EXPECT_EQ(ini.read(c.section, c.key, "<def>"), c.expected);
+    }
+    // The same bytes read as UTF-8 fold as ASCII, as the engine always did.
+    EXPECT_EQ(IniFile(d / "j.ini", CodePage::utf8, {}).read(kDi, kA, "<def>"), "upper");
+}
+
+TEST(IniCp932, WritingANameThatDiffersInASecondByteAddsIt)
+{
+    ScratchDir d;
+    writeFile(d / "j.ini", "[" + kA + "]\r\nk=1\r\n");
+    IniFile ini(d / "j.ini", CodePage::cp932, {});
+    ASSERT_TRUE(ini.write(kDi, "k", "2"));
+    ASSERT_TRUE(ini.write(kDash, "k", "3"));
+    EXPECT_EQ(readFile(d / "j.ini"),
+              "[" + kA + "]\r\nk=1\r\n[" + kDi + "]\r\nk=2\r\n[" + kDash + "]\r\nk=3\r\n");
+    // A single-byte "]" is still no part of a name.
+    EXPECT_FALSE(ini.write("a]b", "k", "v"));
+}
+
+// --- a file carried over from the other code page --------------------------
+
+const std::vector<std::string> kOwnUtf8 = {"ウィンドウ", "前回"};
+const std::string kWindowSjis = "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45";  // ウィンドウ
+const std::string kLastSjis = "\x91\x4F\x89\xF1";                              // 前回
+const std::string kPhotoSjis = "\x8E\xCA\x90\x5E";                             // 写真
+const std::string kTableSjis = "\x95\x5C";                                     // 表
+
+TEST(IniCarried, ShiftJisFileOfTheOwnerIsReadConvertedAndWrittenWhole)
+{
+    ScratchDir d;
+    writeFile(d / "c.ini", "; " + kPhotoSjis + "\r\n[" + kWindowSjis + "]\r\nLeft=1\r\n[" +
+                               kLastSjis + "]\r\nLastDir=C:\\" + kPhotoSjis + "\\" +
+                               kTableSjis + "\r\n");
+    IniFile ini(d / "c.ini", CodePage::utf8, kOwnUtf8);
+    EXPECT_TRUE(ini.converted());
+    EXPECT_EQ(ini.read("ウィンドウ", "Left", "-"), "1");
+    // The backslash after a second byte stays a backslash.
+    EXPECT_EQ(ini.read("前回", "LastDir", "-"), "C:\\写真\\表");
+    ASSERT_TRUE(ini.write("前回", "LastDir", "/home/u/写真"));
+    EXPECT_EQ(readFile(d / "c.ini"),
+              "; 写真\r\n[ウィンドウ]\r\nLeft=1\r\n[前回]\r\nLastDir=/home/u/写真\r\n");
+}
+
+TEST(IniCarried, WhatIsNotTheOwnersIsLeftAsItIs)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::string> own;
+    } const cases[] = {
+        {"another program's Shift-JIS file", "[" + kPhotoSjis + "]\r\nk=" + kTableSjis + "\r\n",
+         kOwnUtf8},
+        {"the owner's names only in a value", "[x]\r\nk=" + kWindowSjis + "\r\n", kOwnUtf8},
+        {"no sections of its own given", "[" + kWindowSjis + "]\r\nk=1\r\n", {}},
+        {"valid UTF-8 already", "[ウィンドウ]\r\nk=写真\r\n", kOwnUtf8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir d;
+        writeFile(d / "c.ini", c.text);
+        IniFile ini(d / "c.ini", CodePage::utf8, c.own);
+        EXPECT_FALSE(ini.converted());
+        ASSERT_TRUE(ini.write("z", "k", "1"));
+        EXPECT_EQ(readFile(d / "c.ini"), c.text + "[z]\r\nk=1\r\n");
+    }
+}
+
+TEST(IniCarried, LinesValidInBothAreForeignInAForeignFile)
+{
+    ScratchDir d;
+    // Half-width ﾃｽ in Shift-JIS is also valid UTF-8 ("ý").
+    writeFile(d / "h.ini", "[" + kWindowSjis + "]\r\nNote=\xC3\xBD\r\n");
+    IniFile ini(d / "h.ini", CodePage::utf8, kOwnUtf8);
+    EXPECT_TRUE(ini.converted());
+    EXPECT_EQ(ini.read("ウィンドウ", "Note", "-"), "ﾃｽ");
+}
+
+TEST(IniCarried, InAFileBothSystemsWroteTheirOwnLinesStay)
+{
+    ScratchDir d;
+    // Shift-JIS lines, then lines this system wrote: "写真" in UTF-8 is
+    // valid Shift-JIS too, but "前回処理したフォルダ" in UTF-8 is not, so
+    // the UTF-8 lines are this system's. A line that is neither UTF-8 nor
+    // Shift-JIS is somebody's bytes.
+    const std::string bad = "junk=\xFF\xFE";
+    writeFile(d / "m.ini", "[" + kWindowSjis + "]\r\nk=" + kPhotoSjis + "\r\n" + bad +
+                               "\r\n[前回処理したフォルダ]\r\nk=写真\r\n");
+    IniFile ini(d / "m.ini", CodePage::utf8, kOwnUtf8);
+    EXPECT_TRUE(ini.converted());
+    EXPECT_EQ(ini.read("ウィンドウ", "k", "-"), "写真");
+    EXPECT_EQ(ini.text(),
+              "[ウィンドウ]\r\nk=写真\r\n" + bad + "\r\n[前回処理したフォルダ]\r\nk=写真\r\n");
+}
+
+TEST(IniCarried, Utf8FileOnAShiftJisSystem)
+{
+    ScratchDir d;
+    // "ウィンドウ" in UTF-8 is valid Shift-JIS as well; "前回処理したフォルダ"
+    // is not, which tells the file for UTF-8.
+    writeFile(d / "u.ini", "[ウィンドウ]\r\nk=1\r\n[前回処理したフォルダ]\r\nk=2\r\n");
+    IniFile ini(d / "u.ini", CodePage::cp932, {kWindowSjis});
+    EXPECT_TRUE(ini.converted());
+    EXPECT_EQ(ini.read(kWindowSjis, "k", "-"), "1");
+    std::string last;
+    ASSERT_TRUE(platform::convertText("前回処理したフォルダ", CodePage::utf8, CodePage::cp932, last));
+    EXPECT_EQ(ini.text(), "[" + kWindowSjis + "]\r\nk=1\r\n[" + last + "]\r\nk=2\r\n");
+}
+
+TEST(IniCarried, ConvertTextBothWays)
+{
+    struct Case {
+        std::string text;
+        CodePage from, to;
+        bool ok;
+        std::string out;
+    } const cases[] = {
+        {kPhotoSjis + "\\" + kTableSjis, CodePage::cp932, CodePage::utf8, true, "写真\\表"},
+        {"写真\\表", CodePage::utf8, CodePage::cp932, true, kPhotoSjis + "\\" + kTableSjis},
+        {"abc", CodePage::cp932, CodePage::utf8, true, "abc"},
+        {"\x80", CodePage::cp932, CodePage::utf8, false, ""},
+        {"\x83", CodePage::cp932, CodePage::utf8, false, ""},       // a lead byte alone
+        {"\xED\xA0\x80", CodePage::utf8, CodePage::utf8, false, ""},  // a surrogate
+        {"\xC0\xAF", CodePage::utf8, CodePage::cp932, false, ""},   // an overlong "/"
+        {"😀", CodePage::utf8, CodePage::cp932, false, ""},         // no Shift-JIS form
+        {"写真", CodePage::utf8, CodePage::utf8, true, "写真"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string out;
+        EXPECT_EQ(platform::convertText(c.text, c.from, c.to, out), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(out, c.out);
+        }
+    }
+}
+
+}  // namespace
