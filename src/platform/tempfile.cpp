@@ -170,11 +170,18 @@ bool TempFile::discard()
     fd_.reset();
     if (was != Kind::scratch && was != Kind::inPlace)
         return true;
-    // Clutter left behind is a file the user never asked for: try twice.
+    // Clutter left behind is a file the user never asked for: try twice,
+    // and take "no such file" for gone only when the name says so too.
     const int saved = errno;
     auto& s = sys();
-    bool gone = s.unlinkat(dirFd_, name_.c_str(), 0) == 0 || errno == ENOENT ||
-                s.unlinkat(dirFd_, name_.c_str(), 0) == 0 || errno == ENOENT;
+    bool gone = false;
+    for (int attempt = 0; attempt < 2 && !gone; ++attempt) {
+        struct stat st {};
+        gone = s.unlinkat(dirFd_, name_.c_str(), 0) == 0 ||
+               (errno == ENOENT &&
+                s.fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 &&
+                errno == ENOENT);
+    }
     errno = saved;
     return gone;
 }
