@@ -83,6 +83,7 @@ public:
     std::function<int(int)> onFdatasync;
     std::function<int(int)> onFsync;
     std::function<int(int, mode_t)> onFchmod;
+    std::function<int(int, const char*, struct stat*, int)> onFstatat;
 
     int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
     int close(int fd) override;

@@ -110,7 +110,9 @@ int FaultSys::fstat(int fd, struct stat* st) { return hit(kStat, "fstat") ? -1 :
 
 int FaultSys::fstatat(int dirfd, const char* path, struct stat* st, int flags)
 {
-    return hit(kStat, "fstatat") ? -1 : inner_.fstatat(dirfd, path, st, flags);
+    if (hit(kStat, "fstatat"))
+        return -1;
+    return onFstatat ? onFstatat(dirfd, path, st, flags) : inner_.fstatat(dirfd, path, st, flags);
 }
 
 int FaultSys::fchmod(int fd, mode_t mode)
