@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 using namespace testing_support;
@@ -214,11 +215,12 @@ TEST_F(LinkedSettings, TwoProgramsClosingAtOnceLeaveOneWholeFile)
 {
     const std::string a = "[a]\r\n" + std::string(3000, 'a') + "\r\n";
     const std::string b = "[b]\r\nb\r\n";
+    constexpr int kWrites = 150;
     auto writer = [&](const std::string& bytes) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             bool ok = true;
-            for (int i = 0; i < 150; ++i)
+            for (int i = 0; i < kWrites; ++i)
                 ok = replaceFileDurably(link, bytes) && ok;
             ::_exit(ok ? 0 : 1);
         }
@@ -243,6 +245,8 @@ TEST_F(LinkedSettings, TwoProgramsClosingAtOnceLeaveOneWholeFile)
             }
         }
     }
+    std::printf("[ figures  ] two programs writing through a link: %d writes, %d reads, "
+                "%d torn\n", 2 * kWrites, reads, torn);
     EXPECT_EQ(ok, 2) << "a writer failed";
     EXPECT_EQ(torn, 0) << "of " << reads << " reads; e.g. " << tornSample->size() << " bytes";
     const std::string last = readFile(dotfiles / "meibo.ini");
