@@ -8,7 +8,8 @@ DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        libgtest-dev libgmock-dev googletest libbenchmark-dev \
        fonts-ipafont-gothic xvfb xdotool xauth \
        desktop-file-utils at-spi2-core python3-pyatspi dbus-daemon \
-       libclang-rt-14-dev appstream man-db groff-base optipng
+       libclang-rt-14-dev appstream man-db groff-base optipng \
+       fuse3 fusefat dosfstools
 
 .PHONY: all deps configure build run test screenshots docs-screenshots bench package clean test-asan fuzz
 

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
@@ -19,7 +20,7 @@ namespace {
 bool rewriteInPlace(const std::string& path, std::string_view bytes, int* err)
 {
     auto& s = sys();
-    UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
     if (!fd)
         return fail(err, errno);
     const bool ok = writeAll(fd.get(), bytes) &&
@@ -31,13 +32,77 @@ bool rewriteInPlace(const std::string& path, std::string_view bytes, int* err)
     return ok || fail(err, e);
 }
 
+// A file system that keeps no permission bits refuses them.
+bool modeRefused(int e) { return e == ENOSYS || e == EPERM || e == EOPNOTSUPP || e == ENOTSUP; }
+
+bool readLink(const std::string& path, std::string& out, int* err)
+{
+    std::string buf(256, '\0');
+    for (;;) {
+        const ssize_t n = sys().readlink(path.c_str(), buf.data(), buf.size());
+        if (n < 0)
+            return fail(err, errno);
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            out = std::move(buf);
+            return true;
+        }
+        if (buf.size() >= 65536)
+            return fail(err, ENAMETOOLONG);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+// The path of the file that `path` names, its links followed one at a time,
+// each only to what has the link's own owner.
+bool resolveLinks(const std::string& path, std::string& file, int* err)
+{
+    constexpr int kMaxLinks = 40;  // the kernel's own limit
+    auto& s = sys();
+    std::string at = path;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat link {};
+        if (s.fstatat(AT_FDCWD, at.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT)
+                return fail(err, errno);
+            file = at;  // no file yet
+            return true;
+        }
+        if (!S_ISLNK(link.st_mode)) {
+            file = at;
+            return true;
+        }
+        std::string to;
+        if (!readLink(at, to, err))
+            return false;
+        if (to.empty())
+            return fail(err, ENOENT);
+        const std::string next = to[0] == '/' ? to : folderOf(at) + "/" + to;
+        struct stat target {};
+        if (s.fstatat(AT_FDCWD, next.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT)
+                return fail(err, errno);
+            // The file would be made in that folder: it is the folder's.
+            if (s.fstatat(AT_FDCWD, folderOf(next).c_str(), &target, 0) != 0)
+                return fail(err, errno);
+        }
+        if (target.st_uid != link.st_uid)
+            return fail(err, EACCES);
+        at = next;
+    }
+    return fail(err, ELOOP);
+}
+
 }  // namespace
 
 bool replaceFileDurably(const std::string& path, std::string_view bytes, int* err)
 {
     auto& s = sys();
+    std::string file;
+    if (!resolveLinks(path, file, err))
+        return false;
     struct stat st {};
-    const bool exists = s.fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0;
+    const bool exists = s.fstatat(AT_FDCWD, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)
         return fail(err, errno);
     if (exists) {
@@ -46,14 +111,9 @@ bool replaceFileDurably(const std::string& path, std::string_view bytes, int* er
         // No write bit at all: read-only, for root as well.
         if ((st.st_mode & 0222) == 0)
             return fail(err, EACCES);
-        struct stat lst {};
-        // A link is followed and its target rewritten, so the link stays.
-        if (s.fstatat(AT_FDCWD, path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISLNK(lst.st_mode))
-            return rewriteInPlace(path, bytes, err);
     }
 
-    const std::string folderPath = folderOf(path);
+    const std::string folderPath = folderOf(file);
     UniqueFd folder(s.openat(AT_FDCWD, folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
         return fail(err, errno);
@@ -63,13 +123,16 @@ bool replaceFileDurably(const std::string& path, std::string_view bytes, int* er
                                     /*unnamed=*/false);
     if (!tmp) {
         if (exists && (e == EACCES || e == EPERM))
-            return rewriteInPlace(path, bytes, err);
+            return rewriteInPlace(file, bytes, err);
         return fail(err, e);
     }
-    if (!writeAll(tmp.fd(), bytes) || (exists && s.fchmod(tmp.fd(), st.st_mode & 0777) != 0) ||
+    if (!writeAll(tmp.fd(), bytes) ||
+        (exists && s.fchmod(tmp.fd(), st.st_mode & 0777) != 0 && !modeRefused(errno)) ||
         s.fsync(tmp.fd()) != 0)
         return fail(err, errno);  // the scratch file goes with `tmp`
-    if (!tmp.keepReplacing(fileNameOf(path), err))
+    // Renaming over the name replaces whatever is there now, a link put
+    // there meanwhile included, and never writes through it.
+    if (!tmp.keepReplacing(fileNameOf(file), err))
         return false;
     // The new name itself must survive a crash too.
     UniqueFd dir(s.openat(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -51,22 +51,36 @@ private:
     size_t since_ = 0;
 };
 
-bool copyByReadWrite(int in, int out, TickCounter& ticks)
+// Reads at explicit offsets, so that the file's own position plays no part.
+bool copyByReadWrite(int in, int out, off_t size, TickCounter& ticks)
 {
     std::vector<char> buf(1 << 17);
-    for (;;) {
-        const ssize_t r = sys().read(in, buf.data(), buf.size());
+    for (off_t at = 0; at < size;) {
+        const size_t want = static_cast<size_t>(std::min<off_t>(size - at, static_cast<off_t>(buf.size())));
+        const ssize_t r = sys().pread(in, buf.data(), want, at);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
-        if (r == 0)
-            return true;
+        if (r == 0) {
+            errno = kSourceChanged;  // ends before its size: cut short meanwhile
+            return false;
+        }
         if (!writeAll(out, std::string_view(buf.data(), static_cast<size_t>(r))))
             return false;
+        at += r;
         ticks.moved(static_cast<size_t>(r));
     }
+    return true;
+}
+
+// fchmod refused by a file system that keeps no permission bits.
+bool modeRefused(int e) { return e == ENOSYS || e == EPERM || e == EOPNOTSUPP || e == ENOTSUP; }
+
+bool sameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 }  // namespace
@@ -100,12 +114,27 @@ bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err)
 
 bool copyData(int in, int out, off_t size, const CopyTick* tick)
 {
-    if (size > 0 && sys().cloneFile(out, in) == 0)
+    if (size <= 0)
         return true;
+    auto& s = sys();
+    if (s.cloneFile(out, in) == 0) {
+        // A clone takes the file as it is now; one that grew meanwhile is
+        // more than was asked for.
+        struct stat st {};
+        if (s.fstat(out, &st) != 0)
+            return false;
+        if (st.st_size != size) {
+            errno = kSourceChanged;
+            return false;
+        }
+        return true;
+    }
     TickCounter ticks(tick);
     off_t inOff = 0, outOff = 0;
-    for (;;) {
-        const ssize_t n = sys().copyFileRange(in, &inOff, out, &outOff, ticks.stretch());
+    while (inOff < size) {
+        const size_t want = static_cast<size_t>(
+            std::min<off_t>(size - inOff, static_cast<off_t>(ticks.stretch())));
+        const ssize_t n = s.copyFileRange(in, &inOff, out, &outOff, want);
         if (n > 0) {
             ticks.moved(static_cast<size_t>(n));
             continue;
@@ -113,9 +142,10 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick)
         if (n == 0) {
             // Some file systems report nothing to copy for files they make
             // up on the fly; read those the plain way.
-            if (inOff == 0 && size > 0)
+            if (inOff == 0)
                 break;
-            return true;
+            errno = kSourceChanged;  // ends before its size: cut short meanwhile
+            return false;
         }
         if (errno == EINTR)
             continue;
@@ -123,20 +153,35 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick)
             break;
         return false;
     }
-    return copyByReadWrite(in, out, ticks);
+    if (inOff >= size)
+        return true;
+    return copyByReadWrite(in, out, size, ticks);
 }
 
-bool copyAttributes(int out, const struct stat& src, bool flushData, int* err)
+bool sourceUnchanged(const CopySource& src, int* err)
+{
+    struct stat now {};
+    if (sys().fstat(src.fd.get(), &now) != 0)
+        return fail(err, errno);
+    if (now.st_size != src.st.st_size || !sameTime(now.st_mtim, src.st.st_mtim) ||
+        !sameTime(now.st_ctim, src.st.st_ctim))
+        return fail(err, kSourceChanged);
+    return true;
+}
+
+bool copyAttributes(int out, const CopySource& src, bool flushData, int* err)
 {
     auto& s = sys();
-    if (s.fchmod(out, src.st_mode & 0777) != 0)
+    if (s.fchmod(out, src.st.st_mode & 0777) != 0 && !modeRefused(errno))
         return fail(err, errno);
-    const struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
+    const struct timespec times[2] = {{0, UTIME_OMIT}, src.st.st_mtim};
     if (s.futimens(out, times) != 0)
         return fail(err, errno);
     if (flushData && s.fdatasync(out) != 0)
         return fail(err, errno);
-    return true;
+    // As late as can be, so that nothing the source is given after this
+    // goes unnoticed by a caller that deletes it next.
+    return sourceUnchanged(src, err);
 }
 
 bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
@@ -162,11 +207,26 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
     if (!openCopyTarget(toDir, to, target, err))
         return false;
     // On any failure below the target's destructor removes what was made.
-    if (!copyData(src.fd.get(), target.fd(), src.st.st_size, options.tick))
-        return fail(err, errno);
-    if (!copyAttributes(target.fd(), src.st, options.flushData, err))
+    auto fill = [&](TempFile& t) {
+        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick))
+            return fail(err, errno);
+        return copyAttributes(t.fd(), src, options.flushData, err);
+    };
+    if (!fill(target))
         return false;
-    const RenameResult r = target.keep(to);
+    RenameResult r = target.keep(to);
+    if (r.status == RenameStatus::notPossible) {
+        // The scratch copy cannot be given its name without the risk of
+        // replacing one: the copy is made again, under the name itself.
+        target.discard();
+        int e = 0;
+        target = TempFile::createInPlace(toDir, to, &e);
+        if (!target)
+            return fail(err, e);
+        if (!fill(target))
+            return false;
+        r = target.keep(to);
+    }
     return r || fail(err, r.error);
 }
 

@@ -1,8 +1,10 @@
 // The copy that never overwrites, and its steps: open the source, open the
 // target (a TempFile), copy the data and the attributes, publish (the
-// target's keep, which never replaces an entry). Names are
-// byte strings resolved in the folder of the descriptor given with them
-// (AT_FDCWD: the current folder). Nothing here throws.
+// target's keep, which never replaces an entry). A copy is of the source as
+// it was when it was opened: a source that changes while it is copied (cut
+// short, grown, written over) fails the copy, and the copy never appears.
+// Names are byte strings resolved in the folder of the descriptor given with
+// them (AT_FDCWD: the current folder). Nothing here throws.
 #pragma once
 
 #include "platform/tempfile.h"
@@ -10,6 +12,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -32,7 +35,11 @@ struct CopyOptions {
     const CopyTick* tick = nullptr;
 };
 
-// The source of a copy, open, and what it was when it was opened.
+// The error of a copy whose source changed while it was copied.
+inline constexpr int kSourceChanged = ESTALE;
+
+// The source of a copy, open, and what it was when it was opened: its
+// size, modification and change times are what the copy is checked against.
 struct CopySource {
     UniqueFd fd;
     struct stat st {};
@@ -48,20 +55,34 @@ bool openCopySource(int dirFd, const std::string& name, CopySource& out, int* er
 // names, the name itself made exclusively (EEXIST when it is taken).
 bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err = nullptr);
 
-// Moves the data of `in` (of `size` bytes when opened) into the empty file
-// `out`: a shared-extent clone where the file system has one, else an
-// in-kernel copy, else plain reads and writes. False with errno set.
+// Moves the first `size` bytes of `in` (its size when opened) into the
+// empty file `out`, and never more, however the file grows meanwhile: a
+// shared-extent clone where the file system has one, else an in-kernel copy,
+// else plain reads and writes. A source that ends sooner was cut short
+// (kSourceChanged). False with errno set. The data is read at its offsets,
+// so the same source can be copied again.
 bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr);
 
-// Gives the copy the permission bits and modification time of `src` (not
-// set-user-ID and the like: the copy belongs to whoever runs the program),
-// and with `flushData` puts its data on the disk.
-bool copyAttributes(int out, const struct stat& src, bool flushData, int* err = nullptr);
+// Gives the copy the permission bits and modification time of the source
+// (not set-user-ID and the like: the copy belongs to whoever runs the
+// program; a file system that keeps no permission bits refuses them, and
+// the copy goes on without), with `flushData` puts its data on the disk, and
+// last looks at the source again: one whose size, modification or change
+// time is not what it was when it was opened fails (kSourceChanged), so that
+// a copy of a changing file is never published.
+bool copyAttributes(int out, const CopySource& src, bool flushData, int* err = nullptr);
 
-// Copies `from` to the new name `to`, failing when `to` exists or the copy
-// cannot be made. The new file appears only complete, with the source's
-// permission bits and modification time; on failure nothing is left
-// behind.
+// True when the open source still has the size, modification and change
+// times it had when it was opened; kSourceChanged when not.
+bool sourceUnchanged(const CopySource& src, int* err = nullptr);
+
+// Copies `from` to the new name `to`, failing when `to` exists, the source
+// changes while it is copied, or the copy cannot be made. The new file
+// appears only complete, with the source's permission bits and modification
+// time; on failure nothing is left behind. On a file system that can
+// neither rename without replacing nor link (FUSE vfat, exFAT), the scratch
+// copy cannot be given its name: the copy is made again under the name
+// itself, made exclusively.
 bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
                        int* err = nullptr, const CopyOptions& options = {});
 

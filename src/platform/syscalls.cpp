@@ -18,6 +18,7 @@ int Sys::openat(int dirfd, const char* path, int flags, mode_t mode)
 int Sys::close(int fd) { return ::close(fd); }
 int Sys::dupfd(int fd) { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
 ssize_t Sys::read(int fd, void* buf, size_t n) { return ::read(fd, buf, n); }
+ssize_t Sys::pread(int fd, void* buf, size_t n, off_t offset) { return ::pread(fd, buf, n, offset); }
 ssize_t Sys::write(int fd, const void* buf, size_t n) { return ::write(fd, buf, n); }
 int Sys::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
 int Sys::fstatat(int dirfd, const char* path, struct stat* st, int flags)

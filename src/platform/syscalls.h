@@ -24,6 +24,7 @@ public:
     virtual int close(int fd);
     virtual int dupfd(int fd);  // fcntl F_DUPFD_CLOEXEC
     virtual ssize_t read(int fd, void* buf, size_t n);
+    virtual ssize_t pread(int fd, void* buf, size_t n, off_t offset);
     virtual ssize_t write(int fd, const void* buf, size_t n);
     virtual int fstat(int fd, struct stat* st);
     virtual int fstatat(int dirfd, const char* path, struct stat* st, int flags);

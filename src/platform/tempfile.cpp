@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <vector>
 
 namespace platform {
 
@@ -33,15 +34,26 @@ bool allDigits(std::string_view s)
 
 }  // namespace
 
-bool TempFile::isScratchName(std::string_view name)
+bool TempFile::isScratchName(std::string_view name) { return scratchPid(name) >= 0; }
+
+long TempFile::scratchPid(std::string_view name)
 {
     if (!name.starts_with(kScratchPrefix) || !name.ends_with(kScratchSuffix))
-        return false;
+        return -1;
     name.remove_prefix(kScratchPrefix.size());
     name.remove_suffix(kScratchSuffix.size());
     const size_t dash = name.find('-');
-    return dash != std::string_view::npos && allDigits(name.substr(0, dash)) &&
-           allDigits(name.substr(dash + 1));
+    if (dash == std::string_view::npos || !allDigits(name.substr(0, dash)) ||
+        !allDigits(name.substr(dash + 1)))
+        return -1;
+    const std::string_view digits = name.substr(0, dash);
+    long pid = 0;
+    for (char c : digits) {
+        if (pid > 100000000)
+            return 0;  // no process has such a number
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
 }
 
 TempFile TempFile::create(int dirFd, int* err, mode_t mode, bool unnamed)
@@ -163,6 +175,68 @@ bool TempFile::keepReplacing(const std::string& name, int* err)
     return true;
 }
 
+namespace {
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+enum class Maker { thisProgram, gone, unknown };
+
+// Who made a scratch file whose name carries `pid`: a process of this
+// program (its executable is ours), none any more (no such process, a
+// zombie, or another program that has the number now), or cannot be told.
+Maker makerOf(long pid, const struct stat& self)
+{
+    if (pid == ::getpid())
+        return Maker::thisProgram;
+    if (pid <= 0)
+        return Maker::gone;
+    const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
+    struct stat st {};
+    if (sys().fstatat(AT_FDCWD, exe.c_str(), &st, 0) == 0)
+        return sameFile(st, self) ? Maker::thisProgram : Maker::gone;
+    return errno == ENOENT || errno == ESRCH ? Maker::gone : Maker::unknown;
+}
+
+}  // namespace
+
+int removeStaleScratchFiles(int dirFd)
+{
+    auto& s = sys();
+    // Without a look at the processes nothing can be told apart.
+    struct stat self {};
+    if (s.fstatat(AT_FDCWD, "/proc/self/exe", &self, 0) != 0)
+        return 0;
+    std::vector<std::string> names;
+    {
+        UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd)
+            return 0;
+        DIR* dir = s.fdopendir(fd.get());
+        if (!dir)
+            return 0;
+        fd.release();
+        while (struct dirent* e = s.readdir(dir))
+            if (TempFile::isScratchName(e->d_name))
+                names.emplace_back(e->d_name);
+        s.closedir(dir);
+    }
+    int removed = 0;
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (s.fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (makerOf(TempFile::scratchPid(name), self) != Maker::gone)
+            continue;
+        if (s.unlinkat(dirFd, name.c_str(), 0) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
 bool TempFile::discard()
 {
     const Kind was = kind_;
@@ -170,11 +244,18 @@ bool TempFile::discard()
     fd_.reset();
     if (was != Kind::scratch && was != Kind::inPlace)
         return true;
-    // Clutter left behind is a file the user never asked for: try twice.
+    // Clutter left behind is a file the user never asked for: try twice,
+    // and take "no such file" for gone only when the name says so too.
     const int saved = errno;
     auto& s = sys();
-    bool gone = s.unlinkat(dirFd_, name_.c_str(), 0) == 0 || errno == ENOENT ||
-                s.unlinkat(dirFd_, name_.c_str(), 0) == 0 || errno == ENOENT;
+    bool gone = false;
+    for (int attempt = 0; attempt < 2 && !gone; ++attempt) {
+        struct stat st {};
+        gone = s.unlinkat(dirFd_, name_.c_str(), 0) == 0 ||
+               (errno == ENOENT &&
+                s.fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 &&
+                errno == ENOENT);
+    }
     errno = saved;
     return gone;
 }

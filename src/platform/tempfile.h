@@ -44,6 +44,9 @@ public:
 
     // True for a name of the scratch pattern (of any process).
     static bool isScratchName(std::string_view name);
+    // The process number a name of the scratch pattern carries (0 for one
+    // that no process can have); -1 for a name of another pattern.
+    static long scratchPid(std::string_view name);
 
     TempFile() = default;
     TempFile(TempFile&& other) noexcept;
@@ -84,5 +87,14 @@ private:
     Kind kind_ = Kind::none;
     std::string name_;
 };
+
+// Removes from the folder `dirFd` the scratch files that runs killed there
+// left behind: regular files of the scratch pattern, owned by the user who
+// runs the program, whose process is gone or is another program now (its
+// number taken again). A file of a copy of this program that still runs
+// may be in use and stays, as does any file whose process cannot be looked
+// at (another user's, or no /proc at all). Returns how many files went;
+// failures are passed over.
+int removeStaleScratchFiles(int dirFd);
 
 }  // namespace platform

@@ -9,6 +9,7 @@ namespace renaming {
 
 RunCounts runRename(const RunRequest& rq)
 {
+    platform::removeStaleScratchFiles(rq.folder.fd());  // what killed runs left there
     RunCounts c;
     const int dir = rq.folder.fd();
     const int total = static_cast<int>(rq.entries.size());

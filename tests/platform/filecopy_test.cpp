@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <future>
 #include <ostream>
 #include <random>
@@ -346,7 +347,7 @@ TEST_P(CopySteps, NameTakenWhileCopyingIsNotReplaced)
         EXPECT_EQ(target.kind(), unnamed ? platform::TempFile::Kind::unnamed
                                          : platform::TempFile::Kind::scratch);
         ASSERT_TRUE(platform::copyData(src.fd.get(), target.fd(), src.st.st_size));
-        ASSERT_TRUE(platform::copyAttributes(target.fd(), src.st, false));
+        ASSERT_TRUE(platform::copyAttributes(target.fd(), src, false));
         d.write("dst", "theirs");
         const platform::RenameResult r = target.keep("dst");
         EXPECT_EQ(r.status, platform::RenameStatus::targetExists);
@@ -375,6 +376,116 @@ TEST(CopySteps, SourceThatIsNoRegularFileIsRefusedByItsKind)
         int err = 0;
         EXPECT_FALSE(platform::openCopySource(dir.fd(), c.name, src, &err)) << c.name;
         EXPECT_EQ(err, c.err) << c.name;
+    }
+}
+
+// Between the steps: a source given more bytes after its data was copied
+// fails the attribute step, the last before publishing.
+TEST(CopySteps, SourceChangedBeforeTheLastStepFailsIt)
+{
+    ScratchDir d;
+    d.write("src", "ours");
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    platform::CopySource src;
+    ASSERT_TRUE(platform::openCopySource(dir.fd(), "src", src));
+    platform::TempFile target;
+    ASSERT_TRUE(platform::openCopyTarget(dir.fd(), "dst", target));
+    ASSERT_TRUE(platform::copyData(src.fd.get(), target.fd(), src.st.st_size));
+    const int fd = ::open(d.file("src").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_EQ(::write(fd, "+theirs", 7), 7);
+    ::close(fd);
+    int err = 0;
+    EXPECT_FALSE(platform::copyAttributes(target.fd(), src, false, &err));
+    EXPECT_EQ(err, platform::kSourceChanged);
+}
+
+// A file system that keeps no permission bits refuses fchmod in one of
+// three ways; the copy is made all the same. Any other refusal fails it.
+TEST(CopyFileNoReplace, ModeRefusedByTheFileSystemIsGoneWithout)
+{
+    const struct {
+        int err;
+        bool copied;
+    } cases[] = {{ENOSYS, true}, {EPERM, true}, {EOPNOTSUPP, true}, {EIO, false}, {EROFS, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::strerror(c.err));
+        ScratchDir d;
+        writeFile(d / "src", "content", 0644);
+        FaultSys fs;
+        fs.onFchmod = [e = c.err](int, mode_t) { return refuse(e); };
+        int err = 0;
+        {
+            ScopedSys use(fs);
+            EXPECT_EQ(platform::copyFileNoReplace(d / "src", d / "dst", &err), c.copied);
+        }
+        if (c.copied) {
+            EXPECT_EQ(readFile(d / "dst"), "content");
+        } else {
+            EXPECT_EQ(err, c.err);
+            EXPECT_EQ(d.names(), std::vector<std::string>{"src"});
+        }
+    }
+}
+
+// On a FUSE vfat or exFAT file system (no unnamed files, no mode bits, no
+// no-replace rename, no links) the copy is made under its name, made
+// exclusively: it never replaces a file, and a failure leaves nothing.
+TEST(CopyFileNoReplace, OnAFuseFileSystemTheCopyIsMadeUnderItsNameExclusively)
+{
+    ScratchDir d;
+    const std::string data = randomBytes(300000, 9);
+    writeFile(d / "src", data);
+    writeFile(d / "taken", "theirs");
+    FaultSys fs;
+    fuseFileSystem(fs);
+    ScopedSys use(fs);
+    int err = 0;
+    ASSERT_TRUE(platform::copyFileNoReplace(d / "src", d / "dst", &err, true)) << err;
+    EXPECT_TRUE(readFile(d / "dst") == data);
+    EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src", "taken"}));
+
+    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "taken", &err));
+    EXPECT_EQ(err, EEXIST);
+    EXPECT_EQ(readFile(d / "taken"), "theirs");
+
+    // The disk fills up during the copy under the name: the name goes again.
+    int writes = 0;
+    fs.onWrite = [&](int fd, const void* b, size_t n) -> ssize_t {
+        if (++writes > 3)
+            return refuse(ENOSPC);
+        return fs.Sys::write(fd, b, n);
+    };
+    fs.onCopyRange = [](int, off_t*, int, off_t*, size_t) {
+        return static_cast<ssize_t>(refuse(EXDEV));
+    };
+    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "new", &err));
+    EXPECT_EQ(err, ENOSPC);
+    EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src", "taken"}));
+}
+
+// A clone takes the whole file as it is when cloned: one that has grown
+// since it was opened is more than the copy's size, and is refused.
+TEST(CopySteps, CloneOfAFileThatGrewIsRefused)
+{
+    ScratchDir d;
+    d.write("src", "12345");
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    for (size_t cloned : {5u, 9u}) {
+        SCOPED_TRACE(cloned);
+        FaultSys fs;
+        fs.onClone = [&fs, cloned](int out, int) {
+            return fs.Sys::write(out, "123456789", cloned) == static_cast<ssize_t>(cloned) ? 0 : -1;
+        };
+        ScopedSys use(fs);
+        platform::CopySource src;
+        ASSERT_TRUE(platform::openCopySource(dir.fd(), "src", src));
+        platform::TempFile target;
+        ASSERT_TRUE(platform::openCopyTarget(dir.fd(), "dst", target));
+        errno = 0;
+        EXPECT_EQ(platform::copyData(src.fd.get(), target.fd(), src.st.st_size), cloned == 5);
+        if (cloned != 5) {
+            EXPECT_EQ(errno, platform::kSourceChanged);
+        }
     }
 }
 

@@ -9,12 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <optional>
 #include <ostream>
+#include <string_view>
 
 using namespace testing_support;
 using platform::RenameStatus;
@@ -242,6 +244,165 @@ TEST(TempFile, ScratchPatternIsExact)
     };
     for (const auto& c : cases)
         EXPECT_EQ(TempFile::isScratchName(c.name), c.scratch) << c.name;
+}
+
+// A process of this program that makes a scratch file in `folder` and ends
+// without cleaning up (as under a kill), or, with `hold`, lives on with it
+// until `*hold` is closed. Returns its pid once the file is made.
+pid_t scratchMaker(const std::string& folder, int* hold)
+{
+    int ready[2], stay[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(stay, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FaultSys fs;
+        withoutUnnamedFiles(fs);
+        ScopedSys use(fs);
+        const platform::FolderHandle dir = platform::FolderHandle::open(folder);
+        TempFile t = TempFile::create(dir.fd());
+        const char made = t.kind() == TempFile::Kind::scratch ? 'y' : 'n';
+        if (::write(ready[1], &made, 1) == 1 && hold) {
+            ::close(stay[1]);
+            char c;
+            while (::read(stay[0], &c, 1) > 0) {
+            }
+        }
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(stay[0]);
+    char made = 'n';
+    const bool ok = ::read(ready[0], &made, 1) == 1 && made == 'y';
+    ::close(ready[0]);
+    if (hold) {
+        *hold = stay[1];
+    } else {
+        ::close(stay[1]);
+        ::waitpid(child, nullptr, 0);
+    }
+    return ok ? child : -1;
+}
+
+// Another program, running, that now has a number a scratch name carries:
+// `cat` reading from a pipe until `*hold` is closed. Returns once it runs
+// that program.
+pid_t otherProgram(int* hold)
+{
+    int in[2], execd[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(execd, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(in[0], 0);
+        ::execl("/bin/cat", "cat", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(execd[1]);
+    char c;
+    // The pipe's end closes on exec: then the child is that other program.
+    while (::read(execd[0], &c, 1) > 0) {
+    }
+    ::close(execd[0]);
+    *hold = in[1];
+    return child;
+}
+
+std::string scratchNameOf(pid_t pid, int n)
+{
+    return ".tsumugi-" + std::to_string(pid) + "-" + std::to_string(n) + ".tmp";
+}
+
+std::string scratchOf(const ScratchDir& d, pid_t pid)
+{
+    for (const std::string& n : d.names())
+        if (TempFile::scratchPid(n) == pid)
+            return n;
+    return {};
+}
+
+// What a killed run left is removed, and only that: not what a copy of
+// the program still at work holds, nor what is no scratch file of ours.
+TEST(StaleScratchFiles, OnlyThoseOfEndedRunsAreRemoved)
+{
+    ScratchDir d;
+    const pid_t killed = scratchMaker(d.path(), nullptr);
+    ASSERT_GT(killed, 0);
+    const std::string stale = scratchOf(d, killed);
+    int holdRunning = -1, holdOther = -1;
+    const pid_t running = scratchMaker(d.path(), &holdRunning);
+    ASSERT_GT(running, 0);
+    const std::string inUse = scratchOf(d, running);
+    const pid_t other = otherProgram(&holdOther);
+    ASSERT_GT(other, 0);
+    d.write(scratchNameOf(other, 1), "left by a run whose number cat has now");
+    d.write(scratchNameOf(::getpid(), 7), "this process's own");
+    d.write(".hidden", "the user's");
+    d.write("photo.jpg", "the user's");
+    d.write(".tsumugi-" + std::to_string(killed) + ".tmp", "of another pattern");
+    d.mkdir(scratchNameOf(killed, 900));
+    ASSERT_EQ(::symlink("photo.jpg", d.file(scratchNameOf(killed, 901)).c_str()), 0);
+    d.write(scratchNameOf(killed, 902), "another user's");
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(d.file(scratchNameOf(killed, 902)).c_str(), 12345, 12345), 0);
+    }
+
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), root ? 2 : 3);
+    EXPECT_FALSE(d.exists(stale));
+    EXPECT_FALSE(d.exists(scratchNameOf(other, 1)));
+    for (const std::string& stays :
+         {inUse, scratchNameOf(::getpid(), 7), std::string(".hidden"), std::string("photo.jpg"),
+          ".tsumugi-" + std::to_string(killed) + ".tmp", scratchNameOf(killed, 900),
+          scratchNameOf(killed, 901)})
+        EXPECT_TRUE(d.exists(stays)) << stays;
+    EXPECT_EQ(d.exists(scratchNameOf(killed, 902)), root);
+
+    // Once that copy of the program has ended, its file goes too.
+    ::close(holdRunning);
+    ::close(holdOther);
+    ASSERT_EQ(::waitpid(running, nullptr, 0), running);
+    ASSERT_EQ(::waitpid(other, nullptr, 0), other);
+    EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), 1);
+    EXPECT_FALSE(d.exists(inUse));
+}
+
+// Where the processes cannot be looked at (no /proc, or one process not),
+// nothing that may be in use is removed; a folder that cannot be read is
+// passed over.
+TEST(StaleScratchFiles, WhatCannotBeToldApartStays)
+{
+    ScratchDir d;
+    const pid_t killed = scratchMaker(d.path(), nullptr);
+    ASSERT_GT(killed, 0);
+    const std::string stale = scratchOf(d, killed);
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    for (const char* refused : {"/proc/self/exe", "exe"}) {
+        SCOPED_TRACE(refused);
+        FaultSys fs;
+        fs.onFstatat = [&fs, refused](int dirfd, const char* p, struct stat* st, int flags) {
+            if (std::string_view(p).ends_with(refused))
+                return refuse(refused[0] == '/' ? ENOENT : EACCES);
+            return fs.Sys::fstatat(dirfd, p, st, flags);
+        };
+        ScopedSys use(fs);
+        EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), 0);
+        EXPECT_TRUE(d.exists(stale));
+    }
+    EXPECT_EQ(platform::removeStaleScratchFiles(-1), 0);
+    EXPECT_EQ(platform::removeStaleScratchFiles(platform::FolderHandle().fd()), 0);
+    EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), 1);
+}
+
+TEST(TempFile, ScratchNameCarriesTheProcessNumber)
+{
+    EXPECT_EQ(TempFile::scratchPid(".tsumugi-4321-7.tmp"), 4321);
+    EXPECT_EQ(TempFile::scratchPid(".tsumugi-0-7.tmp"), 0);
+    EXPECT_EQ(TempFile::scratchPid(".tsumugi-99999999999999999999-7.tmp"), 0);
+    EXPECT_EQ(TempFile::scratchPid(".tsumugi-12.tmp"), -1);
+    EXPECT_EQ(TempFile::scratchPid("photo.jpg"), -1);
 }
 
 }  // namespace

@@ -5,16 +5,21 @@
 // the documented one, no file is lost or overwritten, and nothing hangs.
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/syscalls.h"
+#include "platform/tempfile.h"
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
+#include "support/faultsys.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -309,4 +314,94 @@ TEST_F(HostileFolder, LineWithANulByteMakesNoFileOfAnotherName)
         EXPECT_EQ(d.names(), std::vector<std::string>{"a.txt"});
         EXPECT_EQ(d.read("a.txt"), "a");
     }
+}
+
+namespace {
+
+// A child of this test program that makes a scratch file in `folder` the way
+// a copy does on a file system without unnamed files. With `stay`, it lives
+// on holding the file until `stay`'s write end is closed; else it ends at
+// once without cleaning up, as a killed run does. Returns its pid once the
+// file is there.
+pid_t scratchMaker(const std::string& folder, int* stay)
+{
+    int ready[2], hold[2];
+    if (::pipe(ready) != 0 || ::pipe(hold) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        ::close(hold[1]);
+        testing_support::FaultSys fs;
+        testing_support::withoutUnnamedFiles(fs);
+        platform::ScopedSys use(fs);
+        const platform::FolderHandle dir = platform::FolderHandle::open(folder);
+        platform::TempFile t = platform::TempFile::create(dir.fd());
+        const char made = t.kind() == platform::TempFile::Kind::scratch ? 'y' : 'n';
+        if (::write(ready[1], &made, 1) != 1 || !stay)
+            ::_exit(0);  // no destructor runs, as under a kill
+        char c;
+        while (::read(hold[0], &c, 1) > 0) {
+        }
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(hold[0]);
+    char made = 'n';
+    const bool told = ::read(ready[0], &made, 1) == 1 && made == 'y';
+    ::close(ready[0]);
+    if (stay)
+        *stay = hold[1];
+    else
+        ::close(hold[1]);
+    if (!stay) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    return told ? child : -1;
+}
+
+std::string scratchOf(const ScratchDir& d, pid_t pid)
+{
+    const std::string prefix = ".tsumugi-" + std::to_string(pid) + "-";
+    for (const std::string& n : d.names())
+        if (n.starts_with(prefix))
+            return n;
+    return {};
+}
+
+}  // namespace
+
+// A run killed in the middle of a copy leaves a hidden scratch file; the
+// next run in that folder removes it, but not the user's own hidden files,
+// nor the scratch file of a copy of the program still at work there, which
+// goes at the first run after that copy has ended.
+TEST_F(HostileFolder, ScratchFileOfAKilledRunIsGoneAfterTheNextRunThere)
+{
+    d.write("photo.jpg", "photo");
+    d.write(".hidden", "the user's");
+    const pid_t killed = scratchMaker(d.path(), nullptr);
+    ASSERT_GT(killed, 0);
+    ASSERT_FALSE(scratchOf(d, killed).empty());
+    int hold = -1;
+    const pid_t running = scratchMaker(d.path(), &hold);
+    ASSERT_GT(running, 0);
+    const std::string inUse = scratchOf(d, running);
+    ASSERT_FALSE(inUse.empty());
+    list();
+    ASSERT_EQ(names.entries(), std::vector<std::string>{"photo.jpg"});
+
+    Outcome r = runHere(names, {"picture"}, NameRule::replace, true);
+    EXPECT_EQ(r.counts, (RunCounts{1, 0, 0, 0}));
+    std::vector<std::string> want = {".hidden", inUse, "picture.jpg"};
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(d.names(), want);
+
+    ::close(hold);
+    int status = 0;
+    ASSERT_EQ(::waitpid(running, &status, 0), running);
+    list();
+    r = runHere(names, {}, NameRule::replace, false);
+    EXPECT_EQ(r.counts, (RunCounts{0, 0, 1, 0}));
+    EXPECT_EQ(d.names(), (std::vector<std::string>{".hidden", "picture.jpg"}));
 }

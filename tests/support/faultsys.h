@@ -29,7 +29,7 @@ public:
     // What a call is counted as.
     enum Kind {
         kOpen,     // openat, dupfd
-        kRead,     // read
+        kRead,     // read, pread
         kWrite,    // write, copyFileRange, cloneFile, ftruncate
         kLink,     // linkat
         kRename,   // renameat2
@@ -82,11 +82,14 @@ public:
     std::function<int(int, const char*, int)> onUnlinkat;
     std::function<int(int)> onFdatasync;
     std::function<int(int)> onFsync;
+    std::function<int(int, mode_t)> onFchmod;
+    std::function<int(int, const char*, struct stat*, int)> onFstatat;
 
     int openat(int dirfd, const char* path, int flags, mode_t mode = 0) override;
     int close(int fd) override;
     int dupfd(int fd) override;
     ssize_t read(int fd, void* buf, size_t n) override;
+    ssize_t pread(int fd, void* buf, size_t n, off_t offset) override;
     ssize_t write(int fd, const void* buf, size_t n) override;
     int fstat(int fd, struct stat* st) override;
     int fstatat(int dirfd, const char* path, struct stat* st, int flags) override;
@@ -144,5 +147,14 @@ void withoutUnnamedFiles(FaultSys& f);
 // And without clones or in-kernel copies either: a copy there takes its
 // slowest way, a scratch file filled by reads and writes.
 void plainFileSystem(FaultSys& f);
+
+// Answers as NFS does: no unnamed files, and renameat2 knows no flags
+// (EINVAL); links and plain renames work.
+void nfsFileSystem(FaultSys& f);
+
+// Answers as a FUSE vfat or exFAT file system does: no unnamed files or
+// clones, fchmod ENOSYS, renameat2 with a flag EINVAL, linkat EPERM. Plain
+// renames, exclusive creates and hidden names work.
+void fuseFileSystem(FaultSys& f);
 
 }  // namespace testing_support

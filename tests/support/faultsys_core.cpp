@@ -92,6 +92,11 @@ ssize_t FaultSys::read(int fd, void* buf, size_t n)
     return hit(kRead, "read") ? -1 : inner_.read(fd, buf, n);
 }
 
+ssize_t FaultSys::pread(int fd, void* buf, size_t n, off_t offset)
+{
+    return hit(kRead, "pread") ? -1 : inner_.pread(fd, buf, n, offset);
+}
+
 ssize_t FaultSys::write(int fd, const void* buf, size_t n)
 {
     if (hit(kWrite, "write"))
@@ -105,10 +110,17 @@ int FaultSys::fstat(int fd, struct stat* st) { return hit(kStat, "fstat") ? -1 :
 
 int FaultSys::fstatat(int dirfd, const char* path, struct stat* st, int flags)
 {
-    return hit(kStat, "fstatat") ? -1 : inner_.fstatat(dirfd, path, st, flags);
+    if (hit(kStat, "fstatat"))
+        return -1;
+    return onFstatat ? onFstatat(dirfd, path, st, flags) : inner_.fstatat(dirfd, path, st, flags);
 }
 
-int FaultSys::fchmod(int fd, mode_t mode) { return hit(kMeta, "fchmod") ? -1 : inner_.fchmod(fd, mode); }
+int FaultSys::fchmod(int fd, mode_t mode)
+{
+    if (hit(kMeta, "fchmod"))
+        return -1;
+    return onFchmod ? onFchmod(fd, mode) : inner_.fchmod(fd, mode);
+}
 
 int FaultSys::futimens(int fd, const struct timespec times[2])
 {
@@ -234,6 +246,24 @@ void plainFileSystem(FaultSys& f)
     f.onCopyRange = [](int, off_t*, int, off_t*, size_t) {
         return static_cast<ssize_t>(refuse(EXDEV));
     };
+}
+
+void nfsFileSystem(FaultSys& f)
+{
+    withoutUnnamedFiles(f);
+    f.onRenameat2 = [&f](int od, const char* op, int nd, const char* np, unsigned flags) {
+        if (flags != 0)
+            return refuse(EINVAL);
+        return f.Sys::renameat2(od, op, nd, np, flags);
+    };
+}
+
+void fuseFileSystem(FaultSys& f)
+{
+    nfsFileSystem(f);
+    f.onClone = [](int, int) { return refuse(EOPNOTSUPP); };
+    f.onLinkat = [](int, const char*, int, const char*, int) { return refuse(EPERM); };
+    f.onFchmod = [](int, mode_t) { return refuse(ENOSYS); };
 }
 
 }  // namespace testing_support

@@ -1,0 +1,195 @@
+// The rename run on a real FUSE file system, as on a memory stick that the
+// desktop mounts through FUSE: a vfat image made with mkfs.vfat and mounted
+// with fusefat in a scratch folder. That file system has no unnamed files,
+// no permission bits (fchmod: ENOSYS), no no-replace rename and no links.
+// Skipped, saying why, where the machine cannot mount one.
+#include "platform/folder.h"
+#include "platform/tempfile.h"
+#include "rename/renamerun.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+
+extern char** environ;
+
+using namespace testing_support;
+using renaming::RunCounts;
+using renaming::RunStep;
+
+namespace {
+
+// The full path of the program `name`, or "" when it is not installed.
+std::string findProgram(const std::string& name)
+{
+    const char* env = std::getenv("PATH");
+    std::string path = std::string(env ? env : "") + ":/usr/sbin:/sbin:/usr/bin:/bin";
+    std::istringstream dirs(path);
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::string p = (dir.empty() ? "." : dir) + "/" + name;
+        if (::access(p.c_str(), X_OK) == 0)
+            return p;
+    }
+    return {};
+}
+
+// Runs `argv` with no input and its output thrown away; its exit status,
+// or -1 when it could not be started or did not exit.
+int runQuietly(std::vector<std::string> argv)
+{
+    std::vector<char*> args;
+    for (std::string& a : argv)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t io;
+    posix_spawn_file_actions_init(&io);
+    for (int fd : {0, 1, 2})
+        posix_spawn_file_actions_addopen(&io, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    pid_t pid = -1;
+    const int started = ::posix_spawn(&pid, args[0], &io, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&io);
+    if (started != 0)
+        return -1;
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+dev_t deviceOf(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_dev : 0;
+}
+
+class FuseStick : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (::access("/dev/fuse", R_OK | W_OK) != 0)
+            GTEST_SKIP() << "no FUSE here: /dev/fuse is missing or not usable";
+        const std::string fusefat = findProgram("fusefat"), mkfs = findProgram("mkfs.vfat");
+        if (fusefat.empty() || mkfs.empty())
+            GTEST_SKIP() << "fusefat or mkfs.vfat is not installed (make deps installs them)";
+        const std::string image = scratch / "stick.img";
+        const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, 16 << 20), 0);
+        ::close(fd);
+        ASSERT_EQ(runQuietly({mkfs, image}), 0) << "mkfs.vfat failed";
+        scratch.mkdir("stick");
+        mountPoint = scratch / "stick";
+        if (runQuietly({fusefat, "-o", "rw+", image, mountPoint}) != 0 ||
+            deviceOf(mountPoint) == deviceOf(scratch.path()))
+            GTEST_SKIP() << "this machine refused to mount a FUSE file system";
+        mounted = true;
+    }
+    void TearDown() override
+    {
+        if (!mounted)
+            return;
+        for (const char* tool : {"fusermount3", "fusermount", "umount"}) {
+            const std::string p = findProgram(tool);
+            if (!p.empty() && runQuietly({p, tool[0] == 'u' ? "-l" : "-u", mountPoint}) == 0)
+                return;
+        }
+        ADD_FAILURE() << "could not unmount " << mountPoint;
+    }
+
+    struct Outcome {
+        RunCounts counts;
+        std::vector<std::pair<RunStep, std::string>> steps;
+    };
+    Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+                bool deleteOld)
+    {
+        Outcome o;
+        renaming::RunRequest rq;
+        rq.folder = platform::FolderHandle::open(mountPoint);
+        rq.entries = entries;
+        rq.lines = lines;
+        rq.deleteOld = deleteOld;
+        rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
+        o.counts = renaming::runRename(rq);
+        return o;
+    }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const auto& [name, content] : snapshot(mountPoint))
+            out.push_back(name);
+        return out;
+    }
+
+    ScratchDir scratch;
+    std::string mountPoint;
+    bool mounted = false;
+};
+
+TEST_F(FuseStick, EveryFileIsRenamedWithTheBoxTickedOrNot)
+{
+    const std::string big(300000, 'p');
+    writeFile(mountPoint + "/a.txt", "note");
+    writeFile(mountPoint + "/b.jpg", big);
+    writeFile(mountPoint + "/c.dat", "");
+
+    Outcome o = run({"a.txt", "b.jpg", "c.dat"}, {"x", "y", "z"}, /*deleteOld=*/false);
+    EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.jpg", "c.dat", "x.txt", "y.jpg",
+                                                 "z.dat"}));
+    EXPECT_EQ(readFile(mountPoint + "/x.txt"), "note");
+    EXPECT_TRUE(readFile(mountPoint + "/y.jpg") == big);
+    EXPECT_EQ(readFile(mountPoint + "/z.dat"), "");
+
+    o = run({"a.txt", "b.jpg", "c.dat"}, {"p", "q", "r"}, /*deleteOld=*/true);
+    EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
+    EXPECT_EQ(o.steps.size(), 6u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"p.txt", "q.jpg", "r.dat", "x.txt", "y.jpg",
+                                                 "z.dat"}));
+    EXPECT_EQ(readFile(mountPoint + "/p.txt"), "note");
+    EXPECT_TRUE(readFile(mountPoint + "/q.jpg") == big);
+}
+
+// A new name that is taken fails, with the box ticked too, and both files
+// stay as they were; no scratch file is left on the stick.
+TEST_F(FuseStick, TakenNameIsNeverReplaced)
+{
+    writeFile(mountPoint + "/a.txt", "mine");
+    writeFile(mountPoint + "/b.txt", "theirs");
+    for (bool deleteOld : {false, true}) {
+        const Outcome o = run({"a.txt"}, {"b"}, deleteOld);
+        EXPECT_EQ(o.counts, (RunCounts{0, 1, 0, 0}));
+        EXPECT_EQ(o.steps, (std::vector<std::pair<RunStep, std::string>>{
+                               {RunStep::createFailed, "b.txt"}}));
+        EXPECT_EQ(readFile(mountPoint + "/a.txt"), "mine");
+        EXPECT_EQ(readFile(mountPoint + "/b.txt"), "theirs");
+        EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    }
+}
+
+// A scratch file that a killed run left on the stick goes at the next run.
+TEST_F(FuseStick, ScratchFileOfAKilledRunGoesAtTheNextRun)
+{
+    writeFile(mountPoint + "/a.txt", "mine");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string stale = ".tsumugi-" + std::to_string(child) + "-1.tmp";
+    ASSERT_TRUE(platform::TempFile::isScratchName(stale));
+    writeFile(mountPoint + "/" + stale, "half a copy");
+    const Outcome o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
+    EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
+    EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
+}
+
+}  // namespace
