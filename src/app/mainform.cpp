@@ -100,6 +100,8 @@ void TMainForm::buildMenus()
     EditMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kEditMenu)), "EditMenu");
     EditPreviewMenu =
         named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditPreview)), "EditPreviewMenu");
+    EditUndoMenu = named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditUndo)), "EditUndoMenu");
+    EditUndoMenu->setEnabled(false);
     OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
         named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");
@@ -113,6 +115,9 @@ void TMainForm::buildMenus()
     connect(OptionCunfigMenu, &QAction::triggered, this, guard([this] { OptionCunfigMenuClick(); }));
     connect(HelpAboutMenu, &QAction::triggered, this, guard([this] { HelpAboutMenuClick(); }));
     connect(EditPreviewMenu, &QAction::triggered, this, guard([this] { EditPreviewMenuClick(); }));
+    connect(EditUndoMenu, &QAction::triggered, this, guard([this] { EditUndoMenuClick(); }));
+    // Whether the folder holds a run to take back is looked at as the menu opens.
+    connect(EditMenu, &QMenu::aboutToShow, this, guard([this] { updateUndoMenu(); }));
 }
 
 void TMainForm::buildControls()
@@ -139,6 +144,10 @@ void TMainForm::buildControls()
     progress_->setTextVisible(true);
     progress_->hide();
     StatusBar->addPermanentWidget(progress_);
+    copyProgress_ = named(new QLabel(StatusBar), "CopyProgress");
+    copyProgress_->setTextFormat(Qt::PlainText);
+    copyProgress_->hide();
+    StatusBar->addPermanentWidget(copyProgress_);
     setStatusBar(StatusBar);
 
     // Top row: the folder button and the folder field.

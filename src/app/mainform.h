@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ class TRadioGroup;
 namespace renaming {
 class TFileListBox;
 class TMemo;
+struct UndoReport;
+namespace journals {
+struct Found;
+}
 }  // namespace renaming
 
 class TMainForm : public QMainWindow {
@@ -72,9 +77,11 @@ public:
     QWidget* PanelDirEdit;
     QMenu* OptionMenu;
     QAction* OptionCunfigMenu;
-    // Beyond the designed controls: the edit menu and its preview.
+    // Beyond the designed controls: the edit menu, its preview and the undo
+    // of the last run.
     QMenu* EditMenu;
     QAction* EditPreviewMenu;
+    QAction* EditUndoMenu;
 
     // Event handlers.
     void FormCreate();
@@ -90,6 +97,13 @@ public:
     void OptionCunfigMenuClick();
     void HelpAboutMenuClick();
     void EditPreviewMenuClick();
+    void EditUndoMenuClick();
+
+    // The text beside the progress bar while a run copies: bytes copied of
+    // all, and the time left at the pace of the first `seconds`.
+    static QString copyProgressText(uint64_t done, uint64_t total, double seconds);
+    // Undo's summary: how many came back, how many were left alone and why.
+    static QString undoSummaryText(const renaming::UndoReport& report);
 
     // The name operations, under the rule chosen in RadioGroupName.
     std::string MakeNewFileName(const std::string& oldName, const std::string& line) const;
@@ -125,6 +139,13 @@ private:
     // Lines 0 to count - 1 of the memo.
     std::vector<std::string> memoLines(int count) const;
     void connectPairingAid();
+    // Undo is offered while the list's folder holds a run it can take back.
+    void updateUndoMenu();
+    void undoRun(const renaming::journals::Found& found);
+    // Asks whether to take back a run in the list's folder that was cut
+    // short (the program killed, the power gone), once for each such run.
+    void offerUndoOfCutRun();
+    std::string offeredJournal_;
     // Where the settings are loaded and saved.
     void LoadSettings();
     void SaveSettings();
@@ -144,6 +165,7 @@ private:
     std::string editDirPath_;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* copyProgress_ = nullptr;
     // The outer bounds last given, and the window's geometry once the
     // platform has placed it: unmoved, the window reports what it was given.
     QRect givenOuter_;

@@ -40,6 +40,7 @@ void TMainForm::chooseFolder(const std::string& dir)
     editDirPath_ = dir;
     EditDir->setCursorPosition(0);
     FileListBox->SetFolder(dir);
+    offerUndoOfCutRun();
 }
 
 void TMainForm::OptionCunfigMenuClick()

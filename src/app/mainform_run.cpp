@@ -1,53 +1,79 @@
 // The rename run: every entry gets the name made from its line, and the
-// window reports each step, the summary, and reads the folder again.
+// window reports each step, the summary, and reads the folder again. The
+// file operations go to a thread of their own, with a journal for undo; the
+// window keeps painting and takes no input meanwhile.
 #include "app/mainform.h"
 
 #include "app/messages.h"
-#include "app/radiogroup.h"
-#include "platform/codepage.h"
+#include "app/runaside.h"
+#include "rename/journalstore.h"
 #include "rename/messages.h"
 #include "rename/renamerun.h"
 #include "rename/ui/filelistbox.h"
-#include "rename/ui/memo.h"
 #include "settings/values.h"
 #include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QStatusBar>
+
+#include <algorithm>
+#include <mutex>
 
 namespace {
 
 // A run that takes longer than this shows its progress.
 constexpr qint64 kProgressAfterMs = 500;
-// The status line is painted again this often during a run: half the 100 ms
-// a user takes for "still moving", since one file operation may take a
-// while of its own between two chances to paint.
-constexpr qint64 kRepaintEveryMs = 50;
+// ... and, when it copies, the bytes and the time left after this.
+constexpr qint64 kBytesAfterMs = 3000;
+// How often the window shows where the run is.
+constexpr int kShowEveryMs = 50;
+// The copy of a large file reports this often.
+constexpr size_t kTickBytes = size_t{8} << 20;
+
+// Where the run is, written by the run's thread and shown by the window's.
+struct RunState {
+    std::mutex m;
+    bool stepFresh = false;
+    renaming::RunStep step = renaming::RunStep::created;
+    std::string name;
+    int done = 0;
+    uint64_t bytesPlanned = 0;  // what the plan said the run would copy
+    uint64_t bytesFinished = 0; // of the copies done
+    uint64_t bytesCurrent = 0;  // the size of the copy under way
+    uint64_t bytesTicked = 0;   // how much of it has moved
+};
+
+QString sizeText(uint64_t bytes)
+{
+    constexpr double kGiB = 1024.0 * 1024 * 1024, kMiB = 1024.0 * 1024;
+    if (bytes >= uint64_t{1} << 30)
+        return QString::number(bytes / kGiB, 'f', 1) + QStringLiteral(" GiB");
+    return QString::number(bytes / kMiB, 'f', 1) + QStringLiteral(" MiB");
+}
 
 }  // namespace
+
+QString TMainForm::copyProgressText(uint64_t done, uint64_t total, double seconds)
+{
+    QString s = sizeText(done) + widgets::fromUtf8(app::msg::kCopyBytesOf) + sizeText(total);
+    if (done > 0 && total > done && seconds > 0) {
+        const double left = seconds * static_cast<double>(total - done) / static_cast<double>(done);
+        if (left < 90)
+            s += widgets::fromUtf8(app::msg::kTimeLeftSeconds).arg(std::max(1, static_cast<int>(left + 0.5)));
+        else
+            s += widgets::fromUtf8(app::msg::kTimeLeftMinutes).arg(static_cast<int>(left / 60 + 0.5));
+    }
+    return s;
+}
 
 void TMainForm::ButtonRenameClick()
 {
     // The list does not change during the run; it is read again at the end.
     const renaming::NameList& list = FileListBox->list();
-
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastPaint = 0;
-    // The run keeps the GUI thread and takes no input; only the status bar
-    // is painted, so that a long run is seen to move.
-    auto paintNow = [&] {
-        if (clock.elapsed() - lastPaint < kRepaintEveryMs)
-            return;
-        lastPaint = clock.elapsed();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        StatusBar->repaint();
-    };
 
     renaming::RunRequest rq;
     // The run acts in the list's folder, by a handle of its own.
@@ -60,32 +86,77 @@ void TMainForm::ButtonRenameClick()
     rq.rule = rules.rule;
     rq.cp = rules.cp;
     rq.deleteOld = rules.deleteOld;
+    // A run without its journal still runs; it cannot be taken back.
+    renaming::JournalWriter journal = renaming::journals::create();
+    if (journal.valid())
+        rq.journal = &journal;
+
+    RunState state;
     rq.onStep = [&](renaming::RunStep step, const std::string& name) {
-        setStatusText(widgets::fromUtf8(renaming::msg::kFileOpen) + widgets::fromBytes(name) + widgets::fromUtf8(renaming::stepEnding(step)));
-        paintNow();
-    };
-    int doneSoFar = 0;
-    auto showProgress = [&] {
-        if (progress_->isHidden() && clock.elapsed() > kProgressAfterMs) {
-            progress_->setRange(0, total);
-            progress_->setFormat(QStringLiteral("%v / %m"));  // done of total
-            progress_->setValue(doneSoFar);
-            progress_->show();
-            lastPaint = -kRepaintEveryMs;
-        }
-        paintNow();
+        std::lock_guard lock(state.m);
+        state.step = step;
+        state.name = name;
+        state.stepFresh = true;
     };
     rq.onProgress = [&](int done, int) {
-        doneSoFar = done;
+        std::lock_guard lock(state.m);
+        state.done = done;
+    };
+    rq.onCopy = [&](uint64_t bytes) {
+        std::lock_guard lock(state.m);
+        state.bytesFinished += state.bytesCurrent;
+        state.bytesCurrent = bytes;
+        state.bytesTicked = 0;
+    };
+    rq.copyTick = {[&](size_t moved) {
+                       std::lock_guard lock(state.m);
+                       state.bytesTicked = std::min(state.bytesCurrent, state.bytesTicked + moved);
+                   },
+                   kTickBytes};
+
+    QElapsedTimer clock;
+    clock.start();
+    auto show = [&] {
+        std::unique_lock lock(state.m);
+        const bool fresh = state.stepFresh;
+        state.stepFresh = false;
+        const renaming::RunStep step = state.step;
+        const std::string name = fresh ? state.name : std::string();
+        const int done = state.done;
+        const uint64_t copied = state.bytesFinished + state.bytesTicked;
+        const uint64_t bytesTotal =
+            std::max(state.bytesPlanned, state.bytesFinished + state.bytesCurrent);
+        lock.unlock();
+        if (fresh)
+            setStatusText(widgets::fromUtf8(renaming::msg::kFileOpen) + widgets::fromBytes(name) +
+                          widgets::fromUtf8(renaming::stepEnding(step)));
+        const qint64 ms = clock.elapsed();
+        if (progress_->isHidden() && ms > kProgressAfterMs) {
+            progress_->setRange(0, total);
+            progress_->setFormat(QStringLiteral("%v / %m"));  // done of total
+            progress_->show();
+        }
         if (!progress_->isHidden())
             progress_->setValue(done);
-        showProgress();
+        if (ms > kBytesAfterMs && bytesTotal > 0) {
+            copyProgress_->setText(copyProgressText(copied, bytesTotal, ms / 1000.0));
+            copyProgress_->show();
+        }
     };
-    // A large file's copy keeps the window painted, the bar shown, while it
-    // goes.
-    rq.copyTick.tick = showProgress;
-    const renaming::RunCounts counts = renaming::runRename(rq);
+    renaming::RunCounts counts;
+    app::runAside(
+        [&] {
+            if (!rq.deleteOld) {
+                const uint64_t planned = renaming::bytesToCopy(rq);
+                std::lock_guard lock(state.m);
+                state.bytesPlanned = planned;
+            }
+            counts = renaming::runRename(rq);
+        },
+        show, kShowEveryMs);
     progress_->hide();
+    copyProgress_->hide();
+    updateUndoMenu();
 
     widgets::messageBox(QString::fromUtf8(renaming::summaryText(counts, CheckBoxOldDel->isChecked())),
                    widgets::fromUtf8(app::msg::kRenameResultCaption), widgets::kMbOk);

@@ -76,3 +76,33 @@ inline constexpr const char* kOutcomeTaken = "失敗：同じ名前のファイ�
 inline constexpr const char* kOutcomeTakenByRun = "失敗：%d 番が先にこの名前を作ります";
 
 }  // namespace app::msg
+
+// A long run's copies, and undo of the last run
+namespace app::msg {
+
+// "1.2 / 4.0 GiB　残り約 3 分": bytes copied of all, and the time left.
+inline constexpr const char* kCopyBytesOf = " / ";
+inline constexpr const char* kTimeLeftSeconds = "　残り約 %1 秒";
+inline constexpr const char* kTimeLeftMinutes = "　残り約 %1 分";
+
+inline constexpr const char* kEditUndo = "元に戻す(&U)";
+inline constexpr const char* kUndoResultCaption = "元に戻す結果";
+// "元に戻した：n件　そのまま：n件　", and why each left alone stayed.
+inline constexpr const char* kUndoRestored = "元に戻した：";
+inline constexpr const char* kUndoLeftAlone = "そのまま：";
+inline constexpr const char* kUndoWhyGone = "見つからない：";
+inline constexpr const char* kUndoWhyChanged = "変更されていた：";
+inline constexpr const char* kUndoWhyNameTaken = "元の名前が使われていた：";
+inline constexpr const char* kUndoWhyOriginalGone = "元のファイルがない：";
+inline constexpr const char* kUndoWhyFailed = "失敗：";
+// The status line during undo: "ファイル「new」を「old」に戻しました".
+inline constexpr const char* kUndoMovedBack = "」を「";
+inline constexpr const char* kUndoMovedBackEnd = "」に戻しました";
+inline constexpr const char* kUndoCopyRemoved = "」（作成したコピー）を削除しました";
+inline constexpr const char* kUndoLeft = "」はそのままにしました";
+// Asked when the folder chosen holds a run that was cut short.
+inline constexpr const char* kUndoKilledCaption = "前回のリネーム";
+inline constexpr const char* kUndoKilledQuestion =
+    "このフォルダでの前回のリネームは途中で終わっています。\n元に戻しますか？";
+
+}  // namespace app::msg

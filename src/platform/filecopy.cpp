@@ -41,8 +41,8 @@ public:
             return;
         since_ += n;
         if (since_ >= std::max<size_t>(t_->bytes, 1)) {
+            t_->tick(since_);
             since_ = 0;
-            t_->tick();
         }
     }
 

@@ -20,10 +20,11 @@
 namespace platform {
 
 // Called now and then while a copy's data moves, after about every `bytes`
-// bytes, so that a window can show it is still at work during the copy of
-// a large file. It runs on the thread that copies.
+// bytes, with the bytes moved since the last call, so that a window can
+// show how far the copy of a large file has come. It runs on the thread
+// that copies.
 struct CopyTick {
-    std::function<void()> tick;
+    std::function<void(size_t moved)> tick;
     size_t bytes = size_t{64} << 20;
 };
 

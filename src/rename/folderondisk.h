@@ -1,8 +1,13 @@
 // The folder a run acts in, as the decisions of the run and of its plan see
-// it: what each name stands for on the disk right now.
+// it (what each name stands for on the disk right now), and as undo works
+// in it.
 #pragma once
 
+#include "rename/journal.h"
 #include "rename/plan.h"
+#include "rename/undo.h"
+
+#include <optional>
 
 namespace renaming {
 
@@ -18,6 +23,26 @@ public:
 private:
     int dir_;
     size_t nameMax_;
+};
+
+// The identity of the regular file `name` in the folder of `dirFd` (for a
+// link to one, of the file it leads to, as the run sees it); nothing when
+// the name is free or stands for anything else.
+std::optional<FileStamp> stampOf(int dirFd, const std::string& name);
+
+class UndoOnDisk : public UndoFolder {
+public:
+    // The folder of `dirFd`, which stays open for the object's life.
+    explicit UndoOnDisk(int dirFd) : dir_(dirFd) {}
+    std::optional<FileStamp> stamp(const std::string& name) const override;
+    bool taken(const std::string& name) const override;
+    // Where the file system cannot rename without replacing, the file is
+    // copied to its old name, which never replaces either, and then removed.
+    int moveNoReplace(const std::string& from, const std::string& to) override;
+    int remove(const std::string& name) override;
+
+private:
+    int dir_;
 };
 
 }  // namespace renaming

@@ -5,7 +5,55 @@
 #include "rename/messages.h"
 #include "rename/plan.h"
 
+#include <cerrno>
+#include <ctime>
+
 namespace renaming {
+
+namespace {
+
+// The journal's view of the run: what each operation is about to do and
+// what came of it, with the identity of the files it touched.
+class Record {
+public:
+    Record(JournalWriter* j, int dir) : j_(j), dir_(dir) {}
+    void intent(int entry, JournalOp op, const std::string& from, const std::string& to)
+    {
+        if (j_)
+            j_->intent(entry, op, from, to, stampOf(dir_, from).value_or(FileStamp{}));
+    }
+    void done(int entry, JournalOp op, const std::string& made)
+    {
+        if (j_)
+            j_->done(entry, op, made.empty() ? FileStamp{} : stampOf(dir_, made).value_or(FileStamp{}));
+    }
+    void failed(int entry, JournalOp op, int err)
+    {
+        if (j_)
+            j_->failed(entry, op, err ? err : EIO);
+    }
+
+private:
+    JournalWriter* j_;
+    int dir_;
+};
+
+}  // namespace
+
+uint64_t bytesToCopy(const RunRequest& rq)
+{
+    const FolderOnDisk folder(rq.folder.fd());
+    const Plan plan = makePlan(rq.entries, rq.lines, static_cast<int>(rq.lines.size()),
+                               {rq.rule, rq.cp, rq.deleteOld}, folder);
+    uint64_t bytes = 0;
+    for (const PlannedEntry& e : plan.entries) {
+        if (e.outcome == Outcome::copied || e.outcome == Outcome::oldStays) {
+            if (const auto st = stampOf(rq.folder.fd(), e.oldName))
+                bytes += st->size;
+        }
+    }
+    return bytes;
+}
 
 RunCounts runRename(const RunRequest& rq)
 {
@@ -19,6 +67,12 @@ RunCounts runRename(const RunRequest& rq)
     // is at that moment; only what the file operations then answer can
     // differ from the plan.
     const FolderOnDisk folder(dir);
+    if (rq.journal) {
+        const auto& id = rq.folder.id();
+        rq.journal->begin({rq.folder.path(), id.dev, id.ino}, static_cast<int64_t>(std::time(nullptr)),
+                          total, rq.deleteOld);
+    }
+    Record record(rq.journal, dir);
     auto step = [&](RunStep s, const std::string& name) {
         if (rq.onStep)
             rq.onStep(s, name);
@@ -30,18 +84,31 @@ RunCounts runRename(const RunRequest& rq)
         const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
         const std::string& newName = d.newName;
         auto copyThenDelete = [&] {
-            if (!platform::copyFileNoReplace(dir, oldName, dir, newName, nullptr, copy)) {
+            record.intent(i, JournalOp::copy, oldName, newName);
+            if (rq.onCopy) {
+                const auto st = stampOf(dir, oldName);
+                rq.onCopy(st ? st->size : 0);
+            }
+            int err = 0;
+            if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, copy)) {
+                record.failed(i, JournalOp::copy, err);
                 step(RunStep::createFailed, newName);
                 ++c.failed;
                 return;
             }
+            record.done(i, JournalOp::copy, newName);
             step(RunStep::created, newName);
             if (!rq.deleteOld) {
                 ++c.success;
-            } else if (platform::deleteFile(dir, oldName)) {
+                return;
+            }
+            record.intent(i, JournalOp::remove, oldName, {});
+            if (platform::deleteFile(dir, oldName, &err)) {
+                record.done(i, JournalOp::remove, {});
                 step(RunStep::deleted, oldName);
                 ++c.success;
             } else {
+                record.failed(i, JournalOp::remove, err);
                 step(RunStep::deleteFailed, oldName);
                 ++c.deleteFailed;
             }
@@ -68,7 +135,13 @@ RunCounts runRename(const RunRequest& rq)
             // nothing can be lost to a power cut, no space is needed and no
             // time is spent copying. Where the file system cannot move
             // without replacing, the copy and the delete do it.
-            const auto moved = platform::renameNoReplace(dir, oldName, dir, newName).status;
+            record.intent(i, JournalOp::move, oldName, newName);
+            const auto result = platform::renameNoReplace(dir, oldName, dir, newName);
+            const auto moved = result.status;
+            if (moved == platform::RenameStatus::done)
+                record.done(i, JournalOp::move, newName);
+            else
+                record.failed(i, JournalOp::move, moved == platform::RenameStatus::targetExists ? EEXIST : result.error);
             if (moved == platform::RenameStatus::done) {
                 step(RunStep::created, newName);
                 step(RunStep::deleted, oldName);
@@ -90,6 +163,8 @@ RunCounts runRename(const RunRequest& rq)
         if (rq.onProgress)
             rq.onProgress(i + 1, total);
     }
+    if (rq.journal)
+        rq.journal->end();
     return c;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/codepage.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "rename/journalwriter.h"
 #include "rename/namerule.h"
 
 #include <cstdint>
@@ -59,12 +60,20 @@ struct RunRequest {
     std::function<void(RunStep, const std::string& name)> onStep;
     // Called after every entry with the number done so far and the total.
     std::function<void(int done, int total)> onProgress;
+    // Called before each copy with the size of the file it copies.
+    std::function<void(uint64_t bytes)> onCopy;
     // Called now and then while a large file's data is copied; none when
     // its function is empty.
     platform::CopyTick copyTick;
+    // Where the run writes what it is about to do and what it did; none
+    // when null. Only the run writes to it while it goes.
+    JournalWriter* journal = nullptr;
 };
 
 RunCounts runRename(const RunRequest& request);
+
+// The bytes the run of `request` will copy, as its plan says now.
+uint64_t bytesToCopy(const RunRequest& request);
 
 // The words that follow the name in the status text of a step.
 const char* stepEnding(RunStep step);

@@ -79,7 +79,10 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
         return moveBack(folder, s);
     }
     if (!atNew) {
-        s.result = UndoResult::leftGone;
+        // Gone, and the original still there: the entry is as it was before
+        // the run (an undo taken again, or the copy removed by hand).
+        if (!originalThere)
+            s.result = UndoResult::leftGone;
         return s;
     }
     if (!ours) {
@@ -127,7 +130,8 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder,
         const EntrySteps& es = byEntry[*e];
         const JournalStep* first = es.move ? es.move : es.copy ? es.copy : es.remove;
         UndoStep s{*e, first->from, first->to, UndoResult::nothingToDo, 0};
-        if (es.move)
+        // A move the file system refused was made by a copy instead.
+        if (es.move && (!es.move->failedErrno || !es.copy))
             s = undoMove(folder, *es.move, s);
         else if (es.copy)
             s = undoCopy(folder, *es.copy, es.remove, s);

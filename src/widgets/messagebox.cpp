@@ -32,19 +32,32 @@ int messageBox(const QString& text, const QString& caption, unsigned flags)
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OK"));
-    QPushButton* cancel = nullptr;
-    if ((flags & 0x0F) == kMbOkCancel) {
-        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
-        cancel->setObjectName(QStringLiteral("Cancel"));
-        box.setEscapeButton(cancel);
+    int answer = kIdOk;
+    if ((flags & 0x0F) == kMbYesNo) {
+        // Esc and the close box answer no.
+        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        yes->setObjectName(QStringLiteral("Yes"));
+        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        no->setObjectName(QStringLiteral("No"));
+        box.setEscapeButton(no);
+        box.setDefaultButton(yes);
+        box.exec();
+        answer = box.clickedButton() == yes ? kIdYes : kIdNo;
     } else {
-        box.setEscapeButton(ok);
+        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        ok->setObjectName(QStringLiteral("OK"));
+        QPushButton* cancel = nullptr;
+        if ((flags & 0x0F) == kMbOkCancel) {
+            cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+            cancel->setObjectName(QStringLiteral("Cancel"));
+            box.setEscapeButton(cancel);
+        } else {
+            box.setEscapeButton(ok);
+        }
+        box.setDefaultButton(ok);
+        box.exec();
+        answer = (cancel && box.clickedButton() == cancel) ? kIdCancel : kIdOk;
     }
-    box.setDefaultButton(ok);
-    box.exec();
-    const int answer = (cancel && box.clickedButton() == cancel) ? kIdCancel : kIdOk;
 
     if (previous) {
         previous->activateWindow();

@@ -27,6 +27,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -177,41 +178,40 @@ TEST_F(WindowTest, FolderGoneBeforeTheRereadKeepsTheLastMessageAndLastDir)
 // Counts the paints and shows of a widget, and knows when it was last painted.
 class PaintCounter : public QObject {
 public:
-    PaintCounter() { clock.start(); }
-    int paints = 0;
+    // Read by the run's thread too.
+    std::atomic<int> paints = 0;
     int shows = 0;
-    qint64 lastPaint = 0;  // ms on `clock`
-    QElapsedTimer clock;
     bool eventFilter(QObject*, QEvent* e) override
     {
-        if (e->type() == QEvent::Paint) {
+        if (e->type() == QEvent::Paint)
             ++paints;
-            lastPaint = clock.elapsed();
-        }
         if (e->type() == QEvent::Show)
             ++shows;
         return false;
     }
 };
 
-// A slow disk: each rename lasts until the status line is due for painting
-// again, 60 ms after it was last painted (the window paints it at most
-// every 50 ms). A window that paints as it goes shows every
-// file's step; one that does not is never waited for.
+// A slow disk: each rename waits until the status line has been painted
+// since the rename before it, for up to a second. A window that paints as
+// the run goes shows every file's step; one that does not is waited for a
+// second a file.
 class SlowDisk : public FaultSys {
 public:
     explicit SlowDisk(const PaintCounter& label) : label_(label) {}
     int renameat2(int od, const char* op, int nd, const char* np, unsigned flags) override
     {
-        const qint64 due = label_.lastPaint + 60;
-        const qint64 now = label_.clock.elapsed();
-        if (now < due)
-            std::this_thread::sleep_for(std::chrono::milliseconds(due - now));
-        return FaultSys::renameat2(od, op, nd, np, flags);
+        QElapsedTimer waited;
+        waited.start();
+        while (label_.paints.load() <= seen_ && waited.elapsed() < 1000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const int r = FaultSys::renameat2(od, op, nd, np, flags);
+        seen_ = label_.paints.load();
+        return r;
     }
 
 private:
     const PaintCounter& label_;
+    int seen_ = -1;
 };
 
 TEST_F(WindowTest, LongRunRepaintsTheStatusLineAndShowsProgress)

@@ -102,24 +102,30 @@ TEST(MainForm, MenusAndCaptions)
     const struct {
         QMenu* menu;
         const char* title;
-        QAction* item;
-        const char* text;
+        std::vector<std::pair<QAction*, const char*>> items;
     } menus[] = {
-        {f.File, "ファイル(&F)", f.FileExitMenu, "終了(&X)"},
-        // The one addition: the edit menu between the file and option menus.
-        {f.EditMenu, "編集(&E)", f.EditPreviewMenu, "プレビュー(&P)..."},
-        {f.OptionMenu, "オプション(&O)", f.OptionCunfigMenu, "設定(&C)"},
-        {f.Help, "ヘルプ(&H)", f.HelpAboutMenu, "バージョン情報(&A)..."},
+        {f.File, "ファイル(&F)", {{f.FileExitMenu, "終了(&X)"}}},
+        // The one addition: the edit menu between the file and option menus,
+        // with the preview and the undo of the last run.
+        {f.EditMenu, "編集(&E)", {{f.EditPreviewMenu, "プレビュー(&P)..."}, {f.EditUndoMenu, "元に戻す(&U)"}}},
+        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"}}},
+        {f.Help, "ヘルプ(&H)", {{f.HelpAboutMenu, "バージョン情報(&A)..."}}},
     };
     QList<QAction*> bar = f.MainMenu->actions();
     ASSERT_EQ(bar.size(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(bar[i]->menu(), menus[i].menu);
         EXPECT_EQ(menus[i].menu->title(), u(menus[i].title));
-        EXPECT_EQ(menus[i].menu->actions(), QList<QAction*>{menus[i].item});
-        EXPECT_EQ(menus[i].item->text(), u(menus[i].text));
-        EXPECT_TRUE(menus[i].item->shortcut().isEmpty());
+        QList<QAction*> items;
+        for (const auto& [item, text] : menus[i].items) {
+            items.push_back(item);
+            EXPECT_EQ(item->text(), u(text));
+            EXPECT_TRUE(item->shortcut().isEmpty());
+        }
+        EXPECT_EQ(menus[i].menu->actions(), items);
     }
+    // With no run in the folder there is nothing to take back.
+    EXPECT_FALSE(f.EditUndoMenu->isEnabled());
     const struct {
         const char* name;
         const char* text;
@@ -259,6 +265,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"StatusBar", "MainForm", {0, 534, 843, 25}},
             {"SimpleText", "StatusBar", {2, 3, 817, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+            {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
         }},
         {{1200, 760}, {
             {"MainForm", "", {0, 0, 1200, 760}},
@@ -294,6 +301,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"StatusBar", "MainForm", {0, 735, 1200, 25}},
             {"SimpleText", "StatusBar", {2, 3, 1174, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+            {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
         }},
         {{300, 200}, {
             {"MainForm", "", {0, 0, 300, 200}},
@@ -329,6 +337,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"StatusBar", "MainForm", {0, 175, 300, 25}},
             {"SimpleText", "StatusBar", {2, 3, 274, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
+            {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
         }},
     };
     for (const auto& c : sizes) {

@@ -117,7 +117,12 @@ TEST_P(CopyOnEachFileSystem, TicksWhileALargeFileMoves)
     // A clone moves no data through us: nothing to tick for.
     fs.onClone = [](int, int) { return refuse(EOPNOTSUPP); };
     int ticks = 0;
-    const platform::CopyTick tick{[&] { ++ticks; }, 1 << 20};
+    size_t moved = 0;
+    const platform::CopyTick tick{[&](size_t n) {
+                                      ++ticks;
+                                      moved += n;
+                                  },
+                                  1 << 20};
     {
         ScopedSys use(fs);
         ASSERT_TRUE(
@@ -125,6 +130,10 @@ TEST_P(CopyOnEachFileSystem, TicksWhileALargeFileMoves)
     }
     EXPECT_GE(ticks, 4);
     EXPECT_LE(ticks, 5);
+    // Each tick tells what moved since the one before: the whole file, but
+    // for a last stretch too short to tick for.
+    EXPECT_LE(moved, data.size());
+    EXPECT_GT(moved, data.size() - (1 << 20));
     EXPECT_EQ(readFile(d / "copy"), data);
 
     ticks = 0;

@@ -323,8 +323,10 @@ TEST(RenameRun, RequestRunsOnAnotherThreadWithItsOwnFolderAndTick)
     rq.entries = {"big", "small"};
     rq.lines = {"big2", "small2"};
     rq.onStep = [&](RunStep, const std::string&) { reportedOn.push_back(std::this_thread::get_id()); };
-    rq.copyTick = {[&] {
+    size_t tickedBytes = 0;
+    rq.copyTick = {[&](size_t moved) {
                        ++ticks;
+                       tickedBytes += moved;
                        reportedOn.push_back(std::this_thread::get_id());
                    },
                    1 << 20};
@@ -335,6 +337,8 @@ TEST(RenameRun, RequestRunsOnAnotherThreadWithItsOwnFolderAndTick)
     });
     EXPECT_EQ(done.get(), (RunCounts{2, 0, 0, 0}));
     EXPECT_GE(ticks, 2);
+    // The ticks tell how much moved: all of the big file, in whole stretches.
+    EXPECT_EQ(tickedBytes, size_t{3} << 20);
     EXPECT_EQ(std::count(reportedOn.begin(), reportedOn.end(), worker),
               static_cast<long>(reportedOn.size()));
     EXPECT_EQ(readFile(work / "big2"), std::string(3 << 20, 'b'));

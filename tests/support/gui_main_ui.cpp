@@ -21,5 +21,8 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     platform::setExecutablePath(QFile::encodeName(home.filePath(QStringLiteral("meibo")))
                                     .toStdString());
+    // And the journals of their runs go there too, unless a test says where.
+    if (qEnvironmentVariableIsEmpty("XDG_STATE_HOME"))
+        qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(QStringLiteral("state"))));
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,134 @@
+// Undo of the last run in the list's folder, from the journal the run left:
+// the menu item, the offer of a run that was cut short, and undo's own
+// report.
+#include "app/mainform.h"
+
+#include "app/messages.h"
+#include "app/runaside.h"
+#include "rename/folderondisk.h"
+#include "rename/journalstore.h"
+#include "rename/messages.h"
+#include "rename/ui/filelistbox.h"
+#include "rename/undo.h"
+#include "widgets/messagebox.h"
+#include "widgets/text.h"
+
+#include <QAction>
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+using renaming::UndoResult;
+using widgets::fromBytes;
+using widgets::fromUtf8;
+
+QString counted(const char* word, int n)
+{
+    return fromUtf8(word) + QString::number(n) + fromUtf8(renaming::msg::kItemsSep);
+}
+
+QString stepText(const renaming::UndoStep& s)
+{
+    const QString open = fromUtf8(renaming::msg::kFileOpen);
+    switch (s.result) {
+    case UndoResult::movedBack:
+        return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoMovedBack) + fromBytes(s.oldName) +
+               fromUtf8(app::msg::kUndoMovedBackEnd);
+    case UndoResult::copyRemoved:
+        return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoCopyRemoved);
+    default:
+        return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoLeft);
+    }
+}
+
+}  // namespace
+
+QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
+{
+    QString s = counted(app::msg::kUndoRestored, r.restored) + counted(app::msg::kUndoLeftAlone, r.leftAlone);
+    std::map<UndoResult, int> why;
+    for (const auto& st : r.steps)
+        if (!renaming::restored(st.result))
+            ++why[st.result];
+    if (why.empty())
+        return s;
+    const std::pair<UndoResult, const char*> words[] = {
+        {UndoResult::leftChanged, app::msg::kUndoWhyChanged},
+        {UndoResult::leftNameTaken, app::msg::kUndoWhyNameTaken},
+        {UndoResult::leftGone, app::msg::kUndoWhyGone},
+        {UndoResult::leftOriginalGone, app::msg::kUndoWhyOriginalGone},
+        {UndoResult::failed, app::msg::kUndoWhyFailed},
+    };
+    s += QLatin1Char('\n');
+    for (const auto& [result, word] : words)
+        if (why.count(result))
+            s += counted(word, why[result]);
+    return s;
+}
+
+void TMainForm::updateUndoMenu()
+{
+    const auto found = renaming::journals::lastRunIn(FileListBox->list().folder());
+    EditUndoMenu->setEnabled(found && renaming::journals::undoable(found->journal));
+}
+
+void TMainForm::EditUndoMenuClick()
+{
+    const platform::FolderHandle& here = FileListBox->list().folder();
+    const auto found = renaming::journals::lastRunIn(here);
+    if (!found || !renaming::journals::undoable(found->journal)) {
+        EditUndoMenu->setEnabled(false);
+        return;
+    }
+    undoRun(*found);
+}
+
+void TMainForm::undoRun(const renaming::journals::Found& found)
+{
+    // Undo acts in the folder the journal names, by a handle of its own.
+    const platform::FolderHandle folder = FileListBox->list().folder().duplicate();
+    struct Shown {
+        std::mutex m;
+        bool fresh = false;
+        renaming::UndoStep step;
+    } shown;
+    renaming::UndoReport report;
+    app::runAside(
+        [&] {
+            renaming::UndoOnDisk disk(folder.fd());
+            report = renaming::undoRun(found.journal, disk, [&](const renaming::UndoStep& s) {
+                std::lock_guard lock(shown.m);
+                shown.step = s;
+                shown.fresh = true;
+            });
+        },
+        [&] {
+            std::lock_guard lock(shown.m);
+            if (shown.fresh)
+                setStatusText(stepText(shown.step));
+            shown.fresh = false;
+        },
+        50);
+    renaming::journals::markUndone(found.path);
+    offeredJournal_ = found.path;
+    updateUndoMenu();
+    widgets::messageBox(undoSummaryText(report), fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);
+    FileListBox->Reread();
+    setStatusText(fromUtf8(app::msg::kPrompt));
+}
+
+void TMainForm::offerUndoOfCutRun()
+{
+    const auto found = renaming::journals::lastRunIn(FileListBox->list().folder());
+    updateUndoMenu();
+    if (!found || found->journal.ended || !renaming::journals::undoable(found->journal) ||
+        found->path == offeredJournal_)
+        return;
+    // Asked once for each run cut short; the menu item stays for later.
+    offeredJournal_ = found->path;
+    if (widgets::messageBox(fromUtf8(app::msg::kUndoKilledQuestion), fromUtf8(app::msg::kUndoKilledCaption),
+                            widgets::kMbYesNo) == widgets::kIdYes)
+        undoRun(*found);
+}

@@ -1,0 +1,46 @@
+// Where the journals of runs are kept: the user's state folder,
+// "$XDG_STATE_HOME/tsumugi/" ("~/.local/state/tsumugi/" when the variable
+// is unset or not an absolute path), one file a run, named by the moment it
+// started so that the names sort as the runs went. The last few runs are
+// kept; older journals are removed when a new one is made.
+#pragma once
+
+#include "platform/folder.h"
+#include "rename/journal.h"
+#include "rename/journalwriter.h"
+
+#include <optional>
+#include <string>
+
+namespace renaming::journals {
+
+// How many journals are kept, the new one included.
+inline constexpr int kKept = 10;
+
+// The folder the journals go to; empty when neither the variable nor a home
+// folder says where it is.
+std::string stateFolder();
+
+// A new, empty journal in the state folder, which is made when missing; the
+// older journals beyond the last kKept - 1 go. No journal (with `err` set)
+// when the folder or the file cannot be made.
+JournalWriter create(int* err = nullptr);
+
+struct Found {
+    std::string path;
+    Journal journal;
+};
+
+// The journal of the last run in the folder `folder` (the same device and
+// inode, under the same path), read back; nothing when no kept journal is of
+// that folder.
+std::optional<Found> lastRunIn(const platform::FolderHandle& folder);
+
+// True when taking the run back could change anything: not yet undone, and
+// with an operation that was not refused.
+bool undoable(const Journal& journal);
+
+// Marks the journal at `path` as undone.
+bool markUndone(const std::string& path, int* err = nullptr);
+
+}  // namespace renaming::journals

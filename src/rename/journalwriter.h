@@ -1,0 +1,51 @@
+// A journal being written by a run. Each record goes to the file in one
+// write of its own, so that a kill of the program loses nothing the run had
+// written; the file is put on the disk when the run starts, before every
+// removal of an old file, at least once a second while the run goes, and at
+// its end, so that a power cut loses at most the last second of records and
+// never the record of a copy whose original was then removed.
+//
+// A journal that cannot be written (its disk full, say) stops where it
+// failed and the run goes on: the rename matters more than its undo, and
+// undo then takes back what the journal tells.
+#pragma once
+
+#include "platform/uniquefd.h"
+#include "rename/journal.h"
+
+#include <chrono>
+#include <string>
+
+namespace renaming {
+
+class JournalWriter {
+public:
+    // No journal: every record goes nowhere.
+    JournalWriter() = default;
+    // Writes to `fd`, the open file at `path`, from its start.
+    JournalWriter(platform::UniqueFd fd, std::string path);
+
+    bool valid() const { return fd_.valid(); }
+    const std::string& path() const { return path_; }
+    // A write failed; nothing was written after it.
+    bool broken() const { return broken_; }
+
+    void begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
+    void intent(int entry, JournalOp op, const std::string& from, const std::string& to,
+                const FileStamp& before);
+    void done(int entry, JournalOp op, const FileStamp& after);
+    void failed(int entry, JournalOp op, int err);
+    void end();
+    // Puts what was written on the disk now.
+    void sync();
+
+private:
+    void put(const std::string& record);
+
+    platform::UniqueFd fd_;
+    std::string path_;
+    bool broken_ = false;
+    std::chrono::steady_clock::time_point lastSync_{};
+};
+
+}  // namespace renaming
