@@ -1,0 +1,250 @@
+// Taking the last run back from the edit menu, the offer of a run that was
+// cut short, and the window during a run: driven as a user drives them, on
+// real files, with the journals in the test program's own state folder.
+#include "mainform_fixture.h"
+
+#include "platform/folder.h"
+#include "platform/syscalls.h"
+#include "rename/journal.h"
+#include "rename/journalstore.h"
+#include "rename/ui/memo.h"
+#include "support/faultsys.h"
+#include "support/modal.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+using namespace testing_support;
+
+namespace {
+
+class UndoTest : public WindowTest {
+protected:
+    // Runs the window's rename with `memo`, answering its summary.
+    static QString rename(TMainForm& form, const char* memo, bool deleteOld)
+    {
+        form.Memo2->setPlainText(u8(memo));
+        if (form.CheckBoxOldDel->isChecked() != deleteOld)
+            click(form, "CheckBoxOldDel");
+        BoxAnswerer answer;
+        click(form, "ButtonRename");
+        EXPECT_EQ(answer.seen().size(), 1u);
+        return answer.seen().empty() ? QString() : answer.seen()[0].text;
+    }
+    // The edit menu as a user opens it, then its undo item.
+    static std::vector<SeenBox> undo(TMainForm& form)
+    {
+        emit form.EditMenu->aboutToShow();
+        EXPECT_TRUE(form.EditUndoMenu->isEnabled());
+        BoxAnswerer answer;
+        form.EditUndoMenu->trigger();
+        return answer.seen();
+    }
+    static bool undoOffered(TMainForm& form)
+    {
+        emit form.EditMenu->aboutToShow();
+        return form.EditUndoMenu->isEnabled();
+    }
+};
+
+TEST_F(UndoTest, TakesBackMovesAndCopiesThenHasNothingLeftToTakeBack)
+{
+    auto form = window({"a.txt", "b.txt", "c.txt"});
+    EXPECT_FALSE(undoOffered(*form));
+    // A chain with the box ticked: a -> b's name after b has moved away.
+    EXPECT_EQ(rename(*form, "x\nz\n\n", true), u8("成功：2件　失敗：0件　無視：1件　削除失敗：0件"));
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"c.txt", "x.txt", "z.txt"}));
+    ASSERT_TRUE(undoOffered(*form));
+
+    const auto boxes = undo(*form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, u8("元に戻す結果"));
+    EXPECT_EQ(boxes[0].text, u8("元に戻した：2件　そのまま：0件　"));
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(work.read("a.txt"), "content of a.txt");
+    EXPECT_EQ(listed(*form), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(statusLine(*form), kPrompt);
+    // Taken back once: the journal says so.
+    EXPECT_FALSE(undoOffered(*form));
+
+    // Copies, the box unticked: undo removes them and leaves the originals.
+    EXPECT_EQ(rename(*form, "a2\nb2\nc2", false), u8("成功：3件　失敗：0件　無視：0件　"));
+    ASSERT_EQ(undo(*form).size(), 1u);
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(UndoTest, LeavesAloneWhatChangedSinceTheRunAndSaysWhy)
+{
+    auto form = window({"a.txt", "b.txt", "c.txt"});
+    EXPECT_EQ(rename(*form, "a2\nb2\nc2", false), u8("成功：3件　失敗：0件　無視：0件　"));
+    // The user edits one copy (it is no longer the run's copy) and removes
+    // the original of another (its copy is all that is left of it).
+    writeFile(work / "a2.txt", "edited by the user");
+    ::unlink((work / "b.txt").c_str());
+
+    const auto boxes = undo(*form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u8("元に戻した：1件　そのまま：2件　\n変更されていた：1件　元のファイルがない：1件　"));
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "a2.txt", "b2.txt", "c.txt"}));
+    EXPECT_EQ(work.read("a2.txt"), "edited by the user");
+    EXPECT_EQ(work.read("b2.txt"), "content of b.txt");
+}
+
+TEST_F(UndoTest, NeverMovesBackOntoANameTakenMeanwhile)
+{
+    auto form = window({"a.txt", "b.txt"});
+    rename(*form, "a2\nb2", true);
+    writeFile(work / "a.txt", "a new file of the user's");
+
+    const auto boxes = undo(*form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u8("元に戻した：1件　そのまま：1件　\n元の名前が使われていた：1件　"));
+    EXPECT_EQ(work.read("a.txt"), "a new file of the user's");
+    EXPECT_EQ(work.read("a2.txt"), "content of a.txt");
+    EXPECT_EQ(work.read("b.txt"), "content of b.txt");
+}
+
+// A journal as a run leaves it when it is killed after its first move.
+void cutRunJournal(const platform::FolderHandle& folder, const std::string& from, const std::string& to,
+                   const renaming::FileStamp& stamp, const renaming::FileStamp& second = {})
+{
+    renaming::JournalWriter j = renaming::journals::create();
+    ASSERT_TRUE(j.valid());
+    j.begin({folder.path(), folder.id().dev, folder.id().ino}, 1, 2, true);
+    j.intent(0, renaming::JournalOp::move, from, to, stamp);
+    j.done(0, renaming::JournalOp::move, stamp);
+    j.intent(1, renaming::JournalOp::move, "b.txt", "y.txt", second);
+}
+
+renaming::FileStamp stampOfPath(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return {static_cast<uint64_t>(st.st_size), st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            static_cast<uint64_t>(st.st_ino)};
+}
+
+TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
+{
+    ScratchDir other;
+    writeFile(other / "x.txt", "was a");
+    writeFile(other / "b.txt", "b");
+    cutRunJournal(platform::FolderHandle::open(other.path()), "a.txt", "x.txt",
+                  stampOfPath(other / "x.txt"), stampOfPath(other / "b.txt"));
+    auto form = window({});
+    {
+        BoxAnswerer answer("Yes");
+        form->chooseFolder(other.path());
+        ASSERT_EQ(answer.seen().size(), 2u);
+        EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
+        EXPECT_EQ(answer.seen()[0].text,
+                  u8("このフォルダでの前回のリネームは途中で終わっています。\n元に戻しますか？"));
+        EXPECT_EQ(answer.seen()[1].text, u8("元に戻した：1件　そのまま：0件　"));
+    }
+    EXPECT_EQ(other.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(listed(*form), (std::vector<std::string>{"a.txt", "b.txt"}));
+
+    // Declined, the run stays on the menu, and is not asked about again.
+    ScratchDir third;
+    writeFile(third / "x.txt", "was a");
+    cutRunJournal(platform::FolderHandle::open(third.path()), "a.txt", "x.txt", stampOfPath(third / "x.txt"));
+    {
+        BoxAnswerer answer("No");
+        form->chooseFolder(third.path());
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
+    }
+    EXPECT_TRUE(undoOffered(*form));
+    {
+        BoxAnswerer answer("No");
+        form->chooseFolder(other.path());
+        form->chooseFolder(third.path());
+        EXPECT_TRUE(answer.seen().empty());
+    }
+    EXPECT_EQ(third.names(), std::vector<std::string>{"x.txt"});
+}
+
+// A disk whose first rename waits until the window has had the chance to
+// take input: the events the test posted before are delivered first.
+class HeldDisk : public FaultSys {
+public:
+    std::function<void()> onFirstRename;
+    int renameat2(int od, const char* op, int nd, const char* np, unsigned flags) override
+    {
+        if (onFirstRename) {
+            auto f = std::move(onFirstRename);
+            onFirstRename = nullptr;
+            f();
+        }
+        return FaultSys::renameat2(od, op, nd, np, flags);
+    }
+};
+
+TEST_F(UndoTest, WindowTakesNoInputWhileARunGoes)
+{
+    auto form = window({"a.txt", "b.txt"});
+    form->Memo2->setPlainText(u8("a2\nb2"));
+    click(*form, "CheckBoxOldDel");
+    form->Memo2->setFocus();
+    auto* button = form->findChild<QPushButton*>(QStringLiteral("ButtonRename"));
+    std::atomic<bool> delivered = false;
+    HeldDisk disk;
+    disk.onFirstRename = [&] {
+        // From the run's thread, to be done on the window's while the run
+        // waits: keys for the memo, clicks on the button and the memo, a
+        // close of the window.
+        QMetaObject::invokeMethod(
+            form.get(),
+            [&] {
+                QTest::keyClicks(form->Memo2, "xyz");
+                QTest::keyClick(form->Memo2, Qt::Key_Return);
+                QTest::mouseClick(button, Qt::LeftButton);
+                QTest::mouseClick(form->Memo2->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+                form->close();
+                delivered = true;
+            },
+            Qt::QueuedConnection);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!delivered && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    platform::ScopedSys scoped(disk);
+    BoxAnswerer answer;
+    click(*form, "ButtonRename");
+    EXPECT_TRUE(delivered);
+    // One run, one summary; the memo as it was; the window still open.
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].caption, u8("rename結果"));
+    EXPECT_EQ(form->Memo2->toPlainText(), u8("a2\nb2"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a2.txt", "b2.txt"}));
+    // And input reaches the window again afterwards.
+    QTest::keyClick(form->Memo2, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(form->Memo2, "!");
+    EXPECT_EQ(form->Memo2->toPlainText(), u8("a2\nb2!"));
+}
+
+TEST(CopyProgressText, SaysBytesOfAllAndTheTimeLeft)
+{
+    const uint64_t GiB = uint64_t{1} << 30, MiB = uint64_t{1} << 20;
+    EXPECT_EQ(TMainForm::copyProgressText(GiB, 4 * GiB, 10), u8("1.0 GiB / 4.0 GiB　残り約 30 秒"));
+    EXPECT_EQ(TMainForm::copyProgressText(512 * MiB, 4 * GiB, 30), u8("512.0 MiB / 4.0 GiB　残り約 4 分"));
+    // Nothing yet, or all done: no guess at the time.
+    EXPECT_EQ(TMainForm::copyProgressText(0, 2 * GiB, 5), u8("0.0 MiB / 2.0 GiB"));
+    EXPECT_EQ(TMainForm::copyProgressText(2 * GiB, 2 * GiB, 5), u8("2.0 GiB / 2.0 GiB"));
+}
+
+}  // namespace
