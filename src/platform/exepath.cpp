@@ -77,9 +77,13 @@ std::string settingsPathFor(const std::string& exe, const std::string& installBi
     return configHome + "/tsumugi/" + fileNameOf(beside);
 }
 
-std::string userConfigHome()
+namespace {
+
+// $`variable` when it is an absolute path, else `underHome` in the home
+// folder ($HOME, else the account's); empty when no home is known.
+std::string userFolder(const char* variable, const char* underHome)
 {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* xdg = std::getenv(variable);
     if (xdg && xdg[0] == '/')
         return xdg;
     std::string home;
@@ -87,8 +91,14 @@ std::string userConfigHome()
         home = h;
     else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
         home = pw->pw_dir;
-    return home.empty() ? std::string() : home + "/.config";
+    return home.empty() ? std::string() : home + underHome;
 }
+
+}  // namespace
+
+std::string userConfigHome() { return userFolder("XDG_CONFIG_HOME", "/.config"); }
+
+std::string userStateHome() { return userFolder("XDG_STATE_HOME", "/.local/state"); }
 
 std::string settingsPath()
 {

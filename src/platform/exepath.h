@@ -26,6 +26,10 @@ std::string settingsPathFor(const std::string& exe, const std::string& installBi
 // path, else ~/.config.
 std::string userConfigHome();
 
+// The user's state folder: $XDG_STATE_HOME when it is an absolute path,
+// else ~/.local/state.
+std::string userStateHome();
+
 // The settings file of this program.
 std::string settingsPath();
 

@@ -1,5 +1,6 @@
 #include "rename/journalstore.h"
 
+#include "platform/exepath.h"
 #include "platform/fdio.h"
 #include "platform/fs.h"
 #include "platform/makefolder.h"
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -82,13 +82,8 @@ std::optional<std::string> readHead(const std::string& path, size_t limit)
 
 std::string stateFolder()
 {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/')
-        return std::string(state) + "/tsumugi";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return std::string(home) + "/.local/state/tsumugi";
-    return {};
+    const std::string state = platform::userStateHome();
+    return state.empty() ? state : state + "/tsumugi";
 }
 
 JournalWriter create(int* err)

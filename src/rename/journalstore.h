@@ -1,6 +1,6 @@
 // Where the journals of runs are kept: the user's state folder,
 // "$XDG_STATE_HOME/tsumugi/" ("~/.local/state/tsumugi/" when the variable
-// is unset or not an absolute path), one file a run, named by the moment it
+// is unset or not an absolute path, ~ being $HOME or the account's home), one file a run, named by the moment it
 // started so that the names sort as the runs went. The last few runs are
 // kept; older journals are removed when a new one is made.
 #pragma once
