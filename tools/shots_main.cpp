@@ -5,6 +5,8 @@
 #include "tools/screenshots.h"
 
 #include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
 
 namespace {
 
@@ -15,6 +17,21 @@ const bool registered = shots::add("main", [](const shots::Context& ctx) {
     shots::save(ctx, &form, QStringLiteral("mainform"));
     form.resize(1200, 760);
     shots::save(ctx, &form, QStringLiteral("mainform-wide"));
+
+    // The status line during a long copy, as the run shows it.
+    form.resize(843, 559);
+    form.setStatusText(QString::fromUtf8("ファイル「2026年12月_02.mov」を作成しました"));
+    auto* bar = form.findChild<QProgressBar*>(QStringLiteral("Progress"));
+    auto* bytes = form.findChild<QLabel*>(QStringLiteral("CopyProgress"));
+    bar->setRange(0, 4);
+    bar->setFormat(QStringLiteral("%v / %m"));
+    bar->setValue(1);
+    bar->show();
+    bytes->setText(TMainForm::copyProgressText(uint64_t{3} << 29, uint64_t{4} << 30, 12));
+    bytes->show();
+    shots::save(ctx, &form, QStringLiteral("mainform-copying"));
+    bar->hide();
+    bytes->hide();
 
     TAboutBox box(&form);
     box.show();
