@@ -41,6 +41,21 @@ std::optional<FileStamp> stampOf(int dirFd, const std::string& name)
                      static_cast<uint64_t>(st.st_ino)};
 }
 
+namespace {
+
+// Removes a file undo itself made or proved to be exactly the run's copy.
+// Not by deleteFile, which keeps every read-only file: a copy keeps its
+// original's mode, so the copy of a read-only file has no write bit either,
+// and it would stay in the folder for good, though undo knows it for its own.
+int removeOwn(int dirFd, const std::string& name)
+{
+    if (!platform::acceptableName(name))
+        return EINVAL;
+    return platform::sys().unlinkat(dirFd, name.c_str(), 0) == 0 ? 0 : (errno ? errno : EIO);
+}
+
+}  // namespace
+
 std::optional<FileStamp> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
 
 bool UndoOnDisk::taken(const std::string& name) const
@@ -66,7 +81,7 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
         return e ? e : EIO;
     if (!platform::deleteFile(dir_, from, &e)) {
         // Both names would hold the file: the old one goes again.
-        platform::deleteFile(dir_, to);
+        removeOwn(dir_, to);
         return e ? e : EIO;
     }
     return 0;
@@ -74,8 +89,7 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
 
 int UndoOnDisk::remove(const std::string& name)
 {
-    int e = 0;
-    return platform::deleteFile(dir_, name, &e) ? 0 : (e ? e : EIO);
+    return removeOwn(dir_, name);
 }
 
 }  // namespace renaming

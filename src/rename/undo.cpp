@@ -65,7 +65,13 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
                                         : atNew->inode != c.before.inode &&
                                               atNew->size == c.before.size &&
                                               atNew->mtimeNs == c.before.mtimeNs);
-    const bool originalThere = atOld && atOld->inode == c.before.inode;
+    // The original is known by its whole stamp, never by its inode alone:
+    // file systems give a removed file's inode number to the next file made
+    // (ext4 at once, vfat by the place of its entry), so a file made under
+    // the old name after the run's removal may carry the original's number,
+    // and taking it for the original would remove the only copy left. A
+    // removal the journal saw done settles it whatever the folder shows.
+    const bool originalThere = atOld && *atOld == c.before && !(r && r->after);
     const bool originalRemoved = r && !r->failedErrno && !originalThere;
     if (!atNew && !c.after && !originalRemoved)
         return s;  // stopped before the copy had a name

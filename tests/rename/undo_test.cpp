@@ -81,6 +81,10 @@ TEST(Undo, RemovesOnlyACopyThatIsStillExactlyTheRunsAndWhoseOriginalIsThere)
         {"replaced by another file", {{"a", A}, {"x", C}}, UndoResult::leftChanged,
          {{"a", A}, {"x", C}}},
         {"original gone", {{"x", copy}}, UndoResult::leftOriginalGone, {{"x", copy}}},
+        // Removed by the user and made anew: the file system gave the new
+        // file the freed inode number.
+        {"original replaced under its inode number", {{"a", {5, 555, 1}}, {"x", copy}},
+         UndoResult::leftOriginalGone, {{"a", {5, 555, 1}}, {"x", copy}}},
     };
     for (const Case& c : cases) {
         MemoryFolder f;
@@ -174,6 +178,23 @@ TEST(Undo, ACopyWhoseOriginalWasDeletedGoesBackEvenWhenEdited)
     const UndoReport rep = undoRun(r.j, f);
     EXPECT_EQ(rep.restored, 1);
     EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", edited}}));
+}
+
+TEST(Undo, ACopyWhoseOriginalWasDeletedIsNeverRemovedForANewFileUnderTheOldName)
+{
+    // The run copied and deleted; a new "a" has the original's inode number
+    // and even its size and time. The journal saw the deletion done, so the
+    // copy is all that is left of the original.
+    MemoryFolder f;
+    const FileStamp copy{A.size, A.mtimeNs, 9};
+    f.files = {{"x", copy}, {"a", A}};
+    Written r;
+    r.intent(0, JournalOp::copy, "a", "x", A).after = copy;
+    r.intent(0, JournalOp::remove, "a", "", A).after = FileStamp{};
+    const UndoReport rep = undoRun(r.j, f);
+    ASSERT_EQ(rep.steps.size(), 1u);
+    EXPECT_EQ(rep.steps[0].result, UndoResult::leftNameTaken);
+    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", copy}, {"a", A}}));
 }
 
 TEST(Undo, FailedStepsNeedNothing)
