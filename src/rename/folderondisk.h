@@ -40,6 +40,7 @@ public:
     // copied to its old name, which never replaces either, and then removed.
     int moveNoReplace(const std::string& from, const std::string& to) override;
     int remove(const std::string& name) override;
+    bool sameBytes(const std::string& a, const std::string& b) const override;
 
 private:
     int dir_;

@@ -214,4 +214,35 @@ TEST(UndoOnDisk, KeepsACopyWhoseOriginalWasReplacedByANewFile)
     EXPECT_EQ(held(d), left);
 }
 
+// A new file under the old name may carry the original's whole stamp: the
+// freed inode number given again, the same size, and a time kept only to the
+// clock's tick (a chain the journal broke before: the run made it there by
+// a copy, which keeps its source's time). Only its bytes tell it from the
+// original, and the copy, then the only place of the original's bytes, stays.
+TEST(UndoOnDisk, NeverRemovesACopyWhileTheOldNameHoldsOtherBytes)
+{
+    ScratchDir d, state;
+    d.write("a.txt", "photo a");
+    Journal j = journalledRun(d, state, {"a.txt"}, {"x"}, /*deleteOld=*/false);
+    ASSERT_EQ(j.steps.size(), 1u);
+    ::unlink((d / "a.txt").c_str());
+    d.write("a.txt", "PHOTO A");
+    // Whether or not this file system gave the number again, the journal
+    // is told it did.
+    const auto folder = platform::FolderHandle::open(d.path());
+    const auto now = stampOf(folder.fd(), "a.txt");
+    ASSERT_TRUE(now);
+    const struct timespec t[2] = {{0, UTIME_OMIT},
+                                  {static_cast<time_t>(j.steps[0].before.mtimeNs / 1000000000),
+                                   static_cast<long>(j.steps[0].before.mtimeNs % 1000000000)}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (d / "a.txt").c_str(), t, 0), 0);
+    j.steps[0].before = *stampOf(folder.fd(), "a.txt");
+    const HeldFolder left = held(d);
+
+    const Undone u = undo(d, j);
+    EXPECT_EQ(u.byNewName.at("x.txt"), UndoResult::leftOriginalGone);
+    EXPECT_EQ(held(d), left);
+    EXPECT_EQ(d.read("x.txt"), "photo a");
+}
+
 }  // namespace

@@ -33,6 +33,13 @@ public:
         return 0;
     }
     int remove(const std::string& n) override { return files.erase(n) ? 0 : ENOENT; }
+    // A copy keeps its original's size and time; the test's files have no
+    // bytes but those.
+    bool sameBytes(const std::string& a, const std::string& b) const override
+    {
+        const auto x = stamp(a), y = stamp(b);
+        return x && y && x->size == y->size && x->mtimeNs == y->mtimeNs;
+    }
 };
 
 // A journal built step by step as a run would write it.
@@ -195,6 +202,49 @@ TEST(Undo, ACopyWhoseOriginalWasDeletedIsNeverRemovedForANewFileUnderTheOldName)
     ASSERT_EQ(rep.steps.size(), 1u);
     EXPECT_EQ(rep.steps[0].result, UndoResult::leftNameTaken);
     EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", copy}, {"a", A}}));
+}
+
+// The run could not look at a file (the disk refused that one call) and
+// wrote its stamp as zeros: the other record of the operation tells the
+// file.
+TEST(Undo, AStampTheRunCouldNotTakeIsToldByTheOtherRecord)
+{
+    const FileStamp unknown{};
+    {
+        MemoryFolder f;  // a move, its file known by what the move left
+        f.files = {{"x", A}};
+        Written r;
+        r.intent(0, JournalOp::move, "a", "x", unknown).after = A;
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
+        MemoryFolder f;  // a copy, its original known by the copy's size and time
+        const FileStamp copy{A.size, A.mtimeNs, 9};
+        f.files = {{"a", A}, {"x", copy}};
+        Written r;
+        r.intent(0, JournalOp::copy, "a", "x", unknown).after = copy;
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
+        MemoryFolder f;  // a copy whose own stamp is unknown
+        const FileStamp copy{A.size, A.mtimeNs, 9};
+        f.files = {{"a", A}, {"x", copy}};
+        Written r;
+        r.intent(0, JournalOp::copy, "a", "x", A).after = unknown;
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
+        MemoryFolder f;  // nothing tells the file: left alone
+        f.files = {{"x", A}};
+        Written r;
+        r.intent(0, JournalOp::move, "a", "x", unknown);
+        const UndoReport rep = undoRun(r.j, f);
+        EXPECT_EQ(rep.restored, 0);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", A}}));
+    }
 }
 
 TEST(Undo, FailedStepsNeedNothing)
