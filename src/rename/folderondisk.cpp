@@ -5,6 +5,7 @@
 #include "platform/nameinfo.h"
 #include "platform/noreplace.h"
 #include "platform/syscalls.h"
+#include "platform/tempfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -124,6 +125,8 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
     }
     return 0;
 }
+
+void UndoOnDisk::removeLeftovers() { platform::removeStaleScratchFiles(dir_); }
 
 int UndoOnDisk::remove(const std::string& name)
 {

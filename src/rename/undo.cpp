@@ -54,6 +54,19 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
     const auto after = knownAfter(m);
     const uint64_t inode = known(m.before) ? m.before.inode : after ? after->inode : 0;
     const bool moved = inode && atNew && atNew->inode == inode;
+    if (moved && atOld && atOld->inode == inode) {
+        // Both names hold the file: where the file system renames without
+        // replacing only by a link and a removal of the old name, the run
+        // was cut between the two. The old name has the file still; the
+        // new one, the same file, is all that goes.
+        if (const int e = folder.remove(m.to); e != 0) {
+            s.result = UndoResult::failed;
+            s.errorCode = e;
+            return s;
+        }
+        s.result = UndoResult::movedBack;
+        return s;
+    }
     if (!moved) {
         // Never moved (a run stopped before the rename), or moved and then
         // replaced or removed by someone else.
@@ -156,6 +169,10 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder,
             break;
         }
     }
+    // A run killed in the middle of a copy, where the file system has no
+    // unnamed files, left the copy's scratch file: the folder is as it was
+    // before the run only without it.
+    folder.removeLeftovers();
     UndoReport report;
     for (auto e = order.rbegin(); e != order.rend(); ++e) {
         const EntrySteps& es = byEntry[*e];

@@ -31,6 +31,8 @@ public:
     // True when the regular files `a` and `b` hold the same bytes; false
     // when they differ or either cannot be read.
     virtual bool sameBytes(const std::string& a, const std::string& b) const = 0;
+    // Removes what killed runs left in the folder besides its files.
+    virtual void removeLeftovers() {}
 };
 
 enum class UndoResult {

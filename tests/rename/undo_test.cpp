@@ -147,6 +147,16 @@ TEST(Undo, AfterAKillFindsOutWhatTookEffect)
         EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
     }
     {
+        // Killed between the link and the removal of a rename made by the
+        // two (no rename that never replaces): both names hold the file.
+        MemoryFolder f;
+        f.files = {{"a", A}, {"x", A}};
+        Written r;
+        r.intent(0, JournalOp::move, "a", "x", A);
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
         MemoryFolder f;  // killed after the copy got its name
         f.files = {{"a", A}, {"x", FileStamp{A.size, A.mtimeNs, 9}}};
         Written r;

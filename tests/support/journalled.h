@@ -28,6 +28,8 @@ inline renaming::JournalWriter journalAt(const std::string& path)
 // The journal at `path` as parseJournal reads it; nothing when it is none.
 inline std::optional<renaming::Journal> readJournal(const std::string& path)
 {
+    if (!exists(path))
+        return std::nullopt;
     return renaming::parseJournal(readFile(path));
 }
 
