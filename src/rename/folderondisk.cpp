@@ -5,11 +5,14 @@
 #include "platform/nameinfo.h"
 #include "platform/noreplace.h"
 #include "platform/syscalls.h"
+#include "platform/tempfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace renaming {
 
@@ -41,6 +44,57 @@ std::optional<FileStamp> stampOf(int dirFd, const std::string& name)
                      static_cast<uint64_t>(st.st_ino)};
 }
 
+namespace {
+
+// Removes a file undo itself made or proved to be exactly the run's copy.
+// Not by deleteFile, which keeps every read-only file: a copy keeps its
+// original's mode, so the copy of a read-only file has no write bit either,
+// and it would stay in the folder for good, though undo knows it for its own.
+int removeOwn(int dirFd, const std::string& name)
+{
+    if (!platform::acceptableName(name))
+        return EINVAL;
+    return platform::sys().unlinkat(dirFd, name.c_str(), 0) == 0 ? 0 : (errno ? errno : EIO);
+}
+
+// Reads up to `n` bytes at `offset`, going on after short reads; the bytes
+// read, fewer only at the file's end, or -1.
+ssize_t readAt(int fd, char* buf, size_t n, off_t offset)
+{
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = platform::sys().pread(fd, buf + got, n - got, offset + static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return -1;
+        if (r == 0)
+            break;
+        got += static_cast<size_t>(r);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+}  // namespace
+
+bool UndoOnDisk::sameBytes(const std::string& a, const std::string& b) const
+{
+    platform::CopySource fa, fb;
+    if (!platform::openCopySource(dir_, a, fa) || !platform::openCopySource(dir_, b, fb) ||
+        fa.st.st_size != fb.st.st_size)
+        return false;
+    constexpr size_t kChunk = 256 * 1024;
+    std::vector<char> ba(kChunk), bb(kChunk);
+    for (off_t at = 0;; at += static_cast<off_t>(kChunk)) {
+        const ssize_t na = readAt(fa.fd.get(), ba.data(), kChunk, at);
+        const ssize_t nb = readAt(fb.fd.get(), bb.data(), kChunk, at);
+        if (na < 0 || na != nb || std::memcmp(ba.data(), bb.data(), static_cast<size_t>(na)) != 0)
+            return false;
+        if (static_cast<size_t>(na) < kChunk)
+            return at + na == fa.st.st_size;
+    }
+}
+
 std::optional<FileStamp> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
 
 bool UndoOnDisk::taken(const std::string& name) const
@@ -66,16 +120,17 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
         return e ? e : EIO;
     if (!platform::deleteFile(dir_, from, &e)) {
         // Both names would hold the file: the old one goes again.
-        platform::deleteFile(dir_, to);
+        removeOwn(dir_, to);
         return e ? e : EIO;
     }
     return 0;
 }
 
+void UndoOnDisk::removeLeftovers() { platform::removeStaleScratchFiles(dir_); }
+
 int UndoOnDisk::remove(const std::string& name)
 {
-    int e = 0;
-    return platform::deleteFile(dir_, name, &e) ? 0 : (e ? e : EIO);
+    return removeOwn(dir_, name);
 }
 
 }  // namespace renaming

@@ -40,6 +40,10 @@ public:
     // copied to its old name, which never replaces either, and then removed.
     int moveNoReplace(const std::string& from, const std::string& to) override;
     int remove(const std::string& name) override;
+    bool sameBytes(const std::string& a, const std::string& b) const override;
+    // The scratch files of copies whose run is gone, as a run's start
+    // removes them.
+    void removeLeftovers() override;
 
 private:
     int dir_;

@@ -14,6 +14,16 @@ struct EntrySteps {
     const JournalStep* remove = nullptr;
 };
 
+// The run writes the stamp of a file it could not look at (the disk said
+// no to that one call) as zeros; no file has inode 0. Such a stamp says
+// nothing, and the other record of the same operation must tell the file.
+bool known(const FileStamp& s) { return s.inode != 0; }
+
+std::optional<FileStamp> knownAfter(const JournalStep& st)
+{
+    return st.after && known(*st.after) ? st.after : std::nullopt;
+}
+
 bool sameCopy(const FileStamp& now, const FileStamp& made)
 {
     return now.inode == made.inode && now.size == made.size && now.mtimeNs == made.mtimeNs;
@@ -40,11 +50,27 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
         return s;
     const auto atNew = folder.stamp(m.to);
     const auto atOld = folder.stamp(m.from);
-    const bool moved = atNew && atNew->inode == m.before.inode;
+    // A move keeps the file: its inode before, or the one the move left.
+    const auto after = knownAfter(m);
+    const uint64_t inode = known(m.before) ? m.before.inode : after ? after->inode : 0;
+    const bool moved = inode && atNew && atNew->inode == inode;
+    if (moved && atOld && atOld->inode == inode) {
+        // Both names hold the file: where the file system renames without
+        // replacing only by a link and a removal of the old name, the run
+        // was cut between the two. The old name has the file still; the
+        // new one, the same file, is all that goes.
+        if (const int e = folder.remove(m.to); e != 0) {
+            s.result = UndoResult::failed;
+            s.errorCode = e;
+            return s;
+        }
+        s.result = UndoResult::movedBack;
+        return s;
+    }
     if (!moved) {
         // Never moved (a run stopped before the rename), or moved and then
         // replaced or removed by someone else.
-        if (atOld && atOld->inode == m.before.inode)
+        if (inode && atOld && atOld->inode == inode)
             return s;
         s.result = atNew ? UndoResult::leftChanged : UndoResult::leftGone;
         return s;
@@ -61,18 +87,31 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
     // The copy the run made: known by its recorded stamp, or, where the run
     // stopped before recording it, by the size and time it took over from
     // its original under a name the run had found free.
-    const bool ours = atNew && (c.after ? sameCopy(*atNew, *c.after)
-                                        : atNew->inode != c.before.inode &&
-                                              atNew->size == c.before.size &&
-                                              atNew->mtimeNs == c.before.mtimeNs);
-    const bool originalThere = atOld && atOld->inode == c.before.inode;
+    const auto made = knownAfter(c);
+    const bool ours = atNew && (made ? sameCopy(*atNew, *made)
+                                     : known(c.before) && atNew->inode != c.before.inode &&
+                                           atNew->size == c.before.size &&
+                                           atNew->mtimeNs == c.before.mtimeNs);
+    // The original is known by its whole stamp, never by its inode alone:
+    // file systems give a removed file's inode number to the next file made
+    // (ext4 at once, vfat by the place of its entry), so a file made under
+    // the old name after the run's removal may carry the original's number,
+    // and taking it for the original would remove the only copy left. A
+    // removal the journal saw done settles it whatever the folder shows.
+    // Where the run could not look at the original before the copy, it is
+    // known as the copy is: by the size and time the copy took over from it.
+    const bool sameAsBefore =
+        atOld && (known(c.before) ? *atOld == c.before
+                                  : made && atOld->inode != made->inode &&
+                                        atOld->size == made->size && atOld->mtimeNs == made->mtimeNs);
+    const bool originalThere = sameAsBefore && !(r && r->after);
     const bool originalRemoved = r && !r->failedErrno && !originalThere;
-    if (!atNew && !c.after && !originalRemoved)
+    if (!atNew && !made && !originalRemoved)
         return s;  // stopped before the copy had a name
     if (originalRemoved) {
         // The copy holds the only content now: it goes back to the old
         // name, changed or not, and is never removed.
-        if (!atNew || (c.after && atNew->inode != c.after->inode)) {
+        if (!atNew || (made && atNew->inode != made->inode)) {
             s.result = atNew ? UndoResult::leftChanged : UndoResult::leftGone;
             return s;
         }
@@ -89,7 +128,12 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
         s.result = UndoResult::leftChanged;
         return s;
     }
-    if (!originalThere) {
+    // The copy goes only while the file under the old name holds its bytes,
+    // whatever the stamps say: an inode number is given again to the next
+    // file made, and many file systems keep times only to the clock's tick,
+    // so a file the run made under the old name after its journal broke
+    // (a chain) can carry the original's whole stamp.
+    if (!originalThere || !folder.sameBytes(c.from, c.to)) {
         s.result = UndoResult::leftOriginalGone;
         return s;
     }
@@ -125,6 +169,10 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder,
             break;
         }
     }
+    // A run killed in the middle of a copy, where the file system has no
+    // unnamed files, left the copy's scratch file: the folder is as it was
+    // before the run only without it.
+    folder.removeLeftovers();
     UndoReport report;
     for (auto e = order.rbegin(); e != order.rend(); ++e) {
         const EntrySteps& es = byEntry[*e];

@@ -28,6 +28,11 @@ public:
     virtual int moveNoReplace(const std::string& from, const std::string& to) = 0;
     // 0, or the errno value of the failure.
     virtual int remove(const std::string& name) = 0;
+    // True when the regular files `a` and `b` hold the same bytes; false
+    // when they differ or either cannot be read.
+    virtual bool sameBytes(const std::string& a, const std::string& b) const = 0;
+    // Removes what killed runs left in the folder besides its files.
+    virtual void removeLeftovers() {}
 };
 
 enum class UndoResult {

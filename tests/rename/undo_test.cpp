@@ -33,6 +33,13 @@ public:
         return 0;
     }
     int remove(const std::string& n) override { return files.erase(n) ? 0 : ENOENT; }
+    // A copy keeps its original's size and time; the test's files have no
+    // bytes but those.
+    bool sameBytes(const std::string& a, const std::string& b) const override
+    {
+        const auto x = stamp(a), y = stamp(b);
+        return x && y && x->size == y->size && x->mtimeNs == y->mtimeNs;
+    }
 };
 
 // A journal built step by step as a run would write it.
@@ -81,6 +88,10 @@ TEST(Undo, RemovesOnlyACopyThatIsStillExactlyTheRunsAndWhoseOriginalIsThere)
         {"replaced by another file", {{"a", A}, {"x", C}}, UndoResult::leftChanged,
          {{"a", A}, {"x", C}}},
         {"original gone", {{"x", copy}}, UndoResult::leftOriginalGone, {{"x", copy}}},
+        // Removed by the user and made anew: the file system gave the new
+        // file the freed inode number.
+        {"original replaced under its inode number", {{"a", {5, 555, 1}}, {"x", copy}},
+         UndoResult::leftOriginalGone, {{"a", {5, 555, 1}}, {"x", copy}}},
     };
     for (const Case& c : cases) {
         MemoryFolder f;
@@ -136,6 +147,16 @@ TEST(Undo, AfterAKillFindsOutWhatTookEffect)
         EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
     }
     {
+        // Killed between the link and the removal of a rename made by the
+        // two (no rename that never replaces): both names hold the file.
+        MemoryFolder f;
+        f.files = {{"a", A}, {"x", A}};
+        Written r;
+        r.intent(0, JournalOp::move, "a", "x", A);
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
         MemoryFolder f;  // killed after the copy got its name
         f.files = {{"a", A}, {"x", FileStamp{A.size, A.mtimeNs, 9}}};
         Written r;
@@ -174,6 +195,66 @@ TEST(Undo, ACopyWhoseOriginalWasDeletedGoesBackEvenWhenEdited)
     const UndoReport rep = undoRun(r.j, f);
     EXPECT_EQ(rep.restored, 1);
     EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", edited}}));
+}
+
+TEST(Undo, ACopyWhoseOriginalWasDeletedIsNeverRemovedForANewFileUnderTheOldName)
+{
+    // The run copied and deleted; a new "a" has the original's inode number
+    // and even its size and time. The journal saw the deletion done, so the
+    // copy is all that is left of the original.
+    MemoryFolder f;
+    const FileStamp copy{A.size, A.mtimeNs, 9};
+    f.files = {{"x", copy}, {"a", A}};
+    Written r;
+    r.intent(0, JournalOp::copy, "a", "x", A).after = copy;
+    r.intent(0, JournalOp::remove, "a", "", A).after = FileStamp{};
+    const UndoReport rep = undoRun(r.j, f);
+    ASSERT_EQ(rep.steps.size(), 1u);
+    EXPECT_EQ(rep.steps[0].result, UndoResult::leftNameTaken);
+    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", copy}, {"a", A}}));
+}
+
+// The run could not look at a file (the disk refused that one call) and
+// wrote its stamp as zeros: the other record of the operation tells the
+// file.
+TEST(Undo, AStampTheRunCouldNotTakeIsToldByTheOtherRecord)
+{
+    const FileStamp unknown{};
+    {
+        MemoryFolder f;  // a move, its file known by what the move left
+        f.files = {{"x", A}};
+        Written r;
+        r.intent(0, JournalOp::move, "a", "x", unknown).after = A;
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
+        MemoryFolder f;  // a copy, its original known by the copy's size and time
+        const FileStamp copy{A.size, A.mtimeNs, 9};
+        f.files = {{"a", A}, {"x", copy}};
+        Written r;
+        r.intent(0, JournalOp::copy, "a", "x", unknown).after = copy;
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
+        MemoryFolder f;  // a copy whose own stamp is unknown
+        const FileStamp copy{A.size, A.mtimeNs, 9};
+        f.files = {{"a", A}, {"x", copy}};
+        Written r;
+        r.intent(0, JournalOp::copy, "a", "x", A).after = unknown;
+        EXPECT_EQ(undoRun(r.j, f).restored, 1);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    }
+    {
+        MemoryFolder f;  // nothing tells the file: left alone
+        f.files = {{"x", A}};
+        Written r;
+        r.intent(0, JournalOp::move, "a", "x", unknown);
+        const UndoReport rep = undoRun(r.j, f);
+        EXPECT_EQ(rep.restored, 0);
+        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", A}}));
+    }
 }
 
 TEST(Undo, FailedStepsNeedNothing)

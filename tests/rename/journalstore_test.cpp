@@ -1,0 +1,287 @@
+// Where the journals of runs are kept and how the last run of a folder is
+// found again: the state folder the environment names, the journals' names
+// in the order of the runs, the last ten kept, a folder matched by its
+// identity and its path together, and the undone mark read back even after
+// a kill cut the journal's last record short.
+#include "rename/journalstore.h"
+
+#include "platform/folder.h"
+#include "support/journalled.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+using namespace testing_support;
+using namespace renaming;
+
+namespace {
+
+// Sets the variables the state folder comes from for one test, and puts
+// them back as they were.
+class Environment {
+public:
+    Environment() : state_(saved("XDG_STATE_HOME")), home_(saved("HOME")) {}
+    ~Environment()
+    {
+        restore("XDG_STATE_HOME", state_);
+        restore("HOME", home_);
+    }
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
+
+    static void set(const char* name, const char* value)
+    {
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+
+private:
+    static std::optional<std::string> saved(const char* name)
+    {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    }
+    static void restore(const char* name, const std::optional<std::string>& v)
+    {
+        set(name, v ? v->c_str() : nullptr);
+    }
+
+    std::optional<std::string> state_, home_;
+};
+
+// Journal names in the state folder, sorted by bytes.
+std::vector<std::string> journalsIn(const std::string& folder)
+{
+    std::vector<std::string> out;
+    for (const auto& [name, content] : snapshot(folder))
+        if (name.ends_with(".journal"))
+            out.push_back(name);
+    return out;
+}
+
+std::string baseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// A run's journal for `folder`, made by the store, with one move done.
+std::string writeRun(const platform::FolderHandle& folder, const std::string& movedTo)
+{
+    JournalWriter w = journals::create();
+    EXPECT_TRUE(w.valid());
+    w.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250000, 1, true);
+    w.intent(0, JournalOp::move, "a.txt", movedTo, {1, 2, 3});
+    w.done(0, JournalOp::move, {1, 2, 3});
+    w.end();
+    return w.path();
+}
+
+TEST(JournalStore, TheStateFolderComesFromXdgStateHomeOrElseHome)
+{
+    Environment env;
+    Environment::set("HOME", "/home/u");
+    Environment::set("XDG_STATE_HOME", "/var/state");
+    EXPECT_EQ(journals::stateFolder(), "/var/state/tsumugi");
+    // A relative value is not a place anyone meant: the default is used.
+    Environment::set("XDG_STATE_HOME", "state");
+    EXPECT_EQ(journals::stateFolder(), "/home/u/.local/state/tsumugi");
+    Environment::set("XDG_STATE_HOME", "");
+    EXPECT_EQ(journals::stateFolder(), "/home/u/.local/state/tsumugi");
+    Environment::set("XDG_STATE_HOME", nullptr);
+    EXPECT_EQ(journals::stateFolder(), "/home/u/.local/state/tsumugi");
+    // Nothing says where: no folder at all, and no journal is made.
+    Environment::set("HOME", "relative/home");
+    EXPECT_EQ(journals::stateFolder(), "");
+    Environment::set("HOME", nullptr);
+    EXPECT_EQ(journals::stateFolder(), "");
+    int err = 0;
+    EXPECT_FALSE(journals::create(&err).valid());
+    EXPECT_EQ(err, ENOENT);
+}
+
+TEST(JournalStore, CreateMakesTheFolderNamesJournalsInRunOrderAndKeepsTheLastTen)
+{
+    Environment env;
+    ScratchDir state;
+    Environment::set("XDG_STATE_HOME", (state / "deep/er").c_str());
+    const std::string folder = state / "deep/er/tsumugi";
+    std::vector<std::string> made;
+    for (int i = 0; i < journals::kKept + 3; ++i) {
+        JournalWriter w = journals::create();
+        ASSERT_TRUE(w.valid()) << i;
+        EXPECT_EQ(w.path().substr(0, folder.size() + 1), folder + "/");
+        made.push_back(baseName(w.path()));
+        if (i == 0) {
+            EXPECT_EQ(modeOf(w.path()) & 0777, 0600u);
+            writeFile(folder + "/notes.txt", "not a journal");
+        }
+        // The names sort as the runs went.
+        const auto now = journalsIn(folder);
+        ASSERT_FALSE(now.empty());
+        EXPECT_EQ(now.back(), made.back()) << i;
+        EXPECT_LE(static_cast<int>(now.size()), journals::kKept);
+    }
+    const std::vector<std::string> newest(made.end() - journals::kKept, made.end());
+    EXPECT_EQ(journalsIn(folder), newest);
+    // Only journals go.
+    EXPECT_EQ(readFile(folder + "/notes.txt"), "not a journal");
+}
+
+TEST(JournalStore, CreateFailsWhereTheFolderCannotBeMade)
+{
+    Environment env;
+    ScratchDir state;
+    writeFile(state / "file", "a file where the folder would go");
+    Environment::set("XDG_STATE_HOME", (state / "file").c_str());
+    int err = 0;
+    EXPECT_FALSE(journals::create(&err).valid());
+    EXPECT_NE(err, 0);
+    EXPECT_EQ(readFile(state / "file"), "a file where the folder would go");
+}
+
+TEST(JournalStore, TheLastRunOfAFolderIsTheNewestOfTheSameFolderUnderTheSamePath)
+{
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    top.mkdir("photos");
+    top.mkdir("other");
+    const auto photos = platform::FolderHandle::open(top / "photos");
+    const auto other = platform::FolderHandle::open(top / "other");
+    ASSERT_TRUE(photos && other);
+
+    EXPECT_FALSE(journals::lastRunIn(photos)) << "no journal yet";
+    writeRun(photos, "first.txt");
+    const std::string second = writeRun(photos, "second.txt");
+    writeRun(other, "elsewhere.txt");  // newer, of another folder
+
+    const auto found = journals::lastRunIn(photos);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path, second);
+    ASSERT_EQ(found->journal.steps.size(), 1u);
+    EXPECT_EQ(found->journal.steps[0].to, "second.txt");
+    EXPECT_TRUE(found->journal.ended);
+    ASSERT_TRUE(journals::lastRunIn(other));
+    EXPECT_EQ(journals::lastRunIn(other)->journal.steps[0].to, "elsewhere.txt");
+
+    // The folder renamed and another made under its path: the path alone
+    // does not make it the same folder, nor the folder alone under another
+    // path (its journal names the old one).
+    ASSERT_EQ(::rename((top / "photos").c_str(), (top / "moved").c_str()), 0);
+    top.mkdir("photos");
+    const auto samePath = platform::FolderHandle::open(top / "photos");
+    const auto sameFolder = platform::FolderHandle::open(top / "moved");
+    ASSERT_TRUE(samePath && sameFolder);
+    ASSERT_EQ(sameFolder.id(), photos.id());
+    ASSERT_NE(samePath.id(), photos.id());
+    EXPECT_FALSE(journals::lastRunIn(samePath));
+    EXPECT_FALSE(journals::lastRunIn(sameFolder));
+
+    // Back where it was, it is found again.
+    ASSERT_EQ(::rmdir((top / "photos").c_str()), 0);
+    ASSERT_EQ(::rename((top / "moved").c_str(), (top / "photos").c_str()), 0);
+    const auto again = journals::lastRunIn(platform::FolderHandle::open(top / "photos"));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->path, second);
+
+    // No folder at all matches nothing.
+    EXPECT_FALSE(journals::lastRunIn(platform::FolderHandle()));
+}
+
+TEST(JournalStore, ALongJournalIsReadWhole)
+{
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    const auto folder = platform::FolderHandle::open(top.path());
+    JournalWriter w = journals::create();
+    ASSERT_TRUE(w.valid());
+    const int n = 3000;  // well beyond the first 64 KiB looked at
+    w.begin({folder.path(), folder.id().dev, folder.id().ino}, 1, n, false);
+    for (int i = 0; i < n; ++i) {
+        w.intent(i, JournalOp::copy, "old name " + std::to_string(i), "new " + std::to_string(i),
+                 {1, 2, static_cast<uint64_t>(i)});
+        w.done(i, JournalOp::copy, {1, 2, static_cast<uint64_t>(i + n)});
+    }
+    const std::string path = w.path();
+    w = JournalWriter();  // closed, as after a kill: no end record
+    ASSERT_GT(readFile(path).size(), 128u * 1024);
+    const auto found = journals::lastRunIn(folder);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->journal.steps.size(), static_cast<size_t>(n));
+    EXPECT_EQ(found->journal.steps.back().to, "new " + std::to_string(n - 1));
+    EXPECT_FALSE(found->journal.ended);
+    EXPECT_TRUE(journals::undoable(found->journal));
+}
+
+TEST(JournalStore, UndoableWhileAnOperationWasNotRefusedAndUndoHasNotRun)
+{
+    const std::string head = journal_text::header({"/d", 1, 2}, 0, 3, true);
+    const auto undoable = [&](const std::string& records) {
+        const auto j = parseJournal(head + records);
+        EXPECT_TRUE(j) << records;
+        return j && journals::undoable(*j);
+    };
+    const std::string moved = journal_text::intent(0, JournalOp::move, "a", "b", {1, 2, 3}) +
+                              journal_text::done(0, JournalOp::move, {1, 2, 3});
+    const std::string refused = journal_text::intent(1, JournalOp::move, "c", "d", {1, 2, 4}) +
+                                journal_text::failed(1, JournalOp::move, EEXIST) +
+                                journal_text::intent(2, JournalOp::copy, "e", "f", {1, 2, 5}) +
+                                journal_text::failed(2, JournalOp::copy, ENOSPC);
+    // An intent without its answer: the run was killed in the middle of it.
+    const std::string cut = journal_text::intent(0, JournalOp::copy, "a", "b", {1, 2, 3});
+
+    EXPECT_TRUE(undoable(moved + journal_text::end()));
+    EXPECT_TRUE(undoable(refused + moved));
+    EXPECT_TRUE(undoable(cut));
+    EXPECT_FALSE(undoable(journal_text::end())) << "a run that did nothing";
+    EXPECT_FALSE(undoable(refused + journal_text::end())) << "every operation refused";
+    EXPECT_FALSE(undoable(moved + journal_text::end() + journal_text::undone()));
+    EXPECT_FALSE(undoable(cut + journal_text::undone()));
+}
+
+TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
+{
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    const auto folder = platform::FolderHandle::open(top.path());
+    for (const std::string& torn : {std::string(), std::string("intent\t1\tcopy\tb.txt\ty.t"),
+                                   std::string("d"), std::string("undone")}) {
+        SCOPED_TRACE("torn: [" + torn + "]");
+        const std::string path = writeRun(folder, "x.txt");
+        // A kill in the middle of the next record's write.
+        {
+            std::string text = readFile(path);
+            const size_t end = text.rfind("end\n");
+            ASSERT_NE(end, std::string::npos);
+            writeFile(path, text.substr(0, end) + torn, 0600);
+        }
+        const auto before = journals::lastRunIn(folder);
+        ASSERT_TRUE(before);
+        EXPECT_FALSE(before->journal.undone);
+        EXPECT_TRUE(journals::undoable(before->journal));
+
+        int err = 0;
+        ASSERT_TRUE(journals::markUndone(path, &err)) << std::strerror(err);
+        const auto after = journals::lastRunIn(folder);
+        ASSERT_TRUE(after);
+        EXPECT_EQ(after->path, path);
+        EXPECT_TRUE(after->journal.undone);
+        EXPECT_FALSE(journals::undoable(after->journal));
+        EXPECT_EQ(after->journal.steps.size(), 1u);
+        EXPECT_TRUE(readFile(path).ends_with("\nundone\n"));
+    }
+    int err = 0;
+    EXPECT_FALSE(journals::markUndone(state / "missing.journal", &err));
+    EXPECT_EQ(err, ENOENT);
+}
+
+}  // namespace
