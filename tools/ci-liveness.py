@@ -592,6 +592,7 @@ def start_display():
     """Starts a virtual X server on a free display picked at random from a
     high range (see ci-a11y.py for why); returns it and its number."""
     import importlib.util
+    sys.dont_write_bytecode = True  # leave the source tree as it is
     spec = importlib.util.spec_from_file_location(
         "ci_a11y", os.path.join(os.path.dirname(os.path.abspath(__file__)), "ci-a11y.py"))
     a11y = importlib.util.module_from_spec(spec)
