@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        libgtest-dev libgmock-dev googletest libbenchmark-dev \
        fonts-ipafont-gothic xvfb xdotool xauth \
-       desktop-file-utils at-spi2-core python3-pyatspi dbus-daemon \
+       desktop-file-utils at-spi2-core python3-pyatspi python3-xlib dbus-daemon \
        libclang-rt-14-dev appstream man-db groff-base optipng \
        fuse3 fusefat dosfstools
 
