@@ -86,10 +86,7 @@ void TMainForm::ButtonRenameClick()
     rq.rule = rules.rule;
     rq.cp = rules.cp;
     rq.deleteOld = rules.deleteOld;
-    // A run without its journal still runs; it cannot be taken back.
-    renaming::JournalWriter journal = renaming::journals::create();
-    if (journal.valid())
-        rq.journal = &journal;
+    renaming::JournalWriter journal;
 
     RunState state;
     rq.onStep = [&](renaming::RunStep step, const std::string& name) {
@@ -146,6 +143,12 @@ void TMainForm::ButtonRenameClick()
     renaming::RunCounts counts;
     app::runAside(
         [&] {
+            // Made here, off the window's thread, as the state folder may be
+            // on a slow disk too. A run without its journal still runs; it
+            // cannot be taken back.
+            journal = renaming::journals::create();
+            if (journal.valid())
+                rq.journal = &journal;
             if (!rq.deleteOld) {
                 const uint64_t planned = renaming::bytesToCopy(rq);
                 std::lock_guard lock(state.m);
