@@ -1,7 +1,15 @@
 #include "bench/driver.h"
 
 #include "app/application.h"
+#include "app/mainform.h"
+#include "rename/ui/filelistbox.h"
+#include "rename/ui/memo.h"
 #include "settings/values.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 namespace bench {
 
@@ -87,7 +96,8 @@ void removeTree(const std::string& path)
 void makeFiles(const std::string& dir, int count, size_t size, const std::string& prefix)
 {
     std::filesystem::create_directories(dir);
-    std::string block(size, 'x');
+    // One block of at most 1 MiB, written again and again for a large file.
+    std::string block(std::min(size, size_t{1} << 20), 'x');
     char name[64];
     for (int i = 0; i < count; ++i) {
         std::snprintf(name, sizeof name, "%s%07d.dat", prefix.c_str(), i);
@@ -107,6 +117,103 @@ void makeFiles(const std::string& dir, int count, size_t size, const std::string
         }
         ::close(fd);
     }
+}
+
+std::string stateDir() { return cfg.dataDir + "/state"; }
+
+std::string Flipper::name(char letter, int i) const
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%c%07d.dat", letter, i);
+    return buf;
+}
+
+void Flipper::make(const std::string& folder, int n, size_t size)
+{
+    dir = folder;
+    count = n;
+    current = 'a';
+    removeTree(dir);
+    std::filesystem::create_directories(dir);
+    makeFiles(dir, n, size, "a");
+    ::sync();
+}
+
+void Flipper::removeCopies() const
+{
+    for (int i = 0; i < count; ++i)
+        ::unlink((dir + "/" + name('b', i)).c_str());
+}
+
+std::string Flipper::lines(char letter) const
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += name(letter, i).substr(0, 8) + "\n";
+    return text;
+}
+
+TMainForm& window()
+{
+    static std::unique_ptr<TMainForm> form;
+    if (!form) {
+        form = std::make_unique<TMainForm>();
+        form->show();
+        QApplication::processEvents();
+        atEnd([] { form.reset(); });
+    }
+    return *form;
+}
+
+void prepareWindow(const std::string& dir, const std::string& memoText, bool deleteOld)
+{
+    TMainForm& form = window();
+    form.FileListBox->SetFolder(dir);
+    form.FileListBox->Reread();
+    form.Memo2->setPlainText(QString::fromUtf8(memoText.c_str()));
+    form.CheckBoxOldDel->setChecked(deleteOld);
+    QApplication::processEvents();
+}
+
+BoxWatch::BoxWatch()
+{
+    qApp->installEventFilter(this);
+    // Ticks only once a box is there: before it, the window's event loop
+    // turns for the run alone, as it does for the user.
+    answer_.setInterval(1);
+    QObject::connect(&answer_, &QTimer::timeout, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (caption.empty())
+                caption = box->windowTitle().toStdString();
+            box->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+        }
+    });
+}
+
+BoxWatch::~BoxWatch()
+{
+    answer_.stop();
+    qApp->removeEventFilter(this);
+}
+
+bool BoxWatch::eventFilter(QObject* o, QEvent*)
+{
+    if (boxAt == 0 && qobject_cast<QMessageBox*>(o)) {
+        boxAt = now();
+        answer_.start();
+    }
+    return false;
+}
+
+double untilBox(const std::function<void()>& handler, const char* expected)
+{
+    BoxWatch watch;
+    const double t0 = now();
+    handler();
+    const double t = (watch.boxAt ? watch.boxAt : now()) - t0;
+    if (watch.caption != expected)
+        std::fprintf(stderr, "box \"%s\" where \"%s\" was awaited\n", watch.caption.c_str(), expected);
+    return t;
 }
 
 }  // namespace bench
@@ -139,6 +246,10 @@ int main(int argc, char** argv)
     }
     cfg.dataDir = std::filesystem::absolute(cfg.dataDir).string();
     std::filesystem::create_directories(cfg.dataDir);
+    // The window's runs write their journals here, not in the user's state
+    // folder; it goes when the driver ends.
+    removeTree(stateDir());
+    ::setenv("XDG_STATE_HOME", stateDir().c_str(), 1);
     settings::resetValues();
     TApplication app(argc, argv);
 
@@ -165,6 +276,12 @@ int main(int argc, char** argv)
                     base.push_back(c.base());
                 ours.push_back(c.ours());
             }
+            // Each repetition on stderr, so that the spread behind a median
+            // can be seen.
+            if (c.base)
+                std::fprintf(stderr, "   %d: ours %.4f  base %.4f\n", r + 1, ours.back(), base.back());
+            else
+                std::fprintf(stderr, "   %d: %.4f\n", r + 1, ours.back());
         }
         if (c.tearDown)
             c.tearDown();
@@ -173,6 +290,7 @@ int main(int argc, char** argv)
 
     for (auto& f : endHooks())
         f();
+    removeTree(stateDir());
     std::printf("\n%-34s %12s %12s %8s %8s\n", "case", "ours (s)", "base (s)", "ratio", "target");
     for (const auto& r : rows) {
         if (r.base > 0 && r.target > 0)

@@ -6,15 +6,9 @@
 #include "platform/fs.h"
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
-#include "rename/ui/filelistbox.h"
-#include "rename/ui/memo.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -24,28 +18,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 
 namespace {
 
 using namespace bench;
-
-// Files in `dir` named a0000000.dat ... or b0000000.dat ...; each renaming
-// case flips them from one letter to the other, so both sides of a case
-// work on the same files without making them again.
-struct Flipper {
-    std::string dir;
-    int count = 0;
-    char current = 'a';
-
-    std::string name(char letter, int i) const
-    {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%c%07d.dat", letter, i);
-        return buf;
-    }
-    char other() const { return current == 'a' ? 'b' : 'a'; }
-};
 
 double ourRun(Flipper& f, bool deleteOld)
 {
@@ -97,24 +73,6 @@ double renameLoop(Flipper& f)
 Flipper small, large, copySmall, copyLarge, mem;
 std::string windowData;
 
-void setUpFlipper(Flipper& f, const std::string& sub, int count, size_t size)
-{
-    f.dir = config().dataDir + "/" + sub;
-    f.count = count;
-    f.current = 'a';
-    removeTree(f.dir);
-    std::filesystem::create_directories(f.dir);
-    makeFiles(f.dir, count, size, "a");
-    ::sync();
-}
-
-// The copies a copying run made (the b... names), removed between runs.
-void removeCopies(Flipper& f)
-{
-    for (int i = 0; i < f.count; ++i)
-        ::unlink((f.dir + "/" + f.name('b', i)).c_str());
-}
-
 double cpBaseline(Flipper& f, const std::string& glob)
 {
     const std::string dst = f.dir + "-cp";
@@ -132,20 +90,15 @@ size_t hugeSize() { return config().quick ? (size_t{64} << 20) : (size_t{1} << 3
 
 // --- the window's run: status line repaints and their cost ----------------
 
-// Paints of the status line, and the moment the summary box comes into
-// being (its first event, as its constructor makes its children): the run
-// itself ends there.
+// Paints of the status line.
 class PaintClock : public QObject {
 public:
     QObject* status = nullptr;
     std::vector<double> times;
-    double boxAt = 0;
     bool eventFilter(QObject* o, QEvent* e) override
     {
         if (o == status && e->type() == QEvent::Paint)
             times.push_back(now());
-        else if (boxAt == 0 && qobject_cast<QMessageBox*>(o))
-            boxAt = now();
         return false;
     }
 };
@@ -156,39 +109,23 @@ double lastRepaintPct = 0;
 // The window's run of 10,000 copies, with the summary box answered.
 double windowRun(Flipper& f)
 {
-    removeCopies(f);
+    f.removeCopies();
     ::sync();
-    static std::unique_ptr<TMainForm> form;
-    if (!form) {
-        form = std::make_unique<TMainForm>();
-        form->show();
-        atEnd([] { form.reset(); });
-    }
-    form->FileListBox->SetFolder(f.dir);
-    form->FileListBox->Reread();
-    std::string lines;
-    for (int i = 0; i < f.count; ++i)
-        lines += f.name('b', i).substr(0, 8) + "\n";
-    form->Memo2->setPlainText(QString::fromUtf8(lines.c_str()));
-    form->CheckBoxOldDel->setChecked(false);
-    QApplication::processEvents();
+    prepareWindow(f.dir, f.lines('b'), false);
+    TMainForm* form = &window();
 
     PaintClock clock;
     clock.status = form->findChild<QWidget*>(QStringLiteral("SimpleText"));
     qApp->installEventFilter(&clock);
-    QTimer answer;
-    answer.setInterval(1);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->findChild<QPushButton*>(QStringLiteral("OK"))->click();
-    });
-    answer.start();
+    double boxAt = 0;
     const double t0 = now();
-    form->ButtonRenameClick();
-    const double boxAt = clock.boxAt ? clock.boxAt : now();
+    {
+        BoxWatch watch;
+        form->ButtonRenameClick();
+        boxAt = watch.boxAt ? watch.boxAt : now();
+    }
     // Up to the summary box: the run itself, as the core's run below.
     const double t = boxAt - t0;
-    answer.stop();
     qApp->removeEventFilter(&clock);
     // Gaps between status-line paints while the run went, up to the box.
     double prev = t0, gap = 0;
@@ -217,7 +154,7 @@ double windowRun(Flipper& f)
 
 double coreRun(Flipper& f)
 {
-    removeCopies(f);
+    f.removeCopies();
     ::sync();
     platform::enterFolder(f.dir);
     renaming::NameList list;
@@ -234,25 +171,25 @@ double coreRun(Flipper& f)
 
 const bool registered = [] {
     add({"rename_ticked_10k_4KiB", 2.0,
-         [] { setUpFlipper(small, "ticked-small", smallCount(), 4096); },
+         [] { small.make(config().dataDir + "/ticked-small", smallCount(), 4096); },
          [] { return ourRun(small, true); }, [] { return renameLoop(small); },
          [] { removeTree(small.dir); }});
     add({"rename_ticked_20x256MiB", 2.0,
-         [] { setUpFlipper(large, "ticked-large", 20, largeSize()); },
+         [] { large.make(config().dataDir + "/ticked-large", 20, largeSize()); },
          [] { return ourRun(large, true); }, [] { return renameLoop(large); },
          [] { removeTree(large.dir); }});
     add({"rename_unticked_10k_4KiB", 1.0,
-         [] { setUpFlipper(copySmall, "copy-small", smallCount(), 4096); },
+         [] { copySmall.make(config().dataDir + "/copy-small", smallCount(), 4096); },
          [] {
-             removeCopies(copySmall);
+             copySmall.removeCopies();
              ::sync();
              return ourRun(copySmall, false);
          },
          [] { return cpBaseline(copySmall, "*"); }, [] { removeTree(copySmall.dir); }});
     add({"rename_unticked_1GiB", 1.0,
-         [] { setUpFlipper(copyLarge, "copy-large", 1, hugeSize()); },
+         [] { copyLarge.make(config().dataDir + "/copy-large", 1, hugeSize()); },
          [] {
-             removeCopies(copyLarge);
+             copyLarge.removeCopies();
              ::sync();
              return ourRun(copyLarge, false);
          },

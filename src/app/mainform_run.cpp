@@ -21,6 +21,7 @@
 #include <QProgressBar>
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 
 namespace {
@@ -33,6 +34,10 @@ constexpr qint64 kBytesAfterMs = 3000;
 constexpr int kShowEveryMs = 50;
 // The copy of a large file reports this often.
 constexpr size_t kTickBytes = size_t{8} << 20;
+// A copying run still going after this sizes what it has left to copy, in
+// good time before the bytes are shown. Sizing is a plan of its own, a look
+// at every file left, which a shorter run would pay for with nothing shown.
+constexpr auto kSizeAfter = std::chrono::milliseconds(1000);
 
 // Where the run is, written by the run's thread and shown by the window's.
 struct RunState {
@@ -95,9 +100,25 @@ void TMainForm::ButtonRenameClick()
         state.name = name;
         state.stepFresh = true;
     };
-    rq.onProgress = [&](int done, int) {
+    // Sizing runs on the run's thread, between two files or two ticks of a
+    // large file's copy; `sized` is that thread's alone.
+    const auto started = std::chrono::steady_clock::now();
+    bool sized = rq.deleteOld;  // a run that moves shows no bytes
+    auto sizeRest = [&](size_t next) {
+        if (sized || std::chrono::steady_clock::now() - started < kSizeAfter)
+            return;
+        sized = true;
+        const uint64_t rest = renaming::bytesToCopy(rq, next);
         std::lock_guard lock(state.m);
-        state.done = done;
+        // Every copy begun so far, and what the plan of the rest will copy.
+        state.bytesPlanned = state.bytesFinished + state.bytesCurrent + rest;
+    };
+    rq.onProgress = [&](int done, int) {
+        {
+            std::lock_guard lock(state.m);
+            state.done = done;
+        }
+        sizeRest(static_cast<size_t>(done));
     };
     rq.onCopy = [&](uint64_t bytes) {
         std::lock_guard lock(state.m);
@@ -106,8 +127,13 @@ void TMainForm::ButtonRenameClick()
         state.bytesTicked = 0;
     };
     rq.copyTick = {[&](size_t moved) {
-                       std::lock_guard lock(state.m);
-                       state.bytesTicked = std::min(state.bytesCurrent, state.bytesTicked + moved);
+                       size_t copying = 0;  // the entry whose copy this is
+                       {
+                           std::lock_guard lock(state.m);
+                           state.bytesTicked = std::min(state.bytesCurrent, state.bytesTicked + moved);
+                           copying = static_cast<size_t>(state.done);
+                       }
+                       sizeRest(copying + 1);
                    },
                    kTickBytes};
 
@@ -149,17 +175,18 @@ void TMainForm::ButtonRenameClick()
             journal = renaming::journals::create();
             if (journal.valid())
                 rq.journal = &journal;
-            if (!rq.deleteOld) {
-                const uint64_t planned = renaming::bytesToCopy(rq);
-                std::lock_guard lock(state.m);
-                state.bytesPlanned = planned;
-            }
             counts = renaming::runRename(rq);
         },
         show, kShowEveryMs);
     progress_->hide();
     copyProgress_->hide();
-    updateUndoMenu();
+    // The run's own journal is now the folder's last: when it was written
+    // whole, it tells at once whether there is anything to take back, and
+    // is not read back (for a large run, a pause before the summary).
+    if (journal.valid() && !journal.broken())
+        EditUndoMenu->setEnabled(journal.anyDone());
+    else
+        updateUndoMenu();
 
     widgets::messageBox(QString::fromUtf8(renaming::summaryText(counts, CheckBoxOldDel->isChecked())),
                    widgets::fromUtf8(app::msg::kRenameResultCaption), widgets::kMbOk);

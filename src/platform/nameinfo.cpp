@@ -10,13 +10,29 @@
 
 namespace platform {
 
-NameKind nameKind(int dirFd, const std::string& name)
+namespace {
+
+void identityOf(const struct stat& st, FileIdentity& out)
+{
+    out.size = static_cast<uint64_t>(st.st_size);
+    out.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    out.inode = st.st_ino;
+}
+
+}  // namespace
+
+NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity)
 {
     if (name.empty() || name.find('\0') != std::string::npos)
         return NameKind::missing;
     struct stat st {};
-    if (sys().fstatat(dirFd, name.c_str(), &st, 0) == 0)
-        return S_ISREG(st.st_mode) ? NameKind::regular : NameKind::other;
+    if (sys().fstatat(dirFd, name.c_str(), &st, 0) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return NameKind::other;
+        if (identity)
+            identityOf(st, *identity);
+        return NameKind::regular;
+    }
     // A dangling link is still a name that must not be replaced.
     if (sys().fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return NameKind::other;
@@ -29,9 +45,7 @@ bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out)
     if (name.empty() || name.find('\0') != std::string::npos ||
         sys().fstatat(dirFd, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode))
         return false;
-    out.size = static_cast<uint64_t>(st.st_size);
-    out.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    out.inode = st.st_ino;
+    identityOf(st, out);
     return true;
 }
 

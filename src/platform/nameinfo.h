@@ -16,14 +16,17 @@ enum class NameKind {
     other,    // a folder, a FIFO, a device, a dangling link: taken, but no file
 };
 
-NameKind nameKind(int dirFd, const std::string& name);
-
 // A regular file's size, modification time and inode (links followed).
 struct FileIdentity {
     uint64_t size = 0;
     int64_t mtimeNs = 0;
     uint64_t inode = 0;
 };
+
+// With `identity`, a regular file's identity is given too, from the same
+// look.
+NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity = nullptr);
+
 // False when `name` is no regular file (or cannot be looked at).
 bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out);
 

@@ -54,6 +54,7 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
 void JournalWriter::done(int entry, JournalOp op, const FileStamp& after)
 {
     put(journal_text::done(entry, op, after));
+    anyDone_ = anyDone_ || (fd_ && !broken_);
 }
 
 void JournalWriter::failed(int entry, JournalOp op, int err)

@@ -29,6 +29,9 @@ public:
     const std::string& path() const { return path_; }
     // A write failed; nothing was written after it.
     bool broken() const { return broken_; }
+    // A record of an operation done has been written: a run whose journal
+    // is whole can be taken back exactly when this holds.
+    bool anyDone() const { return anyDone_; }
 
     void begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
     void intent(int entry, JournalOp op, const std::string& from, const std::string& to,
@@ -45,6 +48,7 @@ private:
     platform::UniqueFd fd_;
     std::string path_;
     bool broken_ = false;
+    bool anyDone_ = false;
     std::chrono::steady_clock::time_point lastSync_{};
 };
 

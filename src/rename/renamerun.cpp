@@ -1,31 +1,89 @@
 #include "rename/renamerun.h"
 
 #include "platform/fileops.h"
+#include "platform/nameinfo.h"
 #include "rename/folderondisk.h"
 #include "rename/messages.h"
 #include "rename/plan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <optional>
 
 namespace renaming {
 
 namespace {
 
+// The run's view of its folder, as the plan's, keeping the identity of the
+// regular file it found last: the journal's record of the operation on an
+// entry's file, made right after the entry's decision looked at it, takes
+// the identity from that look instead of one of its own.
+class RunFolder : public FolderOnDisk {
+public:
+    explicit RunFolder(int dir) : FolderOnDisk(dir), dir_(dir) {}
+    NameState state(const std::string& name) const override
+    {
+        platform::FileIdentity id;
+        switch (platform::nameKind(dir_, name, &id)) {
+        case platform::NameKind::missing:
+            return NameState::missing;
+        case platform::NameKind::other:
+            return NameState::other;
+        case platform::NameKind::regular:
+            break;
+        }
+        seenName_ = name;
+        seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
+        return NameState::regular;
+    }
+    // The identity of `name` from the last look, when that look was at
+    // `name`; asked once, so that a later operation on the file looks again.
+    std::optional<FileStamp> take(const std::string& name)
+    {
+        std::optional<FileStamp> s;
+        if (seen_ && seenName_ == name)
+            s = seen_;
+        seen_.reset();
+        return s;
+    }
+
+private:
+    int dir_;
+    mutable std::string seenName_;
+    mutable std::optional<FileStamp> seen_;
+};
+
 // The journal's view of the run: what each operation is about to do and
 // what came of it, with the identity of the files it touched.
 class Record {
 public:
-    Record(JournalWriter* j, int dir) : j_(j), dir_(dir) {}
-    void intent(int entry, JournalOp op, const std::string& from, const std::string& to)
+    Record(JournalWriter* j, int dir, RunFolder& folder) : j_(j), dir_(dir), folder_(folder) {}
+    // Returns the stamp it recorded, so that the operation's other uses of
+    // the old file's identity need no look of their own.
+    std::optional<FileStamp> intent(int entry, JournalOp op, const std::string& from, const std::string& to)
     {
-        if (j_)
-            j_->intent(entry, op, from, to, stampOf(dir_, from).value_or(FileStamp{}));
+        if (!j_)
+            return std::nullopt;
+        auto before = folder_.take(from);
+        if (!before)
+            before = stampOf(dir_, from);
+        j_->intent(entry, op, from, to, before.value_or(FileStamp{}));
+        return before;
     }
     void done(int entry, JournalOp op, const std::string& made)
     {
         if (j_)
             j_->done(entry, op, made.empty() ? FileStamp{} : stampOf(dir_, made).value_or(FileStamp{}));
+    }
+    // A rename keeps the file's inode, size and time: the file under its new
+    // name is the one the intent recorded, and is not looked at again.
+    void moved(int entry, const std::optional<FileStamp>& before, const std::string& made)
+    {
+        if (j_ && before)
+            j_->done(entry, JournalOp::move, *before);
+        else
+            done(entry, JournalOp::move, made);
     }
     void failed(int entry, JournalOp op, int err)
     {
@@ -36,15 +94,21 @@ public:
 private:
     JournalWriter* j_;
     int dir_;
+    RunFolder& folder_;
 };
 
 }  // namespace
 
-uint64_t bytesToCopy(const RunRequest& rq)
+uint64_t bytesToCopy(const RunRequest& rq, size_t from)
 {
+    if (from >= rq.entries.size())
+        return 0;
     const FolderOnDisk folder(rq.folder.fd());
-    const Plan plan = makePlan(rq.entries, rq.lines, static_cast<int>(rq.lines.size()),
-                               {rq.rule, rq.cp, rq.deleteOld}, folder);
+    const std::vector<std::string> entries(rq.entries.begin() + static_cast<ptrdiff_t>(from), rq.entries.end());
+    const std::vector<std::string> lines(
+        rq.lines.begin() + static_cast<ptrdiff_t>(std::min(from, rq.lines.size())), rq.lines.end());
+    const Plan plan = makePlan(entries, lines, static_cast<int>(lines.size()), {rq.rule, rq.cp, rq.deleteOld},
+                               folder);
     uint64_t bytes = 0;
     for (const PlannedEntry& e : plan.entries) {
         if (e.outcome == Outcome::copied || e.outcome == Outcome::oldStays) {
@@ -66,13 +130,13 @@ RunCounts runRename(const RunRequest& rq)
     // Each entry is decided as its plan decides it, against the folder as it
     // is at that moment; only what the file operations then answer can
     // differ from the plan.
-    const FolderOnDisk folder(dir);
+    RunFolder folder(dir);
     if (rq.journal) {
         const auto& id = rq.folder.id();
         rq.journal->begin({rq.folder.path(), id.dev, id.ino}, static_cast<int64_t>(std::time(nullptr)),
                           total, rq.deleteOld);
     }
-    Record record(rq.journal, dir);
+    Record record(rq.journal, dir, folder);
     auto step = [&](RunStep s, const std::string& name) {
         if (rq.onStep)
             rq.onStep(s, name);
@@ -84,9 +148,9 @@ RunCounts runRename(const RunRequest& rq)
         const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
         const std::string& newName = d.newName;
         auto copyThenDelete = [&] {
-            record.intent(i, JournalOp::copy, oldName, newName);
+            const auto before = record.intent(i, JournalOp::copy, oldName, newName);
             if (rq.onCopy) {
-                const auto st = stampOf(dir, oldName);
+                const auto st = before ? before : stampOf(dir, oldName);
                 rq.onCopy(st ? st->size : 0);
             }
             int err = 0;
@@ -135,11 +199,11 @@ RunCounts runRename(const RunRequest& rq)
             // nothing can be lost to a power cut, no space is needed and no
             // time is spent copying. Where the file system cannot move
             // without replacing, the copy and the delete do it.
-            record.intent(i, JournalOp::move, oldName, newName);
+            const auto before = record.intent(i, JournalOp::move, oldName, newName);
             const auto result = platform::renameNoReplace(dir, oldName, dir, newName);
             const auto moved = result.status;
             if (moved == platform::RenameStatus::done)
-                record.done(i, JournalOp::move, newName);
+                record.moved(i, before, newName);
             else
                 record.failed(i, JournalOp::move, moved == platform::RenameStatus::targetExists ? EEXIST : result.error);
             if (moved == platform::RenameStatus::done) {

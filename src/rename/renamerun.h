@@ -72,8 +72,10 @@ struct RunRequest {
 
 RunCounts runRename(const RunRequest& request);
 
-// The bytes the run of `request` will copy, as its plan says now.
-uint64_t bytesToCopy(const RunRequest& request);
+// The bytes the run of `request` will copy from entry `from` on, as its
+// plan says now: in the midst of the run, the entries before `from` are
+// done, and the folder as it is then is what the rest will meet.
+uint64_t bytesToCopy(const RunRequest& request, size_t from = 0);
 
 // The words that follow the name in the status text of a step.
 const char* stepEnding(RunStep step);

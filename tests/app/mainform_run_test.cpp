@@ -46,6 +46,7 @@ struct RunCase {
     const char* summary;
     const char* statusAtSummary;  // nullptr: the prompt
     std::vector<std::string> listedAfter;
+    bool undoOffered;  // the run made a file, so the edit menu offers to take it back
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
@@ -76,6 +77,7 @@ TEST_P(RenameButton, SummaryStatusListAndLastDir)
     }
     EXPECT_EQ(statusLine(*form), kPrompt);
     EXPECT_EQ(listed(*form), c.listedAfter);
+    EXPECT_EQ(form->EditUndoMenu->isEnabled(), c.undoOffered);
     EXPECT_EQ(settings::values().LastDir, "");
     EXPECT_EQ(form->FileListBox->currentIndex().isValid(), false);
 }
@@ -84,9 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
     Window, RenameButton,
     ::testing::Values(
         RunCase{"EmptyList", {}, {}, "a\nb\n", false, false, "成功：0件　失敗：0件　無視：0件　",
-                nullptr, {}},
+                nullptr, {}, false},
         RunCase{"EmptyListWithDelete", {}, {}, "", false, true,
-                "成功：0件　失敗：0件　無視：0件　削除失敗：0件", nullptr, {}},
+                "成功：0件　失敗：0件　無視：0件　削除失敗：0件", nullptr, {}, false},
         RunCase{"ValidForbiddenMissing",
                 {"a.txt", "b.txt", "c.txt"},
                 {},
@@ -95,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                 false,
                 "成功：1件　失敗：1件　無視：1件　",
                 "ファイル「x.txt」を作成しました",
-                {"a.txt", "b.txt", "c.txt", "x.txt"}},
+                {"a.txt", "b.txt", "c.txt", "x.txt"},
+                true},
         RunCase{"ExtraLinesCountNowhere",
                 {"a.txt"},
                 {},
@@ -104,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
                 false,
                 "成功：1件　失敗：0件　無視：0件　",
                 "ファイル「ax.txt」を作成しました",
-                {"a.txt", "ax.txt"}},
+                {"a.txt", "ax.txt"},
+                true},
         RunCase{"OwnName",
                 {"a.txt"},
                 {},
@@ -113,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 "成功：0件　失敗：1件　無視：0件　削除失敗：0件",
                 "ファイル「a.txt」の作成に失敗しました",
-                {"a.txt"}},
+                {"a.txt"},
+                false},
         RunCase{"TwoLinesOneName",
                 {"a.txt", "b.txt"},
                 {},
@@ -122,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                 false,
                 "成功：1件　失敗：1件　無視：0件　",
                 "ファイル「n.txt」の作成に失敗しました",
-                {"a.txt", "b.txt", "n.txt"}},
+                {"a.txt", "b.txt", "n.txt"},
+                true},
         RunCase{"ReadOnlyOldFileWithDelete",
                 {"a.txt", "b.txt"},
                 {"b.txt"},
@@ -131,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 "成功：1件　失敗：0件　無視：0件　削除失敗：1件",
                 "ファイル「b.txt」の削除に失敗しました",
-                {"b.txt", "x.txt", "y.txt"}},
+                {"b.txt", "x.txt", "y.txt"},
+                true},
         RunCase{"DeleteMovesEveryFile",
                 {"a.txt", "b.txt", "c"},
                 {},
@@ -140,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 "成功：2件　失敗：0件　無視：1件　削除失敗：0件",
                 "ファイル「c」を削除しました",
-                {"b.txt", "x.txt", "y"}}),
+                {"b.txt", "x.txt", "y"},
+                true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, RenameKeepsContentUnderTheNewNames)
@@ -153,6 +161,33 @@ TEST_F(WindowTest, RenameKeepsContentUnderTheNewNames)
     EXPECT_EQ(snapshot(work.path()),
               (std::map<std::string, std::string>{{"写真1.txt", "content of a.txt"},
                                                   {"写真2.txt", "content of b.txt"}}));
+}
+
+// The run taken back from the edit menu: the files have their old names and
+// content again, undo's own box tells how many came back, and the menu has
+// nothing more to offer.
+TEST_F(WindowTest, UndoFromTheEditMenuPutsTheOldNamesBack)
+{
+    auto form = window({"a.txt", "b.txt"});
+    const auto before = snapshot(work.path());
+    form->Memo2->setPlainText(u8("x\ny\n"));
+    click(*form, "CheckBoxOldDel");
+    {
+        BoxAnswerer answer;
+        click(*form, "ButtonRename");
+    }
+    EXPECT_EQ(listed(*form), (std::vector<std::string>{"x.txt", "y.txt"}));
+    ASSERT_TRUE(form->EditUndoMenu->isEnabled());
+    {
+        BoxAnswerer answer;
+        form->EditUndoMenu->trigger();
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, u8("元に戻す結果"));
+        EXPECT_EQ(answer.seen()[0].text, u8("元に戻した：2件　そのまま：0件　"));
+    }
+    EXPECT_EQ(snapshot(work.path()), before);
+    EXPECT_EQ(listed(*form), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_FALSE(form->EditUndoMenu->isEnabled());
 }
 
 TEST_F(WindowTest, FolderGoneBeforeTheRereadKeepsTheLastMessageAndLastDir)
