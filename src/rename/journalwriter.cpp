@@ -14,20 +14,28 @@ JournalWriter::JournalWriter(platform::UniqueFd fd, std::string path)
 {
 }
 
+JournalWriter::~JournalWriter() { put({}); }
+
 void JournalWriter::put(const std::string& record)
 {
-    if (!fd_ || broken_)
+    if (!fd_ || broken_ || (record.empty() && pending_.empty()))
         return;
-    if (!platform::writeAll(fd_.get(), record)) {
+    const bool written = pending_.empty() ? platform::writeAll(fd_.get(), record)
+                                          : platform::writeAll(fd_.get(), pending_ + record);
+    pending_.clear();
+    if (!written) {
         broken_ = true;
         return;
     }
+    anyDone_ = anyDone_ || pendingDone_;
+    pendingDone_ = false;
     if (std::chrono::steady_clock::now() - lastSync_ >= kSyncEvery)
         sync();
 }
 
 void JournalWriter::sync()
 {
+    put({});
     if (!fd_ || broken_)
         return;
     lastSync_ = std::chrono::steady_clock::now();
@@ -51,15 +59,22 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
         sync();
 }
 
+// What came of an operation goes out with the next record, in the same
+// write: nothing happens to the folder in between, so the journal says just
+// as much at any moment a kill may come, for half the writes.
 void JournalWriter::done(int entry, JournalOp op, const FileStamp& after)
 {
-    put(journal_text::done(entry, op, after));
-    anyDone_ = anyDone_ || (fd_ && !broken_);
+    if (!fd_ || broken_)
+        return;
+    pending_ += journal_text::done(entry, op, after);
+    pendingDone_ = true;
 }
 
 void JournalWriter::failed(int entry, JournalOp op, int err)
 {
-    put(journal_text::failed(entry, op, err));
+    if (!fd_ || broken_)
+        return;
+    pending_ += journal_text::failed(entry, op, err);
 }
 
 void JournalWriter::end()

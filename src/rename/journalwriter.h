@@ -1,6 +1,8 @@
-// A journal being written by a run. Each record goes to the file in one
-// write of its own, so that a kill of the program loses nothing the run had
-// written; the file is put on the disk when the run starts, before every
+// A journal being written by a run. What an operation is about to do goes
+// to the file before it is done, in one write together with what came of
+// the operation before it (nothing touches the folder in between), so that
+// a kill of the program never leaves an operation the journal does not
+// name; the file is put on the disk when the run starts, before every
 // removal of an old file, at least once a second while the run goes, and at
 // its end, so that a power cut loses at most the last second of records and
 // never the record of a copy whose original was then removed.
@@ -24,6 +26,10 @@ public:
     JournalWriter() = default;
     // Writes to `fd`, the open file at `path`, from its start.
     JournalWriter(platform::UniqueFd fd, std::string path);
+    // Writes what is still held back.
+    ~JournalWriter();
+    JournalWriter(JournalWriter&&) noexcept = default;
+    JournalWriter& operator=(JournalWriter&&) noexcept = default;
 
     bool valid() const { return fd_.valid(); }
     const std::string& path() const { return path_; }
@@ -39,7 +45,7 @@ public:
     void done(int entry, JournalOp op, const FileStamp& after);
     void failed(int entry, JournalOp op, int err);
     void end();
-    // Puts what was written on the disk now.
+    // Writes what is held back, and puts the journal on the disk now.
     void sync();
 
 private:
@@ -49,6 +55,9 @@ private:
     std::string path_;
     bool broken_ = false;
     bool anyDone_ = false;
+    // What came of the last operation, written with the next record.
+    std::string pending_;
+    bool pendingDone_ = false;
     std::chrono::steady_clock::time_point lastSync_{};
 };
 

@@ -115,3 +115,47 @@ TEST(Journal, EscapesOnlyWhatWouldBreakALine)
 }
 
 }  // namespace
+
+// The writer: every operation's intent is in the file before the operation
+// can happen, and what came of it at the latest with the next record, or
+// when the writer goes.
+#include "rename/journalwriter.h"
+#include "support/scratch.h"
+
+#include <fcntl.h>
+
+namespace {
+
+TEST(JournalWriter, AnIntentIsWrittenAtOnceAndItsOutcomeWithTheNextRecord)
+{
+    testing_support::ScratchDir d;
+    const std::string path = d / "run.journal";
+    std::string expected;
+    {
+        renaming::JournalWriter w(platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600)), path);
+        ASSERT_TRUE(w.valid());
+        w.begin({"/f", 1, 2}, 5, 2, false);
+        expected = journal_text::header({"/f", 1, 2}, 5, 2, false);
+        w.intent(0, JournalOp::copy, "a", "b", {1, 2, 3});
+        expected += journal_text::intent(0, JournalOp::copy, "a", "b", {1, 2, 3});
+        EXPECT_EQ(d.read("run.journal"), expected);
+        w.done(0, JournalOp::copy, {1, 2, 4});
+        EXPECT_FALSE(w.anyDone());
+        w.intent(1, JournalOp::copy, "c", "d", {1, 2, 5});
+        expected += journal_text::done(0, JournalOp::copy, {1, 2, 4}) +
+                    journal_text::intent(1, JournalOp::copy, "c", "d", {1, 2, 5});
+        EXPECT_EQ(d.read("run.journal"), expected);
+        EXPECT_TRUE(w.anyDone());
+        w.failed(1, JournalOp::copy, 28);
+        expected += journal_text::failed(1, JournalOp::copy, 28);
+    }
+    // A writer let go of mid-run (its run thrown out of) still says it.
+    EXPECT_EQ(d.read("run.journal"), expected);
+    const auto j = parseJournal(expected);
+    ASSERT_TRUE(j);
+    ASSERT_EQ(j->steps.size(), 2u);
+    EXPECT_EQ(j->steps[1].failedErrno, 28);
+    EXPECT_FALSE(j->ended);
+}
+
+}  // namespace
