@@ -210,7 +210,16 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
     auto fill = [&](TempFile& t) {
         if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick))
             return fail(err, errno);
-        return copyAttributes(t.fd(), src, options.flushData, err);
+        if (!copyAttributes(t.fd(), src, options.flushData, err))
+            return false;
+        // Publishing gives the file a name and changes nothing else of it.
+        if (options.made) {
+            struct stat st {};
+            *options.made = {};
+            if (sys().fstat(t.fd(), &st) == 0)
+                identityOf(st, *options.made);
+        }
+        return true;
     };
     if (!fill(target))
         return false;

@@ -7,6 +7,7 @@
 // them (AT_FDCWD: the current folder). Nothing here throws.
 #pragma once
 
+#include "platform/nameinfo.h"
 #include "platform/tempfile.h"
 #include "platform/uniquefd.h"
 
@@ -34,6 +35,9 @@ struct CopyOptions {
     bool flushData = false;
     // None when null or empty.
     const CopyTick* tick = nullptr;
+    // When given, what the new file is once the copy has been published;
+    // zeros where it could not be looked at.
+    FileIdentity* made = nullptr;
 };
 
 // The error of a copy whose source changed while it was copied.

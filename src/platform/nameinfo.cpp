@@ -10,8 +10,6 @@
 
 namespace platform {
 
-namespace {
-
 void identityOf(const struct stat& st, FileIdentity& out)
 {
     out.size = static_cast<uint64_t>(st.st_size);
@@ -19,7 +17,12 @@ void identityOf(const struct stat& st, FileIdentity& out)
     out.inode = st.st_ino;
 }
 
-}  // namespace
+bool isPlainFile(int dirFd, const std::string& name)
+{
+    struct stat st {};
+    return !name.empty() && name.find('\0') == std::string::npos &&
+           sys().fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+}
 
 NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity)
 {

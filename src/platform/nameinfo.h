@@ -4,6 +4,8 @@
 // descriptor given with them.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,6 +28,12 @@ struct FileIdentity {
 // With `identity`, a regular file's identity is given too, from the same
 // look.
 NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity = nullptr);
+
+// The identity of the file `st` describes.
+void identityOf(const struct stat& st, FileIdentity& out);
+
+// True when `name` is a regular file itself, not a link to one.
+bool isPlainFile(int dirFd, const std::string& name);
 
 // False when `name` is no regular file (or cannot be looked at).
 bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out);

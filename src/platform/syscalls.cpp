@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -30,6 +31,16 @@ int Sys::futimens(int fd, const struct timespec times[2]) { return ::futimens(fd
 int Sys::fsync(int fd) { return ::fsync(fd); }
 int Sys::fdatasync(int fd) { return ::fdatasync(fd); }
 int Sys::ftruncate(int fd, off_t len) { return ::ftruncate(fd, len); }
+int Sys::fallocate(int fd, int mode, off_t offset, off_t len)
+{
+    return ::fallocate(fd, mode, offset, len);
+}
+void* Sys::mmap(size_t len, int prot, int flags, int fd, off_t offset)
+{
+    void* const p = ::mmap(nullptr, len, prot, flags, fd, offset);
+    return p == MAP_FAILED ? nullptr : p;
+}
+int Sys::munmap(void* addr, size_t len) { return ::munmap(addr, len); }
 
 int Sys::cloneFile(int dstFd, int srcFd) { return ::ioctl(dstFd, FICLONE, srcFd); }
 ssize_t Sys::copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff, size_t len)

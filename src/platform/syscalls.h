@@ -33,6 +33,10 @@ public:
     virtual int fsync(int fd);
     virtual int fdatasync(int fd);
     virtual int ftruncate(int fd, off_t len);
+    virtual int fallocate(int fd, int mode, off_t offset, off_t len);
+    // A view of a file in memory; nullptr (not MAP_FAILED) on failure.
+    virtual void* mmap(size_t len, int prot, int flags, int fd, off_t offset);
+    virtual int munmap(void* addr, size_t len);
 
     // data copy accelerators; each may fail with EOPNOTSUPP/EXDEV/EINVAL/ENOSYS
     virtual int cloneFile(int dstFd, int srcFd);  // ioctl FICLONE

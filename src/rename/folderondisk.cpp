@@ -35,13 +35,10 @@ bool FolderOnDisk::readOnly(const std::string& name) const { return platform::is
 
 std::optional<FileStamp> stampOf(int dirFd, const std::string& name)
 {
-    struct stat st {};
-    if (name.empty() || platform::sys().fstatat(dirFd, name.c_str(), &st, 0) != 0 ||
-        !S_ISREG(st.st_mode))
+    platform::FileIdentity id;
+    if (!platform::fileIdentity(dirFd, name, id))
         return std::nullopt;
-    return FileStamp{static_cast<uint64_t>(st.st_size),
-                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-                     static_cast<uint64_t>(st.st_ino)};
+    return FileStamp{id.size, id.mtimeNs, id.inode};
 }
 
 namespace {

@@ -34,10 +34,32 @@ std::optional<JournalOp> opOf(std::string_view w)
     return std::nullopt;
 }
 
-std::string stampFields(const FileStamp& s)
+template <class T>
+void appendNumber(std::string& out, T n)
 {
-    return std::to_string(s.size) + '\t' + std::to_string(s.mtimeNs) + '\t' +
-           std::to_string(s.inode);
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, n);
+    out.append(buf, r.ptr);
+}
+
+void appendStamp(std::string& out, const FileStamp& s)
+{
+    appendNumber(out, s.size);
+    out += '\t';
+    appendNumber(out, s.mtimeNs);
+    out += '\t';
+    appendNumber(out, s.inode);
+}
+
+// "<kind>\t<entry>\t<op>\t", the start of every record of an operation.
+void appendOpStart(std::string& out, std::string_view kind, int entry, JournalOp op)
+{
+    out += kind;
+    out += '\t';
+    appendNumber(out, entry);
+    out += '\t';
+    out += opWord(op);
+    out += '\t';
 }
 
 std::vector<std::string_view> fieldsOf(std::string_view line)
@@ -68,23 +90,30 @@ bool stampOf(const std::vector<std::string_view>& f, size_t at, FileStamp& s)
            number(f[at + 2], s.inode);
 }
 
+void appendEscaped(std::string& out, std::string_view bytes)
+{
+    static const char* hex = "0123456789ABCDEF";
+    size_t plain = 0;  // bytes taken as they are, copied in one go
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x21 || b == 0x7F || b == '%') {
+            out.append(bytes.data() + plain, i - plain);
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+            plain = i + 1;
+        }
+    }
+    out.append(bytes.data() + plain, bytes.size() - plain);
+}
+
 }  // namespace
 
 std::string escapeField(std::string_view bytes)
 {
-    static const char* hex = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x21 || b == 0x7F || b == '%') {
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        } else {
-            out += c;
-        }
-    }
+    appendEscaped(out, bytes);
     return out;
 }
 
@@ -93,6 +122,11 @@ std::optional<std::string> unescapeField(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        // Never written as they are: a line holding one (the zero bytes of
+        // a record a kill or a power cut left half made) is no record.
+        if (b < 0x21 || b == 0x7F)
+            return std::nullopt;
         if (text[i] != '%') {
             out += text[i];
             continue;
@@ -112,28 +146,67 @@ namespace journal_text {
 
 std::string header(const JournalFolder& folder, int64_t started, int entries, bool deleteOld)
 {
-    return std::string(kMagic) + "\nfolder\t" + escapeField(folder.path) + '\t' +
-           std::to_string(folder.device) + '\t' + std::to_string(folder.inode) + "\nstart\t" +
-           std::to_string(started) + '\t' + std::to_string(entries) + '\t' +
-           (deleteOld ? "1" : "0") + '\n';
+    std::string out(kMagic);
+    out += "\nfolder\t";
+    appendEscaped(out, folder.path);
+    out += '\t';
+    appendNumber(out, folder.device);
+    out += '\t';
+    appendNumber(out, folder.inode);
+    out += "\nstart\t";
+    appendNumber(out, started);
+    out += '\t';
+    appendNumber(out, entries);
+    out += deleteOld ? "\t1\n" : "\t0\n";
+    return out;
+}
+
+void appendIntent(std::string& out, int entry, JournalOp op, std::string_view from, std::string_view to,
+                  const FileStamp& before)
+{
+    appendOpStart(out, "intent", entry, op);
+    appendEscaped(out, from);
+    out += '\t';
+    appendEscaped(out, to);
+    out += '\t';
+    appendStamp(out, before);
+    out += '\n';
+}
+
+void appendDone(std::string& out, int entry, JournalOp op, const FileStamp& after)
+{
+    appendOpStart(out, "done", entry, op);
+    appendStamp(out, after);
+    out += '\n';
+}
+
+void appendFailed(std::string& out, int entry, JournalOp op, int err)
+{
+    appendOpStart(out, "failed", entry, op);
+    appendNumber(out, err);
+    out += '\n';
 }
 
 std::string intent(int entry, JournalOp op, const std::string& from, const std::string& to,
                    const FileStamp& before)
 {
-    return "intent\t" + std::to_string(entry) + '\t' + opWord(op) + '\t' + escapeField(from) +
-           '\t' + escapeField(to) + '\t' + stampFields(before) + '\n';
+    std::string out;
+    appendIntent(out, entry, op, from, to, before);
+    return out;
 }
 
 std::string done(int entry, JournalOp op, const FileStamp& after)
 {
-    return "done\t" + std::to_string(entry) + '\t' + opWord(op) + '\t' + stampFields(after) + '\n';
+    std::string out;
+    appendDone(out, entry, op, after);
+    return out;
 }
 
 std::string failed(int entry, JournalOp op, int err)
 {
-    return "failed\t" + std::to_string(entry) + '\t' + opWord(op) + '\t' + std::to_string(err) +
-           '\n';
+    std::string out;
+    appendFailed(out, entry, op, err);
+    return out;
 }
 
 std::string end() { return "end\n"; }

@@ -78,6 +78,11 @@ std::string done(int entry, JournalOp op, const FileStamp& after);
 std::string failed(int entry, JournalOp op, int err);
 std::string end();
 std::string undone();
+// The same records of operations, added to the end of `out`.
+void appendIntent(std::string& out, int entry, JournalOp op, std::string_view from, std::string_view to,
+                  const FileStamp& before);
+void appendDone(std::string& out, int entry, JournalOp op, const FileStamp& after);
+void appendFailed(std::string& out, int entry, JournalOp op, int err);
 }  // namespace journal_text
 
 // Reads a journal's text. Nothing when the text is no journal (wrong first

@@ -111,7 +111,7 @@ JournalWriter create(int* err)
                       static_cast<long>(::getpid()), attempt);
         const std::string path = folder + "/" + name;
         const int fd = platform::sys().openat(
-            AT_FDCWD, path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW,
+            AT_FDCWD, path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW,
             0600);
         if (fd >= 0)
             return JournalWriter(platform::UniqueFd(fd), path);

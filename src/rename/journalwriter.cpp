@@ -1,8 +1,5 @@
 #include "rename/journalwriter.h"
 
-#include "platform/fdio.h"
-#include "platform/syscalls.h"
-
 namespace renaming {
 
 namespace {
@@ -10,18 +7,21 @@ constexpr auto kSyncEvery = std::chrono::seconds(1);
 }
 
 JournalWriter::JournalWriter(platform::UniqueFd fd, std::string path)
-    : fd_(std::move(fd)), path_(std::move(path))
+    : file_(std::move(fd)), path_(std::move(path))
 {
 }
 
-JournalWriter::~JournalWriter() { put({}); }
-
-void JournalWriter::put(const std::string& record)
+JournalWriter::~JournalWriter()
 {
-    if (!fd_ || broken_ || (record.empty() && pending_.empty()))
+    put();
+    file_.finish();
+}
+
+void JournalWriter::put()
+{
+    if (!file_.valid() || broken_ || pending_.empty())
         return;
-    const bool written = pending_.empty() ? platform::writeAll(fd_.get(), record)
-                                          : platform::writeAll(fd_.get(), pending_ + record);
+    const bool written = file_.append(pending_);
     pending_.clear();
     if (!written) {
         broken_ = true;
@@ -35,51 +35,63 @@ void JournalWriter::put(const std::string& record)
 
 void JournalWriter::sync()
 {
-    put({});
-    if (!fd_ || broken_)
+    lastSync_ = std::chrono::steady_clock::now();  // before put(), which would sync too
+    put();
+    if (!file_.valid() || broken_)
         return;
-    lastSync_ = std::chrono::steady_clock::now();
-    if (platform::sys().fdatasync(fd_.get()) != 0)
+    if (!file_.sync())
         broken_ = true;
 }
 
 void JournalWriter::begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld)
 {
-    put(journal_text::header(folder, started, entries, deleteOld));
+    if (!file_.valid() || broken_)
+        return;
+    pending_ += journal_text::header(folder, started, entries, deleteOld);
     sync();
 }
 
 void JournalWriter::intent(int entry, JournalOp op, const std::string& from, const std::string& to,
                            const FileStamp& before)
 {
-    put(journal_text::intent(entry, op, from, to, before));
+    if (!file_.valid() || broken_)
+        return;
+    journal_text::appendIntent(pending_, entry, op, from, to, before);
+    put();
     // The copy the removal relies on is recorded for good before the only
     // other place of its content goes.
     if (op == JournalOp::remove)
         sync();
 }
 
-// What came of an operation goes out with the next record, in the same
-// write: nothing happens to the folder in between, so the journal says just
-// as much at any moment a kill may come, for half the writes.
+// What came of an operation goes out with the next record: nothing happens
+// to the folder in between, so the journal says just as much at any moment a
+// kill may come.
 void JournalWriter::done(int entry, JournalOp op, const FileStamp& after)
 {
-    if (!fd_ || broken_)
+    if (!file_.valid() || broken_)
         return;
-    pending_ += journal_text::done(entry, op, after);
+    journal_text::appendDone(pending_, entry, op, after);
     pendingDone_ = true;
 }
 
 void JournalWriter::failed(int entry, JournalOp op, int err)
 {
-    if (!fd_ || broken_)
+    if (!file_.valid() || broken_)
         return;
-    pending_ += journal_text::failed(entry, op, err);
+    journal_text::appendFailed(pending_, entry, op, err);
 }
 
 void JournalWriter::end()
 {
-    put(journal_text::end());
+    if (!file_.valid() || broken_)
+        return;
+    pending_ += journal_text::end();
+    put();
+    // The room taken ahead goes before the journal is put on the disk, so
+    // that the disk has the journal as it ends.
+    if (!broken_ && !file_.finish())
+        broken_ = true;
     sync();
 }
 

@@ -1,8 +1,10 @@
 // A journal being written by a run. What an operation is about to do goes
-// to the file before it is done, in one write together with what came of
-// the operation before it (nothing touches the folder in between), so that
-// a kill of the program never leaves an operation the journal does not
-// name; the file is put on the disk when the run starts, before every
+// to the file before it is done, together with what came of the operation
+// before it (nothing touches the folder in between), so that a kill of the
+// program never leaves an operation the journal does not name. Records are
+// appended through a view of the file where the file system allows it, at
+// the cost of a copy in memory rather than of a write each (see
+// platform/appendfile.h). The file is put on the disk when the run starts, before every
 // removal of an old file, at least once a second while the run goes, and at
 // its end, so that a power cut loses at most the last second of records and
 // never the record of a copy whose original was then removed.
@@ -12,6 +14,7 @@
 // undo then takes back what the journal tells.
 #pragma once
 
+#include "platform/appendfile.h"
 #include "platform/uniquefd.h"
 #include "rename/journal.h"
 
@@ -24,14 +27,15 @@ class JournalWriter {
 public:
     // No journal: every record goes nowhere.
     JournalWriter() = default;
-    // Writes to `fd`, the open file at `path`, from its start.
+    // Writes to `fd`, the open file at `path` (for reading and writing,
+    // with O_APPEND), after what it holds.
     JournalWriter(platform::UniqueFd fd, std::string path);
     // Writes what is still held back.
     ~JournalWriter();
     JournalWriter(JournalWriter&&) noexcept = default;
     JournalWriter& operator=(JournalWriter&&) noexcept = default;
 
-    bool valid() const { return fd_.valid(); }
+    bool valid() const { return file_.valid(); }
     const std::string& path() const { return path_; }
     // A write failed; nothing was written after it.
     bool broken() const { return broken_; }
@@ -49,13 +53,15 @@ public:
     void sync();
 
 private:
-    void put(const std::string& record);
+    // Appends what is held back; then, once a second, puts it on the disk.
+    void put();
 
-    platform::UniqueFd fd_;
+    platform::AppendFile file_;
     std::string path_;
     bool broken_ = false;
     bool anyDone_ = false;
-    // What came of the last operation, written with the next record.
+    // Records not yet in the file: what came of the last operation, written
+    // with the next record.
     std::string pending_;
     bool pendingDone_ = false;
     std::chrono::steady_clock::time_point lastSync_{};

@@ -76,6 +76,14 @@ public:
         if (j_)
             j_->done(entry, op, made.empty() ? FileStamp{} : stampOf(dir_, made).value_or(FileStamp{}));
     }
+    // A copy, as the copy saw the file it published (`madeOut()`).
+    void copied(int entry)
+    {
+        if (j_)
+            j_->done(entry, JournalOp::copy, FileStamp{made_.size, made_.mtimeNs, made_.inode});
+    }
+    // Where the copy is to say what it made: only for the journal.
+    platform::FileIdentity* madeOut() { return j_ ? &made_ : nullptr; }
     // A rename keeps the file's inode, size and time: the file under its new
     // name is the one the intent recorded, and is not looked at again.
     void moved(int entry, const std::optional<FileStamp>& before, const std::string& made)
@@ -95,6 +103,7 @@ private:
     JournalWriter* j_;
     int dir_;
     RunFolder& folder_;
+    platform::FileIdentity made_;
 };
 
 }  // namespace
@@ -154,13 +163,15 @@ RunCounts runRename(const RunRequest& rq)
                 rq.onCopy(st ? st->size : 0);
             }
             int err = 0;
-            if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, copy)) {
+            platform::CopyOptions options = copy;
+            options.made = record.madeOut();
+            if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, options)) {
                 record.failed(i, JournalOp::copy, err);
                 step(RunStep::createFailed, newName);
                 ++c.failed;
                 return;
             }
-            record.done(i, JournalOp::copy, newName);
+            record.copied(i);
             step(RunStep::created, newName);
             if (!rq.deleteOld) {
                 ++c.success;

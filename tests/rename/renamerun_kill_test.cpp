@@ -96,6 +96,10 @@ public:
     {
         return counted([&] { return Sys::ftruncate(fd, n); });
     }
+    int fallocate(int fd, int m, off_t at, off_t n) override
+    {
+        return counted([&] { return Sys::fallocate(fd, m, at, n); });
+    }
     int cloneFile(int a, int b) override
     {
         return counted([&] { return Sys::cloneFile(a, b); });

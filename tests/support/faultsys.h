@@ -28,16 +28,16 @@ class FaultSys : public platform::Sys {
 public:
     // What a call is counted as.
     enum Kind {
-        kOpen,     // openat, dupfd
+        kOpen,     // openat, dupfd, mmap
         kRead,     // read, pread
-        kWrite,    // write, copyFileRange, cloneFile, ftruncate
+        kWrite,    // write, copyFileRange, cloneFile, ftruncate, fallocate
         kLink,     // linkat
         kRename,   // renameat2
         kSync,     // fsync, fdatasync
         kUnlink,   // unlinkat
         kStat,     // fstat, fstatat, readlink
         kDirRead,  // opendir, fdopendir, readdir
-        kClose,    // close, closedir
+        kClose,    // close, closedir, munmap
         kMeta,     // fchmod, futimens, mkdirat
         kFolder,   // chdir, fchdir, getcwd
         kindCount
@@ -81,6 +81,8 @@ public:
     std::function<int(int, const char*, int, const char*, int)> onLinkat;
     std::function<int(int, const char*, int)> onUnlinkat;
     std::function<int(int)> onFdatasync;
+    std::function<int(int, int, off_t, off_t)> onFallocate;
+    std::function<void*(size_t, int, int, int, off_t)> onMmap;
     std::function<int(int)> onFsync;
     std::function<int(int, mode_t)> onFchmod;
     std::function<int(int, const char*, struct stat*, int)> onFstatat;
@@ -98,6 +100,9 @@ public:
     int fsync(int fd) override;
     int fdatasync(int fd) override;
     int ftruncate(int fd, off_t len) override;
+    int fallocate(int fd, int mode, off_t offset, off_t len) override;
+    void* mmap(size_t len, int prot, int flags, int fd, off_t offset) override;
+    int munmap(void* addr, size_t len) override;
     int cloneFile(int dstFd, int srcFd) override;
     ssize_t copyFileRange(int inFd, off_t* inOff, int outFd, off_t* outOff,
                           size_t len) override;

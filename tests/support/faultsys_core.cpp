@@ -146,6 +146,30 @@ int FaultSys::ftruncate(int fd, off_t len)
     return hit(kWrite, "ftruncate") ? -1 : inner_.ftruncate(fd, len);
 }
 
+int FaultSys::fallocate(int fd, int mode, off_t offset, off_t len)
+{
+    if (hit(kWrite, "fallocate"))
+        return -1;
+    return onFallocate ? onFallocate(fd, mode, offset, len) : inner_.fallocate(fd, mode, offset, len);
+}
+
+void* FaultSys::mmap(size_t len, int prot, int flags, int fd, off_t offset)
+{
+    if (hit(kOpen, "mmap"))
+        return nullptr;
+    return onMmap ? onMmap(len, prot, flags, fd, offset) : inner_.mmap(len, prot, flags, fd, offset);
+}
+
+int FaultSys::munmap(void* addr, size_t len)
+{
+    if (!hit(kClose, "munmap"))
+        return inner_.munmap(addr, len);
+    const int e = errno;
+    inner_.munmap(addr, len);  // the view goes either way, as a descriptor does
+    errno = e;
+    return -1;
+}
+
 int FaultSys::cloneFile(int dstFd, int srcFd)
 {
     if (hit(kWrite, "clone"))
