@@ -99,6 +99,8 @@ bool UndoOnDisk::taken(const std::string& name) const
     return platform::nameKind(dir_, name) != platform::NameKind::missing;
 }
 
+bool UndoOnDisk::plainFile(const std::string& name) const { return platform::isPlainFile(dir_, name); }
+
 int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
 {
     const auto r = platform::renameNoReplace(dir_, from, dir_, to);

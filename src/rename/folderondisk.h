@@ -36,6 +36,7 @@ public:
     explicit UndoOnDisk(int dirFd) : dir_(dirFd) {}
     std::optional<FileStamp> stamp(const std::string& name) const override;
     bool taken(const std::string& name) const override;
+    bool plainFile(const std::string& name) const override;
     // Where the file system cannot rename without replacing, the file is
     // copied to its old name, which never replaces either, and then removed.
     int moveNoReplace(const std::string& from, const std::string& to) override;

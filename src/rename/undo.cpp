@@ -54,11 +54,13 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
     const auto after = knownAfter(m);
     const uint64_t inode = known(m.before) ? m.before.inode : after ? after->inode : 0;
     const bool moved = inode && atNew && atNew->inode == inode;
-    if (moved && atOld && atOld->inode == inode) {
+    if (moved && atOld && atOld->inode == inode && folder.plainFile(m.from) && folder.plainFile(m.to)) {
         // Both names hold the file: where the file system renames without
         // replacing only by a link and a removal of the old name, the run
         // was cut between the two. The old name has the file still; the
-        // new one, the same file, is all that goes.
+        // new one, the same file, is all that goes. Not when either name is
+        // a link to the other (made since by the user): removing the file
+        // behind the link would leave the link to nothing.
         if (const int e = folder.remove(m.to); e != 0) {
             s.result = UndoResult::failed;
             s.errorCode = e;
@@ -124,7 +126,8 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
             s.result = UndoResult::leftGone;
         return s;
     }
-    if (!ours) {
+    // A link put in the copy's place leads to it; it is not the copy.
+    if (!ours || !folder.plainFile(c.to)) {
         s.result = UndoResult::leftChanged;
         return s;
     }

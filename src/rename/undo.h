@@ -24,6 +24,8 @@ public:
     virtual std::optional<FileStamp> stamp(const std::string& name) const = 0;
     // True when `name` stands for anything at all (a dangling link too).
     virtual bool taken(const std::string& name) const = 0;
+    // True when `name` is a regular file itself, not a link to one.
+    virtual bool plainFile(const std::string& name) const = 0;
     // 0, or the errno value of the failure; never replaces `to`.
     virtual int moveNoReplace(const std::string& from, const std::string& to) = 0;
     // 0, or the errno value of the failure.

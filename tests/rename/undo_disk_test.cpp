@@ -121,6 +121,34 @@ TEST(UndoOnDisk, NeverMovesAFileBackOntoANameTakenSince)
     EXPECT_EQ(d.read("x.txt"), "photo a");
 }
 
+// A link the user made since, from the old name to the new one or in the
+// copy's place, is not the file: the file behind it stays.
+TEST(UndoOnDisk, ALinkMadeSinceToTheRunsFileLeavesTheFileWhereItIs)
+{
+    ScratchDir d, state;
+    d.write("a.jpg", "photo a");
+    d.write("b.jpg", "photo b");
+    d.write("c.jpg", "photo c");
+    const Journal moved = journalledRun(d, state, {"a.jpg"}, {"x"}, /*deleteOld=*/true);
+    ASSERT_EQ(::symlink("x.jpg", (d / "a.jpg").c_str()), 0);  // old links keep working
+    const Journal copied = journalledRun(d, state, {"b.jpg", "c.jpg"}, {"y", "z"}, /*deleteOld=*/false);
+    // y: the copy moved aside by hand and a link put in its place.
+    ASSERT_EQ(::rename((d / "y.jpg").c_str(), (d / "kept.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink("kept.jpg", (d / "y.jpg").c_str()), 0);
+    const auto before = snapshot(d.path());
+
+    const Undone u = undo(d, copied);
+    EXPECT_EQ(u.byNewName.at("y.jpg"), UndoResult::leftChanged);
+    EXPECT_EQ(u.byNewName.at("z.jpg"), UndoResult::copyRemoved);
+    const Undone v = undo(d, moved);
+    EXPECT_EQ(v.byNewName.at("x.jpg"), UndoResult::leftNameTaken);
+    auto want = before;
+    want.erase("z.jpg");
+    EXPECT_EQ(snapshot(d.path()), want);
+    EXPECT_EQ(d.read("x.jpg"), "photo a");
+    EXPECT_EQ(d.read("kept.jpg"), "photo b");
+}
+
 // A name taken by a folder or a dangling link is taken too.
 TEST(UndoOnDisk, AFolderOrALinkInTheOldNameIsNotReplaced)
 {

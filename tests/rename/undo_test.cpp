@@ -21,6 +21,7 @@ public:
         return it == files.end() ? std::nullopt : std::optional<FileStamp>(it->second);
     }
     bool taken(const std::string& n) const override { return files.count(n) > 0; }
+    bool plainFile(const std::string& n) const override { return taken(n); }
     int moveNoReplace(const std::string& from, const std::string& to) override
     {
         if (files.count(to))
