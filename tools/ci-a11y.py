@@ -55,11 +55,17 @@ CONTROLS = FOCUS_ORDER + [
     (pyatspi.ROLE_RADIO_BUTTON, "古いファイル名の後ろにつなげる"),
     (pyatspi.ROLE_MENU_ITEM, "ファイル(F)"),
     (pyatspi.ROLE_MENU_ITEM, "終了(X)"),
+    (pyatspi.ROLE_MENU_ITEM, "編集(E)"),
+    (pyatspi.ROLE_MENU_ITEM, "プレビュー(P)..."),
+    (pyatspi.ROLE_MENU_ITEM, "元に戻す(U)"),
     (pyatspi.ROLE_MENU_ITEM, "オプション(O)"),
     (pyatspi.ROLE_MENU_ITEM, "設定(C)"),
     (pyatspi.ROLE_MENU_ITEM, "ヘルプ(H)"),
     (pyatspi.ROLE_MENU_ITEM, "バージョン情報(A)..."),
 ]
+
+# The menus, left to right.
+MENU_BAR = ["ファイル(F)", "編集(E)", "オプション(O)", "ヘルプ(H)"]
 
 
 class Failure(Exception):
@@ -186,6 +192,10 @@ def drive(proc):
         node = find(main, role, name)
         check(node is not None, f"no {pyatspi.Role(role)} named {name!r}")
         controls[name] = node
+    bars = [n for n in descendants(main) if n.getRole() == pyatspi.ROLE_MENU_BAR]
+    check(len(bars) == 1, f"{len(bars)} menu bars")
+    menus = [c.name for c in bars[0]]
+    check(menus == MENU_BAR, f"the menu bar reads {menus}, expected {MENU_BAR}")
     # A control that takes the focus and says nothing leaves the user guessing.
     for n in descendants(main):
         if state(n, pyatspi.STATE_FOCUSABLE) and state(n, pyatspi.STATE_SHOWING):
