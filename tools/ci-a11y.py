@@ -20,17 +20,18 @@ started in.
 It brings up its own virtual display (Xvfb) and session bus (dbus-run-session).
 """
 import os
-import random
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 
 import pyatspi
 
-TITLE = "つむぎ～"
+sys.dont_write_bytecode = True  # leave the source tree as it is
+from xdesktop import (TITLE, Failure, application_of, check, close_by_menu,  # noqa: E402
+                      descendants, do_action, find, program_running, run_isolated, state,
+                      text_of, top_window, wait_for)
+
 FILES = ["a.txt", "b.txt", "c.dat"]  # listed in this order
 TYPED = "shin"
 ANSWER = "新しいファイル名は「shin.txt」になります"
@@ -68,64 +69,6 @@ CONTROLS = FOCUS_ORDER + [
 MENU_BAR = ["ファイル(F)", "編集(E)", "オプション(O)", "ヘルプ(H)"]
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def wait_for(probe, seconds, what):
-    """Calls probe until it returns something true; fails after `seconds`."""
-    deadline = time.monotonic() + seconds
-    while True:
-        try:
-            found = probe()
-        except Exception:  # the tree changes under us while windows come and go
-            found = None
-        if found:
-            return found
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(0.1)
-
-
-def descendants(node):
-    stack = [node]
-    while stack:
-        n = stack.pop()
-        yield n
-        stack.extend(n.getChildAtIndex(i) for i in range(n.childCount - 1, -1, -1))
-
-
-def find(root, role, name):
-    for n in descendants(root):
-        if n.getRole() == role and n.name == name:
-            return n
-    return None
-
-
-def state(node, s):
-    return node.getState().contains(s)
-
-
-def application_of(pid):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
-def top_window(app, name):
-    for i in range(app.childCount):
-        w = app.getChildAtIndex(i)
-        if w.name == name:
-            return w
-    return None
-
-
 def focused(root):
     for n in descendants(root):
         if state(n, pyatspi.STATE_FOCUSED):
@@ -138,45 +81,13 @@ def keys(*args):
     subprocess.run(["xdotool", *args], check=True, timeout=30)
 
 
-def text_of(node):
-    t = node.queryText()
-    return t.getText(0, t.characterCount)
-
-
-def do_action(node, wanted):
-    actions = node.queryAction()
-    names = [actions.getName(i) for i in range(actions.nActions)]
-    for i, n in enumerate(names):
-        if n in wanted:
-            actions.doAction(i)
-            return
-    raise Failure(f"{node.getRoleName()} {node.name!r} offers no {wanted}, only {names}")
-
-
 def run(program, tmp, args=(), driver=None):
     work = os.path.join(tmp, "work")
     os.makedirs(work, exist_ok=True)
     for f in FILES:
         open(os.path.join(work, f), "w").close()
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)  # the test suite's offscreen default has no bus
-    env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", HOME=os.path.join(tmp, "home"),
-               XDG_CONFIG_HOME=os.path.join(tmp, "config"))
-    log = open(os.path.join(tmp, "program.log"), "w")
-    proc = subprocess.Popen([program, *args], cwd=work, env=env, stdout=log, stderr=log)
-    try:
+    with program_running(program, args, work, tmp, "ci-a11y") as proc:
         (driver or drive)(proc)
-    except Failure:
-        if proc.poll() is not None:
-            print(f"ci-a11y: the program ended with {proc.returncode}", file=sys.stderr)
-        raise
-    finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-        log.close()
-        with open(os.path.join(tmp, "program.log")) as f:
-            sys.stderr.writelines(line for line in f if "XDG_RUNTIME_DIR" not in line)
     if proc.returncode != 0:
         raise Failure(f"the program ended with {proc.returncode}")
 
@@ -271,26 +182,12 @@ def drive(proc):
     check(proc.poll() is None, "the program ended with the box")
 
     # Close through the menu.
-    do_action(controls["終了(X)"], ("Press", "press", "click", "Toggle"))
-    deadline = time.monotonic() + 15
-    while proc.poll() is None and time.monotonic() < deadline:
-        time.sleep(0.1)
-    check(proc.poll() is not None, "the program still runs after 終了")
+    close_by_menu(proc, main)
 
 
 # A folder opened from outside, with a name a file manager would pass as it is.
 OPENED = "写真 2024"
 OPENED_FILES = ["IMG_0001.jpg", "IMG_0002.jpg"]
-
-
-def close_by_menu(proc, main):
-    exit_item = find(main, pyatspi.ROLE_MENU_ITEM, "終了(X)")
-    check(exit_item is not None, "no menu item 終了(X)")
-    do_action(exit_item, ("Press", "press", "click", "Toggle"))
-    deadline = time.monotonic() + 15
-    while proc.poll() is None and time.monotonic() < deadline:
-        time.sleep(0.1)
-    check(proc.poll() is not None, "the program still runs after 終了")
 
 
 def drive_opened(folder):
@@ -342,41 +239,6 @@ def run_opened(program, tmp):
     run(program, tmp, [os.path.join(tmp, "gone")], drive_gone(os.path.join(tmp, "gone")))
 
 
-def start_display():
-    """Starts a virtual X server; returns it and its display number.
-
-    The number is picked at random from a high range rather than the first
-    free one: other X servers on the machine may hide their lock files from
-    us but still hold the display's abstract socket. -noreset: without it the
-    server resets when our readiness probe disconnects, and a client that
-    connects meanwhile is refused."""
-    for _ in range(20):
-        number = random.randint(200, 30000)
-        if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            continue
-        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-noreset",
-                                 "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10
-        while xvfb.poll() is None and time.monotonic() < deadline:
-            if listening(f"/tmp/.X11-unix/X{number}"):
-                return xvfb, number
-            time.sleep(0.05)
-        if xvfb.poll() is None:
-            xvfb.kill()
-        xvfb.wait()
-    raise Failure("the virtual X server did not start")
-
-
-def listening(path):
-    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
-        try:
-            s.connect(path)
-            return True
-        except OSError:
-            return False
-
-
 def main(argv):
     args = argv[1:]
     inner = bool(args) and args[0] == "--inner"
@@ -393,23 +255,8 @@ def main(argv):
         return 2
     program = os.path.abspath(args[0])
     if not inner:
-        # A display and an accessibility bus of our own, so that nothing of
-        # the user's desktop takes part and parallel runs cannot meet.
-        try:
-            xvfb, number = start_display()
-        except Failure as e:
-            print(f"ci-a11y: FAIL: {e}", file=sys.stderr)
-            return 1
-        try:
-            env = dict(os.environ, DISPLAY=f":{number}")
-            env.pop("XAUTHORITY", None)
-            cmd = ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"]
-            flags = (["--copy"] if copy else []) + (["--open"] if opened else [])
-            return subprocess.run(cmd + flags + [program],
-                                  env=env, timeout=300).returncode
-        finally:
-            xvfb.terminate()
-            xvfb.wait()
+        flags = (["--copy"] if copy else []) + (["--open"] if opened else [])
+        return run_isolated(__file__, flags + [program], 300, "ci-a11y")
     with tempfile.TemporaryDirectory(prefix="tsumugi-a11y-") as tmp:
         if copy:
             os.makedirs(os.path.join(tmp, "bin"))

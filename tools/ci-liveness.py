@@ -36,7 +36,11 @@ import sys
 import tempfile
 import time
 
-TITLE = "つむぎ～"
+sys.dont_write_bytecode = True  # leave the source tree as it is
+from xdesktop import (TITLE, X_SERVER_PID, Failure, application_of, centre,  # noqa: E402
+                      check, descendants, find, program_running, run_isolated, state, text_of,
+                      top_window, wait_for, x_window)
+
 RESULT_CAPTION = "rename結果"
 # Enough that the copy lasts a few seconds even while it fits in the page
 # cache (on a 2-core machine about 0.7 s a file then, several seconds once
@@ -57,32 +61,6 @@ MIN_PINGS = 10
 # Pings answered after the last input and before the summary box came: by
 # then the window had taken that input in during the run, not after it.
 PINGS_AFTER_INPUT = 3
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def wait_for(probe, seconds, what):
-    """Calls probe until it returns something true; fails after `seconds`."""
-    deadline = time.monotonic() + seconds
-    while True:
-        try:
-            found = probe()
-        except Failure:
-            raise
-        except Exception:  # the tree changes under us while windows come and go
-            found = None
-        if found:
-            return found
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out waiting for {what}")
-        time.sleep(0.05)
 
 
 # --- The pinger: a process of its own, so that nothing the test does meanwhile
@@ -234,7 +212,7 @@ def pinger(display_name, wid, pid, server_pid):
 
 class Pinger:
     def __init__(self, wid, pid):
-        server = os.environ.get("TSUMUGI_LIVENESS_X_SERVER", "0")
+        server = os.environ.get(X_SERVER_PID, "0")
         self.proc = subprocess.Popen([sys.executable, os.path.abspath(__file__), "--pinger",
                                       os.environ["DISPLAY"], str(wid), str(pid), server],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
@@ -283,66 +261,9 @@ class Pinger:
             self.proc.wait()
 
 
-# --- The accessibility tree.
-
-def descendants(node):
-    stack = [node]
-    while stack:
-        n = stack.pop()
-        yield n
-        stack.extend(n.getChildAtIndex(i) for i in range(n.childCount - 1, -1, -1))
-
-
-def find(root, role, name):
-    for n in descendants(root):
-        if n.getRole() == role and n.name == name:
-            return n
-    return None
-
-
-def state(node, s):
-    return node.getState().contains(s)
-
-
-def application_of(pid):
-    import pyatspi
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
-def top_window(app, name):
-    for i in range(app.childCount):
-        w = app.getChildAtIndex(i)
-        if w.name == name:
-            return w
-    return None
-
-
-def text_of(node):
-    t = node.queryText()
-    return t.getText(0, t.characterCount)
-
-
-def centre(node):
-    import pyatspi
-    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    check(box.width > 0 and box.height > 0, f"{node.name!r} has no extent on the screen")
-    return box.x + box.width // 2, box.y + box.height // 2
-
-
 def xdotool(*args):
     return subprocess.run(["xdotool", *args], check=True, timeout=60,
                           capture_output=True, text=True).stdout
-
-
-def x_window(pid, name):
-    """The X window of the process's visible top-level window named `name`."""
-    found = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid),
-                            "--name", f"^{name}$"],
-                           capture_output=True, text=True, timeout=60).stdout.split()
-    return int(found[0]) if found else None
 
 
 def focus_window(wid, node):
@@ -553,55 +474,24 @@ def run(program, tmp):
     work = os.path.join(tmp, "work")
     os.makedirs(work)
     make_sources(work)
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)  # the test suite's offscreen default has no bus
-    env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", HOME=os.path.join(tmp, "home"),
-               XDG_CONFIG_HOME=os.path.join(tmp, "config"),
-               XDG_STATE_HOME=os.path.join(tmp, "state"))
-    log_path = os.path.join(tmp, "program.log")
-    log = open(log_path, "w")
-    proc = subprocess.Popen([program, work], cwd=tmp, env=env, stdout=log, stderr=log)
     results = {}
-    try:
-        drive(proc, work, results)
-        return judge(results)
-    except Failure:
-        if proc.poll() is not None:
-            print(f"ci-liveness: the program ended with {proc.returncode}", file=sys.stderr)
-        if "pings" in results:
-            answered = [p for p in results["pings"] if p[1] is not None]
-            if answered:
-                print(f"ci-liveness: {len(answered)} pings answered, worst "
-                      f"{describe(max(answered, key=lambda p: p[1]))}", file=sys.stderr)
-        raise
-    finally:
-        # Every ping's times, for a closer look: TSUMUGI_LIVENESS_REPORT=FILE.
-        report = os.environ.get("TSUMUGI_LIVENESS_REPORT")
-        if report:
-            with open(report, "w") as f:
-                json.dump(results, f)
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-        log.close()
-        with open(log_path) as f:
-            sys.stderr.writelines(line for line in f if "XDG_RUNTIME_DIR" not in line)
-
-
-def start_display():
-    """Starts a virtual X server on a free display picked at random from a
-    high range (see ci-a11y.py for why); returns it and its number."""
-    import importlib.util
-    sys.dont_write_bytecode = True  # leave the source tree as it is
-    spec = importlib.util.spec_from_file_location(
-        "ci_a11y", os.path.join(os.path.dirname(os.path.abspath(__file__)), "ci-a11y.py"))
-    a11y = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(a11y)
-    try:
-        return a11y.start_display()
-    except a11y.Failure as e:
-        raise Failure(str(e))
-
+    with program_running(program, [work], tmp, tmp, "ci-liveness") as proc:
+        try:
+            drive(proc, work, results)
+            return judge(results)
+        except Failure:
+            if "pings" in results:
+                answered = [p for p in results["pings"] if p[1] is not None]
+                if answered:
+                    print(f"ci-liveness: {len(answered)} pings answered, worst "
+                          f"{describe(max(answered, key=lambda p: p[1]))}", file=sys.stderr)
+            raise
+        finally:
+            # Every ping's times, for a closer look: TSUMUGI_LIVENESS_REPORT=FILE.
+            report = os.environ.get("TSUMUGI_LIVENESS_REPORT")
+            if report:
+                with open(report, "w") as f:
+                    json.dump(results, f)
 
 SCRATCH_PREFIX = "tsumugi-liveness-"
 # The whole test, at most; ctest's own limit is above it, so that the test
@@ -625,36 +515,6 @@ def terminated(signum, frame):
     raise SystemExit(f"ci-liveness: FAIL: ended by signal {signum}")
 
 
-def outer(program):
-    """Brings up a display and a session bus of our own and runs the test
-    under them, so that nothing of the user's desktop takes part."""
-    try:
-        xvfb, number = start_display()
-    except Failure as e:
-        print(f"ci-liveness: FAIL: {e}", file=sys.stderr)
-        return 1
-    try:
-        env = dict(os.environ, DISPLAY=f":{number}", TSUMUGI_LIVENESS_X_SERVER=str(xvfb.pid))
-        env.pop("XAUTHORITY", None)
-        cmd = ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"]
-        # A session of its own, so that on time-out every process of it hears.
-        test = subprocess.Popen(cmd + [program], env=env, start_new_session=True)
-        try:
-            return test.wait(timeout=OVERALL_S)
-        except subprocess.TimeoutExpired:
-            print(f"ci-liveness: FAIL: still running after {OVERALL_S} s", file=sys.stderr)
-            os.killpg(test.pid, signal.SIGTERM)
-            try:
-                test.wait(timeout=60)
-            except subprocess.TimeoutExpired:
-                os.killpg(test.pid, signal.SIGKILL)
-                test.wait()
-            return 1
-    finally:
-        xvfb.terminate()
-        xvfb.wait()
-
-
 def main(argv):
     args = argv[1:]
     if len(args) == 5 and args[0] == "--pinger":
@@ -667,7 +527,7 @@ def main(argv):
         return 2
     program = os.path.abspath(args[0])
     if not inner:
-        return outer(program)
+        return run_isolated(__file__, [program], OVERALL_S, "ci-liveness")
     # Told to stop, still remove the files and end the program.
     signal.signal(signal.SIGTERM, terminated)
     remove_stale_scratch()
