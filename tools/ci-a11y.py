@@ -20,7 +20,6 @@ started in.
 It brings up its own virtual display (Xvfb) and session bus (dbus-run-session).
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -29,8 +28,8 @@ import pyatspi
 
 sys.dont_write_bytecode = True  # leave the source tree as it is
 from xdesktop import (TITLE, Failure, application_of, check, close_by_menu,  # noqa: E402
-                      descendants, do_action, find, program_running, run_isolated, state,
-                      text_of, top_window, wait_for)
+                      copy_program, descendants, do_action, find, program_running,
+                      run_isolated, state, text_of, top_window, wait_for)
 
 FILES = ["a.txt", "b.txt", "c.dat"]  # listed in this order
 TYPED = "shin"
@@ -259,8 +258,7 @@ def main(argv):
         return run_isolated(__file__, flags + [program], 300, "ci-a11y")
     with tempfile.TemporaryDirectory(prefix="tsumugi-a11y-") as tmp:
         if copy:
-            os.makedirs(os.path.join(tmp, "bin"))
-            program = shutil.copy2(program, os.path.join(tmp, "bin", os.path.basename(program)))
+            program = copy_program(program, tmp)
         try:
             if opened:
                 run_opened(program, tmp)

@@ -33,8 +33,8 @@ import urllib.parse
 
 sys.dont_write_bytecode = True  # leave the source tree as it is
 from xdesktop import (TITLE, Failure, application_of, centre, check,  # noqa: E402
-                      close_by_menu, find, program_running, run_isolated, text_of,
-                      top_window, wait_for, x_window)
+                      close_by_menu, copy_program, find, program_running, run_isolated,
+                      text_of, top_window, wait_for, x_window)
 
 FILES = ["a.txt", "b.txt"]  # the start folder's, listed in this order
 DROPPED = "落とした 写真"
@@ -266,9 +266,7 @@ def main(argv):
             return 77
         return run_isolated(__file__, [program], 120, "ci-drop")
     with tempfile.TemporaryDirectory(prefix="tsumugi-drop-") as tmp:
-        # Run from a copy, so that its settings file lands in here.
-        os.makedirs(os.path.join(tmp, "bin"))
-        program = shutil.copy2(program, os.path.join(tmp, "bin", os.path.basename(program)))
+        program = copy_program(program, tmp)
         try:
             run(program, tmp)
         except Failure as e:

@@ -38,8 +38,8 @@ import time
 
 sys.dont_write_bytecode = True  # leave the source tree as it is
 from xdesktop import (TITLE, X_SERVER_PID, Failure, application_of, centre,  # noqa: E402
-                      check, descendants, find, program_running, run_isolated, state, text_of,
-                      top_window, wait_for, x_window)
+                      check, copy_program, descendants, find, program_running, run_isolated,
+                      state, text_of, top_window, wait_for, x_window)
 
 RESULT_CAPTION = "rename結果"
 # Enough that the copy lasts a few seconds even while it fits in the page
@@ -538,9 +538,7 @@ def main(argv):
             print(f"ci-liveness: skipped: {room >> 20} MiB free in {tmp}, "
                   f"{needed >> 20} MiB needed")
             return 77
-        # Run from a copy, so that its settings file lands in here.
-        os.makedirs(os.path.join(tmp, "bin"))
-        program = shutil.copy2(program, os.path.join(tmp, "bin", os.path.basename(program)))
+        program = copy_program(program, tmp)
         try:
             summary = run(program, tmp)
         except Failure as e:

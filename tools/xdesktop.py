@@ -9,6 +9,7 @@ without it.
 import contextlib
 import os
 import random
+import shutil
 import signal
 import socket
 import subprocess
@@ -127,6 +128,13 @@ def x_window(pid, name):
 
 
 # --- The program.
+
+def copy_program(program, tmp):
+    """A copy of the program in `tmp`, to run so that its settings file,
+    which it keeps beside itself, lands in there."""
+    os.makedirs(os.path.join(tmp, "bin"))
+    return shutil.copy2(program, os.path.join(tmp, "bin", os.path.basename(program)))
+
 
 @contextlib.contextmanager
 def program_running(program, args, cwd, tmp, tag):
