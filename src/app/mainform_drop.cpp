@@ -3,6 +3,7 @@
 
 #include "app/commandline.h"
 #include "platform/fs.h"
+#include "platform/hexdigit.h"
 #include "widgets/guard.h"
 
 #include <QDragEnterEvent>
@@ -11,17 +12,6 @@
 #include <QTimer>
 
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix)
 {
@@ -65,8 +55,8 @@ std::optional<std::string> localPath(std::string_view uri)
             path += uri[i];
             continue;
         }
-        const int hi = i + 2 < uri.size() ? hexValue(uri[i + 1]) : -1;
-        const int lo = hi >= 0 ? hexValue(uri[i + 2]) : -1;
+        const int hi = i + 2 < uri.size() ? platform::hexDigitValue(uri[i + 1]) : -1;
+        const int lo = hi >= 0 ? platform::hexDigitValue(uri[i + 2]) : -1;
         if (lo < 0)
             return std::nullopt;
         path += static_cast<char>(hi << 4 | lo);
