@@ -92,4 +92,51 @@ size_t findOnBoundary(std::string_view hay, std::string_view needle, CodePage cp
     return std::string_view::npos;
 }
 
+char32_t utf8CodePointAt(std::string_view s, size_t pos, size_t& len)
+{
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    size_t n;
+    char32_t u;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        n = 2;
+        u = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        n = 3;
+        u = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        n = 4;
+        u = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (s.size() - pos < n)
+        return 0;
+    for (size_t k = 1; k < n; ++k) {
+        const auto b = static_cast<unsigned char>(s[pos + k]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        u = u << 6 | (b & 0x3F);
+    }
+    if ((n == 3 && u < 0x800) || (n == 4 && (u < 0x10000 || u > 0x10FFFF)) ||
+        (u >= 0xD800 && u <= 0xDFFF))
+        return 0;
+    len = n;
+    return u;
+}
+
+bool isValidUtf8(std::string_view s)
+{
+    for (size_t i = 0; i < s.size();) {
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t len = 0;
+        if (utf8CodePointAt(s, i, len) == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
 }  // namespace platform

@@ -35,4 +35,13 @@ bool endsWithChar(std::string_view s, char c, CodePage cp);
 // character boundary, or npos. An empty needle is found at 0.
 size_t findOnBoundary(std::string_view hay, std::string_view needle, CodePage cp);
 
+// The code point of the well-formed UTF-8 sequence of two to four bytes that
+// starts at `pos`, with its length in `len`; 0 (and `len` untouched) when the
+// bytes there are ASCII or no such sequence: cut short, overlong, a surrogate
+// or beyond U+10FFFF. Stricter than charLength, which only steps.
+char32_t utf8CodePointAt(std::string_view s, size_t pos, size_t& len);
+
+// True when all of `s` is well-formed UTF-8 in that strict sense.
+bool isValidUtf8(std::string_view s);
+
 }  // namespace platform

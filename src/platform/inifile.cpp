@@ -169,44 +169,6 @@ bool plainAscii(std::string_view s)
     return true;
 }
 
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool validUtf8(std::string_view s)
-{
-    for (size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        size_t n;
-        uint32_t cp;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        } else if (b >= 0xC2 && b <= 0xDF) {
-            n = 2;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            n = 3;
-            cp = b & 0x0F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            n = 4;
-            cp = b & 0x07;
-        } else {
-            return false;
-        }
-        if (s.size() - i < n)
-            return false;
-        for (size_t k = 1; k < n; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c & 0xC0) != 0x80)
-                return false;
-            cp = cp << 6 | (c & 0x3F);
-        }
-        if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-            return false;
-        i += n;
-    }
-    return true;
-}
-
 // One direction of conversion between the two code pages, opened once and
 // used for many lines. The C library's converter knows Shift-JIS as Windows
 // writes it under either of two names.
@@ -278,7 +240,7 @@ bool validText(std::string_view text, CodePage cp)
     if (plainAscii(text))
         return true;
     if (cp == CodePage::utf8)
-        return validUtf8(text);
+        return isValidUtf8(text);
     std::string ignored;
     return Converter(cp, CodePage::utf8).run(text, ignored);
 }
@@ -325,7 +287,7 @@ void IniFile::load(const std::vector<std::string>& ownSections)
     Converter check(cp_, other);
     std::string scratch;
     const auto validHere = [&](const std::string& line) {
-        return cp_ == CodePage::utf8 ? validUtf8(line) : check.run(line, scratch);
+        return cp_ == CodePage::utf8 ? isValidUtf8(line) : check.run(line, scratch);
     };
     struct Candidate {
         size_t at;

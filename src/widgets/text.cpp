@@ -17,42 +17,6 @@ bool allAscii(const std::string& s)
 
 bool isStandInCodePoint(char32_t u) { return u >= kStandInBase + 0x80 && u <= kStandInBase + 0xFF; }
 
-// The code point of the valid, shortest-form UTF-8 sequence at `i`, with its
-// length in `len`; 0 when the bytes there are no such sequence.
-char32_t utf8At(const std::string& s, size_t i, size_t& len)
-{
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    size_t n;
-    char32_t u;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        n = 2;
-        u = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3;
-        u = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4;
-        u = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size())
-        return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80)
-            return 0;
-        u = u << 6 | (b & 0x3F);
-    }
-    // Overlong forms, surrogates and code points beyond Unicode are no
-    // characters: they get stand-ins, byte by byte.
-    if ((n == 3 && u < 0x800) || (n == 4 && (u < 0x10000 || u > 0x10FFFF)) ||
-        (u >= 0xD800 && u <= 0xDFFF))
-        return 0;
-    len = n;
-    return u;
-}
-
 QString fromUtf8Bytes(const std::string& s)
 {
     QString out;
@@ -64,8 +28,10 @@ QString fromUtf8Bytes(const std::string& s)
             ++i;
             continue;
         }
+        // Overlong forms, surrogates and code points beyond Unicode are no
+        // characters: they get stand-ins, byte by byte.
         size_t len = 0;
-        const char32_t u = utf8At(s, i, len);
+        const char32_t u = platform::utf8CodePointAt(s, i, len);
         if (u == 0 || isStandInCodePoint(u)) {
             out += standIn(b);
             ++i;

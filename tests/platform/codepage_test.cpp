@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 using platform::CodePage;
 
 TEST(CodePage, StepsOverDoubleByteCharacters)
@@ -45,4 +48,55 @@ TEST(CodePage, SubstringSearchStartsOnBoundaries)
     EXPECT_EQ(platform::findOnBoundary("ab\x83\x5C" "cd", "cd", CodePage::cp932), 4u);
     EXPECT_EQ(platform::findOnBoundary("abc", "", CodePage::utf8), 0u);
     EXPECT_EQ(platform::findOnBoundary("abc", "abcd", CodePage::utf8), std::string::npos);
+}
+
+// The strict reading of UTF-8 that the settings file's encoding guess and the
+// lossless display of names both rely on: each row is one sequence alone.
+struct Utf8Row {
+    const char* name;
+    std::string bytes;
+    char32_t codePoint;  // 0: not a character
+};
+
+void PrintTo(const Utf8Row& row, std::ostream* os) { *os << row.name; }
+
+class StrictUtf8 : public testing::TestWithParam<Utf8Row> {};
+
+TEST_P(StrictUtf8, ReadsOnlyWellFormedSequences)
+{
+    const Utf8Row& row = GetParam();
+    size_t len = 99;
+    EXPECT_EQ(platform::utf8CodePointAt(row.bytes, 0, len), row.codePoint);
+    EXPECT_EQ(len, row.codePoint ? row.bytes.size() : 99u);
+    EXPECT_EQ(platform::isValidUtf8(row.bytes), row.codePoint != 0);
+    // The same bytes after ASCII and before more ASCII.
+    EXPECT_EQ(platform::isValidUtf8("a" + row.bytes + "b"), row.codePoint != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StrictUtf8,
+    testing::Values(Utf8Row{"TwoBytes", "\xC3\xA9", 0xE9},
+                    Utf8Row{"ThreeBytes", "\xE8\xA1\xA8", 0x8868},
+                    Utf8Row{"FourBytes", "\xF0\x9F\x98\x80", 0x1F600},
+                    Utf8Row{"HighestCodePoint", "\xF4\x8F\xBF\xBF", 0x10FFFF},
+                    Utf8Row{"LastBeforeSurrogates", "\xED\x9F\xBF", 0xD7FF},
+                    Utf8Row{"OverlongTwoBytes", "\xC0\xAF", 0},
+                    Utf8Row{"OverlongThreeBytes", "\xE0\x80\xAF", 0},
+                    Utf8Row{"OverlongFourBytes", "\xF0\x8F\xBF\xBF", 0},
+                    Utf8Row{"Surrogate", "\xED\xA0\x80", 0},
+                    Utf8Row{"BeyondUnicode", "\xF4\x90\x80\x80", 0},
+                    Utf8Row{"LeadBeyondF4", "\xF5\x80\x80\x80", 0},
+                    Utf8Row{"CutShort", "\xE8\xA1", 0},
+                    Utf8Row{"StrayContinuation", "\x80", 0},
+                    Utf8Row{"BadContinuation", "\xE8\x41\xA8", 0},
+                    Utf8Row{"ShiftJisBytes", "\x95\x5C", 0}),
+    [](const testing::TestParamInfo<Utf8Row>& info) { return std::string(info.param.name); });
+
+TEST(StrictUtf8Text, AsciiAndEmptyTextAreValid)
+{
+    EXPECT_TRUE(platform::isValidUtf8(""));
+    EXPECT_TRUE(platform::isValidUtf8("meibo.ini\r\n"));
+    size_t len = 99;
+    EXPECT_EQ(platform::utf8CodePointAt("a", 0, len), 0u);
+    EXPECT_EQ(len, 99u);
 }
