@@ -1,9 +1,7 @@
 #include "filedialog/specialdirs.h"
 
 #include "filedialog/browsetarget.h"
-
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/exepath.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -91,12 +89,8 @@ SpecialDirs::SpecialDirs(std::string home, const char* xdgConfigHome, const char
 
 SpecialDirs SpecialDirs::fromProcess()
 {
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && h[0] == '/')
-        home = h;
-    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        home = pw->pw_dir;
-    else
+    std::string home = platform::userHome();
+    if (home.empty())
         home = "/";
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const std::string configHome = baseDir(config, normalizePath(home), ".config");

@@ -77,20 +77,25 @@ std::string settingsPathFor(const std::string& exe, const std::string& installBi
     return configHome + "/tsumugi/" + fileNameOf(beside);
 }
 
+std::string userHome()
+{
+    if (const char* h = std::getenv("HOME"); h && h[0] == '/')
+        return h;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return {};
+}
+
 namespace {
 
 // $`variable` when it is an absolute path, else `underHome` in the home
-// folder ($HOME, else the account's); empty when no home is known.
+// folder; empty when no home is known.
 std::string userFolder(const char* variable, const char* underHome)
 {
     const char* xdg = std::getenv(variable);
     if (xdg && xdg[0] == '/')
         return xdg;
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && h[0] == '/')
-        home = h;
-    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        home = pw->pw_dir;
+    const std::string home = userHome();
     return home.empty() ? std::string() : home + underHome;
 }
 

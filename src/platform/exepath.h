@@ -22,6 +22,10 @@ std::string iniPathFor(const std::string& exe);
 std::string settingsPathFor(const std::string& exe, const std::string& installBinDir,
                             const std::string& configHome);
 
+// The user's home folder: $HOME when it is an absolute path, else the
+// account's home; empty when neither is known.
+std::string userHome();
+
 // The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
 // path, else ~/.config.
 std::string userConfigHome();

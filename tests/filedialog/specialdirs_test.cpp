@@ -1,7 +1,12 @@
 // Special folders on a freedesktop system.
+#include "filedialog/folderpath.h"
 #include "filedialog/specialdirs.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -85,6 +90,32 @@ TEST(SpecialDirs, IgnoresRelativeBaseFolders)
     EXPECT_EQ(d.dataHome(), "/h/.local/share");
     EXPECT_EQ(d.desktop(), "/h/Desktop");
     EXPECT_EQ(d.templates(), "/h/Templates");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SpecialDirs, FromTheProcessReadsTheUserDirsFileOfTheHomeFolder)
+{
+    testing_support::ScratchDir home;
+    home.mkdir(".config");
+    home.write(".config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/机\"\n");
+    testing_support::EnvGuard h("HOME", home.path().c_str());
+    testing_support::EnvGuard config("XDG_CONFIG_HOME", nullptr);
+    testing_support::EnvGuard data("XDG_DATA_HOME", nullptr);
+    const nx::SpecialDirs d = nx::SpecialDirs::fromProcess();
+    EXPECT_EQ(d.home(), home.path());
+    EXPECT_EQ(d.desktop(), home / "机");
+    EXPECT_EQ(d.configHome(), home / ".config");
+}
+
+TEST(SpecialDirs, FromTheProcessTakesTheAccountsHomeWhenHomeIsRelative)
+{
+    const passwd* pw = ::getpwuid(::getuid());
+    ASSERT_NE(pw, nullptr);
+    testing_support::EnvGuard h("HOME", "relative");
+    EXPECT_EQ(nx::SpecialDirs::fromProcess().home(), nx::normalizePath(pw->pw_dir));
 }
 
 }  // namespace

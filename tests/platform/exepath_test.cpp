@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,23 +53,34 @@ TEST(SettingsPath, InstalledProgramUsesTheUsersConfigFolder)
 
 TEST(SettingsPath, ConfigHomeFromTheEnvironment)
 {
-    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = oldXdg ? oldXdg : "";
-    const char* oldHome = std::getenv("HOME");
-    const std::string savedHome = oldHome ? oldHome : "";
-    ::setenv("XDG_CONFIG_HOME", "/x/conf", 1);
+    EnvGuard xdg("XDG_CONFIG_HOME", "/x/conf");
+    EnvGuard home("HOME", "/home/someone");
     EXPECT_EQ(platform::userConfigHome(), "/x/conf");
     ::setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored
-    ::setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(platform::userConfigHome(), "/home/someone/.config");
-    if (oldHome)
-        ::setenv("HOME", savedHome.c_str(), 1);
-    else
-        ::unsetenv("HOME");
-    if (oldXdg)
-        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(SettingsPath, HomeIsTheAccountsWhenHomeIsNoAbsolutePath)
+{
+    const passwd* pw = ::getpwuid(::getuid());
+    ASSERT_NE(pw, nullptr);
+    const std::string account = pw->pw_dir;
+    struct Case {
+        const char* home;  // null: unset
+        std::string expected;
+    } cases[] = {
+        {"/home/someone", "/home/someone"},
+        {"relative/home", account},
+        {"", account},
+        {nullptr, account},
+    };
+    for (const Case& c : cases) {
+        EnvGuard home("HOME", c.home);
+        EXPECT_EQ(platform::userHome(), c.expected) << (c.home ? c.home : "(unset)");
+    }
+    EnvGuard state("XDG_STATE_HOME", nullptr);
+    EnvGuard home("HOME", "relative/home");
+    EXPECT_EQ(platform::userStateHome(), account + "/.local/state");
 }
 
 TEST(SettingsPath, OverriddenExecutablePath)

@@ -1,11 +1,12 @@
 // Test helpers on real files: a fresh folder under /tmp that is removed with
-// everything in it, a guard of the current folder, and small readers and
-// writers of whole files.
+// everything in it, guards of the current folder and of an environment
+// variable, and small readers and writers of whole files.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,20 @@ public:
 
 private:
     int fd_;
+};
+
+// Sets an environment variable (unsets it for a null value) and puts back
+// what it was when it goes out of scope.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const char* value);
+    ~EnvGuard();
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
 };
 
 void writeFile(const std::string& path, const std::string& bytes, mode_t mode = 0644);

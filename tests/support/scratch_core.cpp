@@ -82,6 +82,24 @@ CwdGuard::~CwdGuard()
     }
 }
 
+EnvGuard::EnvGuard(const char* name, const char* value) : name_(name)
+{
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
+EnvGuard::~EnvGuard()
+{
+    if (old_)
+        ::setenv(name_.c_str(), old_->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
 void writeFile(const std::string& path, const std::string& bytes, mode_t mode)
 {
     {
