@@ -40,4 +40,20 @@ bool readAll(int fd, std::string& out)
     }
 }
 
+ssize_t preadAll(int fd, char* buf, size_t n, off_t offset)
+{
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = sys().pread(fd, buf + got, n - got, offset + static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return -1;
+        if (r == 0)
+            break;
+        got += static_cast<size_t>(r);
+    }
+    return static_cast<ssize_t>(got);
+}
+
 }  // namespace platform

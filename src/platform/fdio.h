@@ -2,6 +2,9 @@
 // force, going on after short transfers and EINTR.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +17,9 @@ bool writeAll(int fd, std::string_view bytes);
 // Appends everything that is left to read from `fd` to `out`. False with
 // errno set on failure.
 bool readAll(int fd, std::string& out);
+
+// Reads up to `n` bytes at `offset` into `buf`, leaving the file offset
+// alone: the bytes read, fewer only at the file's end, or -1 with errno set.
+ssize_t preadAll(int fd, char* buf, size_t n, off_t offset);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "rename/folderondisk.h"
 
+#include "platform/fdio.h"
 #include "platform/filecopy.h"
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
@@ -54,24 +55,6 @@ int removeOwn(int dirFd, const std::string& name)
     return platform::sys().unlinkat(dirFd, name.c_str(), 0) == 0 ? 0 : (errno ? errno : EIO);
 }
 
-// Reads up to `n` bytes at `offset`, going on after short reads; the bytes
-// read, fewer only at the file's end, or -1.
-ssize_t readAt(int fd, char* buf, size_t n, off_t offset)
-{
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = platform::sys().pread(fd, buf + got, n - got, offset + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0)
-            return -1;
-        if (r == 0)
-            break;
-        got += static_cast<size_t>(r);
-    }
-    return static_cast<ssize_t>(got);
-}
-
 }  // namespace
 
 bool UndoOnDisk::sameBytes(const std::string& a, const std::string& b) const
@@ -83,8 +66,8 @@ bool UndoOnDisk::sameBytes(const std::string& a, const std::string& b) const
     constexpr size_t kChunk = 256 * 1024;
     std::vector<char> ba(kChunk), bb(kChunk);
     for (off_t at = 0;; at += static_cast<off_t>(kChunk)) {
-        const ssize_t na = readAt(fa.fd.get(), ba.data(), kChunk, at);
-        const ssize_t nb = readAt(fb.fd.get(), bb.data(), kChunk, at);
+        const ssize_t na = platform::preadAll(fa.fd.get(), ba.data(), kChunk, at);
+        const ssize_t nb = platform::preadAll(fb.fd.get(), bb.data(), kChunk, at);
         if (na < 0 || na != nb || std::memcmp(ba.data(), bb.data(), static_cast<size_t>(na)) != 0)
             return false;
         if (static_cast<size_t>(na) < kChunk)
