@@ -4,6 +4,7 @@
 #include "settings/ui/pagesdlg.h"
 #include "settings/values.h"
 #include "support/chooser.h"
+#include "support/scratch.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,7 +16,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -43,15 +43,10 @@ class MainFormFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp_.isValid());
-        base_ = bytes(tmp_.path());
-        QDir d(tmp_.path());
         for (const char* p : {"last", "root", "pick"})
-            ASSERT_TRUE(d.mkpath(QString::fromLatin1(p)));
-        for (const char* f : {"pick/b.txt", "pick/a.txt"}) {
-            QFile file(d.filePath(QString::fromLatin1(f)));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        }
+            dir_.mkdir(p);
+        for (const char* f : {"pick/b.txt", "pick/a.txt"})
+            dir_.write(f, "");
         startDir_ = cwd();
         settings::resetValues();
         form_ = std::make_unique<TMainForm>();
@@ -60,13 +55,13 @@ protected:
     {
         form_.reset();
         settings::resetValues();
-        ASSERT_EQ(::chdir(startDir_.c_str()), 0);
     }
 
-    std::string path(const char* rel) const { return base_ + "/" + rel; }
+    std::string path(const char* rel) const { return dir_ / rel; }
 
-    QTemporaryDir tmp_;
-    std::string base_, startDir_;
+    testing_support::ScratchDir dir_;
+    testing_support::CwdGuard restoreCwd_;  // choosing a folder enters it
+    std::string startDir_;
     std::unique_ptr<TMainForm> form_;
 };
 
@@ -127,7 +122,7 @@ TEST_F(MainFormFolderTest, ChosenFolderIsShownAndListed)
 // report, and the window goes on.
 TEST_F(MainFormFolderTest, FolderThatCannotBeEnteredIsReported)
 {
-    QDir(tmp_.path()).mkdir(QStringLiteral("gone"));
+    dir_.mkdir("gone");
     form_->show();
     const std::string listed = form_->FileListBox->Folder();
     testing_support::BoxAnswerer answer;

@@ -2,18 +2,13 @@
 #include "filedialog/browsetarget.h"
 #include "filedialog/specialdirs.h"
 
+#include "support/scratch.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
+#include <string>
 
 namespace {
 
@@ -21,20 +16,15 @@ class ResolveFolderTarget : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/browsetarget-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        fs::create_directories(root_ + "/home/Documents");
-        fs::create_directories(root_ + "/tree/sub");
-        fs::create_directories(root_ + "/tree/.hidden");
-        std::ofstream(root_ + "/tree/file.txt") << "x";
-        std::ofstream(root_ + "/tree/.dotfile") << "x";
-        fs::create_directory_symlink(root_ + "/tree/sub", root_ + "/tree/linked");
-        fs::create_symlink(root_ + "/nowhere", root_ + "/tree/dangling");
-        ::mkfifo((root_ + "/tree/pipe").c_str(), 0600);
+        dir_.mkdir("home");
+        dir_.mkdir("home/Documents");
+        dir_.mkdir("tree");
+        dir_.mkdir("tree/sub");
+        dir_.write("tree/file.txt");
+        ASSERT_EQ(::symlink((root_ + "/tree/sub").c_str(), (root_ + "/tree/linked").c_str()), 0);
     }
-    void TearDown() override { fs::remove_all(root_); }
-    std::string root_;
+    testing_support::ScratchDir dir_;
+    const std::string root_ = dir_.path();
 };
 
 using Kind = nx::FolderTarget::Kind;

@@ -1,41 +1,38 @@
 // What the chooser lists of a folder, and the folders it makes there.
 #include "filedialog/folderentries.h"
 
+#include "support/scratch.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
 
 namespace {
 
+// A folder with one of every kind of entry the chooser meets: folders,
+// hidden ones, a file, links to a folder and to nothing, and a FIFO.
 class FolderEntries : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/folderentries-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        fs::create_directories(root_ + "/home/Documents");
-        fs::create_directories(root_ + "/tree/sub");
-        fs::create_directories(root_ + "/tree/.hidden");
-        std::ofstream(root_ + "/tree/file.txt") << "x";
-        std::ofstream(root_ + "/tree/.dotfile") << "x";
-        fs::create_directory_symlink(root_ + "/tree/sub", root_ + "/tree/linked");
-        fs::create_symlink(root_ + "/nowhere", root_ + "/tree/dangling");
-        ::mkfifo((root_ + "/tree/pipe").c_str(), 0600);
+        dir_.mkdir("tree");
+        dir_.mkdir("tree/sub");
+        dir_.mkdir("tree/.hidden");
+        dir_.write("tree/file.txt");
+        dir_.write("tree/.dotfile");
+        ASSERT_EQ(::symlink((root_ + "/tree/sub").c_str(), (root_ + "/tree/linked").c_str()), 0);
+        ASSERT_EQ(::symlink((root_ + "/nowhere").c_str(), (root_ + "/tree/dangling").c_str()), 0);
+        ASSERT_EQ(::mkfifo((root_ + "/tree/pipe").c_str(), 0600), 0);
     }
-    void TearDown() override { fs::remove_all(root_); }
-    std::string root_;
+    testing_support::ScratchDir dir_;
+    const std::string root_ = dir_.path();
 };
-
 
 TEST_F(FolderEntries, ListsVisibleFoldersAndFilesOnRequest)
 {
@@ -76,8 +73,10 @@ TEST_F(FolderEntries, MakesFoldersWithoutReplacingAnything)
         EXPECT_EQ(nx::makeFolder(root_ + "/tree", c.name, &err), c.ok) << c.name;
         EXPECT_EQ(err, c.err) << c.name;
     }
-    EXPECT_TRUE(fs::is_directory(root_ + "/tree/新しいフォルダ"));
-    EXPECT_TRUE(fs::is_regular_file(root_ + "/tree/file.txt"));
+    struct stat st {};
+    ASSERT_EQ(::lstat((root_ + "/tree/新しいフォルダ").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(dir_.read("tree/file.txt"), "x");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "filedialog/ui/browsefolder.h"
 #include "filedialog/unitstate.h"
 #include "support/chooser.h"
+#include "support/scratch.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <QWidget>
 
@@ -32,12 +32,6 @@ using testing_support::press;
 
 namespace {
 
-std::string bytes(const QString& s)
-{
-    const QByteArray b = QFile::encodeName(s);
-    return std::string(b.constData(), static_cast<size_t>(b.size()));
-}
-
 // A sample tree in a fresh home folder, so that the top of the hierarchy
 // is the same on every machine:
 //   home/ Desktop/  tree/ a/ b/   c/   file.txt   .hidden/ inner/
@@ -45,20 +39,13 @@ class BrowseFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp_.isValid());
-        home_ = bytes(tmp_.path());
-        QDir d(tmp_.path());
+        QDir d(QFile::decodeName(home_.c_str()));
         for (const char* p : {"Desktop", "tree/a/b", "tree/c", "tree/.hidden/inner"})
             ASSERT_TRUE(d.mkpath(QString::fromUtf8(p)));
-        QFile f(d.filePath(QStringLiteral("tree/file.txt")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        oldHome_ = std::getenv("HOME") ? std::getenv("HOME") : "";
-        ::setenv("HOME", home_.c_str(), 1);
-        ::unsetenv("XDG_CONFIG_HOME");
+        dir_.write("tree/file.txt", "");
         tree_ = home_ + "/tree";
         owner_.resize(300, 200);
     }
-    void TearDown() override { ::setenv("HOME", oldHome_.c_str(), 1); }
 
     // Runs Execute with `act` answering the chooser.
     bool run(TnxBrowseFolder& b, std::function<void(QWidget*)> act)
@@ -67,8 +54,11 @@ protected:
         return b.Execute();
     }
 
-    QTemporaryDir tmp_;
-    std::string home_, tree_, oldHome_;
+    testing_support::ScratchDir dir_;
+    const std::string home_ = dir_.path();
+    testing_support::EnvGuard homeVar_{"HOME", home_.c_str()};
+    testing_support::EnvGuard configVar_{"XDG_CONFIG_HOME", nullptr};
+    std::string tree_;
     QWidget owner_;
 };
 
@@ -177,8 +167,7 @@ TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTarget)
         {"no counterpart", "", sfPritners, ""},
         {"a missing special folder", "", sfTemplates, ""},
     };
-    const std::string cwd = QDir::currentPath().toStdString();
-    ASSERT_EQ(::chdir(home_.c_str()), 0);  // "tree" exists relative to here
+    testing_support::CwdGuard inHome(home_);  // "tree" exists relative to here
     for (const Case& c : cases) {
         TnxBrowseFolder b(&owner_);
         b.InitDir = c.initDir;
@@ -195,7 +184,6 @@ TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTarget)
             EXPECT_EQ(name, QString::fromUtf8("デスクトップ")) << c.what;
         }
     }
-    ASSERT_EQ(::chdir(cwd.c_str()), 0);
 }
 
 TEST_F(BrowseFolderTest, TheTopHoldsHomeDesktopAndTheRoot)
