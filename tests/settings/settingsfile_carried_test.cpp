@@ -67,13 +67,14 @@ const std::string kUtf8[6] = {"ウィンドウの位置とサイズを記憶す�
                               "ウィンドウの位置とサイズ",           "ルートフォルダ指定の方法",
                               "前回処理したフォルダ",               "フォルダ指定のルートフォルダ"};
 
-TEST(CarriedSettings, TheFirstCloseFileInShiftJisIsTheDocumentedOneConverted)
+TEST(CarriedSettings, WindowsFirstCloseFileClosedHereIsTheFirstCloseOfThisSystem)
 {
-    // The test's own bytes against the documented lines.
-    std::string utf8;
-    ASSERT_TRUE(platform::convertText(firstClose(kSjis, {}), CodePage::cp932, CodePage::utf8, utf8));
-    EXPECT_EQ(utf8, kFirstClose);
-    EXPECT_EQ(firstClose(kUtf8, {}), kFirstClose);
+    ScratchDir d;
+    writeFile(d / "meibo.ini", firstClose(kSjis, {}));
+    settings::Values v;
+    settings::load(d / "meibo.ini", v, CodePage::utf8);
+    settings::save(d / "meibo.ini", v, settings::kDesignBounds, CodePage::utf8);
+    EXPECT_EQ(readFile(d / "meibo.ini"), kFirstClose);
 }
 
 TEST(CarriedSettings, WindowsFileIsReadAndTheNextSaveWritesOneWholeUtf8File)
