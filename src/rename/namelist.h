@@ -1,7 +1,7 @@
 // The current-names list: the plain files of one folder, sorted, as the
 // bytes the directory gave. The list holds its folder open (a folder
 // handle), and keeps the process's current folder equal to it, since the
-// documented behaviour hands bare names to the file calls. A run takes the
+// program has always handed bare names to the file calls. A run takes the
 // handle, so that whatever happens to the folder's path, the run acts on
 // the folder the list shows and on no other.
 #pragma once

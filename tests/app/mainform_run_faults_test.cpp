@@ -1,10 +1,10 @@
 // The rename button with the disk failing at each call of the run in turn,
-// as a user sees it: the window never crashes, the summary box is always the
-// documented one and its counts add up, the status line at the summary is a
-// documented text about one of the run's names, and afterwards either the
-// prompt is back and the list shows the folder, or (when reading the folder
-// again failed) the general error report was shown and the prompt stays
-// away. No original content is lost.
+// as a user sees it: the window never crashes, the summary box always has
+// the program's wording and its counts add up, the status line at the
+// summary is one of the program's status texts about one of the run's
+// names, and afterwards either the prompt is back and the list shows the
+// folder, or (when reading the folder again failed) the general error
+// report was shown and the prompt stays away. No original content is lost.
 #include "mainform_fixture.h"
 
 #include "app/mainform.h"

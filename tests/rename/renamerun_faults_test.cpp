@@ -12,10 +12,10 @@
 //  - no partial or temporary file is left: every name is an old or a new
 //    name, and a new name holds exactly its source's content;
 //  - the four counts add up to the entries, and agree with the reports;
-//  - each report is the documented status text, and what it says is true
+//  - each report is one of the status texts, and what it says is true
 //    of the folder (a reported creation exists, a reported deletion is gone,
 //    a failed creation left the old file alone);
-//  - the summary is the documented one.
+//  - the summary has the program's wording and the run's counts.
 #include "platform/syscalls.h"
 #include "rename/namelist.h"
 #include "rename/namerule.h"
@@ -43,7 +43,8 @@ using testing_support::ScratchDir;
 
 namespace {
 
-// The documented words of the status line and the summary.
+// The words of the status line and the summary, typed out here apart from
+// the program's message table so that a slip in either shows.
 const std::string kOpen = "ファイル「";
 const std::map<RunStep, std::string> kEnding = {
     {RunStep::created, "」を作成しました"},
@@ -52,7 +53,7 @@ const std::map<RunStep, std::string> kEnding = {
     {RunStep::deleteFailed, "」の削除に失敗しました"},
 };
 
-std::string documentedSummary(const RunCounts& c, bool deleteOld)
+std::string expectedSummary(const RunCounts& c, bool deleteOld)
 {
     std::string s = "成功：" + std::to_string(c.success) + "件　失敗：" +
                     std::to_string(c.failed) + "件　無視：" + std::to_string(c.ignored) + "件　";
@@ -264,12 +265,12 @@ void checkRun(const std::vector<std::string>& entries, const Config& cfg, const 
     }
     EXPECT_EQ(c, tally);
 
-    // The words: each report and the summary as documented.
+    // The words: each report and the summary.
     size_t k = 0;
     for (const auto& rep : r.reports)
         for (const auto& [step, name] : rep)
             EXPECT_EQ(r.texts.at(k++), kOpen + name + kEnding.at(step));
-    EXPECT_EQ(renaming::summaryText(c, cfg.deleteOld), documentedSummary(c, cfg.deleteOld));
+    EXPECT_EQ(renaming::summaryText(c, cfg.deleteOld), expectedSummary(c, cfg.deleteOld));
 }
 
 struct Totals {

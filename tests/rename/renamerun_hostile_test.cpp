@@ -2,7 +2,8 @@
 // that are no valid text, names at the length limit, names that differ only
 // in case or start with "-", links of every kind, FIFOs, files that vanish
 // or change kind between the listing and the run. In each the outcome is
-// the documented one, no file is lost or overwritten, and nothing hangs.
+// the one the run has always given, no file is lost or overwritten, and
+// nothing hangs.
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/syscalls.h"

@@ -1,8 +1,9 @@
 // Settings files that a crash, another program or a prankster left behind:
 // random bytes, NUL bytes, a huge file, a huge line, a byte-order mark,
 // duplicates, CR-only lines, over-long values, out-of-range numbers. The
-// load must give the documented defaults or values within a second, and the
-// next save must write a well-formed file that keeps every foreign line.
+// load must give the default values or those in the file within a second,
+// and the next save must write a well-formed file that keeps every foreign
+// line.
 #include "settings/settingsfile.h"
 #include "support/scratch.h"
 

@@ -62,7 +62,7 @@ protected:
     QWidget owner_;
 };
 
-TEST_F(BrowseFolderTest, CreateGivesTheDocumentedStartValues)
+TEST_F(BrowseFolderTest, CreateGivesTheStartValues)
 {
     nx::unit().BrowseShown = true;
     TnxBrowseFolder b(&owner_);
