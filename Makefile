@@ -102,11 +102,11 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	$(ASAN_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(ASAN_ENV) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
-# Fuzz targets (tests/fuzz/fuzz_*.cpp), each run for FUZZ_SECONDS from its
-# committed seeds (tests/fuzz/corpus/<name>/); what a run finds new is kept in
-# the build folder, and an input that breaks a property is saved in
-# $(FUZZ_BUILD)/artifacts/ and fails the target once every fuzzer has run
-# (the full log of each is in $(FUZZ_BUILD)/logs/).
+# Fuzz targets (listed in tests/fuzz/CMakeLists.txt), each run for
+# FUZZ_SECONDS from its committed seeds (tests/fuzz/corpus/<name>/); what a
+# run finds new is kept in the build folder, and an input that breaks a
+# property is saved in $(FUZZ_BUILD)/artifacts/ and fails the target once
+# every fuzzer has run (the full log of each is in $(FUZZ_BUILD)/logs/).
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX     ?= clang++
