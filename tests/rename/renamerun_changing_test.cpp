@@ -1,8 +1,7 @@
 // The rename run while another program writes to the files it renames, and
-// on file systems that lack some of the calls a safe rename is made of (NFS,
-// FUSE): a file that changes while it is copied is never published torn or
-// chased, its old file is never deleted, and nothing another program wrote
-// is lost.
+// on NFS, which lacks some of the calls a safe rename is made of: a file
+// that changes while it is copied is never published torn or chased, its old
+// file is never deleted, and nothing another program wrote is lost.
 #include "platform/folder.h"
 #include "platform/syscalls.h"
 #include "rename/renamerun.h"
@@ -229,43 +228,6 @@ TEST(RenameRunOnNfs, WithoutLinksAFileWrittenDuringItsCopyIsNotDeleted)
             EXPECT_EQ(d.names(), std::vector<std::string>{"log.txt"});
             EXPECT_TRUE(d.read("log.txt") == content + "during" + "after")
                 << "what was written is lost: " << d.read("log.txt").size() << " bytes";
-        }
-}
-
-// On a FUSE vfat or exFAT file system, which has no unnamed files, no mode
-// bits, no no-replace rename and no links, every entry is still renamed,
-// whichever of its refusals the file system gives.
-TEST(RenameRunOnFuse, EveryEntryIsRenamed)
-{
-    const struct {
-        int fchmodErr, linkErr;
-    } refusals[] = {{ENOSYS, EPERM}, {EPERM, EOPNOTSUPP}, {EOPNOTSUPP, EINVAL}};
-    for (const auto& r : refusals)
-        for (bool deleteOld : {false, true}) {
-            SCOPED_TRACE(std::string("fchmod ") + std::strerror(r.fchmodErr) + ", linkat " +
-                         std::strerror(r.linkErr) + (deleteOld ? ", box ticked" : ""));
-            ScratchDir d;
-            d.write("a.jpg", "photo a");
-            d.write("b.jpg", std::string(200000, 'b'));
-            d.write("c.jpg", "");
-            FaultSys fs;
-            fuseFileSystem(fs);
-            fs.onFchmod = [e = r.fchmodErr](int, mode_t) { return refuse(e); };
-            fs.onLinkat = [e = r.linkErr](int, const char*, int, const char*, int) {
-                return refuse(e);
-            };
-            const Outcome o =
-                runIn(d, {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, deleteOld, fs);
-            EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
-            if (::testing::Test::HasFailure())
-                return;
-            std::vector<std::string> want = {"x.jpg", "y.jpg", "z.jpg"};
-            if (!deleteOld)
-                want = {"a.jpg", "b.jpg", "c.jpg", "x.jpg", "y.jpg", "z.jpg"};
-            EXPECT_EQ(d.names(), want);
-            EXPECT_EQ(d.read("x.jpg"), "photo a");
-            EXPECT_TRUE(d.read("y.jpg") == std::string(200000, 'b'));
-            EXPECT_EQ(d.read("z.jpg"), "");
         }
 }
 

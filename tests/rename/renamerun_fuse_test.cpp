@@ -1,11 +1,14 @@
-// The rename run on a real FUSE file system, as on a memory stick that the
-// desktop mounts through FUSE: a vfat image made with mkfs.vfat and mounted
-// with fusefat in a scratch folder. That file system has no unnamed files,
-// no permission bits (fchmod: ENOSYS), no no-replace rename and no links.
-// Skipped, saying why, where the machine cannot mount one.
+// The rename run on FUSE file systems, as on a memory stick that the desktop
+// mounts through FUSE. Such a file system has no unnamed files, no
+// permission bits (fchmod: ENOSYS), no no-replace rename and no links. The
+// fault layer makes one of a scratch folder; a real one is a vfat image made
+// with mkfs.vfat and mounted with fusefat in a scratch folder. The real one
+// is skipped, saying why, where the machine cannot mount one.
 #include "platform/folder.h"
+#include "platform/syscalls.h"
 #include "platform/tempfile.h"
 #include "rename/renamerun.h"
+#include "support/faultsys.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +19,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 extern char** environ;
@@ -24,8 +29,29 @@ extern char** environ;
 using namespace testing_support;
 using renaming::RunCounts;
 using renaming::RunStep;
+using Steps = std::vector<std::pair<RunStep, std::string>>;
 
 namespace {
+
+struct Outcome {
+    RunCounts counts;
+    Steps steps;
+};
+
+// Runs the files `entries` of `folder` with `lines`.
+Outcome runIn(const std::string& folder, const std::vector<std::string>& entries,
+              const std::vector<std::string>& lines, bool deleteOld)
+{
+    Outcome o;
+    renaming::RunRequest rq;
+    rq.folder = platform::FolderHandle::open(folder);
+    rq.entries = entries;
+    rq.lines = lines;
+    rq.deleteOld = deleteOld;
+    rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
+    o.counts = renaming::runRename(rq);
+    return o;
+}
 
 // The full path of the program `name`, or "" when it is not installed.
 std::string findProgram(const std::string& name)
@@ -104,22 +130,10 @@ protected:
         ADD_FAILURE() << "could not unmount " << mountPoint;
     }
 
-    struct Outcome {
-        RunCounts counts;
-        std::vector<std::pair<RunStep, std::string>> steps;
-    };
     Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
                 bool deleteOld)
     {
-        Outcome o;
-        renaming::RunRequest rq;
-        rq.folder = platform::FolderHandle::open(mountPoint);
-        rq.entries = entries;
-        rq.lines = lines;
-        rq.deleteOld = deleteOld;
-        rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
-        o.counts = renaming::runRename(rq);
-        return o;
+        return runIn(mountPoint, entries, lines, deleteOld);
     }
     std::vector<std::string> names() const
     {
@@ -190,6 +204,44 @@ TEST_F(FuseStick, ScratchFileOfAKilledRunGoesAtTheNextRun)
     const Outcome o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
     EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
+}
+
+// On a FUSE vfat or exFAT file system, which has no unnamed files, no mode
+// bits, no no-replace rename and no links, every entry is still renamed,
+// whichever of its refusals the file system gives.
+TEST(RenameRunOnFuse, EveryEntryIsRenamed)
+{
+    const struct {
+        int fchmodErr, linkErr;
+    } refusals[] = {{ENOSYS, EPERM}, {EPERM, EOPNOTSUPP}, {EOPNOTSUPP, EINVAL}};
+    for (const auto& r : refusals)
+        for (bool deleteOld : {false, true}) {
+            SCOPED_TRACE(std::string("fchmod ") + std::strerror(r.fchmodErr) + ", linkat " +
+                         std::strerror(r.linkErr) + (deleteOld ? ", box ticked" : ""));
+            ScratchDir d;
+            d.write("a.jpg", "photo a");
+            d.write("b.jpg", std::string(200000, 'b'));
+            d.write("c.jpg", "");
+            FaultSys fs;
+            fuseFileSystem(fs);
+            fs.onFchmod = [e = r.fchmodErr](int, mode_t) { return refuse(e); };
+            fs.onLinkat = [e = r.linkErr](int, const char*, int, const char*, int) {
+                return refuse(e);
+            };
+            platform::ScopedSys use(fs);
+            const Outcome o =
+                runIn(d.path(), {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, deleteOld);
+            EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
+            if (::testing::Test::HasFailure())
+                return;
+            std::vector<std::string> want = {"x.jpg", "y.jpg", "z.jpg"};
+            if (!deleteOld)
+                want = {"a.jpg", "b.jpg", "c.jpg", "x.jpg", "y.jpg", "z.jpg"};
+            EXPECT_EQ(d.names(), want);
+            EXPECT_EQ(d.read("x.jpg"), "photo a");
+            EXPECT_TRUE(d.read("y.jpg") == std::string(200000, 'b'));
+            EXPECT_EQ(d.read("z.jpg"), "");
+        }
 }
 
 }  // namespace
