@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/syscalls.h"
+#include "platform/tempfile.h"
 #include "platform/uniquefd.h"
 
 #include <fcntl.h>
@@ -199,6 +200,101 @@ bool folderId(const std::string& path, FolderId& id)
     id.dev = st.st_dev;
     id.ino = st.st_ino;
     return true;
+}
+
+namespace {
+
+// `name` with the case of its ASCII letters swapped: `name` itself when it
+// has none.
+std::string caseSwapped(std::string name)
+{
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
+// Reads the open folder `dirFd` until `stop` says so: 1 when it did, 0 at
+// the end of the folder, -1 when the folder cannot be read.
+int readUntil(int dirFd, const std::function<bool(const char* name)>& stop)
+{
+    auto& s = sys();
+    UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
+        return -1;
+    DIR* dir = s.fdopendir(fd.get());
+    if (!dir)
+        return -1;
+    fd.release();
+    int found = 0;
+    for (;;) {
+        errno = 0;
+        const struct dirent* e = s.readdir(dir);
+        if (!e) {
+            found = errno == 0 ? 0 : -1;
+            break;
+        }
+        if (stop(e->d_name)) {
+            found = 1;
+            break;
+        }
+    }
+    s.closedir(dir);
+    return found;
+}
+
+// Whether `swapped`, the entry `name` with its letters' case swapped, is
+// that entry again.
+bool sameEntry(int dirFd, const std::string& name, const std::string& swapped)
+{
+    struct stat a {}, b {};
+    if (sys().fstatat(dirFd, swapped.c_str(), &b, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (sys().fstatat(dirFd, name.c_str(), &a, AT_SYMLINK_NOFOLLOW) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino && (a.st_nlink == 1 || S_ISDIR(a.st_mode)))
+        return true;
+    // Two links to one file, two files, or a FUSE file system that numbers
+    // a file by the name it was looked up by: only a name of its own in the
+    // listing makes `swapped` another entry.
+    return readUntil(dirFd, [&](const char* n) { return swapped == n; }) == 0;
+}
+
+}  // namespace
+
+bool foldsCase(int dirFd)
+{
+    std::string name;
+    const int found = readUntil(dirFd, [&](const char* n) {
+        if (caseSwapped(n) == n)
+            return false;
+        name = n;
+        return true;
+    });
+    if (found > 0)
+        return sameEntry(dirFd, name, caseSwapped(name));
+    if (found < 0)
+        return false;
+    // No name to ask with: a scratch file is made for the question, under a
+    // name that no one else uses.
+    TempFile probe = TempFile::create(dirFd, nullptr, 0600, /*unnamed=*/false);
+    if (probe.name().empty())
+        return false;
+    struct stat st {};
+    const bool folds =
+        sys().fstatat(dirFd, caseSwapped(probe.name()).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    probe.discard();
+    return folds;
+}
+
+std::string caseFolded(std::string name)
+{
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name;
 }
 
 }  // namespace platform

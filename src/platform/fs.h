@@ -55,4 +55,25 @@ bool fileExists(const std::string& path);  // an entry that is not a folder
 // Identity of the folder at `path` (links followed); false for no folder.
 bool folderId(const std::string& path, FolderId& id);
 
+// --- letter case ---------------------------------------------------------
+
+// Whether the file system of the open folder `dirFd` takes names that differ
+// only in the case of ASCII letters for one name, as vfat and exFAT do, FUSE
+// mounts of them too. Only the folder can tell (a vfat mount with
+// iocharset=utf8 tells case apart), so a name of the folder is looked up with
+// its letters' case swapped; a folder with no such name is asked with a
+// scratch file of the program's pattern, made and removed at once. False when
+// nothing can be asked.
+bool foldsCase(int dirFd);
+
+// `name` as a folding file system compares it: every byte that is an ASCII
+// letter in lower case, all else as it is. vfat folds byte by byte through
+// its I/O character set, which pairs two UTF-8 names only where they differ
+// in ASCII letters.
+// exFAT folds by the volume's up-case table, which pairs accented, Greek,
+// Cyrillic and full-width letters too; those are left apart here, so two new
+// names differing only in them are planned as two, and there the run fails
+// the second (it never replaces).
+std::string caseFolded(std::string name);
+
 }  // namespace platform

@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 using testing_support::CwdGuard;
 using testing_support::FaultSys;
@@ -287,4 +289,106 @@ TEST(Listing, NeverSucceedsWithAFileMissingUnderAnyFault)
     }
     EXPECT_GT(failed, 0);
     ::close(dirFd);
+}
+
+namespace {
+
+// Makes `faults` look names up in `folder` as a case-folding file system
+// does: a name missing as written finds an entry that differs from it only
+// in the case of ASCII letters. With `numbersBySpelling`, each spelling
+// gets an inode number of its own, as a FUSE file system without stable
+// inode numbers gives.
+void foldLookups(FaultSys& faults, const std::string& folder, bool numbersBySpelling)
+{
+    faults.onFstatat = [folder, numbersBySpelling](int dirfd, const char* path, struct stat* st,
+                                                   int flags) {
+        const int asWritten = ::fstatat(dirfd, path, st, flags);
+        if (asWritten == 0 || errno != ENOENT)
+            return asWritten;
+        DIR* dir = ::opendir(folder.c_str());
+        int r = -1;
+        while (const struct dirent* e = dir ? ::readdir(dir) : nullptr)
+            if (::strcasecmp(e->d_name, path) == 0 && ::fstatat(dirfd, e->d_name, st, flags) == 0) {
+                if (numbersBySpelling)
+                    st->st_ino += 1000;
+                r = 0;
+                break;
+            }
+        if (dir)
+            ::closedir(dir);
+        if (r != 0)
+            errno = ENOENT;
+        return r;
+    };
+}
+
+bool foldsCase(const ScratchDir& d, FaultSys* faults = nullptr)
+{
+    const int fd = ::open(d.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_GE(fd, 0);
+    std::optional<platform::ScopedSys> use;
+    if (faults)
+        use.emplace(*faults);
+    const bool folds = platform::foldsCase(fd);
+    ::close(fd);
+    return folds;
+}
+
+}  // namespace
+
+TEST(LetterCase, AFolderThatTellsCaseApartSaysSo)
+{
+    ScratchDir d;
+    EXPECT_FALSE(foldsCase(d)) << "an empty folder";
+    d.write("Notes.txt");
+    EXPECT_FALSE(foldsCase(d));
+    // Two names for one file, differing only in case, are still two names.
+    ScratchDir linked;
+    linked.write("read.me");
+    ASSERT_EQ(::link(linked.file("read.me").c_str(), linked.file("READ.ME").c_str()), 0);
+    EXPECT_FALSE(foldsCase(linked));
+    // A folder without letters in its names is asked with a scratch file,
+    // which goes again.
+    ScratchDir digits;
+    digits.write("001");
+    digits.write("\xE5\x86\x99\xE7\x9C\x9F");
+    EXPECT_FALSE(foldsCase(digits));
+    EXPECT_EQ(digits.names(), (std::vector<std::string>{"001", "\xE5\x86\x99\xE7\x9C\x9F"}));
+}
+
+TEST(LetterCase, AFoldingFolderSaysSoWhateverItsInodeNumbers)
+{
+    for (bool numbersBySpelling : {false, true}) {
+        SCOPED_TRACE(numbersBySpelling ? "a number per spelling" : "one number per file");
+        ScratchDir d;
+        d.write("Notes.txt");
+        FaultSys faults;
+        foldLookups(faults, d.path(), numbersBySpelling);
+        EXPECT_TRUE(foldsCase(d, &faults));
+
+        ScratchDir digits;
+        digits.write("001");
+        FaultSys scratchFaults;
+        foldLookups(scratchFaults, digits.path(), numbersBySpelling);
+        EXPECT_TRUE(foldsCase(digits, &scratchFaults));
+        EXPECT_EQ(digits.names(), std::vector<std::string>{"001"});
+    }
+}
+
+TEST(LetterCase, AFolderThatCannotBeReadIsTakenToTellCaseApart)
+{
+    ScratchDir d;
+    d.write("Notes.txt");
+    FaultSys faults;
+    foldLookups(faults, d.path(), false);
+    faults.failNthOf(FaultSys::kDirRead, 1, EIO, /*sticky=*/true);
+    EXPECT_FALSE(foldsCase(d, &faults));
+}
+
+TEST(LetterCase, FoldingLowersAsciiLettersOnly)
+{
+    EXPECT_EQ(platform::caseFolded("ReadMe.TXT"), "readme.txt");
+    // UTF-8 letters beyond ASCII stay as they are, as vfat leaves them.
+    EXPECT_EQ(platform::caseFolded("\xC3\x89t\xC3\xA9.JPG"), "\xC3\x89t\xC3\xA9.jpg");
+    EXPECT_EQ(platform::caseFolded("\xEF\xBC\xA1"), "\xEF\xBC\xA1");  // full-width A
 }
