@@ -3,6 +3,7 @@
 #include "platform/fdio.h"
 #include "platform/filecopy.h"
 #include "platform/fileops.h"
+#include "platform/fs.h"
 #include "platform/nameinfo.h"
 #include "platform/noreplace.h"
 #include "platform/syscalls.h"
@@ -33,6 +34,13 @@ NameState FolderOnDisk::state(const std::string& name) const
 }
 
 bool FolderOnDisk::readOnly(const std::string& name) const { return platform::isReadOnly(dir_, name); }
+
+bool FolderOnDisk::foldsCase() const
+{
+    if (!folds_)
+        folds_ = platform::foldsCase(dir_);
+    return *folds_;
+}
 
 std::optional<FileStamp> stampOf(int dirFd, const std::string& name)
 {

@@ -19,10 +19,13 @@ public:
     NameState state(const std::string& name) const override;
     bool readOnly(const std::string& name) const override;
     size_t nameMax() const override { return nameMax_; }
+    // Probed at the first question: the run's own decisions never ask it.
+    bool foldsCase() const override;
 
 private:
     int dir_;
     size_t nameMax_;
+    mutable std::optional<bool> folds_;
 };
 
 // The identity of the regular file `name` in the folder of `dirFd` (for a

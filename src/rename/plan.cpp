@@ -1,5 +1,7 @@
 #include "rename/plan.h"
 
+#include "platform/fs.h"
+
 #include <unordered_map>
 
 namespace renaming {
@@ -8,13 +10,18 @@ namespace {
 
 // The folder as the planned steps before the current one will have left it:
 // names made or removed by earlier entries, over the folder as it is now.
+// Those names are compared as the folder's file system compares them, or a
+// name made by one entry would look free to a later one that differs only
+// in case, where the run finds it taken.
 class PlannedFolder : public FolderView {
 public:
     explicit PlannedFolder(const FolderView& now) : now_(now) {}
 
     NameState state(const std::string& name) const override
     {
-        const auto it = changed_.find(name);
+        if (changed_.empty())
+            return now_.state(name);
+        const auto it = changed_.find(key(name));
         return it == changed_.end() ? now_.state(name) : it->second.state;
     }
     bool readOnly(const std::string& name) const override
@@ -23,21 +30,36 @@ public:
         // a read-only file under an entry's name before that entry's turn.
         return now_.readOnly(name);
     }
-    // The entry that last made or removed `name`, or -1.
     size_t nameMax() const override { return now_.nameMax(); }
+    bool foldsCase() const override { return now_.foldsCase(); }
+    // The entry that last made or removed `name`, or -1.
     int changedBy(const std::string& name) const
     {
-        const auto it = changed_.find(name);
+        if (changed_.empty())
+            return -1;
+        const auto it = changed_.find(key(name));
         return it == changed_.end() ? -1 : it->second.by;
     }
-    void set(const std::string& name, NameState s, int by) { changed_[name] = {s, by}; }
+    void set(const std::string& name, NameState s, int by)
+    {
+        // Asked only once a name changes: a plan that changes nothing
+        // never has the folder probed.
+        if (changed_.empty())
+            folds_ = now_.foldsCase();
+        changed_[key(name)] = {s, by};
+    }
 
 private:
+    std::string key(const std::string& name) const
+    {
+        return folds_ ? platform::caseFolded(name) : name;
+    }
     struct Change {
         NameState state;
         int by;
     };
     const FolderView& now_;
+    bool folds_ = false;
     std::unordered_map<std::string, Change> changed_;
 };
 

@@ -31,6 +31,9 @@ public:
     virtual bool readOnly(const std::string& name) const = 0;
     // The longest name the folder's file system takes, in bytes.
     virtual size_t nameMax() const { return 255; }
+    // Whether names that differ only in the case of ASCII letters are one
+    // name there (platform::caseFolded); `state` answers that way already.
+    virtual bool foldsCase() const { return false; }
 };
 
 // What will happen to one entry.

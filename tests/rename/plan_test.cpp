@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <sstream>
@@ -13,35 +14,48 @@ namespace {
 using namespace renaming;
 
 // A folder described by its names: "name" a file, "name/" a folder,
-// "name!" a read-only file.
+// "name!" a read-only file. A folding one takes names that differ only in
+// the case of ASCII letters for one, as vfat does.
 class Described : public FolderView {
 public:
-    explicit Described(std::initializer_list<const char*> names)
+    Described(std::initializer_list<const char*> names) : Described(false, names) {}
+    Described(bool folds, std::initializer_list<const char*> names) : folds_(folds)
     {
         for (std::string n : names) {
             if (n.back() == '/') {
                 n.pop_back();
-                kinds_[n] = NameState::other;
+                kinds_[key(n)] = NameState::other;
             } else if (n.back() == '!') {
                 n.pop_back();
-                kinds_[n] = NameState::regular;
-                readOnly_.insert(n);
+                kinds_[key(n)] = NameState::regular;
+                readOnly_.insert(key(n));
             } else {
-                kinds_[n] = NameState::regular;
+                kinds_[key(n)] = NameState::regular;
             }
         }
     }
     NameState state(const std::string& name) const override
     {
-        const auto it = kinds_.find(name);
+        const auto it = kinds_.find(key(name));
         return it == kinds_.end() ? NameState::missing : it->second;
     }
-    bool readOnly(const std::string& name) const override { return readOnly_.count(name) > 0; }
+    bool readOnly(const std::string& name) const override { return readOnly_.count(key(name)) > 0; }
+    bool foldsCase() const override { return folds_; }
 
 private:
+    std::string key(std::string n) const
+    {
+        if (folds_)
+            for (char& c : n)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return n;
+    }
+    bool folds_;
     std::map<std::string, NameState> kinds_;
     std::set<std::string> readOnly_;
 };
+
+Described folding(std::initializer_list<const char*> names) { return Described(true, names); }
 
 const char* word(Outcome o)
 {
@@ -135,6 +149,26 @@ INSTANTIATE_TEST_SUITE_P(
                  NameRule::replace, "a>x:oldNotFile b>y:oldGone ", {0, 2, 0, 0}, 0},
         PlanCase{"TooLongForTheFileSystem", Described{"a"}, {"a"}, {kLong}, false,
                  NameRule::replace, "a>" + kLong + ":unacceptable ", {0, 1, 0, 0}, 0},
+        PlanCase{"NameTakenInAnotherCase", folding({"a.txt", "b.txt"}), {"a.txt"}, {"B"}, true,
+                 NameRule::replace, "a.txt>B.txt:taken ", {0, 1, 0, 0}, 0},
+        PlanCase{"NameMadeThenTakenInAnotherCase", folding({"a.txt", "b.txt", "c.txt"}),
+                 {"a.txt", "b.txt", "c.txt"}, {"x", "X", "y"}, false, NameRule::replace,
+                 "a.txt>x.txt:copied b.txt>X.txt:takenByRun@0 c.txt>y.txt:copied ",
+                 {2, 1, 0, 0}, 0},
+        PlanCase{"NameMadeThenTakenOnlyWhereCaseFolds", Described{"a.txt", "b.txt"},
+                 {"a.txt", "b.txt"}, {"x", "X"}, false, NameRule::replace,
+                 "a.txt>x.txt:copied b.txt>X.txt:copied ", {2, 0, 0, 0}, 0},
+        PlanCase{"NameFreedThenMadeInAnotherCase", folding({"a.txt", "b.txt"}),
+                 {"a.txt", "b.txt"}, {"c", "A"}, true, NameRule::replace,
+                 "a.txt>c.txt:moved b.txt>A.txt:moved@0 ", {2, 0, 0, 0}, 0},
+        PlanCase{"NameFreedThenMadeInAnotherCaseAndMadeAgain", folding({"a.TXT", "b.txt", "c.txt"}),
+                 {"a.TXT", "b.txt", "c.txt"}, {"d", "A", "a"}, true, NameRule::replace,
+                 "a.TXT>d.TXT:moved b.txt>A.txt:moved@0 c.txt>a.txt:takenByRun@1 ",
+                 {2, 1, 0, 0}, 0},
+        // Only ASCII letters fold, as vfat folds UTF-8 names.
+        PlanCase{"LettersBeyondAsciiStayApart", folding({"a.txt", "b.txt"}), {"a.txt", "b.txt"},
+                 {"\xC3\xA9", "\xC3\x89"}, false, NameRule::replace,
+                 "a.txt>\xC3\xA9.txt:copied b.txt>\xC3\x89.txt:copied ", {2, 0, 0, 0}, 0},
         PlanCase{"AppendRuleAndUnpairedLines", Described{"a.txt"}, {"a.txt"}, {"b", "c", "d"},
                  false, NameRule::append, "a.txt>ab.txt:copied ", {1, 0, 0, 0}, 2}),
     [](const auto& info) { return std::string(info.param.name); });

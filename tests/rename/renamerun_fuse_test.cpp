@@ -2,11 +2,15 @@
 // mounts through FUSE. Such a file system has no unnamed files, no
 // permission bits (fchmod: ENOSYS), no no-replace rename and no links. The
 // fault layer makes one of a scratch folder; a real one is a vfat image made
-// with mkfs.vfat and mounted with fusefat in a scratch folder. The real one
-// is skipped, saying why, where the machine cannot mount one.
+// with mkfs.vfat and mounted with fusefat in a scratch folder, where names
+// that differ only in case are one name, too. The real one is skipped,
+// saying why, where the machine cannot mount one.
 #include "platform/folder.h"
+#include "platform/fs.h"
 #include "platform/syscalls.h"
 #include "platform/tempfile.h"
+#include "rename/folderondisk.h"
+#include "rename/plan.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
 #include "support/scratch.h"
@@ -51,6 +55,17 @@ Outcome runIn(const std::string& folder, const std::vector<std::string>& entries
     rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
     o.counts = renaming::runRename(rq);
     return o;
+}
+
+// The steps a plan says its run will report, in order.
+Steps stepsOf(const renaming::Plan& p)
+{
+    Steps out;
+    for (const auto& e : p.entries)
+        for (RunStep s : renaming::stepsOf(e.outcome))
+            out.emplace_back(s, s == RunStep::created || s == RunStep::createFailed ? e.newName
+                                                                                   : e.oldName);
+    return out;
 }
 
 // The full path of the program `name`, or "" when it is not installed.
@@ -204,6 +219,58 @@ TEST_F(FuseStick, ScratchFileOfAKilledRunGoesAtTheNextRun)
     const Outcome o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
     EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
+}
+
+// On a stick, names that differ only in case are one name: the plan
+// compares the names that earlier entries make or free as the stick does,
+// so it is what the run then does. A name made and then asked for in
+// another case is taken; one freed and then made in another case is free.
+// The folder of digits only is asked about case with a scratch file.
+TEST_F(FuseStick, PlanIsTheRunForNamesDifferingOnlyInCase)
+{
+    using Planned = renaming::Outcome;
+    const struct {
+        const char* folder;
+        std::vector<std::string> files, lines;
+        bool deleteOld;
+        std::vector<Planned> planned;
+        std::vector<std::string> after;
+    } cases[] = {
+        {"made", {"a.txt", "b.txt", "c.txt"}, {"x", "X", "y"}, false,
+         {Planned::copied, Planned::takenByRun, Planned::copied},
+         {"a.txt", "b.txt", "c.txt", "x.txt", "y.txt"}},
+        {"freed", {"a.txt", "b.txt", "c.txt"}, {"d", "A", "a"}, true,
+         {Planned::moved, Planned::moved, Planned::takenByRun},
+         {"A.txt", "c.txt", "d.txt"}},
+        {"digits", {"1", "2"}, {"x", "X"}, true, {Planned::moved, Planned::takenByRun},
+         {"2", "x"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const std::string folder = mountPoint + "/" + c.folder;
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        for (const auto& f : c.files)
+            writeFile(folder + "/" + f, "content of " + f);
+        auto handle = platform::FolderHandle::open(folder);
+        ASSERT_TRUE(handle.valid());
+        EXPECT_TRUE(platform::foldsCase(handle.fd()));
+        const renaming::Plan plan =
+            renaming::makePlan(c.files, c.lines, static_cast<int>(c.lines.size()),
+                               {renaming::NameRule::replace, platform::CodePage::utf8, c.deleteOld},
+                               renaming::FolderOnDisk(handle.fd()));
+        std::vector<Planned> planned;
+        for (const auto& e : plan.entries)
+            planned.push_back(e.outcome);
+        EXPECT_EQ(planned, c.planned);
+
+        const auto o = runIn(folder, c.files, c.lines, c.deleteOld);
+        EXPECT_EQ(o.steps, stepsOf(plan));
+        EXPECT_EQ(o.counts, plan.counts);
+        std::vector<std::string> names;
+        for (const auto& [name, content] : snapshot(folder))
+            names.push_back(name);
+        EXPECT_EQ(names, c.after);
+    }
 }
 
 // On a FUSE vfat or exFAT file system, which has no unnamed files, no mode
