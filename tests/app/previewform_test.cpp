@@ -1,14 +1,21 @@
 // The preview window shows every pair of a plan with its outcome, stands out
 // what is no success by icon and colour, narrows to those on request, and
-// tells which line the user double-clicked.
+// tells which line the user double-clicked. The user can make it larger,
+// and each opening starts afresh.
+#include "mainform_fixture.h"
+
 #include "app/planmodel.h"
 #include "app/previewform.h"
+#include "rename/ui/memo.h"
+#include "support/modal.h"
 #include "widgets/text.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSizeGrip>
 #include <QTableView>
 #include <QTest>
 
@@ -125,6 +132,61 @@ TEST_F(PreviewTest, ClosingChoosesNothing)
     QTest::mouseClick(form->CloseButton, Qt::LeftButton);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->chosenLine(), -1);
+}
+
+TEST_F(PreviewTest, TheUserCanMakeItLargerAndTheListTakesTheRoom)
+{
+    open(true);
+    const QSize first = form->size();
+    const int listHeight = form->PreviewList->height();
+    // Dragging the grip in the corner, as a user does.
+    auto* grip = form->findChild<QSizeGrip*>();
+    ASSERT_NE(grip, nullptr);
+    ASSERT_TRUE(grip->isVisible());
+    const QPoint from = grip->rect().center();
+    QTest::mousePress(grip, Qt::LeftButton, {}, from);
+    QTest::mouseMove(grip, from + QPoint(240, 160));
+    QTest::mouseRelease(grip, Qt::LeftButton, {}, from + QPoint(240, 160));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return form->width() > first.width() && form->height() > first.height();
+    })) << form->width() << "x" << form->height();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->PreviewList->height() > listHeight; }));
+}
+
+class PreviewOpenings : public testing_support::WindowTest {};
+
+TEST_F(PreviewOpenings, EachOpeningStartsAtTheFirstSizeWithEveryPairShown)
+{
+    using testing_support::onModal;
+    auto form = window({"a.txt", "b.txt", "c.txt"});
+    form->Memo2->setPlainText(u("x\na?b\ny"));
+    QSize first;
+    for (int opening : {1, 2}) {
+        SCOPED_TRACE(opening);
+        bool seen = false;
+        onModal([&](QWidget* w) {
+            auto* p = qobject_cast<TPreviewForm*>(w);
+            ASSERT_NE(p, nullptr);
+            seen = true;
+            QAbstractItemModel* m = p->PreviewList->model();
+            if (opening == 1) {
+                first = p->size();
+            } else {
+                EXPECT_EQ(p->size(), first);
+            }
+            EXPECT_FALSE(p->OnlyProblems->isChecked());
+            EXPECT_EQ(m->rowCount(), 3);
+            // What the user changes here is gone at the next opening.
+            const QSize larger = p->size() + QSize(200, 120);
+            p->resize(larger);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return p->size() == larger; }));
+            QTest::mouseClick(p->OnlyProblems, Qt::LeftButton);
+            EXPECT_EQ(m->rowCount(), 1);
+            p->reject();
+        });
+        form->EditPreviewMenu->trigger();
+        EXPECT_TRUE(seen);
+    }
 }
 
 }  // namespace
