@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -35,6 +36,7 @@ int Sys::fallocate(int fd, int mode, off_t offset, off_t len)
 {
     return ::fallocate(fd, mode, offset, len);
 }
+int Sys::flock(int fd, int operation) { return ::flock(fd, operation); }
 void* Sys::mmap(size_t len, int prot, int flags, int fd, off_t offset)
 {
     void* const p = ::mmap(nullptr, len, prot, flags, fd, offset);

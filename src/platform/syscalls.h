@@ -34,6 +34,7 @@ public:
     virtual int fdatasync(int fd);
     virtual int ftruncate(int fd, off_t len);
     virtual int fallocate(int fd, int mode, off_t offset, off_t len);
+    virtual int flock(int fd, int operation);
     // A view of a file in memory; nullptr (not MAP_FAILED) on failure.
     virtual void* mmap(size_t len, int prot, int flags, int fd, off_t offset);
     virtual int munmap(void* addr, size_t len);

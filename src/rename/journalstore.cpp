@@ -1,13 +1,9 @@
 #include "rename/journalstore.h"
 
 #include "platform/exepath.h"
-#include "platform/fdio.h"
 #include "platform/fs.h"
 #include "platform/makefolder.h"
-#include "platform/syscalls.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/textfile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -51,33 +47,6 @@ bool fail(int* err, int e)
     return false;
 }
 
-// Up to `limit` bytes of the file at `path`.
-std::optional<std::string> readHead(const std::string& path, size_t limit)
-{
-    auto& s = platform::sys();
-    platform::UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd)
-        return std::nullopt;
-    std::string text;
-    if (limit == 0) {
-        if (!platform::readAll(fd.get(), text))
-            return std::nullopt;
-        return text;
-    }
-    text.resize(limit);
-    size_t got = 0;
-    while (got < limit) {
-        const ssize_t n = s.read(fd.get(), text.data() + got, limit - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    text.resize(got);
-    return text;
-}
-
 }  // namespace
 
 std::string stateFolder()
@@ -98,9 +67,10 @@ JournalWriter create(int* err)
         fail(err, e);
         return {};
     }
+    // A journal another copy of the program is still writing stays.
     const auto names = journalNames(folder);
     for (size_t i = 0; i + (kKept - 1) < names.size(); ++i)
-        platform::sys().unlinkat(AT_FDCWD, (folder + "/" + names[i]).c_str(), 0);
+        platform::removeUnlocked(folder + "/" + names[i]);
 
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                         std::chrono::system_clock::now().time_since_epoch())
@@ -108,15 +78,14 @@ JournalWriter create(int* err)
     for (int attempt = 0;; ++attempt) {
         char name[96];
         std::snprintf(name, sizeof name, "run-%020lld-%ld-%d.journal", static_cast<long long>(ns),
-                      static_cast<long>(::getpid()), attempt);
+                      platform::processId(), attempt);
         const std::string path = folder + "/" + name;
-        const int fd = platform::sys().openat(
-            AT_FDCWD, path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW,
-            0600);
-        if (fd >= 0)
-            return JournalWriter(platform::UniqueFd(fd), path);
-        if (errno != EEXIST || attempt > 100) {
-            fail(err, errno);
+        int e = 0;
+        platform::UniqueFd fd = platform::createLocked(path, &e);
+        if (fd)
+            return JournalWriter(std::move(fd), path);
+        if (e != EEXIST || attempt > 100) {
+            fail(err, e);
             return {};
         }
     }
@@ -130,18 +99,18 @@ std::optional<Found> lastRunIn(const platform::FolderHandle& folder)
     const auto names = journalNames(state);
     for (auto n = names.rbegin(); n != names.rend(); ++n) {
         const std::string path = state + "/" + *n;
-        const auto head = readHead(path, kHeadBytes);
+        const auto head = platform::readHead(path, kHeadBytes);
         if (!head)
             continue;
         const auto j = parseJournal(*head);
         if (!j || j->folder.device != folder.id().dev || j->folder.inode != folder.id().ino ||
             j->folder.path != folder.path())
             continue;
-        const auto text = readHead(path, 0);
+        const auto text = platform::readHead(path);
         auto whole = text ? parseJournal(*text) : std::nullopt;
         if (!whole)
             return std::nullopt;
-        return Found{path, std::move(*whole)};
+        return Found{path, std::move(*whole), platform::lockHeld(path)};
     }
     return std::nullopt;
 }
@@ -152,24 +121,12 @@ bool undoable(const Journal& journal)
                                           [](const JournalStep& s) { return s.failedErrno == 0; });
 }
 
+bool undoable(const Found& found) { return !found.running && undoable(found.journal); }
+
 bool markUndone(const std::string& path, int* err)
 {
-    auto& s = platform::sys();
-    platform::UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd)
-        return fail(err, errno);
     // A record cut short by a kill goes first, so that the mark is read.
-    std::string text;
-    if (!platform::readAll(fd.get(), text))
-        return fail(err, errno);
-    if (!text.empty() && text.back() != '\n') {
-        const size_t keep = text.rfind('\n') + 1;  // 0 when there is no whole line
-        if (s.ftruncate(fd.get(), static_cast<off_t>(keep)) != 0)
-            return fail(err, errno);
-    }
-    if (!platform::writeAll(fd.get(), journal_text::undone()) || s.fdatasync(fd.get()) != 0)
-        return fail(err, errno);
-    return true;
+    return platform::appendAfterWholeLines(path, journal_text::undone(), err);
 }
 
 }  // namespace renaming::journals

@@ -29,6 +29,9 @@ JournalWriter create(int* err = nullptr);
 struct Found {
     std::string path;
     Journal journal;
+    // The run is still going (in another copy of the program): its journal
+    // is being written, and nothing of it may be taken back yet.
+    bool running = false;
 };
 
 // The journal of the last run in the folder `folder` (the same device and
@@ -39,8 +42,10 @@ std::optional<Found> lastRunIn(const platform::FolderHandle& folder);
 // True when taking the run back could change anything: not yet undone, and
 // with an operation that was not refused.
 bool undoable(const Journal& journal);
+// The same, and the run is over.
+bool undoable(const Found& found);
 
-// Marks the journal at `path` as undone.
+// Marks the journal at `path` as undone; refused (EBUSY) while its run goes.
 bool markUndone(const std::string& path, int* err = nullptr);
 
 }  // namespace renaming::journals

@@ -287,4 +287,46 @@ TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
     EXPECT_EQ(err, ENOENT);
 }
 
+// A run still going in another copy of the program: its journal is found
+// as the folder's last run, never taken for an older one's, and nothing of it
+// is offered, marked or pruned until its writer lets it go.
+TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
+{
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    const auto folder = platform::FolderHandle::open(top.path());
+    writeRun(folder, "older.txt");
+    JournalWriter going = journals::create();
+    ASSERT_TRUE(going.valid());
+    going.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250001, 2, true);
+    going.intent(0, JournalOp::move, "b.txt", "going.txt", {1, 2, 4});
+    going.done(0, JournalOp::move, {1, 2, 4});
+    going.intent(1, JournalOp::move, "c.txt", "next.txt", {1, 2, 5});
+
+    const auto found = journals::lastRunIn(folder);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path, going.path());
+    EXPECT_TRUE(found->running);
+    EXPECT_TRUE(journals::undoable(found->journal));
+    EXPECT_FALSE(journals::undoable(*found));
+    int err = 0;
+    EXPECT_FALSE(journals::markUndone(going.path(), &err));
+    EXPECT_EQ(err, EBUSY);
+    // Ten newer runs elsewhere: the oldest journals go, the one being
+    // written stays.
+    for (int i = 0; i < journals::kKept; ++i)
+        writeRun(platform::FolderHandle::open(state.path()), "elsewhere.txt");
+    const std::string path = going.path();
+    EXPECT_TRUE(exists(path));
+    EXPECT_EQ(journalsIn(state / "tsumugi").size(), static_cast<size_t>(journals::kKept) + 1);
+
+    going = JournalWriter();  // the run ends, or its program is killed
+    const auto after = journals::lastRunIn(folder);
+    ASSERT_TRUE(after);
+    EXPECT_FALSE(after->running);
+    EXPECT_TRUE(journals::undoable(*after));
+    EXPECT_TRUE(journals::markUndone(path, &err));
+}
+
 }  // namespace

@@ -38,7 +38,7 @@ public:
         kStat,     // fstat, fstatat, readlink
         kDirRead,  // opendir, fdopendir, readdir
         kClose,    // close, closedir, munmap
-        kMeta,     // fchmod, futimens, mkdirat
+        kMeta,     // fchmod, futimens, mkdirat, flock
         kFolder,   // chdir, fchdir, getcwd
         kindCount
     };
@@ -101,6 +101,7 @@ public:
     int fdatasync(int fd) override;
     int ftruncate(int fd, off_t len) override;
     int fallocate(int fd, int mode, off_t offset, off_t len) override;
+    int flock(int fd, int operation) override;
     void* mmap(size_t len, int prot, int flags, int fd, off_t offset) override;
     int munmap(void* addr, size_t len) override;
     int cloneFile(int dstFd, int srcFd) override;

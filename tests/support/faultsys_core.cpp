@@ -153,6 +153,8 @@ int FaultSys::fallocate(int fd, int mode, off_t offset, off_t len)
     return onFallocate ? onFallocate(fd, mode, offset, len) : inner_.fallocate(fd, mode, offset, len);
 }
 
+int FaultSys::flock(int fd, int operation) { return hit(kMeta, "flock") ? -1 : inner_.flock(fd, operation); }
+
 void* FaultSys::mmap(size_t len, int prot, int flags, int fd, off_t offset)
 {
     if (hit(kOpen, "mmap"))

@@ -1,0 +1,102 @@
+#include "platform/textfile.h"
+
+#include "platform/failure.h"
+#include "platform/fdio.h"
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+// Whether the lock of the file open as `fd` is held through another open of it.
+bool heldElsewhere(int fd)
+{
+    if (sys().flock(fd, LOCK_SH | LOCK_NB) == 0) {
+        sys().flock(fd, LOCK_UN);
+        return false;
+    }
+    return errno == EWOULDBLOCK;
+}
+
+}  // namespace
+
+long processId() { return static_cast<long>(::getpid()); }
+
+UniqueFd createLocked(const std::string& path, int* err)
+{
+    UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(),
+                             O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd) {
+        fail(err, errno);
+        return fd;
+    }
+    // A new file: nobody else can hold its lock yet, and a file system that
+    // keeps none (ENOLCK, EOPNOTSUPP) only loses the other copy's view of it.
+    sys().flock(fd.get(), LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+bool lockHeld(const std::string& path)
+{
+    const UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    return fd && heldElsewhere(fd.get());
+}
+
+std::optional<std::string> readHead(const std::string& path, size_t limit)
+{
+    const UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd)
+        return std::nullopt;
+    std::string text;
+    if (limit == 0) {
+        if (!readAll(fd.get(), text))
+            return std::nullopt;
+        return text;
+    }
+    text.resize(limit);
+    size_t got = 0;
+    while (got < limit) {
+        const ssize_t n = sys().read(fd.get(), text.data() + got, limit - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    return text;
+}
+
+bool appendAfterWholeLines(const std::string& path, std::string_view text, int* err)
+{
+    auto& s = sys();
+    const UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd)
+        return fail(err, errno);
+    if (heldElsewhere(fd.get()))
+        return fail(err, EBUSY);
+    std::string now;
+    if (!readAll(fd.get(), now))
+        return fail(err, errno);
+    if (!now.empty() && now.back() != '\n') {
+        const size_t keep = now.rfind('\n') + 1;  // 0 when there is no whole line
+        if (s.ftruncate(fd.get(), static_cast<off_t>(keep)) != 0)
+            return fail(err, errno);
+    }
+    if (!writeAll(fd.get(), text) || s.fdatasync(fd.get()) != 0)
+        return fail(err, errno);
+    return true;
+}
+
+bool removeUnlocked(const std::string& path)
+{
+    return !lockHeld(path) && sys().unlinkat(AT_FDCWD, path.c_str(), 0) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+// Small files of the program's own, named by path (its journals): made
+// exclusively and held locked while they are written, so that another copy
+// of the program can tell a file still being written from one left behind;
+// read from their start; added to after their last whole line; removed.
+// Links are never followed to them. Nothing here throws.
+#pragma once
+
+#include "platform/uniquefd.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The program's own process number, as the names of its files give it.
+long processId();
+
+// Makes the file `path` (it must not exist yet: EEXIST), open for reading
+// and appending, and locks it for as long as the descriptor stays open.
+// Where the file system keeps no locks, the file is made all the same.
+UniqueFd createLocked(const std::string& path, int* err = nullptr);
+
+// True while the lock createLocked took on `path` is held: the file is still
+// being written, by this process or another live one.
+bool lockHeld(const std::string& path);
+
+// Up to `limit` bytes from the start of the file at `path` (all of it when
+// `limit` is 0); nothing when it cannot be read.
+std::optional<std::string> readHead(const std::string& path, size_t limit = 0);
+
+// Cuts what follows the last line break of the file at `path` (a line a
+// kill left half written, zero bytes), adds `text` and puts the file on the
+// disk. Refused (EBUSY) while the file's lock is held.
+bool appendAfterWholeLines(const std::string& path, std::string_view text, int* err = nullptr);
+
+// Removes the file at `path` unless its lock is held.
+bool removeUnlocked(const std::string& path);
+
+}  // namespace platform
