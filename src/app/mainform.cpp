@@ -4,6 +4,7 @@
 #include "app/artwork.h"
 #include "app/messages.h"
 #include "app/radiogroup.h"
+#include "app/runaside.h"
 #include "platform/codepage.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
@@ -31,6 +32,19 @@ using widgets::Dock;
 namespace {
 
 using widgets::named;
+
+// A handler behind the guard that does nothing while a run or an undo goes
+// on its own thread: the window takes no input then, also none that reaches
+// a control another way than by the keyboard and mouse (an accessibility
+// tool pressing a button).
+template <class F>
+auto whenIdle(F fn)
+{
+    return widgets::guard([fn] {
+        if (!app::workingAside())
+            fn();
+    });
+}
 
 // The panels are borderless containers, placed by the layout table.
 QWidget* panel(QWidget* parent, const char* name) { return named(new QWidget(parent), name); }
@@ -110,14 +124,13 @@ void TMainForm::buildMenus()
     for (QMenu* m : {File, EditMenu, OptionMenu, Help})
         m->setFont(QApplication::font("QMenu"));
 
-    using widgets::guard;
-    connect(FileExitMenu, &QAction::triggered, this, guard([this] { FileExitMenuClick(); }));
-    connect(OptionCunfigMenu, &QAction::triggered, this, guard([this] { OptionCunfigMenuClick(); }));
-    connect(HelpAboutMenu, &QAction::triggered, this, guard([this] { HelpAboutMenuClick(); }));
-    connect(EditPreviewMenu, &QAction::triggered, this, guard([this] { EditPreviewMenuClick(); }));
-    connect(EditUndoMenu, &QAction::triggered, this, guard([this] { EditUndoMenuClick(); }));
+    connect(FileExitMenu, &QAction::triggered, this, whenIdle([this] { FileExitMenuClick(); }));
+    connect(OptionCunfigMenu, &QAction::triggered, this, whenIdle([this] { OptionCunfigMenuClick(); }));
+    connect(HelpAboutMenu, &QAction::triggered, this, whenIdle([this] { HelpAboutMenuClick(); }));
+    connect(EditPreviewMenu, &QAction::triggered, this, whenIdle([this] { EditPreviewMenuClick(); }));
+    connect(EditUndoMenu, &QAction::triggered, this, whenIdle([this] { EditUndoMenuClick(); }));
     // Whether the folder holds a run to take back is looked at as the menu opens.
-    connect(EditMenu, &QMenu::aboutToShow, this, guard([this] { updateUndoMenu(); }));
+    connect(EditMenu, &QMenu::aboutToShow, this, widgets::guard([this] { updateUndoMenu(); }));
 }
 
 void TMainForm::buildControls()
@@ -230,11 +243,10 @@ void TMainForm::buildControls()
     ButtonDir->setFocus();
 
     // Each handler's errors end at its connection, in the general error report.
-    using widgets::guard;
-    connect(ButtonDir, &QPushButton::clicked, this, guard([this] { ButtonDirClick(); }));
-    connect(ButtonCopy, &QPushButton::clicked, this, guard([this] { ButtonCopyClick(); }));
-    connect(ButtonTest, &QPushButton::clicked, this, guard([this] { ButtonTestClick(); }));
-    connect(ButtonRename, &QPushButton::clicked, this, guard([this] { ButtonRenameClick(); }));
+    connect(ButtonDir, &QPushButton::clicked, this, whenIdle([this] { ButtonDirClick(); }));
+    connect(ButtonCopy, &QPushButton::clicked, this, whenIdle([this] { ButtonCopyClick(); }));
+    connect(ButtonTest, &QPushButton::clicked, this, whenIdle([this] { ButtonTestClick(); }));
+    connect(ButtonRename, &QPushButton::clicked, this, whenIdle([this] { ButtonRenameClick(); }));
 }
 
 void TMainForm::FormCreate()

@@ -3,6 +3,7 @@
 // the right, and the status line at the bottom.
 #pragma once
 
+#include "platform/folder.h"
 #include "rename/namerule.h"
 #include "rename/plan.h"
 
@@ -146,6 +147,9 @@ private:
     // short (the program killed, the power gone), once for each such run.
     void offerUndoOfCutRun();
     std::string offeredJournal_;
+    // The folder whose last run had no journal (the state folder could not
+    // take one): nothing there may be taken back, least of all an older run.
+    std::optional<platform::FolderId> unjournaledRun_;
     // Where the settings are loaded and saved.
     void LoadSettings();
     void SaveSettings();

@@ -101,14 +101,18 @@ void TMainForm::ButtonRenameClick()
         state.stepFresh = true;
     };
     // Sizing runs on the run's thread, between two files or two ticks of a
-    // large file's copy; `sized` is that thread's alone.
+    // large file's copy; these flags are that thread's alone. A run that
+    // moves copies nothing, or only its read-only files, until a file system
+    // that cannot move without replacing makes every move a copy (a FUSE
+    // stick): it is sized once it copies, and again once it is seen to copy
+    // instead of moving.
     const auto started = std::chrono::steady_clock::now();
-    bool sized = rq.deleteOld;  // a run that moves shows no bytes
+    bool copies = !rq.deleteOld, movesCopy = false, sized = false;
     auto sizeRest = [&](size_t next) {
-        if (sized || std::chrono::steady_clock::now() - started < kSizeAfter)
+        if (!copies || sized || std::chrono::steady_clock::now() - started < kSizeAfter)
             return;
         sized = true;
-        const uint64_t rest = renaming::bytesToCopy(rq, next);
+        const uint64_t rest = renaming::bytesToCopy(rq, next, movesCopy);
         std::lock_guard lock(state.m);
         // Every copy begun so far, and what the plan of the rest will copy.
         state.bytesPlanned = state.bytesFinished + state.bytesCurrent + rest;
@@ -120,7 +124,12 @@ void TMainForm::ButtonRenameClick()
         }
         sizeRest(static_cast<size_t>(done));
     };
-    rq.onCopy = [&](uint64_t bytes) {
+    rq.onCopy = [&](uint64_t bytes, bool forMove) {
+        if (!copies || (forMove && !movesCopy)) {
+            copies = true;
+            movesCopy = forMove;
+            sized = false;
+        }
         std::lock_guard lock(state.m);
         state.bytesFinished += state.bytesCurrent;
         state.bytesCurrent = bytes;
@@ -182,9 +191,17 @@ void TMainForm::ButtonRenameClick()
     copyProgress_->hide();
     // The run's own journal is now the folder's last: when it was written
     // whole, it tells at once whether there is anything to take back, and
-    // is not read back (for a large run, a pause before the summary).
-    if (journal.valid() && !journal.broken())
-        EditUndoMenu->setEnabled(journal.anyDone());
+    // is not read back (for a large run, a pause before the summary). It is
+    // let go first: while it is open, the run counts as going on.
+    const bool journalled = journal.valid(), whole = journalled && !journal.broken();
+    const bool anyDone = journal.anyDone();
+    journal = renaming::JournalWriter();
+    if (journalled)
+        unjournaledRun_.reset();
+    else
+        unjournaledRun_ = FileListBox->list().folder().id();
+    if (whole)
+        EditUndoMenu->setEnabled(anyDone);
     else
         updateUndoMenu();
 

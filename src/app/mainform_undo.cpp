@@ -15,6 +15,7 @@
 
 #include <QAction>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -59,6 +60,7 @@ QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
         {UndoResult::leftNameTaken, app::msg::kUndoWhyNameTaken},
         {UndoResult::leftGone, app::msg::kUndoWhyGone},
         {UndoResult::leftOriginalGone, app::msg::kUndoWhyOriginalGone},
+        {UndoResult::leftOriginalChanged, app::msg::kUndoWhyOriginalChanged},
         {UndoResult::failed, app::msg::kUndoWhyFailed},
     };
     s += QLatin1Char('\n');
@@ -68,17 +70,31 @@ QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
     return s;
 }
 
+namespace {
+
+// The run to take back in `folder`, or nothing.
+std::optional<renaming::journals::Found> runToUndo(const platform::FolderHandle& folder,
+                                                  const std::optional<platform::FolderId>& unjournaled)
+{
+    if (unjournaled && folder && folder.id() == *unjournaled)
+        return std::nullopt;
+    auto found = renaming::journals::lastRunIn(folder);
+    if (!found || !renaming::journals::undoable(*found))
+        return std::nullopt;
+    return found;
+}
+
+}  // namespace
+
 void TMainForm::updateUndoMenu()
 {
-    const auto found = renaming::journals::lastRunIn(FileListBox->list().folder());
-    EditUndoMenu->setEnabled(found && renaming::journals::undoable(found->journal));
+    EditUndoMenu->setEnabled(runToUndo(FileListBox->list().folder(), unjournaledRun_).has_value());
 }
 
 void TMainForm::EditUndoMenuClick()
 {
-    const platform::FolderHandle& here = FileListBox->list().folder();
-    const auto found = renaming::journals::lastRunIn(here);
-    if (!found || !renaming::journals::undoable(found->journal)) {
+    const auto found = runToUndo(FileListBox->list().folder(), unjournaledRun_);
+    if (!found) {
         EditUndoMenu->setEnabled(false);
         return;
     }
@@ -111,7 +127,14 @@ void TMainForm::undoRun(const renaming::journals::Found& found)
             shown.fresh = false;
         },
         50);
-    renaming::journals::markUndone(found.path);
+    // Taken back as far as it goes: what was left alone stays so. Where the
+    // disk refused a step, the run stays to be taken back again, when the
+    // disk takes it (a stick's write protection off, say).
+    const bool refused = std::any_of(report.steps.begin(), report.steps.end(), [](const renaming::UndoStep& s) {
+        return s.result == UndoResult::failed;
+    });
+    if (!refused)
+        renaming::journals::markUndone(found.path);
     offeredJournal_ = found.path;
     updateUndoMenu();
     widgets::messageBox(undoSummaryText(report), fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);
@@ -121,10 +144,9 @@ void TMainForm::undoRun(const renaming::journals::Found& found)
 
 void TMainForm::offerUndoOfCutRun()
 {
-    const auto found = renaming::journals::lastRunIn(FileListBox->list().folder());
-    updateUndoMenu();
-    if (!found || found->journal.ended || !renaming::journals::undoable(found->journal) ||
-        found->path == offeredJournal_)
+    const auto found = runToUndo(FileListBox->list().folder(), unjournaledRun_);
+    EditUndoMenu->setEnabled(found.has_value());
+    if (!found || found->journal.ended || found->path == offeredJournal_)
         return;
     // Asked once for each run cut short; the menu item stays for later.
     offeredJournal_ = found->path;

@@ -94,6 +94,7 @@ inline constexpr const char* kUndoWhyGone = "見つからない：";
 inline constexpr const char* kUndoWhyChanged = "変更されていた：";
 inline constexpr const char* kUndoWhyNameTaken = "元の名前が使われていた：";
 inline constexpr const char* kUndoWhyOriginalGone = "元のファイルがない：";
+inline constexpr const char* kUndoWhyOriginalChanged = "元のファイルが変更されていた：";
 inline constexpr const char* kUndoWhyFailed = "失敗：";
 // The status line during undo: "ファイル「new」を「old」に戻しました".
 inline constexpr const char* kUndoMovedBack = "」を「";

@@ -108,7 +108,7 @@ private:
 
 }  // namespace
 
-uint64_t bytesToCopy(const RunRequest& rq, size_t from)
+uint64_t bytesToCopy(const RunRequest& rq, size_t from, bool movesCopy)
 {
     if (from >= rq.entries.size())
         return 0;
@@ -120,7 +120,8 @@ uint64_t bytesToCopy(const RunRequest& rq, size_t from)
                                folder);
     uint64_t bytes = 0;
     for (const PlannedEntry& e : plan.entries) {
-        if (e.outcome == Outcome::copied || e.outcome == Outcome::oldStays) {
+        if (e.outcome == Outcome::copied || e.outcome == Outcome::oldStays ||
+            (movesCopy && e.outcome == Outcome::moved)) {
             if (const auto st = stampOf(rq.folder.fd(), e.oldName))
                 bytes += st->size;
         }
@@ -156,11 +157,11 @@ RunCounts runRename(const RunRequest& rq)
         const std::string& oldName = rq.entries[at];
         const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
         const std::string& newName = d.newName;
-        auto copyThenDelete = [&] {
+        auto copyThenDelete = [&](bool forMove) {
             const auto before = record.intent(i, JournalOp::copy, oldName, newName);
             if (rq.onCopy) {
                 const auto st = before ? before : stampOf(dir, oldName);
-                rq.onCopy(st ? st->size : 0);
+                rq.onCopy(st ? st->size : 0, forMove);
             }
             int err = 0;
             platform::CopyOptions options = copy;
@@ -225,14 +226,14 @@ RunCounts runRename(const RunRequest& rq)
                 step(RunStep::createFailed, newName);
                 ++c.failed;
             } else {
-                copyThenDelete();
+                copyThenDelete(true);
             }
             break;
         }
         case Outcome::copied:
         case Outcome::oldStays:
             // A read-only file is never moved, since it is never deleted.
-            copyThenDelete();
+            copyThenDelete(false);
             break;
         }
         if (rq.onProgress)

@@ -60,8 +60,9 @@ struct RunRequest {
     std::function<void(RunStep, const std::string& name)> onStep;
     // Called after every entry with the number done so far and the total.
     std::function<void(int done, int total)> onProgress;
-    // Called before each copy with the size of the file it copies.
-    std::function<void(uint64_t bytes)> onCopy;
+    // Called before each copy with the size of the file it copies, and
+    // whether the copy stands in for a move the file system refused.
+    std::function<void(uint64_t bytes, bool forMove)> onCopy;
     // Called now and then while a large file's data is copied; none when
     // its function is empty.
     platform::CopyTick copyTick;
@@ -74,8 +75,10 @@ RunCounts runRename(const RunRequest& request);
 
 // The bytes the run of `request` will copy from entry `from` on, as its
 // plan says now: in the midst of the run, the entries before `from` are
-// done, and the folder as it is then is what the rest will meet.
-uint64_t bytesToCopy(const RunRequest& request, size_t from = 0);
+// done, and the folder as it is then is what the rest will meet. With
+// `movesCopy`, the moves too: where the file system refuses to move without
+// replacing, a move is a copy and a delete.
+uint64_t bytesToCopy(const RunRequest& request, size_t from = 0, bool movesCopy = false);
 
 // The words that follow the name in the status text of a step.
 const char* stepEnding(RunStep step);

@@ -137,7 +137,7 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
     // so a file the run made under the old name after its journal broke
     // (a chain) can carry the original's whole stamp.
     if (!originalThere || !folder.sameBytes(c.from, c.to)) {
-        s.result = UndoResult::leftOriginalGone;
+        s.result = atOld || folder.taken(c.from) ? UndoResult::leftOriginalChanged : UndoResult::leftOriginalGone;
         return s;
     }
     if (const int e = folder.remove(c.to); e != 0) {

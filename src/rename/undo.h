@@ -45,6 +45,7 @@ enum class UndoResult {
     leftChanged,       // the file under the new name is not the one the run left
     leftNameTaken,     // another file has the old name now
     leftOriginalGone,  // the original is gone, so its copy stays
+    leftOriginalChanged,  // another file, or other bytes, under the old name: the copy stays
     failed,            // the rename or removal itself failed (errorCode)
 };
 

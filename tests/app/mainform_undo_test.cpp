@@ -177,6 +177,49 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     EXPECT_EQ(third.names(), std::vector<std::string>{"x.txt"});
 }
 
+// Where the disk refuses undo's renames (a stick's write protection), the
+// summary says so and the run stays to be taken back once the disk takes it.
+TEST_F(UndoTest, AStepTheDiskRefusedLeavesTheRunToBeTakenBackAgain)
+{
+    auto form = window({"a.txt", "b.txt"});
+    rename(*form, "a2\nb2", true);
+    {
+        FaultSys refusing;
+        refusing.onRenameat2 = [](int, const char*, int, const char*, unsigned) { return refuse(EROFS); };
+        refusing.onLinkat = [](int, const char*, int, const char*, int) { return refuse(EROFS); };
+        platform::ScopedSys scoped(refusing);
+        const auto boxes = undo(*form);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, u8("元に戻した：0件　そのまま：2件　\n失敗：2件　"));
+    }
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a2.txt", "b2.txt"}));
+    ASSERT_TRUE(undoOffered(*form));
+    const auto boxes = undo(*form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u8("元に戻した：2件　そのまま：0件　"));
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_FALSE(undoOffered(*form));
+}
+
+// A run whose journal could not be made cannot be taken back, and an older
+// run of the folder is not taken for it: the files have moved on since.
+TEST_F(UndoTest, ARunWithoutAJournalOffersNoUndoNotEvenOfAnOlderRun)
+{
+    auto form = window({"a.txt", "b.txt"});
+    rename(*form, "a2\nb2", true);
+    ASSERT_TRUE(undoOffered(*form));
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    writeFile(work / "not-a-folder", "x");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(work / "not-a-folder"));
+    rename(*form, "a3\nb3", true);
+    qputenv("XDG_STATE_HOME", state);
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a3.txt", "b3.txt", "not-a-folder"}));
+    EXPECT_FALSE(undoOffered(*form));
+    // A journalled run there again can be taken back.
+    rename(*form, "a4\nb4", true);
+    EXPECT_TRUE(undoOffered(*form));
+}
+
 // A disk whose first rename waits until the window has had the chance to
 // take input: the events the test posted before are delivered first.
 class HeldDisk : public FaultSys {
@@ -213,6 +256,9 @@ TEST_F(UndoTest, WindowTakesNoInputWhileARunGoes)
                 QTest::keyClick(form->Memo2, Qt::Key_Return);
                 QTest::mouseClick(button, Qt::LeftButton);
                 QTest::mouseClick(form->Memo2->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+                // As an accessibility tool presses buttons: no event at all.
+                button->click();
+                form->findChild<QPushButton*>(QStringLiteral("ButtonCopy"))->click();
                 form->close();
                 delivered = true;
             },

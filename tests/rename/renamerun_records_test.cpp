@@ -158,6 +158,9 @@ TEST(BytesToCopy, CountsWhatThePlanCopiesFromTheEntryOn)
     const auto moving = request(d, entries, lines, true);
     EXPECT_EQ(renaming::bytesToCopy(moving), 10u);
     EXPECT_EQ(renaming::bytesToCopy(moving, 2), 0u);
+    // Where every move is made by a copy, the moves are copies too.
+    EXPECT_EQ(renaming::bytesToCopy(moving, 0, true), 1u + 10 + 1000);
+    EXPECT_EQ(renaming::bytesToCopy(moving, 2, true), 1000u);
     // Sizing looks and changes nothing.
     EXPECT_EQ(d.names(), (std::vector<std::string>{"a", "b", "c", "d", "e", "taken"}));
 }

@@ -238,7 +238,7 @@ TEST(UndoOnDisk, KeepsACopyWhoseOriginalWasReplacedByANewFile)
     const HeldFolder left = held(d);
 
     const Undone u = undo(d, j);
-    EXPECT_EQ(u.byNewName.at("x.txt"), UndoResult::leftOriginalGone);
+    EXPECT_EQ(u.byNewName.at("x.txt"), UndoResult::leftOriginalChanged);
     EXPECT_EQ(held(d), left);
 }
 
@@ -268,7 +268,7 @@ TEST(UndoOnDisk, NeverRemovesACopyWhileTheOldNameHoldsOtherBytes)
     const HeldFolder left = held(d);
 
     const Undone u = undo(d, j);
-    EXPECT_EQ(u.byNewName.at("x.txt"), UndoResult::leftOriginalGone);
+    EXPECT_EQ(u.byNewName.at("x.txt"), UndoResult::leftOriginalChanged);
     EXPECT_EQ(held(d), left);
     EXPECT_EQ(d.read("x.txt"), "photo a");
 }

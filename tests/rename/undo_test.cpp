@@ -92,7 +92,7 @@ TEST(Undo, RemovesOnlyACopyThatIsStillExactlyTheRunsAndWhoseOriginalIsThere)
         // Removed by the user and made anew: the file system gave the new
         // file the freed inode number.
         {"original replaced under its inode number", {{"a", {5, 555, 1}}, {"x", copy}},
-         UndoResult::leftOriginalGone, {{"a", {5, 555, 1}}, {"x", copy}}},
+         UndoResult::leftOriginalChanged, {{"a", {5, 555, 1}}, {"x", copy}}},
     };
     for (const Case& c : cases) {
         MemoryFolder f;
