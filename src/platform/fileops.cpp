@@ -28,8 +28,17 @@ bool deleteFile(int dirFd, const std::string& name, int* err)
         return fail(err, EINVAL);
     if (isReadOnly(dirFd, name))
         return fail(err, EACCES);
+    return removeOwnFile(dirFd, name, err);
+}
+
+bool removeOwnFile(int dirFd, const std::string& name, int* err)
+{
+    if (name.empty())
+        return fail(err, ENOENT);
+    if (!acceptableName(name))
+        return fail(err, EINVAL);
     if (sys().unlinkat(dirFd, name.c_str(), 0) != 0)
-        return fail(err, errno);
+        return fail(err, errno ? errno : EIO);
     return true;
 }
 

@@ -24,6 +24,11 @@ inline bool acceptableName(const std::string& name)
 bool deleteFile(int dirFd, const std::string& name, int* err = nullptr);
 bool deleteFile(const std::string& path, int* err = nullptr);
 
+// Removes `name` whatever its mode: for a file the caller made itself or
+// proved to be its own (a copy keeps its original's mode, so the copy of a
+// read-only file is read-only too).
+bool removeOwnFile(int dirFd, const std::string& name, int* err = nullptr);
+
 // True when `name` is a file whose mode has no write bit at all (a link is
 // followed).
 bool isReadOnly(int dirFd, const std::string& name);

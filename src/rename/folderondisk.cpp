@@ -6,7 +6,6 @@
 #include "platform/fs.h"
 #include "platform/nameinfo.h"
 #include "platform/noreplace.h"
-#include "platform/syscalls.h"
 #include "platform/tempfile.h"
 
 #include <fcntl.h>
@@ -58,9 +57,8 @@ namespace {
 // and it would stay in the folder for good, though undo knows it for its own.
 int removeOwn(int dirFd, const std::string& name)
 {
-    if (!platform::acceptableName(name))
-        return EINVAL;
-    return platform::sys().unlinkat(dirFd, name.c_str(), 0) == 0 ? 0 : (errno ? errno : EIO);
+    int e = 0;
+    return platform::removeOwnFile(dirFd, name, &e) ? 0 : e;
 }
 
 }  // namespace
