@@ -15,7 +15,7 @@ bool isReadOnly(int dirFd, const std::string& name)
     struct stat st {};
     if (name.empty() || !acceptableName(name) || sys().fstatat(dirFd, name.c_str(), &st, 0) != 0)
         return false;
-    return !S_ISDIR(st.st_mode) && (st.st_mode & 0222) == 0;
+    return !S_ISDIR(st.st_mode) && isReadOnlyMode(st.st_mode);
 }
 
 bool isReadOnly(const std::string& path) { return isReadOnly(AT_FDCWD, path); }

@@ -29,6 +29,9 @@ bool deleteFile(const std::string& path, int* err = nullptr);
 // read-only file is read-only too).
 bool removeOwnFile(int dirFd, const std::string& name, int* err = nullptr);
 
+// True when a file of permission bits `mode` is read-only: no write bit at all.
+inline bool isReadOnlyMode(unsigned mode) { return (mode & 0222) == 0; }
+
 // True when `name` is a file whose mode has no write bit at all (a link is
 // followed).
 bool isReadOnly(int dirFd, const std::string& name);

@@ -18,11 +18,13 @@ enum class NameKind {
     other,    // a folder, a FIFO, a device, a dangling link: taken, but no file
 };
 
-// A regular file's size, modification time and inode (links followed).
+// A regular file's size, modification time and inode (links followed),
+// and its permission bits.
 struct FileIdentity {
     uint64_t size = 0;
     int64_t mtimeNs = 0;
     uint64_t inode = 0;
+    unsigned mode = 0;
 };
 
 // With `identity`, a regular file's identity is given too, from the same

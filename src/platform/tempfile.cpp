@@ -205,10 +205,6 @@ Maker makerOf(long pid, const struct stat& self)
 int removeStaleScratchFiles(int dirFd)
 {
     auto& s = sys();
-    // Without a look at the processes nothing can be told apart.
-    struct stat self {};
-    if (s.fstatat(AT_FDCWD, "/proc/self/exe", &self, 0) != 0)
-        return 0;
     std::vector<std::string> names;
     {
         UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -223,6 +219,10 @@ int removeStaleScratchFiles(int dirFd)
                 names.emplace_back(e->d_name);
         s.closedir(dir);
     }
+    // Without a look at the processes nothing can be told apart.
+    struct stat self {};
+    if (names.empty() || s.fstatat(AT_FDCWD, "/proc/self/exe", &self, 0) != 0)
+        return 0;
     int removed = 0;
     for (const std::string& name : names) {
         struct stat st {};

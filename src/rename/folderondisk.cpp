@@ -17,7 +17,14 @@
 
 namespace renaming {
 
-FolderOnDisk::FolderOnDisk(int dirFd) : dir_(dirFd), nameMax_(platform::nameMax(dirFd)) {}
+FolderOnDisk::FolderOnDisk(int dirFd) : dir_(dirFd) {}
+
+size_t FolderOnDisk::nameMax() const
+{
+    if (nameMax_ == 0)
+        nameMax_ = platform::nameMax(dir_);
+    return nameMax_;
+}
 
 NameState FolderOnDisk::state(const std::string& name) const
 {

@@ -18,13 +18,14 @@ public:
     explicit FolderOnDisk(int dirFd);
     NameState state(const std::string& name) const override;
     bool readOnly(const std::string& name) const override;
-    size_t nameMax() const override { return nameMax_; }
+    // Asked of the file system once, when first needed.
+    size_t nameMax() const override;
     // Probed at the first question: the run's own decisions never ask it.
     bool foldsCase() const override;
 
 private:
     int dir_;
-    size_t nameMax_;
+    mutable size_t nameMax_ = 0;
     mutable std::optional<bool> folds_;
 };
 

@@ -76,7 +76,9 @@ Decision decide(const std::string& oldName, const std::string& line, const PlanR
     auto with = [&](Outcome o) { return Decision{o, std::move(newName)}; };
     if (newName[0] == '.')
         return with(Outcome::hiddenName);
-    if (newName.size() > folder.nameMax() || newName.find('\0') != std::string::npos)
+    // Every file system takes names of up to 14 bytes; only a longer one
+    // has the folder asked.
+    if ((newName.size() > 14 && newName.size() > folder.nameMax()) || newName.find('\0') != std::string::npos)
         return with(Outcome::unacceptable);
     switch (folder.state(oldName)) {
     case NameState::missing:
@@ -86,7 +88,7 @@ Decision decide(const std::string& oldName, const std::string& line, const PlanR
     case NameState::regular:
         break;
     }
-    if (folder.state(newName) != NameState::missing)
+    if (folder.newNameState(newName) != NameState::missing)
         return with(Outcome::taken);
     if (!rules.deleteOld)
         return with(Outcome::copied);

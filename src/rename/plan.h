@@ -27,6 +27,8 @@ class FolderView {
 public:
     virtual ~FolderView() = default;
     virtual NameState state(const std::string& name) const = 0;
+    // What the new name an entry is to get stands for now.
+    virtual NameState newNameState(const std::string& name) const { return state(name); }
     // A regular file whose mode has no write bit: never deleted.
     virtual bool readOnly(const std::string& name) const = 0;
     // The longest name the folder's file system takes, in bytes.

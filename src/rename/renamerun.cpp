@@ -35,7 +35,19 @@ public:
         }
         seenName_ = name;
         seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
+        seenMode_ = id.mode;
         return NameState::regular;
+    }
+    // Taken or not, the no-replace operation finds out itself, and refuses
+    // a taken name with the same words and count as a decision that saw it
+    // taken; a look first would cost every entry a call.
+    NameState newNameState(const std::string&) const override { return NameState::missing; }
+    // From the decision's look at the old file, when that was the last.
+    bool readOnly(const std::string& name) const override
+    {
+        if (seen_ && seenName_ == name)
+            return platform::isReadOnlyMode(seenMode_);
+        return FolderOnDisk::readOnly(name);
     }
     // The identity of `name` from the last look, when that look was at
     // `name`; asked once, so that a later operation on the file looks again.
@@ -52,6 +64,7 @@ private:
     int dir_;
     mutable std::string seenName_;
     mutable std::optional<FileStamp> seen_;
+    mutable unsigned seenMode_ = 0;
 };
 
 // The journal's view of the run: what each operation is about to do and

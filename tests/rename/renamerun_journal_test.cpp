@@ -15,6 +15,7 @@
 //    entry whose operation took effect and was recorded, losing nothing;
 //  - with the k-th call of undo failing, undo loses and overwrites nothing,
 //    and undo taken again finishes the job.
+#include "platform/fileops.h"
 #include "platform/folder.h"
 #include "platform/syscalls.h"
 #include "rename/folderondisk.h"
@@ -170,7 +171,9 @@ TEST(JournalledRun, RecordsExactlyWhatTheRunDidWithTheStampsOfTheFiles)
 
             // The operations the plan says, in its order, and no other: a
             // move; or where the file system cannot move without replacing,
-            // the refused move, the copy and the deletion; a copy.
+            // the refused move, the copy and the deletion; a copy. A name
+            // that is taken is found so by the operation itself, which the
+            // journal names as refused.
             struct Want {
                 int entry;
                 JournalOp op;
@@ -196,6 +199,16 @@ TEST(JournalledRun, RecordsExactlyWhatTheRunDidWithTheStampsOfTheFiles)
                     want.push_back({e, JournalOp::copy, true});
                     if (deleteOld)
                         want.push_back({e, JournalOp::remove, false});
+                    break;
+                case Outcome::taken:
+                case Outcome::takenByRun:
+                    if (deleteOld && !platform::isReadOnlyMode(before.at(plan.entries[i].oldName).mode)) {
+                        want.push_back({e, JournalOp::move, false});
+                        if (fs == FileSystem::fuse)
+                            want.push_back({e, JournalOp::copy, false});
+                    } else {
+                        want.push_back({e, JournalOp::copy, false});
+                    }
                     break;
                 default:
                     break;

@@ -5,6 +5,7 @@
 #include "platform/nameinfo.h"
 #include "rename/folderondisk.h"
 #include "rename/journal.h"
+#include "rename/journalstore.h"
 #include "rename/journalwriter.h"
 #include "rename/renamerun.h"
 #include "rename/undo.h"
@@ -48,8 +49,8 @@ class RunJournal : public ::testing::TestWithParam<bool> {};
 
 // Moves (box ticked) or copies (unticked), and a name that is taken: the
 // journal has an intent and a done for each operation, with the old file's
-// identity as it was before the run and the new file's as the run left it;
-// undo from it brings the folder back.
+// identity as it was before the run and the new file's as the run left it,
+// and the refusal of the taken name; undo from it brings the folder back.
 TEST_P(RunJournal, NamesEachFileAsItWasAndAsTheRunLeftIt)
 {
     const bool deleteOld = GetParam();
@@ -65,7 +66,7 @@ TEST_P(RunJournal, NamesEachFileAsItWasAndAsTheRunLeftIt)
 
     const std::string path = state / "run.journal";
     renaming::JournalWriter journal(
-        platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND, 0600)), path);
+        platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND, 0600)), path);
     auto rq = request(d, {"a.txt", "b.txt", "c.txt", "taken.txt"}, {"x", "y", "z", "taken"}, deleteOld);
     rq.journal = &journal;
     const RunCounts c = renaming::runRename(rq);
@@ -81,7 +82,13 @@ TEST_P(RunJournal, NamesEachFileAsItWasAndAsTheRunLeftIt)
     const JournalOp op = deleteOld ? JournalOp::move : JournalOp::copy;
     const std::vector<std::pair<std::string, std::string>> want = {
         {"a.txt", "x.txt"}, {"b.txt", "y.txt"}, {"c.txt", "z.txt"}};
-    ASSERT_EQ(j->steps.size(), want.size());
+    ASSERT_EQ(j->steps.size(), want.size() + 1);
+    const auto& refused = j->steps.back();
+    EXPECT_EQ(refused.entry, 3);
+    EXPECT_EQ(refused.op, op);
+    EXPECT_EQ(refused.to, "taken.txt");
+    EXPECT_EQ(refused.failedErrno, EEXIST);
+    EXPECT_FALSE(refused.after);
     for (size_t i = 0; i < want.size(); ++i) {
         const auto& s = j->steps[i];
         const auto& [from, to] = want[i];
@@ -120,7 +127,7 @@ TEST(RunJournalNothingDone, HasNoDoneRecord)
     d.write("b.txt", "B");
     const std::string path = state / "run.journal";
     renaming::JournalWriter journal(
-        platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND, 0600)), path);
+        platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND, 0600)), path);
     auto rq = request(d, {"a.txt"}, {"b"}, true);  // the new name is taken
     rq.journal = &journal;
     EXPECT_EQ(renaming::runRename(rq), (RunCounts{0, 1, 0, 0}));
@@ -128,7 +135,9 @@ TEST(RunJournalNothingDone, HasNoDoneRecord)
     const auto j = renaming::parseJournal(state.read("run.journal"));
     ASSERT_TRUE(j);
     EXPECT_TRUE(j->ended);
-    EXPECT_TRUE(j->steps.empty());
+    ASSERT_EQ(j->steps.size(), 1u);
+    EXPECT_EQ(j->steps[0].failedErrno, EEXIST);
+    EXPECT_FALSE(renaming::journals::undoable(*j));
 }
 
 // Sizing what a run has left to copy, from any entry on: the files the

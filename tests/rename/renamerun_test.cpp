@@ -174,6 +174,31 @@ TEST(RenameRun, WithDeleteTheFileIsMovedNotCopied)
     EXPECT_EQ(fs.indexOf("clone"), -1);
 }
 
+// A run of moves costs each entry one look at its file and the rename:
+// the rename refuses a taken name itself, with the same words and count.
+TEST(RenameRun, MovingLooksAtEachOldFileOnceAndLeavesTakenNamesToTheRename)
+{
+    ScratchDir d;
+    CwdGuard cwd(d.path());
+    std::vector<std::string> entries, lines;
+    for (int i = 0; i < 40; ++i) {
+        entries.push_back("f" + std::to_string(100 + i) + ".txt");
+        writeFile(d / entries.back(), "x");
+        lines.push_back("g" + std::to_string(100 + i));
+    }
+    writeFile(d / "g139.txt", "taken");
+    FaultSys fs;
+    platform::ScopedSys scoped(fs);
+    const Outcome o = run(entries, lines, NameRule::replace, true);
+    EXPECT_EQ(o.counts, (RunCounts{39, 1, 0, 0}));
+    EXPECT_EQ(o.steps.back(), renaming::stepText(RunStep::createFailed, "g139.txt"));
+    EXPECT_EQ(readFile(d / "g139.txt"), "taken");
+    EXPECT_EQ(fs.count(FaultSys::kRename), 40);
+    // The looks: one an entry, and a few for the folder (a killed run's
+    // leftovers) and its file system.
+    EXPECT_LE(fs.count(FaultSys::kStat), 40 + 4);
+}
+
 // Without the rename flag (NFS) the file still moves, by a second name and
 // the old one removed: the same file, nothing copied.
 TEST(RenameRun, WithoutTheRenameFlagTheFileIsLinkedNotCopied)
