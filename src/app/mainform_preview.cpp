@@ -24,14 +24,7 @@ renaming::PlanRules TMainForm::planRules() const
     return r;
 }
 
-std::vector<std::string> TMainForm::memoLines(int count) const
-{
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i)
-        lines.push_back(Memo2->Lines[i]);
-    return lines;
-}
+std::vector<std::string> TMainForm::memoLines(int count) const { return Memo2->Lines.First(count); }
 
 void TMainForm::EditPreviewMenuClick()
 {

@@ -63,11 +63,12 @@ int TMemoLines::Count() const
     return n;
 }
 
-std::string TMemoLines::operator[](int i) const
+namespace {
+
+// A line's text as bytes, cut to the longest line there may be.
+std::string lineBytes(const QString& text)
 {
-    if (i < 0 || i >= Count())
-        return {};
-    std::string line = widgets::toBytes(memo_.document()->findBlockByNumber(i).text());
+    std::string line = widgets::toBytes(text);
     if (line.size() > kMaxLineBytes) {
         const auto cp = platform::systemCodePage();
         size_t end = 0;
@@ -80,6 +81,27 @@ std::string TMemoLines::operator[](int i) const
         line.resize(end);
     }
     return line;
+}
+
+}  // namespace
+
+std::string TMemoLines::operator[](int i) const
+{
+    if (i < 0 || i >= Count())
+        return {};
+    return lineBytes(memo_.document()->findBlockByNumber(i).text());
+}
+
+std::vector<std::string> TMemoLines::First(int count) const
+{
+    std::vector<std::string> lines;
+    count = std::min(count, Count());
+    lines.reserve(static_cast<size_t>(std::max(count, 0)));
+    // One walk along the lines, not a search for each.
+    for (QTextBlock b = memo_.document()->begin(); b.isValid() && static_cast<int>(lines.size()) < count;
+         b = b.next())
+        lines.push_back(lineBytes(b.text()));
+    return lines;
 }
 
 void TMemoLines::Clear() { memo_.clear(); }

@@ -19,6 +19,9 @@ public:
     // 4,096 bytes of a longer line, never cutting a character in two.
     std::string operator[](int i) const;
     int Count() const;
+    // Lines 0 to `count` - 1 as operator[] gives them, fewer where the memo
+    // has fewer.
+    std::vector<std::string> First(int count) const;
     void Clear();
     // Appends `text` as a new last line followed by a line break.
     void Add(const std::string& text);

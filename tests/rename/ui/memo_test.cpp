@@ -118,4 +118,15 @@ TEST_F(MemoTest, NamesThatAreNoValidTextComeBackAsTheSameBytes)
     EXPECT_EQ(lines(memo), names);
 }
 
+// The first lines in one go are the lines one by one: cut at 4,096 bytes
+// as those are, and no more than the memo has.
+TEST_F(MemoTest, TheFirstLinesAreTheLinesOneByOne)
+{
+    memo.Lines.Assign({"a", std::string(5000, 'x'), "", "\xFF name"});
+    EXPECT_EQ(memo.Lines.First(2), (std::vector<std::string>{"a", std::string(4096, 'x')}));
+    EXPECT_EQ(memo.Lines.First(99), lines(memo));
+    EXPECT_EQ(memo.Lines.First(99).size(), 4u);
+    EXPECT_TRUE(memo.Lines.First(0).empty());
+}
+
 }  // namespace
