@@ -112,12 +112,13 @@ bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err)
     return out || fail(err, e);
 }
 
-bool copyData(int in, int out, off_t size, const CopyTick* tick)
+bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRefused)
 {
     if (size <= 0)
         return true;
     auto& s = sys();
-    if (s.cloneFile(out, in) == 0) {
+    const bool tryClone = !clonesRefused || !*clonesRefused;
+    if (tryClone && s.cloneFile(out, in) == 0) {
         // A clone takes the file as it is now; one that grew meanwhile is
         // more than was asked for.
         struct stat st {};
@@ -129,6 +130,11 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick)
         }
         return true;
     }
+    // The file system does no clones at all, as against one file it would
+    // not clone (EINVAL, EPERM), which says nothing of the next.
+    if (tryClone && clonesRefused &&
+        (errno == EOPNOTSUPP || errno == ENOTSUP || errno == ENOTTY || errno == ENOSYS || errno == EXDEV))
+        *clonesRefused = true;
     TickCounter ticks(tick);
     off_t inOff = 0, outOff = 0;
     while (inOff < size) {
@@ -208,7 +214,7 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
         return false;
     // On any failure below the target's destructor removes what was made.
     auto fill = [&](TempFile& t) {
-        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick))
+        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused))
             return fail(err, errno);
         if (!copyAttributes(t.fd(), src, options.flushData, err))
             return false;

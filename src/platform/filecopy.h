@@ -38,6 +38,10 @@ struct CopyOptions {
     // When given, what the new file is once the copy has been published;
     // zeros where it could not be looked at.
     FileIdentity* made = nullptr;
+    // When given, set once the file system has refused to share a file's
+    // extents, and then not asked again: the copies of one run, all in one
+    // folder, spare a refused call each.
+    bool* clonesRefused = nullptr;
 };
 
 // The error of a copy whose source changed while it was copied.
@@ -66,7 +70,9 @@ bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err 
 // else plain reads and writes. A source that ends sooner was cut short
 // (kSourceChanged). False with errno set. The data is read at its offsets,
 // so the same source can be copied again.
-bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr);
+// With `clonesRefused`, no clone is tried where it is set, and it is set
+// when the file system refuses one.
+bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr, bool* clonesRefused = nullptr);
 
 // Gives the copy the permission bits and modification time of the source
 // (not set-user-ID and the like: the copy belongs to whoever runs the

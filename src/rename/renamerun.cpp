@@ -148,7 +148,9 @@ RunCounts runRename(const RunRequest& rq)
     RunCounts c;
     const int dir = rq.folder.fd();
     const int total = static_cast<int>(rq.entries.size());
-    const platform::CopyOptions copy{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr};
+    bool clonesRefused = false;
+    const platform::CopyOptions copy{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr, nullptr,
+                                     &clonesRefused};
     const PlanRules rules{rq.rule, rq.cp, rq.deleteOld};
     // Each entry is decided as its plan decides it, against the folder as it
     // is at that moment; only what the file operations then answer can

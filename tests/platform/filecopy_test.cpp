@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -495,6 +497,32 @@ TEST(CopySteps, CloneOfAFileThatGrewIsRefused)
         if (cloned != 5) {
             EXPECT_EQ(errno, platform::kSourceChanged);
         }
+    }
+}
+
+// A file system that does no clones is asked once in a run of copies; one
+// that refused to clone one file is asked again for the next.
+TEST(CopyData, AFileSystemWithoutClonesIsAskedOnce)
+{
+    ScratchDir d;
+    d.write("src", "12345");
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    for (const int refusal : {EOPNOTSUPP, EINVAL}) {
+        SCOPED_TRACE(refusal);
+        FaultSys fs;
+        fs.onClone = [refusal](int, int) { return refuse(refusal); };
+        ScopedSys use(fs);
+        bool refused = false;
+        for (int i = 0; i < 3; ++i) {
+            platform::CopySource src;
+            ASSERT_TRUE(platform::openCopySource(dir.fd(), "src", src));
+            platform::TempFile target;
+            ASSERT_TRUE(platform::openCopyTarget(dir.fd(), "dst", target));
+            ASSERT_TRUE(platform::copyData(src.fd.get(), target.fd(), src.st.st_size, nullptr, &refused));
+            EXPECT_EQ(readFile("/proc/self/fd/" + std::to_string(target.fd())), "12345");
+        }
+        EXPECT_EQ(refused, refusal == EOPNOTSUPP);
+        EXPECT_EQ(std::count(fs.calls.begin(), fs.calls.end(), "clone"), refusal == EOPNOTSUPP ? 1 : 3);
     }
 }
 
