@@ -34,12 +34,15 @@ struct Expected {
     std::string rootDir;
 };
 
-// The load must take under a second; a sanitizer build runs the same code
-// several times slower, and gets a proportionate allowance.
+// The load must take under two seconds. The 50 MiB file is what comes near:
+// its load is bound by the memory it fills, under a second on an idle 2-core
+// machine, up to twice that beside another test on the same machine. A
+// sanitizer build runs the same code several times slower, and gets a
+// proportionate allowance.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr auto kLoadLimit = std::chrono::seconds(5);
+constexpr auto kLoadLimit = std::chrono::seconds(8);
 #else
-constexpr auto kLoadLimit = std::chrono::seconds(1);
+constexpr auto kLoadLimit = std::chrono::seconds(2);
 #endif
 
 std::chrono::milliseconds lastLoad{0};
@@ -146,7 +149,7 @@ TEST(HostileSettings, RandomBytesAndNulBytesGiveTheDefaults)
                 rootDirSel2);
 }
 
-TEST(HostileSettings, HugeFileLoadsWithinASecondAndKeepsItsLines)
+TEST(HostileSettings, HugeFileLoadsWithinTwoSecondsAndKeepsItsLines)
 {
     // 50 MiB of foreign lines, with the settings at the end.
     const std::string filler = "; " + std::string(100, 'f');
