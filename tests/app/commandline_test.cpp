@@ -166,19 +166,8 @@ TEST(ProgramStart, UnknownOptionOpensNoWindowAndExitsWithTwo)
 
 // --- the window on a folder from outside ----------------------------------
 
-class OpenFromOutside : public WindowTest {
+class OpenFromOutside : public PickTest {
 protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        work.mkdir("pick");
-        writeFile(work / "pick/b.txt", "b");
-        writeFile(work / "pick/a.txt", "a");
-    }
-
-    // What a user reads: the folder field as bytes, and the list.
-    static std::string fieldOf(TMainForm& form) { return widgets::toBytes(form.EditDir->text()); }
-
     static void openWith(TMainForm& form, std::vector<const char*> args)
     {
         args.insert(args.begin(), "meibo");

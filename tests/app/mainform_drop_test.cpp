@@ -22,18 +22,7 @@ using namespace testing_support;
 
 namespace {
 
-class DropOnWindow : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        work.mkdir("pick");
-        writeFile(work / "pick/b.txt", "b");
-        writeFile(work / "pick/a.txt", "a");
-    }
-
-    static std::string fieldOf(TMainForm& form) { return widgets::toBytes(form.EditDir->text()); }
-};
+using DropOnWindow = PickTest;
 
 constexpr Qt::DropActions kFileManager = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 

@@ -7,9 +7,11 @@
 #include "rename/ui/filelistbox.h"
 #include "support/programhome.h"
 #include "support/scratch.h"
+#include "widgets/text.h"
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -63,6 +65,22 @@ protected:
         for (int i = 0; i < form.FileListBox->Count(); ++i)
             out.push_back(form.FileListBox->NameAt(i));
         return out;
+    }
+
+    // What a user reads in the folder field, as bytes.
+    static std::string fieldOf(TMainForm& form) { return widgets::toBytes(form.EditDir->text()); }
+};
+
+// A window test with a folder "pick" of two files beside the work folder's,
+// for choosing from outside the window.
+class PickTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        work.mkdir("pick");
+        writeFile(work / "pick/b.txt", "b");
+        writeFile(work / "pick/a.txt", "a");
     }
 };
 
