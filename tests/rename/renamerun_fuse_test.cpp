@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -66,6 +67,26 @@ Steps stepsOf(const renaming::Plan& p)
             out.emplace_back(s, s == RunStep::created || s == RunStep::createFailed ? e.newName
                                                                                    : e.oldName);
     return out;
+}
+
+// The names in `folder` once the FUSE layer is done with the files the run
+// removed while it still had them open: it keeps each under a hidden name
+// of its own until it hears the file was closed, which comes after close()
+// has returned.
+std::vector<std::string> settledNames(const std::string& folder)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        std::vector<std::string> names;
+        bool hidden = false;
+        for (const auto& [name, content] : snapshot(folder)) {
+            hidden = hidden || name.rfind(".fuse_hidden", 0) == 0;
+            names.push_back(name);
+        }
+        if (!hidden || std::chrono::steady_clock::now() > deadline)
+            return names;
+        ::usleep(2000);
+    }
 }
 
 // The full path of the program `name`, or "" when it is not installed.
@@ -150,13 +171,7 @@ protected:
     {
         return runIn(mountPoint, entries, lines, deleteOld);
     }
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const auto& [name, content] : snapshot(mountPoint))
-            out.push_back(name);
-        return out;
-    }
+    std::vector<std::string> names() const { return settledNames(mountPoint); }
 
     ScratchDir scratch;
     std::string mountPoint;
@@ -266,10 +281,7 @@ TEST_F(FuseStick, PlanIsTheRunForNamesDifferingOnlyInCase)
         const auto o = runIn(folder, c.files, c.lines, c.deleteOld);
         EXPECT_EQ(o.steps, stepsOf(plan));
         EXPECT_EQ(o.counts, plan.counts);
-        std::vector<std::string> names;
-        for (const auto& [name, content] : snapshot(folder))
-            names.push_back(name);
-        EXPECT_EQ(names, c.after);
+        EXPECT_EQ(settledNames(folder), c.after);
     }
 }
 
