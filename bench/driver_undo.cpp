@@ -7,9 +7,12 @@
 #include "app/mainform.h"
 #include "platform/fs.h"
 #include "rename/namelist.h"
+#include "rename/messages.h"
 #include "rename/renamerun.h"
+#include "widgets/text.h"
 
 #include <QApplication>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <unistd.h>
@@ -38,14 +41,18 @@ double windowRun(const Flipper& f, char to, bool deleteOld)
 }
 
 // The run as the window made it before its file operations went to a
-// thread of their own: the core's run on this thread, without a journal,
-// with callbacks that only keep what they are told.
-double coreRun(const Flipper& f, char to, bool deleteOld)
+// thread of their own: the core's run on the window's thread, without a
+// journal, writing each step to the status line and painting the status
+// bar every 50 ms as the window did then. With `bare`, the callbacks only
+// keep what they are told: the core's run alone.
+double coreRun(const Flipper& f, char to, bool deleteOld, bool bare = false)
 {
     platform::enterFolder(f.dir);
     renaming::NameList list;
     list.Reread();
+    TMainForm& w = window();
     const double t0 = now();
+    double lastPaint = t0;
     renaming::RunRequest rq;
     rq.folder = list.folder().duplicate();
     rq.entries = list.entries();
@@ -61,6 +68,15 @@ double coreRun(const Flipper& f, char to, bool deleteOld)
     rq.onStep = [&](renaming::RunStep s, const std::string& n) {
         seen.step = s;
         seen.name = n;
+        if (bare)
+            return;
+        w.setStatusText(widgets::fromUtf8(renaming::msg::kFileOpen) + widgets::fromBytes(n) +
+                        widgets::fromUtf8(renaming::stepEnding(s)));
+        if (now() - lastPaint >= 0.05) {
+            lastPaint = now();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            w.StatusBar->repaint();
+        }
     };
     rq.onProgress = [&](int done, int) { seen.done = done; };
     rq.copyTick = {[&](size_t moved) { seen.moved += moved; }, size_t{8} << 20};
@@ -132,39 +148,62 @@ double loopStallMs()
 
 // --- the journaled run against the run before it --------------------------
 
-Flipper ticked, unticked;
+// A window run of `files` against a run without a journal. With the box
+// ticked the files move to the other letter and back from one run to the
+// next; unticked, each run copies them to 'b' afresh.
+struct RunPair {
+    Flipper files;
+    bool deleteOld = false;
+    bool bare = false;  // against the core's run alone
 
-double tickedOurs()
+    char target()
+    {
+        if (!deleteOld)
+            files.removeCopies();
+        return deleteOld ? files.other() : 'b';
+    }
+    double ours()
+    {
+        const char to = target();
+        const double t = windowRun(files, to, deleteOld);
+        if (!allNamed(files, to))
+            std::fprintf(stderr, "window run: not every file renamed\n");
+        if (deleteOld)
+            files.current = to;
+        return t;
+    }
+    double base()
+    {
+        const char to = target();
+        const double t = coreRun(files, to, deleteOld, bare);
+        if (deleteOld)
+            files.current = to;
+        return t;
+    }
+};
+
+RunPair tickedPair{{}, true, false}, untickedPair{{}, false, false};
+RunPair tickedCore{{}, true, true}, untickedCore{{}, false, true};
+
+// On a memory file system where there is one, the journal still on the
+// disk under test: where a disk's file system keeps freed inodes from
+// being taken again for a while (ext4 without a journal does), making
+// 10,000 new files costs what the removals before it decide, and that
+// varies by more than the whole cost looked for here.
+std::string untickedFolder(const char* name)
 {
-    const char to = ticked.other();
-    const double t = windowRun(ticked, to, true);
-    if (!allNamed(ticked, to))
-        std::fprintf(stderr, "window run: not every file renamed\n");
-    ticked.current = to;
-    return t;
+    const bool shm = std::filesystem::is_directory("/dev/shm");
+    return (shm ? std::string("/dev/shm/tsumugi-bench-") : config().dataDir + "/") + name;
 }
 
-double tickedBase()
+void addPair(const char* name, double target, RunPair& p, const char* folder)
 {
-    const char to = ticked.other();
-    const double t = coreRun(ticked, to, true);
-    ticked.current = to;
-    return t;
-}
-
-double untickedOurs()
-{
-    unticked.removeCopies();
-    const double t = windowRun(unticked, 'b', false);
-    if (!allNamed(unticked, 'b'))
-        std::fprintf(stderr, "window run: copies missing\n");
-    return t;
-}
-
-double untickedBase()
-{
-    unticked.removeCopies();
-    return coreRun(unticked, 'b', false);
+    add({name, target,
+         [&p, folder] {
+             p.files.make(p.deleteOld ? config().dataDir + "/" + folder : untickedFolder(folder),
+                          fileCount(), 4096);
+         },
+         [&p] { return p.ours(); }, [&p] { return p.base(); }, [&p] { removeTree(p.files.dir); }});
 }
 
 // --- undo of a run of moves against the run -------------------------------
@@ -206,21 +245,12 @@ const bool registered = [] {
     add({"loop_stall_4GiB_ms", 50,
          [] { stall.make(config().dataDir + "/stall", kStallFiles, stallFileSize()); },
          loopStallMs, nullptr, [] { removeTree(stall.dir); }});
-    add({"journaled_run_ticked_10k_4KiB", 1.1,
-         [] { ticked.make(config().dataDir + "/journal-ticked", fileCount(), 4096); },
-         tickedOurs, tickedBase, [] { removeTree(ticked.dir); }});
-    // On a memory file system where there is one, the journal still on the
-    // disk under test: where a disk's file system keeps freed inodes from
-    // being taken again for a while (ext4 without a journal does), making
-    // 10,000 new files costs what the removals before it decide, and that
-    // varies by more than the whole cost looked for here.
-    add({"journaled_run_unticked_10k_4KiB", 1.1,
-         [] {
-             const bool shm = std::filesystem::is_directory("/dev/shm");
-             unticked.make(shm ? "/dev/shm/tsumugi-bench-unticked" : config().dataDir + "/journal-unticked",
-                           fileCount(), 4096);
-         },
-         untickedOurs, untickedBase, [] { removeTree(unticked.dir); }});
+    addPair("journaled_run_ticked_10k_4KiB", 1.1, tickedPair, "journal-ticked");
+    addPair("journaled_run_unticked_10k_4KiB", 1.1, untickedPair, "journal-unticked");
+    // For information: the same runs against the core's run alone, with
+    // no window to tell of each step.
+    addPair("journaled_run_ticked_vs_core", 0, tickedCore, "journal-ticked-core");
+    addPair("journaled_run_unticked_vs_core", 0, untickedCore, "journal-unticked-core");
     add({"undo_10k_moved", 2.0,
          [] {
              undone.make(config().dataDir + "/undo", fileCount(), 4096);

@@ -207,6 +207,8 @@ void TMainForm::ButtonRenameClick()
 
     widgets::messageBox(QString::fromUtf8(renaming::summaryText(counts, CheckBoxOldDel->isChecked())),
                    widgets::fromUtf8(app::msg::kRenameResultCaption), widgets::kMbOk);
+    // Old journals go once the summary is read, not while the user waits.
+    renaming::journals::prune();
     // A folder that has gone raises here; the prompt and LastDir stay then.
     FileListBox->Reread();
     setStatusText(widgets::fromUtf8(app::msg::kPrompt));

@@ -19,6 +19,9 @@ namespace {
 // Room is taken, and the file viewed, this much at a time: some thousands
 // of records between two system calls.
 constexpr size_t kStep = size_t{1} << 20;
+// Pages of the view are made ready for writing this much ahead of the
+// records, in one call instead of a page fault each.
+constexpr uint64_t kAhead = uint64_t{64} << 10;
 
 uint64_t pageSize()
 {
@@ -43,7 +46,8 @@ AppendFile::AppendFile(UniqueFd fd) : fd_(std::move(fd))
 
 AppendFile::AppendFile(AppendFile&& other) noexcept
     : fd_(std::move(other.fd_)), length_(other.length_), view_(other.view_), viewAt_(other.viewAt_),
-      viewLen_(other.viewLen_), reserved_(other.reserved_), plain_(other.plain_)
+      viewLen_(other.viewLen_), reserved_(other.reserved_), ready_(other.ready_), plain_(other.plain_),
+      populate_(other.populate_)
 {
     other.reset();
 }
@@ -58,7 +62,9 @@ AppendFile& AppendFile::operator=(AppendFile&& other) noexcept
         viewAt_ = other.viewAt_;
         viewLen_ = other.viewLen_;
         reserved_ = other.reserved_;
+        ready_ = other.ready_;
         plain_ = other.plain_;
+        populate_ = other.populate_;
         other.reset();
     }
     return *this;
@@ -68,8 +74,9 @@ void AppendFile::reset() noexcept
 {
     view_ = nullptr;
     viewAt_ = viewLen_ = 0;
-    length_ = reserved_ = 0;
+    length_ = reserved_ = ready_ = 0;
     plain_ = false;
+    populate_ = true;
 }
 
 bool AppendFile::append(std::string_view bytes)
@@ -90,6 +97,8 @@ bool AppendFile::append(std::string_view bytes)
         }
         const size_t at = static_cast<size_t>(length_ - viewAt_);
         const size_t take = std::min(viewLen_ - at, bytes.size() - done);
+        if (length_ + take > ready_)
+            makeReady(length_ + take);
         if (done + take < bytes.size()) {
             std::memcpy(view_ + at, bytes.data() + done, take);
         } else {
@@ -126,9 +135,22 @@ bool AppendFile::nextView()
     if (!p)
         return toPlainWrites();
     view_ = static_cast<char*>(p);
-    viewAt_ = at;
+    viewAt_ = ready_ = at;
     viewLen_ = kStep;
     return true;
+}
+
+void AppendFile::makeReady(uint64_t end)
+{
+    const uint64_t viewEnd = viewAt_ + viewLen_;
+    const uint64_t to = std::min(viewEnd, (end + kAhead - 1) / kAhead * kAhead);
+#ifdef MADV_POPULATE_WRITE
+    // Only a saving: where the kernel cannot (before Linux 5.14), the pages
+    // fault in one by one as they are written.
+    if (populate_ && ::madvise(view_ + (ready_ - viewAt_), to - ready_, MADV_POPULATE_WRITE) != 0)
+        populate_ = false;
+#endif
+    ready_ = to;
 }
 
 bool AppendFile::toPlainWrites()

@@ -52,6 +52,9 @@ public:
 
 private:
     bool nextView();
+    // Readies the pages of the view up to the file's byte `end` and some way
+    // past it for writing.
+    void makeReady(uint64_t end);
     bool toPlainWrites();
     void reset() noexcept;
 
@@ -61,7 +64,9 @@ private:
     uint64_t viewAt_ = 0;
     size_t viewLen_ = 0;
     uint64_t reserved_ = 0;    // how far the file reaches with the room ahead
+    uint64_t ready_ = 0;       // the view's pages up to here are ready for writing
     bool plain_ = false;       // the file system refused a view or room ahead
+    bool populate_ = true;     // the kernel readies pages ahead on request
 };
 
 }  // namespace platform

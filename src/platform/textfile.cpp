@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 namespace platform {
 
@@ -97,6 +98,19 @@ bool appendAfterWholeLines(const std::string& path, std::string_view text, int* 
 bool removeUnlocked(const std::string& path)
 {
     return !lockHeld(path) && sys().unlinkat(AT_FDCWD, path.c_str(), 0) == 0;
+}
+
+void syncAside(const std::string& path)
+{
+    // A descriptor of its own: the writer's (and its lock) may go at once.
+    // The real calls, not sys(): a test may swap that while this runs.
+    std::thread([path] {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd >= 0) {
+            ::fdatasync(fd);
+            ::close(fd);
+        }
+    }).detach();
 }
 
 }  // namespace platform

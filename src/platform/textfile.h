@@ -38,4 +38,10 @@ bool appendAfterWholeLines(const std::string& path, std::string_view text, int* 
 // Removes the file at `path` unless its lock is held.
 bool removeUnlocked(const std::string& path);
 
+// Puts the file at `path` on the disk on a thread of its own and returns at
+// once: for a file whose writer is done with it and need not wait for the
+// disk. A program that ends meanwhile loses nothing the disk would not lose
+// to a power cut a moment before.
+void syncAside(const std::string& path);
+
 }  // namespace platform

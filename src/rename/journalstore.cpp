@@ -67,11 +67,6 @@ JournalWriter create(int* err)
         fail(err, e);
         return {};
     }
-    // A journal another copy of the program is still writing stays.
-    const auto names = journalNames(folder);
-    for (size_t i = 0; i + (kKept - 1) < names.size(); ++i)
-        platform::removeUnlocked(folder + "/" + names[i]);
-
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                         std::chrono::system_clock::now().time_since_epoch())
                         .count();
@@ -89,6 +84,17 @@ JournalWriter create(int* err)
             return {};
         }
     }
+}
+
+void prune()
+{
+    const std::string folder = stateFolder();
+    if (folder.empty())
+        return;
+    // A journal another copy of the program is still writing stays.
+    const auto names = journalNames(folder);
+    for (size_t i = 0; i + kKept < names.size(); ++i)
+        platform::removeUnlocked(folder + "/" + names[i]);
 }
 
 std::optional<Found> lastRunIn(const platform::FolderHandle& folder)

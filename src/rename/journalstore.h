@@ -2,7 +2,7 @@
 // "$XDG_STATE_HOME/tsumugi/" ("~/.local/state/tsumugi/" when the variable
 // is unset or not an absolute path, ~ being $HOME or the account's home), one file a run, named by the moment it
 // started so that the names sort as the runs went. The last few runs are
-// kept; older journals are removed when a new one is made.
+// kept; older journals are removed after a run.
 #pragma once
 
 #include "platform/folder.h"
@@ -21,10 +21,13 @@ inline constexpr int kKept = 10;
 // folder says where it is.
 std::string stateFolder();
 
-// A new, empty journal in the state folder, which is made when missing; the
-// older journals beyond the last kKept - 1 go. No journal (with `err` set)
-// when the folder or the file cannot be made.
+// A new, empty journal in the state folder, which is made when missing. No
+// journal (with `err` set) when the folder or the file cannot be made.
 JournalWriter create(int* err = nullptr);
+
+// Removes the journals older than the last kKept, except one still being
+// written. Apart from create(), so that a run need not wait for it.
+void prune();
 
 struct Found {
     std::string path;

@@ -1,5 +1,7 @@
 #include "rename/journalwriter.h"
 
+#include "platform/textfile.h"
+
 namespace renaming {
 
 namespace {
@@ -7,7 +9,7 @@ constexpr auto kSyncEvery = std::chrono::seconds(1);
 }
 
 JournalWriter::JournalWriter(platform::UniqueFd fd, std::string path)
-    : file_(std::move(fd)), path_(std::move(path))
+    : file_(std::move(fd)), path_(std::move(path)), lastSync_(std::chrono::steady_clock::now())
 {
 }
 
@@ -48,7 +50,7 @@ void JournalWriter::begin(const JournalFolder& folder, int64_t started, int entr
     if (!file_.valid() || broken_)
         return;
     pending_ += journal_text::header(folder, started, entries, deleteOld);
-    sync();
+    put();
 }
 
 void JournalWriter::intent(int entry, JournalOp op, const std::string& from, const std::string& to,
@@ -89,10 +91,12 @@ void JournalWriter::end()
     pending_ += journal_text::end();
     put();
     // The room taken ahead goes before the journal is put on the disk, so
-    // that the disk has the journal as it ends.
+    // that the disk has the journal as it ends. The run's summary does not
+    // wait for the disk.
     if (!broken_ && !file_.finish())
         broken_ = true;
-    sync();
+    if (!broken_ && !path_.empty())
+        platform::syncAside(path_);
 }
 
 }  // namespace renaming

@@ -4,10 +4,11 @@
 // program never leaves an operation the journal does not name. Records are
 // appended through a view of the file where the file system allows it, at
 // the cost of a copy in memory rather than of a write each (see
-// platform/appendfile.h). The file is put on the disk when the run starts, before every
-// removal of an old file, at least once a second while the run goes, and at
-// its end, so that a power cut loses at most the last second of records and
-// never the record of a copy whose original was then removed.
+// platform/appendfile.h). The file is put on the disk before every removal
+// of an old file, at least once a second while the run goes, and, on a
+// thread of its own, as soon as the run ends, so that a power cut loses at
+// most the last second of records and never the record of a copy whose
+// original was then removed.
 //
 // A journal that cannot be written (its disk full, say) stops where it
 // failed and the run goes on: the rename matters more than its undo, and

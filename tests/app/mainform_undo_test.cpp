@@ -4,6 +4,7 @@
 #include "mainform_fixture.h"
 
 #include "platform/folder.h"
+#include "platform/fs.h"
 #include "platform/syscalls.h"
 #include "rename/journal.h"
 #include "rename/journalstore.h"
@@ -218,6 +219,26 @@ TEST_F(UndoTest, ARunWithoutAJournalOffersNoUndoNotEvenOfAnOlderRun)
     // A journalled run there again can be taken back.
     rename(*form, "a4\nb4", true);
     EXPECT_TRUE(undoOffered(*form));
+}
+
+// Journals beyond the last ten go after a run's summary; the run's own is
+// kept and can be taken back.
+TEST_F(UndoTest, ARunLeavesTheLastTenJournalsItsOwnAmongThem)
+{
+    ScratchDir state;
+    const QByteArray before = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path()));
+    for (int i = 0; i < renaming::journals::kKept + 2; ++i)
+        renaming::journals::create().end();
+    auto form = window({"a.txt", "b.txt"});
+    rename(*form, "a2\nb2", true);
+    int journals = 0;
+    platform::listPlainFiles(renaming::journals::stateFolder(), [&](const char*, size_t) { ++journals; });
+    EXPECT_EQ(journals, renaming::journals::kKept);
+    EXPECT_TRUE(undoOffered(*form));
+    undo(*form);
+    qputenv("XDG_STATE_HOME", before);
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 // A disk whose first rename waits until the window has had the chance to

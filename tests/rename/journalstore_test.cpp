@@ -83,6 +83,7 @@ std::string writeRun(const platform::FolderHandle& folder, const std::string& mo
     w.intent(0, JournalOp::move, "a.txt", movedTo, {1, 2, 3});
     w.done(0, JournalOp::move, {1, 2, 3});
     w.end();
+    journals::prune();
     return w.path();
 }
 
@@ -109,7 +110,7 @@ TEST(JournalStore, TheStateFolderComesFromXdgStateHomeOrElseHome)
     EXPECT_EQ(journals::stateFolder(), account);
 }
 
-TEST(JournalStore, CreateMakesTheFolderNamesJournalsInRunOrderAndKeepsTheLastTen)
+TEST(JournalStore, CreateMakesTheFolderNamesJournalsInRunOrderAndPruneKeepsTheLastTen)
 {
     Environment env;
     ScratchDir state;
@@ -121,6 +122,7 @@ TEST(JournalStore, CreateMakesTheFolderNamesJournalsInRunOrderAndKeepsTheLastTen
         ASSERT_TRUE(w.valid()) << i;
         EXPECT_EQ(w.path().substr(0, folder.size() + 1), folder + "/");
         made.push_back(baseName(w.path()));
+        journals::prune();
         if (i == 0) {
             EXPECT_EQ(modeOf(w.path()) & 0777, 0600u);
             writeFile(folder + "/notes.txt", "not a journal");
