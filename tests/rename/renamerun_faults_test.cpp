@@ -351,11 +351,35 @@ protected:
     }
 };
 
+// Under the sanitizers, which take five times as long, the error numbers
+// that fail a call as any other does (EIO, EACCES) are left to the plain
+// build, but for the disk gone for good; those the run answers in a way of
+// their own stay.
+#ifdef TSUMUGI_SANITIZED
+constexpr bool kSample = true;
+#else
+constexpr bool kSample = false;
+#endif
+
+std::vector<int> anyCallErrors()
+{
+    if (kSample)
+        return {ENOSPC, ENOENT, EXDEV, EINVAL};
+    return {ENOSPC, EIO, EACCES, ENOENT, EXDEV, EINVAL};
+}
+
+std::vector<int> oneKindErrors()
+{
+    if (kSample)
+        return {ENOSPC, EXDEV, EINVAL};
+    return {ENOSPC, EIO, EXDEV, EINVAL};
+}
+
 TEST_P(RunUnderFaults, EachCallFailingInTurnLosesAndOverwritesNothing)
 {
     const Config cfg = GetParam();
     Totals t;
-    for (int err : {ENOSPC, EIO, EACCES, ENOENT, EXDEV, EINVAL}) {
+    for (int err : anyCallErrors()) {
         everyK(cfg, label(cfg) + " any call " + std::strerror(err),
                [err](FaultSys& f, long k) { f.failNth(k, err); }, t);
         if (HasFailure())
@@ -375,7 +399,7 @@ TEST_P(RunUnderFaults, EachCallOfOneKindFailingInTurnLosesAndOverwritesNothing)
     for (auto kind : {FaultSys::kOpen, FaultSys::kRead, FaultSys::kWrite, FaultSys::kLink,
                       FaultSys::kRename, FaultSys::kSync, FaultSys::kUnlink, FaultSys::kStat,
                       FaultSys::kDirRead, FaultSys::kClose, FaultSys::kMeta})
-        for (int err : {ENOSPC, EIO, EXDEV, EINVAL}) {
+        for (int err : oneKindErrors()) {
             everyK(cfg,
                    label(cfg) + " " + FaultSys::kindName(kind) + " " + std::strerror(err),
                    [kind, err](FaultSys& f, long k) { f.failNthOf(kind, k, err); }, t);
