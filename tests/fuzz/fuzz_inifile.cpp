@@ -185,5 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& p : probes)
         FUZZ_CHECK(again.read(p.section, p.key, "\x01none") ==
                    ini.read(p.section, p.key, "\x01none"));
+    // Gone after every input: the fuzzer may end the process after any.
+    ::unlink(path.c_str());
     return 0;
 }
