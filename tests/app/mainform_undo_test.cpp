@@ -226,8 +226,7 @@ TEST_F(UndoTest, ARunWithoutAJournalOffersNoUndoNotEvenOfAnOlderRun)
 TEST_F(UndoTest, ARunLeavesTheLastTenJournalsItsOwnAmongThem)
 {
     ScratchDir state;
-    const QByteArray before = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path()));
+    const EnvGuard env("XDG_STATE_HOME", state.path().c_str());
     for (int i = 0; i < renaming::journals::kKept + 2; ++i)
         renaming::journals::create().end();
     auto form = window({"a.txt", "b.txt"});
@@ -237,7 +236,6 @@ TEST_F(UndoTest, ARunLeavesTheLastTenJournalsItsOwnAmongThem)
     EXPECT_EQ(journals, renaming::journals::kKept);
     EXPECT_TRUE(undoOffered(*form));
     undo(*form);
-    qputenv("XDG_STATE_HOME", before);
     EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
