@@ -61,16 +61,10 @@ std::optional<std::string> readHead(const std::string& path, size_t limit)
         return text;
     }
     text.resize(limit);
-    size_t got = 0;
-    while (got < limit) {
-        const ssize_t n = sys().read(fd.get(), text.data() + got, limit - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    text.resize(got);
+    const ssize_t got = preadAll(fd.get(), text.data(), limit, 0);
+    if (got < 0)
+        return std::nullopt;
+    text.resize(static_cast<size_t>(got));
     return text;
 }
 
