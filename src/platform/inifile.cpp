@@ -274,7 +274,6 @@ void IniFile::load(const std::vector<std::string>& ownSections)
         return;
     }
     lines_ = splitLines(text);
-    sources_.assign(lines_.size(), Source{});
     if (ownSections.empty())
         return;
 
@@ -324,6 +323,7 @@ void IniFile::load(const std::vector<std::string>& ownSections)
     }
     if (!ours)
         return;
+    sources_.assign(lines_.size(), Source{});
     for (auto& c : candidates) {
         sources_[c.at] = {Source::Kind::converted, std::move(lines_[c.at])};
         lines_[c.at] = std::move(c.text);
@@ -333,6 +333,8 @@ void IniFile::load(const std::vector<std::string>& ownSections)
     // this system's.
     if (!anyOnlyHere)
         fileCp_ = other;
+    else
+        sources_.clear();
 }
 
 std::string IniFile::read(std::string_view section, std::string_view key,
@@ -409,8 +411,11 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
     const std::string written =
         readChanges(value) ? "\"" + std::string(value) + "\"" : std::string(value);
 
+    // Where the lines' bytes come from matters only in a file kept in the
+    // other code page.
+    const bool tracked = fileCp_ != cp_;
     std::vector<std::string> lines = lines_;
-    std::vector<Source> sources = sources_;
+    std::vector<Source> sources = tracked ? sources_ : std::vector<Source>{};
     const Source fresh{Source::Kind::written, {}};
     Span span{};
     if (findSection(lines, section, cp_, span)) {
@@ -419,7 +424,8 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
             std::string_view k, v;
             keyLine(lines[at], k, v);
             lines[at] = std::string(k) + "=" + written;
-            sources[at] = fresh;
+            if (tracked)
+                sources[at] = fresh;
         } else {
             size_t last = span.header;
             for (size_t i = span.header + 1; i < span.end; ++i)
@@ -427,12 +433,14 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
                     last = i;
             const auto where = static_cast<std::ptrdiff_t>(last + 1);
             lines.insert(lines.begin() + where, std::string(key) + "=" + written);
-            sources.insert(sources.begin() + where, fresh);
+            if (tracked)
+                sources.insert(sources.begin() + where, fresh);
         }
     } else {
         lines.push_back("[" + std::string(section) + "]");
         lines.push_back(std::string(key) + "=" + written);
-        sources.insert(sources.end(), 2, fresh);
+        if (tracked)
+            sources.insert(sources.end(), 2, fresh);
     }
 
     std::string bytes;
@@ -440,8 +448,10 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
     if (!replaceFileDurably(path_, bytes, err))
         return false;
     lines_ = std::move(lines);
-    sources_ = std::move(sources);
     fileCp_ = writtenIn;
+    if (fileCp_ == cp_)
+        sources.clear();
+    sources_ = std::move(sources);
     return true;
 }
 

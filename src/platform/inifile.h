@@ -107,7 +107,7 @@ private:
     CodePage cp_;
     CodePage fileCp_;
     std::vector<std::string> lines_;  // without their line ends
-    std::vector<Source> sources_;     // one per line
+    std::vector<Source> sources_;     // one per line while fileCp_ is not cp_
     int readError_ = 0;               // why an existing file could not be read
     bool converted_ = false;
 };
