@@ -31,7 +31,7 @@ int main(int argc, char** argv)
         return answer(*noWindow);
     settings::resetValues();
     // Lets the desktop match the window with its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tsumugi"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TSUMUGI_DESKTOP_ID));
     TApplication app(argc, argv);
     try {
         TMainForm form;
