@@ -165,16 +165,6 @@ INSTANTIATE_TEST_SUITE_P(
                   Bounds{60, 40, 851, 596}, "windows-in-use-closed-here.ini"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CarriedSettings, WindowsFirstCloseClosedHereIsTheSameFile)
-{
-    ScratchDir d;
-    writeFile(d / "meibo.ini", windowsFile("windows-first-close.ini"));
-    settings::Values v;
-    settings::load(d / "meibo.ini", v, CodePage::utf8);
-    settings::save(d / "meibo.ini", v, settings::kDesignBounds, CodePage::utf8);
-    EXPECT_EQ(readFile(d / "meibo.ini"), windowsFile("windows-first-close.ini"));
-}
-
 struct ForeignFolderCase {
     const char* name;
     std::string folder;  // no Shift-JIS form
