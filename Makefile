@@ -9,7 +9,8 @@ DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        fonts-ipafont-gothic xvfb xdotool xauth \
        desktop-file-utils at-spi2-core python3-pyatspi python3-xlib dbus-daemon \
        libclang-rt-14-dev appstream man-db groff-base optipng \
-       fuse3 fusefat dosfstools
+       fuse3 fusefat dosfstools \
+       qt6-svg-dev dpkg-dev lintian
 
 .PHONY: all deps configure build run test screenshots docs-screenshots bench package clean test-asan fuzz
 
@@ -72,12 +73,17 @@ bench: build
 # The Debian package, built in its own folder with the install prefix /usr: the
 # program compares its folder with the prefix it was built for to decide where
 # its settings live. Only the program and its icons are built there; the tests
-# run in $(BUILD). The package lands in $(BUILD)/deb/.
+# run in $(BUILD). The package lands in $(BUILD)/deb/. It is built with the
+# flags Debian builds its own packages with, every hardening on (stack
+# protector, _FORTIFY_SOURCE, format checks, read-only relocations, -z now).
 PKGBUILD = $(BUILD)/deb
+PKG_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
 package: deps
 	cmake -S . -B $(PKGBUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(LAUNCHER) $(CMAKE_FLAGS)
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(LAUNCHER) $(CMAKE_FLAGS) \
+	  "-DCMAKE_CXX_FLAGS=$$($(PKG_FLAGS) CPPFLAGS) $$($(PKG_FLAGS) CXXFLAGS)" \
+	  "-DCMAKE_EXE_LINKER_FLAGS=$$($(PKG_FLAGS) LDFLAGS)"
 	cmake --build $(PKGBUILD) -j $(JOBS) --target meibo icons
 	cd $(PKGBUILD) && cpack -G DEB
 

@@ -3,11 +3,18 @@
 
 Each <root>/<size>x<size>/apps/<name>.png must be an RGBA PNG of exactly that
 size with a drawing on a transparent ground: the corners clear, and neither
-blank nor filled edge to edge.
+blank nor filled edge to edge. <root>/scalable/apps/<name>.svg must be an SVG
+drawing on a square, and <root>/symbolic/apps/<name>-symbolic.svg one drawn
+in a single colour with filled shapes only, as the desktop recolours it.
 """
+import re
 import struct
 import sys
+import xml.etree.ElementTree as ET
 import zlib
+
+SVG = "{http://www.w3.org/2000/svg}"
+DRAWING = {"path", "rect", "circle", "ellipse", "line", "polyline", "polygon"}
 
 
 def read_png(path):
@@ -72,6 +79,43 @@ def check(path, size):
     return None
 
 
+def drawn_shapes(path):
+    """Each drawing element of an SVG file with the fill and stroke it gets."""
+    root = ET.parse(path).getroot()
+    if root.tag != SVG + "svg":
+        raise ValueError("not an SVG drawing")
+    box = [float(v) for v in re.split(r"[ ,]+", root.get("viewBox", "").strip()) if v]
+    if len(box) != 4 or box[2] <= 0 or box[2] != box[3]:
+        raise ValueError(f"no square viewBox: {root.get('viewBox')}")
+    shapes = []
+
+    def walk(node, fill, stroke):
+        fill = node.get("fill", fill)
+        stroke = node.get("stroke", stroke)
+        tag = node.tag[len(SVG):] if node.tag.startswith(SVG) else node.tag
+        if tag == "image":
+            raise ValueError("holds a raster image")
+        if tag in DRAWING:
+            shapes.append((fill, stroke))
+        for child in node:
+            walk(child, fill, stroke)
+
+    walk(root, "black", "none")
+    if not shapes:
+        raise ValueError("draws nothing")
+    return shapes
+
+
+def check_scalable(path, symbolic):
+    shapes = drawn_shapes(path)
+    if symbolic:
+        fills = {fill for fill, _ in shapes}
+        strokes = {stroke for _, stroke in shapes}
+        if len(fills) != 1 or "none" in fills or strokes != {"none"}:
+            return f"{path}: not one colour of filled shapes: fills {fills}, strokes {strokes}"
+    return None
+
+
 def main(argv):
     if len(argv) < 4:
         print(__doc__, file=sys.stderr)
@@ -88,6 +132,16 @@ def main(argv):
             faults.append(fault)
         else:
             print(f"{path}: {size}x{size} ok")
+    for folder, suffix, symbolic in (("scalable", "", False), ("symbolic", "-symbolic", True)):
+        path = f"{root}/{folder}/apps/{name}{suffix}.svg"
+        try:
+            fault = check_scalable(path, symbolic)
+        except (OSError, ValueError, ET.ParseError) as e:
+            fault = f"{path}: {e}"
+        if fault:
+            faults.append(fault)
+        else:
+            print(f"{path}: ok")
     for fault in faults:
         print(fault, file=sys.stderr)
     return 1 if faults else 0

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The program as a user gets it: builds the Debian package, installs it on this
-# machine, checks the menu entry, icons, software-centre metadata, manual pages
-# and dependencies, starts the installed
-# program on a virtual display in a folder with a few files, closes it from the
-# keyboard through "終了(&X)", checks where it kept its settings, lets a screen
-# reader's view drive it, and removes the package again.
+# The program as a user gets it: builds the Debian package, has lintian check
+# it, installs it on this machine, checks the menu entries, icons,
+# software-centre metadata, manual pages, copyright, changelog and
+# dependencies, starts the installed program on a virtual display in a folder
+# with a few files, closes it from the keyboard through "終了(&X)" and through
+# Ctrl+Q, checks where it kept its settings, lets a screen reader's view drive
+# it, and removes the package again.
 #
 # It installs and removes a system package, so it runs as root (CI does).
 set -euo pipefail
@@ -14,13 +15,17 @@ here=$PWD
 PKG=tsumugi
 PROGRAM=/usr/bin/meibo
 BINDIR=$(dirname "$PROGRAM")
-DESKTOP_ENTRY=/usr/share/applications/tsumugi.desktop
-METAINFO=/usr/share/metainfo/io.github.tsumugi.tsumugi.metainfo.xml
+APP_ID=io.github.tsumugi.tsumugi
+DESKTOP_ENTRY=/usr/share/applications/$APP_ID.desktop
+# The menu entry's earlier name, kept hidden for launchers that name it.
+OLD_DESKTOP_ENTRY=/usr/share/applications/tsumugi.desktop
+METAINFO=/usr/share/metainfo/$APP_ID.metainfo.xml
+DOC=/usr/share/doc/tsumugi
 MAN_PAGE=/usr/share/man/man1/meibo.1.gz
 MAN_PAGE_JA=/usr/share/man/ja/man1/meibo.1.gz
 ICON_ROOT=/usr/share/icons/hicolor
 ICON_NAME=tsumugi
-ICON_SIZES="32 48 128 256"
+ICON_SIZES="16 22 24 32 48 64 128 256"
 TITLE='つむぎ～'
 
 say() { echo "ci-desktop: $*"; }
@@ -38,33 +43,43 @@ wait_for() {
 
 visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }
 
-# Starts the installed program in folder $1 with the environment that follows,
-# waits for its main window, and closes it with the keyboard: Alt+F opens
-# "ファイル(&F)", X chooses "終了(&X)". Fails unless the program ends with 0.
+# Starts the installed program in folder $2 with the environment that follows,
+# waits for its main window, and closes it with the keyboard: with $1 "menu",
+# Alt+F opens "ファイル(&F)" and X chooses "終了(&X)"; with "ctrl+q", the
+# item's shortcut. Fails unless the program ends with 0.
 run_and_close_by_keyboard() {
-    local work=$1 log=$1.log pid wid before
-    shift
+    local how=$1 work=$2 log=$2.log pid wid before
+    shift 2
     (cd "$work" && exec env -u QT_QPA_PLATFORM "$@" "$PROGRAM") >"$log" 2>&1 &
     pid=$!
     wid=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$TITLE" |
           head -n 1) || true
     [ -n "$wid" ] || { cat "$log" >&2; fail "no window named $TITLE appeared"; }
     xdotool windowfocus --sync "$wid"
-    # The menu opens as a window of its own; retry should the first key go
-    # to a window not yet ready for input.
-    before=$(visible_windows "$pid")
-    local tries
-    for tries in 1 2 3; do
-        xdotool key --clearmodifiers alt+f
-        wait_for '[ "$(visible_windows "$pid")" -gt "$before" ]' 30 && break
-        [ "$tries" = 3 ] && fail "Alt+F opened no menu"
-    done
-    kill -0 "$pid" 2>/dev/null || fail "the program ended when its menu opened"
-    xdotool key x
+    if [ "$how" = ctrl+q ]; then
+        # Retried, should the first key go to a window not yet ready for input.
+        local tries
+        for tries in 1 2 3; do
+            xdotool key --clearmodifiers ctrl+q
+            wait_for '! kill -0 "$pid" 2>/dev/null' 30 && break
+        done
+    else
+        # The menu opens as a window of its own; retry should the first key go
+        # to a window not yet ready for input.
+        before=$(visible_windows "$pid")
+        local tries
+        for tries in 1 2 3; do
+            xdotool key --clearmodifiers alt+f
+            wait_for '[ "$(visible_windows "$pid")" -gt "$before" ]' 30 && break
+            [ "$tries" = 3 ] && fail "Alt+F opened no menu"
+        done
+        kill -0 "$pid" 2>/dev/null || fail "the program ended when its menu opened"
+        xdotool key x
+    fi
     if ! wait_for '! kill -0 "$pid" 2>/dev/null' 100; then
         kill "$pid"
         cat "$log" >&2
-        fail "the program was still running 10 s after 終了(&X)"
+        fail "the program was still running 10 s after 終了(&X) ($how)"
     fi
     local rc=0
     wait "$pid" || rc=$?
@@ -107,7 +122,7 @@ session() {
     touch "$tmp/a/work/a.txt" "$tmp/a/work/b.txt" "$tmp/a/work/写真 01.jpg"
     listing "$tmp/a/work" >"$tmp/a/work-before"
     listing "$BINDIR" >"$tmp/bin-before"
-    run_and_close_by_keyboard "$tmp/a/work" \
+    run_and_close_by_keyboard menu "$tmp/a/work" \
         HOME="$tmp/a/home" XDG_CONFIG_HOME="$tmp/a/xdg"
     listing "$BINDIR" | diff -u "$tmp/bin-before" - ||
         fail "the program wrote beside $PROGRAM"
@@ -118,10 +133,10 @@ session() {
     grep -q '^WinMem=' "$tmp/a/xdg/tsumugi/meibo.ini" 2>/dev/null ||
         fail "no settings in \$XDG_CONFIG_HOME/tsumugi/meibo.ini"
 
-    say "start again without XDG_CONFIG_HOME: settings in ~/.config/tsumugi/"
+    say "start again without XDG_CONFIG_HOME: settings in ~/.config/tsumugi/; close with Ctrl+Q"
     mkdir -p "$tmp/b/work" "$tmp/b/home"
     touch "$tmp/b/work/c.txt"
-    run_and_close_by_keyboard "$tmp/b/work" -u XDG_CONFIG_HOME HOME="$tmp/b/home"
+    run_and_close_by_keyboard ctrl+q "$tmp/b/work" -u XDG_CONFIG_HOME HOME="$tmp/b/home"
     listing "$BINDIR" | diff -u "$tmp/bin-before" - ||
         fail "the program wrote beside $PROGRAM"
     grep -q '^WinMem=' "$tmp/b/home/.config/tsumugi/meibo.ini" 2>/dev/null ||
@@ -135,6 +150,11 @@ fi
 
 make package
 deb=$(ls -t build/deb/${PKG}_*.deb | head -n 1)
+
+# Debian's own check of the package: not one error or warning.
+say "lintian $deb"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" ||
+    fail "lintian found errors or warnings in the package"
 tmp=$(mktemp -d)
 xvfb_pid=
 cleanup() {
@@ -153,12 +173,17 @@ exec_line=$(sed -n 's/^Exec=//p' "$DESKTOP_ENTRY")
 [ "$(command -v "${exec_line%% *}")" = "$PROGRAM" ] ||
     fail "the menu entry's Exec does not start $PROGRAM"
 [ "$exec_line" = "${exec_line%% *} %f" ] || fail "the menu entry's Exec does not pass a folder: $exec_line"
-desktop-file-validate "$DESKTOP_ENTRY" >"$tmp/validate.log" 2>&1 && [ ! -s "$tmp/validate.log" ] ||
-    { cat "$tmp/validate.log" >&2; fail "the installed menu entry does not validate"; }
+desktop-file-validate "$DESKTOP_ENTRY" "$OLD_DESKTOP_ENTRY" >"$tmp/validate.log" 2>&1 &&
+    [ ! -s "$tmp/validate.log" ] ||
+    { cat "$tmp/validate.log" >&2; fail "the installed menu entries do not validate"; }
 grep -qx "Icon=$ICON_NAME" "$DESKTOP_ENTRY" || fail "the menu entry names another icon"
+# The old name starts the same program, out of the menus and "Open With".
+grep -qx "Exec=$exec_line" "$OLD_DESKTOP_ENTRY" || fail "the old menu entry starts something else"
+grep -qx 'NoDisplay=true' "$OLD_DESKTOP_ENTRY" || fail "the old menu entry shows in the menus"
+! grep -q '^MimeType=' "$OLD_DESKTOP_ENTRY" || fail "the old menu entry is offered for folders"
 # File managers offer the program for a folder from the desktop's cache of
 # entries by type, which the package's installation brings up to date.
-grep -q '^inode/directory=\(.*;\)\?tsumugi\.desktop;' /usr/share/applications/mimeinfo.cache ||
+grep -q "^inode/directory=\\(.*;\\)\\?${APP_ID//./\\.}\\.desktop;" /usr/share/applications/mimeinfo.cache ||
     fail "the desktop's type cache does not offer the menu entry for folders"
 # shellcheck disable=SC2086
 /usr/bin/python3 tools/check-icons.py "$ICON_ROOT" "$ICON_NAME" $ICON_SIZES ||
@@ -166,13 +191,19 @@ grep -q '^inode/directory=\(.*;\)\?tsumugi\.desktop;' /usr/share/applications/mi
 
 say "check the software-centre metadata and the manual pages"
 [ -f "$METAINFO" ] || fail "$METAINFO is missing"
-# The validator passes a file with warnings or hints; any of those is a fault here.
-appstreamcli validate --no-net "$METAINFO" >"$tmp/appstream.log" 2>&1 &&
+# The validator passes a file with warnings or hints, pedantic ones
+# included; any of those is a fault here.
+appstreamcli validate --pedantic --no-net "$METAINFO" >"$tmp/appstream.log" 2>&1 &&
     ! grep -q '^[EWI]: ' "$tmp/appstream.log" ||
     { cat "$tmp/appstream.log" >&2; fail "the installed metadata does not validate"; }
 launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$METAINFO")
 [ "/usr/share/applications/$launchable" = "$DESKTOP_ENTRY" ] ||
     fail "the metadata launches \"$launchable\", not the installed menu entry"
+say "check the copyright and the changelog"
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$DOC/copyright" ||
+    fail "$DOC/copyright is not in the machine-readable format"
+zcat "$DOC/changelog.gz" | head -n 1 | grep -q "^$PKG ($(dpkg-query -W -f='${Version}' "$PKG")) " ||
+    fail "$DOC/changelog.gz does not begin with the installed version"
 # man in an untranslated UTF-8 locale, whatever this machine's language is.
 man_c() { env -u LANGUAGE LC_ALL=C.UTF-8 MANWIDTH=80 man "$@"; }
 [ "$(man_c -w meibo)" = "$MAN_PAGE" ] || fail "man -w meibo does not find $MAN_PAGE"
@@ -209,6 +240,13 @@ plugin=$(dpkg -S '*/qt6/plugins/platforms/libqxcb.so' 2>/dev/null | head -n 1 | 
     fail "no package holds the X11 platform plugin"
 grep -qx "$plugin" <<<"$needs" || fail "the X11 platform plugin comes from $plugin, which the package does not bring"
 
+say "the command line without a display"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$PROGRAM" --bogus 2>&1) && rc=0 || rc=$?
+[ "$rc" = 2 ] || fail "meibo --bogus without a display ended with $rc: $out"
+grep -q "unknown option '--bogus'" <<<"$out" || fail "meibo --bogus printed: $out"
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$PROGRAM" -V | grep -q '^meibo (Tsumugi) ' ||
+    fail "meibo -V without a display printed no version"
+
 say "run the installed program"
 start_display
 session "$tmp"
@@ -222,10 +260,10 @@ say "read the main window as a screen reader does"
 
 say "remove the package"
 dpkg -r "$PKG" >"$tmp/remove.log" 2>&1 || { cat "$tmp/remove.log" >&2; fail "removal failed"; }
-for f in "$PROGRAM" "$DESKTOP_ENTRY" "$METAINFO" "$MAN_PAGE" "$MAN_PAGE_JA" \
-         "$ICON_ROOT"/*/apps/"$ICON_NAME".png; do
+for f in "$PROGRAM" "$DESKTOP_ENTRY" "$OLD_DESKTOP_ENTRY" "$METAINFO" "$MAN_PAGE" "$MAN_PAGE_JA" \
+         "$DOC" "$ICON_ROOT"/*/apps/"$ICON_NAME".png "$ICON_ROOT"/*/apps/"$ICON_NAME"*.svg; do
     [ ! -e "$f" ] || fail "$f is left after removal"
 done
-! grep -q 'tsumugi\.desktop' /usr/share/applications/mimeinfo.cache ||
+! grep -q "${APP_ID//./\\.}\\.desktop" /usr/share/applications/mimeinfo.cache ||
     fail "the desktop's type cache still offers the removed menu entry"
 say "ok"

@@ -45,8 +45,29 @@ const bool registered = shots::add("folder", [](const shots::Context& ctx) {
         });
         b.Execute();
     }
-    // As "フォルダ指定" opens it by default: the top of the hierarchy.
+    // As "フォルダ指定" opens it by default: the top of the hierarchy, for a
+    // sample user of a Japanese desktop with user folders and bookmarks.
     {
+        QDir home(ctx.sample.absoluteFilePath(QStringLiteral("ホーム")));
+        for (const char* p : {"デスクトップ", "ドキュメント", "ダウンロード", "ピクチャ",
+                              "ミュージック", "仕事/2026年度", ".config/gtk-3.0"})
+            home.mkpath(QString::fromUtf8(p));
+        const std::string h = bytes(home.absolutePath());
+        const auto write = [&](const char* name, const std::string& text) {
+            QFile f(home.absoluteFilePath(QString::fromUtf8(name)));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(text.data(), static_cast<qint64>(text.size()));
+        };
+        write(".config/user-dirs.dirs",
+              "XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\nXDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n"
+              "XDG_DOWNLOAD_DIR=\"$HOME/ダウンロード\"\nXDG_PICTURES_DIR=\"$HOME/ピクチャ\"\n"
+              "XDG_MUSIC_DIR=\"$HOME/ミュージック\"\n");
+        write(".config/gtk-3.0/bookmarks",
+              "file://" + h + "/%E4%BB%95%E4%BA%8B/2026%E5%B9%B4%E5%BA%A6 今年度の仕事\n");
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        qputenv("HOME", QByteArray::fromStdString(h));
+        qunsetenv("XDG_CONFIG_HOME");
         TnxBrowseFolder b(&form);
         b.InitDir = "\\";
         shots::onModal([&](QWidget* dlg) {
@@ -54,6 +75,9 @@ const bool registered = shots::add("folder", [](const shots::Context& ctx) {
             cancel(dlg);
         });
         b.Execute();
+        qputenv("HOME", oldHome);
+        if (hadConfig)
+            qputenv("XDG_CONFIG_HOME", oldConfig);
     }
     // The resizable chooser with its new-folder button, rooted at the sample.
     {

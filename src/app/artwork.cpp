@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 
 namespace artwork {
 
@@ -15,11 +16,11 @@ const QColor kThreadLight(0xE8, 0x76, 0x7E);
 const QColor kWood(0xB8, 0x86, 0x4B);
 const QColor kWoodDark(0x80, 0x5A, 0x2E);
 
-// Everything is drawn on a 32-unit square and scaled.
-void drawIcon(QPainter& p)
+// The icon's shapes, on a 32-unit square.
+
+// A sheet of paper with a folded corner.
+QPainterPath sheetPath()
 {
-    p.setRenderHint(QPainter::Antialiasing);
-    // A sheet of paper with a folded corner.
     QPainterPath sheet;
     sheet.moveTo(5, 2);
     sheet.lineTo(20, 2);
@@ -27,45 +28,107 @@ void drawIcon(QPainter& p)
     sheet.lineTo(26, 30);
     sheet.lineTo(5, 30);
     sheet.closeSubpath();
-    p.setPen(QPen(kInk, 1.2));
-    p.setBrush(kPaper);
-    p.drawPath(sheet);
+    return sheet;
+}
+
+QPainterPath foldPath()
+{
     QPainterPath fold;
     fold.moveTo(20, 2);
     fold.lineTo(20, 8);
     fold.lineTo(26, 8);
+    return fold;
+}
+
+// Lines of names on the sheet.
+QPainterPath namesPath()
+{
+    QPainterPath names;
+    for (int y : {8, 12, 16}) {
+        names.moveTo(8, y);
+        names.lineTo(y == 8 ? 17 : 22, y);
+    }
+    return names;
+}
+
+// A spool of thread in front: its body and its two flanges.
+const QRectF kSpoolBody(12, 17, 14, 11);
+const QRectF kFlanges[] = {QRectF(10, 15, 18, 3), QRectF(10, 27, 18, 3)};
+
+// The thread running off the spool, spun into a curl.
+QPainterPath threadPath()
+{
+    QPainterPath thread;
+    thread.moveTo(26, 22);
+    thread.cubicTo(31, 20, 31, 12, 27, 11);
+    thread.cubicTo(24, 10, 23, 13, 25, 14);
+    return thread;
+}
+
+void drawColour(QPainter& p)
+{
+    p.setPen(QPen(kInk, 1.2));
+    p.setBrush(kPaper);
+    p.drawPath(sheetPath());
     p.setBrush(QColor(0xE4, 0xDF, 0xD0));
-    p.drawPath(fold);
-    // Lines of names on the sheet.
+    p.drawPath(foldPath());
     p.setPen(QPen(QColor(0x9A, 0xA0, 0xB8), 1.4, Qt::SolidLine, Qt::RoundCap));
-    for (int y : {8, 12, 16})
-        p.drawLine(QPointF(8, y), QPointF(y == 8 ? 17 : 22, y));
-    // A spool of thread in front.
-    const QRectF body(12, 17, 14, 11);
-    QLinearGradient g(body.topLeft(), body.bottomLeft());
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(namesPath());
+    QLinearGradient g(kSpoolBody.topLeft(), kSpoolBody.bottomLeft());
     g.setColorAt(0, kThreadLight);
     g.setColorAt(1, kThread);
     p.setPen(Qt::NoPen);
     p.setBrush(g);
-    p.drawRect(body);
+    p.drawRect(kSpoolBody);
     p.setPen(QPen(QColor(0x9E, 0x25, 0x33), 0.8));
     for (double x = 13.5; x < 26; x += 2.2)
         p.drawLine(QPointF(x, 17.5), QPointF(x + 1.2, 27.5));
     p.setPen(QPen(kWoodDark, 1));
     p.setBrush(kWood);
-    p.drawRoundedRect(QRectF(10, 15, 18, 3), 1, 1);
-    p.drawRoundedRect(QRectF(10, 27, 18, 3), 1, 1);
-    // The thread running off the spool, spun into a curl.
-    QPainterPath thread;
-    thread.moveTo(26, 22);
-    thread.cubicTo(31, 20, 31, 12, 27, 11);
-    thread.cubicTo(24, 10, 23, 13, 25, 14);
+    for (const QRectF& f : kFlanges)
+        p.drawRoundedRect(f, 1, 1);
     p.setPen(QPen(kThread, 1.3, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    p.drawPath(thread);
+    p.drawPath(threadPath());
+}
+
+// The same shapes as one filled outline: lines two units wide (a pixel at
+// 16 pixels, the size symbolic icons are drawn for), the spool solid, with
+// its body set off from its flanges, and the spool and the thread cut free
+// of the sheet behind them.
+void drawSymbolic(QPainter& p)
+{
+    QPainterPathStroker line;
+    line.setWidth(2);
+    line.setCapStyle(Qt::RoundCap);
+    line.setJoinStyle(Qt::RoundJoin);
+    QPainterPath front;
+    front.addRect(kSpoolBody.adjusted(0, 2, 0, -2));
+    for (const QRectF& f : kFlanges)
+        front.addRoundedRect(f, 1, 1);
+    front = front.united(line.createStroke(threadPath())).simplified();
+    QPainterPathStroker gap;
+    gap.setWidth(3);
+    const QPainterPath sheet = line.createStroke(sheetPath())
+                                   .united(line.createStroke(foldPath()))
+                                   .united(line.createStroke(namesPath()));
+    const QPainterPath shape = sheet.subtracted(front.united(gap.createStroke(front))).united(front);
+    p.fillPath(shape.simplified(), QColor(0x2E, 0x34, 0x36));
 }
 
 }  // namespace
+
+void drawIcon(QPainter& p, IconStyle style)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    if (style == IconStyle::symbolic)
+        drawSymbolic(p);
+    else
+        drawColour(p);
+    p.restore();
+}
 
 QImage programIconImage(int size)
 {
@@ -80,7 +143,7 @@ QImage programIconImage(int size)
 QIcon programIcon()
 {
     QIcon icon;
-    for (int s : {16, 32, 48, 128, 256})
+    for (int s : kIconSizes)
         icon.addPixmap(QPixmap::fromImage(programIconImage(s)));
     return icon;
 }

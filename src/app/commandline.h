@@ -1,10 +1,13 @@
-// The command line: `meibo [FOLDER | FILE]`, `meibo --help`, `meibo --version`.
-// Arguments are bytes, as the system gave them: a folder whose name is not
-// valid in the locale is still the folder it names.
+// The command line: `meibo [FOLDER | FILE]`, `meibo -h | --help`,
+// `meibo -V | --version`, with the toolkit's own options anywhere among them.
+// It is read whole before the toolkit starts, so that nothing but a window
+// needs a display. Arguments are bytes, as the system gave them: a folder
+// whose name is not valid in the locale is still the folder it names.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 class TMainForm;
 
@@ -22,9 +25,15 @@ struct CommandLine {
     std::string option;
 };
 
-// Reads `argv` as main() receives it. Only the first argument counts; "--"
-// before it makes it a path even when it begins with "-".
+// Reads `argv` as main() receives it, before the toolkit has taken its
+// options out. Those options (and their values) are left to the toolkit
+// wherever they stand; of the others only the first counts, and "--" before
+// it makes it a path even when it begins with "-".
 CommandLine readCommandLine(int argc, const char* const* argv);
+
+// True when `arg` is one of the toolkit's own options; `takesValue` then
+// says whether the next argument is its value.
+bool isToolkitOption(std::string_view arg, bool& takesValue);
 
 // What the program prints and its exit status when the command line asks
 // for no window; nothing when it does.
@@ -46,9 +55,9 @@ std::string absolutePath(const std::string& path, const std::string& base);
 // current folder.
 std::string folderNamedBy(const std::string& path);
 
-// Chooses the folder that the command line `argv` names in `form`, as
+// Chooses the folder that the command line `cmd` names in `form`, as
 // "フォルダ指定" chooses one; an error is shown in the general error report
 // and the window goes on. Nothing happens without an argument.
-void openCommandLineFolder(TMainForm& form, int argc, const char* const* argv);
+void openCommandLineFolder(TMainForm& form, const CommandLine& cmd);
 
 }  // namespace app

@@ -24,20 +24,15 @@ int answer(const app::NoWindow& a)
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
-    // --help and --version need no display: they are answered before the
-    // toolkit starts. Any other option may be one of the toolkit's own.
-    {
-        const auto early = app::answerWithoutWindow(app::readCommandLine(argc, argv));
-        if (early && early->status == 0)
-            return answer(*early);
-    }
+    // Everything but the window needs no display: the command line is
+    // answered before the toolkit starts.
+    const app::CommandLine cmd = app::readCommandLine(argc, argv);
+    if (const auto noWindow = app::answerWithoutWindow(cmd))
+        return answer(*noWindow);
     settings::resetValues();
     // Lets the desktop match the window with its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tsumugi"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TSUMUGI_DESKTOP_ID));
     TApplication app(argc, argv);
-    // The toolkit has taken its own options out of argv by now.
-    if (const auto late = app::answerWithoutWindow(app::readCommandLine(argc, argv)))
-        return answer(*late);
     try {
         TMainForm form;
         if (form.windowState() & Qt::WindowMaximized)
@@ -46,9 +41,7 @@ int main(int argc, char** argv)
             form.show();
         // A folder named on the command line is chosen once the window has
         // opened, so that an error is reported over it.
-        QTimer::singleShot(0, &form, [&form, argc, argv] {
-            app::openCommandLineFolder(form, argc, argv);
-        });
+        QTimer::singleShot(0, &form, [&form, &cmd] { app::openCommandLineFolder(form, cmd); });
         app.exec();
     } catch (...) {
         // An error that escapes the message loop is shown before the end.

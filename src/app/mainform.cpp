@@ -110,6 +110,8 @@ void TMainForm::buildMenus()
     setMenuBar(MainMenu);
     File = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kFileMenu)), "File");
     FileExitMenu = named(File->addAction(widgets::fromUtf8(app::msg::kFileExit)), "FileExitMenu");
+    // The desktop's usual key to quit, shown beside the item.
+    FileExitMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     // Between the file and option menus, as an addition of its own.
     EditMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kEditMenu)), "EditMenu");
     EditPreviewMenu =

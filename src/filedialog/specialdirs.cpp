@@ -2,10 +2,12 @@
 
 #include "filedialog/browsetarget.h"
 #include "platform/exepath.h"
+#include "platform/hexdigit.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace nx {
 
@@ -75,17 +77,37 @@ std::string userDirFromText(const std::string& text, const std::string& key,
 }
 
 SpecialDirs::SpecialDirs(std::string home, const char* xdgConfigHome, const char* xdgDataHome,
-                         const std::string& userDirs)
-    : home_(normalizePath(home))
+                         const std::string& userDirs, const std::string& bookmarks)
+    : home_(normalizePath(home)), bookmarks_(bookmarksFromText(bookmarks))
 {
     configHome_ = baseDir(xdgConfigHome, home_, ".config");
     dataHome_ = baseDir(xdgDataHome, home_, ".local/share");
-    desktop_ = orDefault(userDirFromText(userDirs, "XDG_DESKTOP_DIR", home_), home_, "Desktop");
-    documents_ =
-        orDefault(userDirFromText(userDirs, "XDG_DOCUMENTS_DIR", home_), home_, "Documents");
-    templates_ =
-        orDefault(userDirFromText(userDirs, "XDG_TEMPLATES_DIR", home_), home_, "Templates");
+    // The keys of the user-dirs file and the names xdg-user-dirs gives the
+    // folders when it is not asked to translate them.
+    static constexpr std::pair<const char*, const char*> kKeys[kUserDirCount] = {
+        {"XDG_DESKTOP_DIR", "Desktop"},     {"XDG_DOCUMENTS_DIR", "Documents"},
+        {"XDG_DOWNLOAD_DIR", "Downloads"},  {"XDG_MUSIC_DIR", "Music"},
+        {"XDG_PICTURES_DIR", "Pictures"},   {"XDG_VIDEOS_DIR", "Videos"},
+        {"XDG_PUBLICSHARE_DIR", "Public"},  {"XDG_TEMPLATES_DIR", "Templates"},
+    };
+    for (size_t i = 0; i < kUserDirCount; ++i)
+        userDirs_[i] = orDefault(userDirFromText(userDirs, kKeys[i].first, home_), home_,
+                                 kKeys[i].second);
 }
+
+namespace {
+
+std::string readText(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        return {};
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+}  // namespace
 
 SpecialDirs SpecialDirs::fromProcess()
 {
@@ -94,27 +116,67 @@ SpecialDirs SpecialDirs::fromProcess()
         home = "/";
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const std::string configHome = baseDir(config, normalizePath(home), ".config");
-    std::string text;
-    std::ifstream f(joinPath(configHome, "user-dirs.dirs"), std::ios::binary);
-    if (f) {
-        std::ostringstream s;
-        s << f.rdbuf();
-        text = s.str();
+    // GTK 3 and 4 keep the bookmarks here; older versions kept them in the
+    // home folder, where GTK still looks when there is none here.
+    std::string bookmarks = readText(joinPath(configHome, "gtk-3.0/bookmarks"));
+    if (bookmarks.empty())
+        bookmarks = readText(joinPath(normalizePath(home), ".gtk-bookmarks"));
+    return SpecialDirs(home, config, std::getenv("XDG_DATA_HOME"),
+                       readText(joinPath(configHome, "user-dirs.dirs")), bookmarks);
+}
+
+std::vector<Bookmark> bookmarksFromText(const std::string& text)
+{
+    std::vector<Bookmark> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t blank = line.find(' ');
+        const std::string address = line.substr(0, blank);
+        static const std::string kScheme = "file://";
+        if (address.compare(0, kScheme.size(), kScheme) != 0)
+            continue;
+        // The host part: empty, or this machine by the name GTK writes.
+        std::string rest = address.substr(kScheme.size());
+        if (rest.compare(0, 9, "localhost") == 0)
+            rest.erase(0, 9);
+        if (rest.empty() || rest[0] != '/')
+            continue;
+        std::string path;
+        bool broken = false;
+        for (size_t i = 0; i < rest.size() && !broken; ++i) {
+            if (rest[i] != '%') {
+                path += rest[i];
+                continue;
+            }
+            const int hi = i + 2 < rest.size() ? platform::hexDigitValue(rest[i + 1]) : -1;
+            const int lo = hi >= 0 ? platform::hexDigitValue(rest[i + 2]) : -1;
+            // A NUL would cut the path short; a broken escape names nothing.
+            broken = lo < 0 || (hi == 0 && lo == 0);
+            path += static_cast<char>(hi * 16 + lo);
+            i += 2;
+        }
+        if (broken)
+            continue;
+        Bookmark b{normalizePath(path), blank == std::string::npos ? "" : line.substr(blank + 1)};
+        out.push_back(std::move(b));
     }
-    return SpecialDirs(home, config, std::getenv("XDG_DATA_HOME"), text);
+    return out;
 }
 
 std::optional<std::string> SpecialDirs::pathOf(TnxBFSpecialDir d) const
 {
     switch (d) {
     case sfPersonal:
-        return documents_;
+        return documents();
     case sfDesktopDirectory:
-        return desktop_;
+        return desktop();
     case sfDrives:
         return std::string("/");
     case sfTemplates:
-        return templates_;
+        return templates();
     case sfAppData:
         return configHome_;
     case sfFonts:

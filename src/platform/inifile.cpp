@@ -259,7 +259,7 @@ bool convertText(std::string_view text, CodePage from, CodePage to, std::string&
 IniFile::IniFile(std::string path) : IniFile(std::move(path), systemCodePage(), {}) {}
 
 IniFile::IniFile(std::string path, CodePage cp, const std::vector<std::string>& ownSections)
-    : path_(std::move(path)), cp_(cp)
+    : path_(std::move(path)), cp_(cp), fileCp_(cp)
 {
     load(ownSections);
 }
@@ -323,9 +323,18 @@ void IniFile::load(const std::vector<std::string>& ownSections)
     }
     if (!ours)
         return;
-    for (auto& c : candidates)
+    sources_.assign(lines_.size(), Source{});
+    for (auto& c : candidates) {
+        sources_[c.at] = {Source::Kind::converted, std::move(lines_[c.at])};
         lines_[c.at] = std::move(c.text);
+    }
     converted_ = true;
+    // A file that this system has written lines into already is one of
+    // this system's.
+    if (!anyOnlyHere)
+        fileCp_ = other;
+    else
+        sources_.clear();
 }
 
 std::string IniFile::read(std::string_view section, std::string_view key,
@@ -347,13 +356,42 @@ std::string IniFile::read(std::string_view section, std::string_view key,
     return std::string(v);
 }
 
-std::string IniFile::text() const
+CodePage IniFile::encode(const std::vector<std::string>& lines,
+                         const std::vector<Source>& sources, std::string& out) const
 {
-    std::string out;
-    for (const auto& l : lines_) {
+    out.clear();
+    if (fileCp_ != cp_) {
+        Converter toFile(cp_, fileCp_);
+        std::string converted;
+        bool held = true;
+        for (size_t i = 0; i < lines.size() && held; ++i) {
+            const Source& src = sources[i];
+            if (src.kind == Source::Kind::converted) {
+                out += src.raw;
+            } else if (src.kind == Source::Kind::asRead || plainAscii(lines[i])) {
+                out += lines[i];
+            } else if (toFile.run(lines[i], converted)) {
+                out += converted;
+            } else {
+                held = false;
+            }
+            out += "\r\n";
+        }
+        if (held)
+            return fileCp_;
+        out.clear();
+    }
+    for (const auto& l : lines) {
         out += l;
         out += "\r\n";
     }
+    return cp_;
+}
+
+std::string IniFile::text() const
+{
+    std::string out;
+    encode(lines_, sources_, out);
     return out;
 }
 
@@ -373,7 +411,12 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
     const std::string written =
         readChanges(value) ? "\"" + std::string(value) + "\"" : std::string(value);
 
+    // Where the lines' bytes come from matters only in a file kept in the
+    // other code page.
+    const bool tracked = fileCp_ != cp_;
     std::vector<std::string> lines = lines_;
+    std::vector<Source> sources = tracked ? sources_ : std::vector<Source>{};
+    const Source fresh{Source::Kind::written, {}};
     Span span{};
     if (findSection(lines, section, cp_, span)) {
         const size_t at = findKey(lines, span, key, cp_);
@@ -381,25 +424,34 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
             std::string_view k, v;
             keyLine(lines[at], k, v);
             lines[at] = std::string(k) + "=" + written;
+            if (tracked)
+                sources[at] = fresh;
         } else {
             size_t last = span.header;
             for (size_t i = span.header + 1; i < span.end; ++i)
                 if (!trim(lines[i]).empty())
                     last = i;
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
-                         std::string(key) + "=" + written);
+            const auto where = static_cast<std::ptrdiff_t>(last + 1);
+            lines.insert(lines.begin() + where, std::string(key) + "=" + written);
+            if (tracked)
+                sources.insert(sources.begin() + where, fresh);
         }
     } else {
         lines.push_back("[" + std::string(section) + "]");
         lines.push_back(std::string(key) + "=" + written);
+        if (tracked)
+            sources.insert(sources.end(), 2, fresh);
     }
 
-    std::swap(lines, lines_);
-    const std::string bytes = text();
-    if (!replaceFileDurably(path_, bytes, err)) {
-        std::swap(lines, lines_);
+    std::string bytes;
+    const CodePage writtenIn = encode(lines, sources, bytes);
+    if (!replaceFileDurably(path_, bytes, err))
         return false;
-    }
+    lines_ = std::move(lines);
+    fileCp_ = writtenIn;
+    if (fileCp_ == cp_)
+        sources.clear();
+    sources_ = std::move(sources);
     return true;
 }
 

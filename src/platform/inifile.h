@@ -16,8 +16,11 @@
 // Bytes are not re-encoded, with one exception: a file carried over from a
 // system of the other code page (a Shift-JIS file on a UTF-8 system, as the
 // Windows profile functions write it) is recognised by the sections its
-// owner names, and its foreign lines are read converted; the next write then
-// writes the whole file in the engine's code page.
+// owner names, and its foreign lines are read converted. Writes keep such a
+// file in its own code page, so that the other system still reads it: lines
+// as they were read go back byte for byte, new ones are converted. Only a
+// line that the file's code page cannot hold (a folder name outside
+// Shift-JIS) makes the engine write the whole file in its own code page.
 #pragma once
 
 // The file's writing and the folders it may need, which callers of the
@@ -26,6 +29,7 @@
 #include "platform/durablefile.h"
 #include "platform/makefolder.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +66,10 @@ public:
     // True when the file was read converted from the other code page.
     bool converted() const { return converted_; }
 
+    // The code page the file is written in: the other one for a file read
+    // converted, until a line that page cannot hold has been written.
+    CodePage fileCodePage() const { return fileCp_; }
+
     // The value of `key` in `section`, or `def` when either is missing.
     // "key=" reads as the empty string.
     std::string read(std::string_view section, std::string_view key,
@@ -74,15 +82,32 @@ public:
     bool write(std::string_view section, std::string_view key, std::string_view value,
                int* err = nullptr);
 
-    // The file's text as it would be written now.
+    // The file's bytes as they would be written now.
     std::string text() const;
 
 private:
+    // Where a line's bytes come from when the file is written in the other
+    // code page.
+    struct Source {
+        enum class Kind : uint8_t {
+            asRead,     // the bytes as the file held them
+            converted,  // read converted: `raw` holds the file's bytes
+            written,    // set by a write, in the engine's code page
+        };
+        Kind kind = Kind::asRead;
+        std::string raw;
+    };
+
     void load(const std::vector<std::string>& ownSections);
+    // The bytes of `lines`, and the code page they end up in.
+    CodePage encode(const std::vector<std::string>& lines, const std::vector<Source>& sources,
+                    std::string& out) const;
 
     std::string path_;
     CodePage cp_;
+    CodePage fileCp_;
     std::vector<std::string> lines_;  // without their line ends
+    std::vector<Source> sources_;     // one per line while fileCp_ is not cp_
     int readError_ = 0;               // why an existing file could not be read
     bool converted_ = false;
 };

@@ -22,7 +22,9 @@ struct Loaded {
 // The file is text in the system code page `cp`. One carried over from a
 // system of the other code page (a Windows machine's Shift-JIS file on a
 // UTF-8 system) is known by its section names: it is read converted, and
-// the next save writes it whole in `cp`.
+// saves keep it in its own code page, so that the Windows profile functions
+// still read every value; only a value that code page cannot hold (a folder
+// name outside Shift-JIS) makes the save write it whole in `cp`.
 
 // Fills `v` from the file at `path` (defaults for whatever is missing) and
 // says where the window goes.

@@ -59,7 +59,20 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"DashDashAlone", {"--"}, R::window, std::nullopt},
         ArgsCase{"LoneDashIsAName", {"-"}, R::window, "-"},
         ArgsCase{"UnknownOption", {"-x", "/tmp"}, R::badOption, std::nullopt},
-        ArgsCase{"UnknownLongOption", {"--open"}, R::badOption, std::nullopt}),
+        ArgsCase{"UnknownLongOption", {"--open"}, R::badOption, std::nullopt},
+        ArgsCase{"ShortHelp", {"-h"}, R::help, std::nullopt},
+        ArgsCase{"ShortVersion", {"-V", "/tmp"}, R::version, std::nullopt},
+        ArgsCase{"ToolkitOptionAndItsValueBeforeAFolder",
+                 {"-style", "fusion", "/tmp"}, R::window, "/tmp"},
+        ArgsCase{"ToolkitOptionsAfterTheFolder", {"/tmp", "-platform", "xcb"}, R::window, "/tmp"},
+        ArgsCase{"ToolkitOptionWithTwoDashes", {"--platform", "offscreen", "-V"}, R::version,
+                 std::nullopt},
+        ArgsCase{"ToolkitOptionJoinedToItsValue", {"-style=fusion", "--bogus"}, R::badOption,
+                 std::nullopt},
+        ArgsCase{"ToolkitFlag", {"-reverse", "a"}, R::window, "a"},
+        ArgsCase{"ValueOfAToolkitOptionIsNoFolder", {"-title", "x"}, R::window, std::nullopt},
+        ArgsCase{"UnknownOptionJoinedToAValue", {"-bogus=1"}, R::badOption, std::nullopt},
+        ArgsCase{"LowerCaseVIsUnknown", {"-v"}, R::badOption, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AnswerWithoutWindow, HelpVersionAndUnknownOptions)
@@ -122,8 +135,8 @@ struct Finished {
     QByteArray out, err;
 };
 
-// Runs the program with `args` and no display at all: --help and --version
-// must not need one.
+// Runs the program with `args`, on the offscreen platform or with no display
+// at all: nothing but the window may need one.
 Finished runProgram(const QStringList& args, bool display)
 {
     QProcess p;
@@ -158,10 +171,25 @@ TEST(ProgramStart, HelpAndVersionPrintAndExitWithoutADisplay)
 
 TEST(ProgramStart, UnknownOptionOpensNoWindowAndExitsWithTwo)
 {
-    const Finished bad = runProgram({QStringLiteral("--frobnicate")}, true);
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.out, QByteArray());
-    EXPECT_TRUE(bad.err.contains("unknown option '--frobnicate'")) << bad.err.toStdString();
+    for (const bool display : {true, false}) {
+        SCOPED_TRACE(display ? "with a display" : "without a display");
+        const Finished bad = runProgram({QStringLiteral("--frobnicate")}, display);
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_EQ(bad.out, QByteArray());
+        EXPECT_TRUE(bad.err.contains("unknown option '--frobnicate'")) << bad.err.toStdString();
+        EXPECT_TRUE(bad.err.contains("Try 'meibo --help'")) << bad.err.toStdString();
+    }
+}
+
+TEST(ProgramStart, ShortFormsAndToolkitOptionsNeedNoDisplay)
+{
+    const Finished help = runProgram({QStringLiteral("-h")}, false);
+    EXPECT_EQ(help.status, 0) << help.err.toStdString();
+    EXPECT_TRUE(help.out.startsWith("Usage: meibo [FOLDER | FILE]\n")) << help.out.toStdString();
+    const Finished version =
+        runProgram({QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-V")}, false);
+    EXPECT_EQ(version.status, 0) << version.err.toStdString();
+    EXPECT_TRUE(version.out.startsWith("meibo (Tsumugi) ")) << version.out.toStdString();
 }
 
 // --- the window on a folder from outside ----------------------------------
@@ -171,7 +199,8 @@ protected:
     static void openWith(TMainForm& form, std::vector<const char*> args)
     {
         args.insert(args.begin(), "meibo");
-        app::openCommandLineFolder(form, static_cast<int>(args.size()), args.data());
+        app::openCommandLineFolder(
+            form, app::readCommandLine(static_cast<int>(args.size()), args.data()));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "platform/exepath.h"
+#include "rename/ui/memo.h"
 #include "settings/values.h"
 #include "support/modal.h"
 #include "support/scratch.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QTest>
 #include <QTimer>
@@ -204,6 +206,17 @@ TEST_F(SettingsWindow, AfterTheWriteErrorTheNextCloseClosesWithoutSaving)
             EXPECT_EQ(readFile(ini()), before);
     }
     ::rmdir(ini().c_str());
+}
+
+TEST_F(SettingsWindow, CtrlQQuitsAsTheExitItemDoes)
+{
+    auto form = start();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(form->FileExitMenu->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    QTest::keyClick(form->Memo2, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(readFile(ini()), kFirstClose);
 }
 
 TEST_F(SettingsWindow, LastDirFromARunReachesTheFileAtClose)

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <vector>
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -108,6 +111,67 @@ TEST(SpecialDirs, FromTheProcessReadsTheUserDirsFileOfTheHomeFolder)
     EXPECT_EQ(d.home(), home.path());
     EXPECT_EQ(d.desktop(), home / "机");
     EXPECT_EQ(d.configHome(), home / ".config");
+}
+
+TEST(SpecialDirs, FromTheProcessReadsTheBookmarksGtkKeeps)
+{
+    struct Case {
+        const char* name;
+        const char* file;  // relative to the home folder
+    } const cases[] = {{"gtk3", ".config/gtk-3.0/bookmarks"}, {"older", ".gtk-bookmarks"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing_support::ScratchDir home;
+        home.mkdir(".config");
+        home.mkdir(".config/gtk-3.0");
+        home.write(c.file, "file:///srv/%E5%86%99%E7%9C%9F 写真\n");
+        testing_support::EnvGuard h("HOME", home.path().c_str());
+        testing_support::EnvGuard config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(nx::SpecialDirs::fromProcess().bookmarks(),
+                  (std::vector<nx::Bookmark>{{"/srv/写真", "写真"}}));
+    }
+}
+
+struct BookmarkCase {
+    const char* name;
+    std::string line;
+    std::vector<nx::Bookmark> expected;
+};
+
+void PrintTo(const BookmarkCase& c, std::ostream* os) { *os << c.name; }
+
+class BookmarksFile : public ::testing::TestWithParam<BookmarkCase> {};
+
+TEST_P(BookmarksFile, KeepsLocalFoldersWithTheirLabels)
+{
+    EXPECT_EQ(nx::bookmarksFromText(GetParam().line), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BookmarksFile,
+    ::testing::Values(
+        BookmarkCase{"PlainPath", "file:///home/u/work\n", {{"/home/u/work", ""}}},
+        BookmarkCase{"LabelAfterTheFirstBlank", "file:///home/u/a%20b My work  \n",
+                     {{"/home/u/a b", "My work  "}}},
+        BookmarkCase{"EscapedJapanese", "file:///home/u/%E5%86%99%E7%9C%9F",
+                     {{"/home/u/写真", ""}}},
+        BookmarkCase{"BytesNotUtf8", "file:///srv/%FF%fe", {{"/srv/\xFF\xFE", ""}}},
+        BookmarkCase{"Localhost", "file://localhost/srv\r\n", {{"/srv", ""}}},
+        BookmarkCase{"OtherMachine", "file://nas/srv", {}},
+        BookmarkCase{"Sftp", "sftp://host/home/u", {}},
+        BookmarkCase{"BrokenEscape", "file:///srv/%4", {}},
+        BookmarkCase{"NulByte", "file:///srv/a%00b", {}},
+        BookmarkCase{"Blank", "\n\n", {}},
+        BookmarkCase{"Several", "file:///a\nsftp://h/b\nfile:///c C\n",
+                     {{"/a", ""}, {"/c", "C"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SpecialDirs, UserFoldersDefaultToTheirUsualNames)
+{
+    const nx::SpecialDirs d("/h", nullptr, nullptr, "XDG_PICTURES_DIR=\"$HOME/ピクチャ\"\n");
+    EXPECT_EQ(d.userDir(nx::UserDir::pictures), "/h/ピクチャ");
+    EXPECT_EQ(d.userDir(nx::UserDir::download), "/h/Downloads");
+    EXPECT_EQ(d.userDir(nx::UserDir::publicShare), "/h/Public");
 }
 
 TEST(SpecialDirs, FromTheProcessTakesTheAccountsHomeWhenHomeIsRelative)

@@ -295,20 +295,49 @@ const std::string kLastSjis = "\x91\x4F\x89\xF1";                              /
 const std::string kPhotoSjis = "\x8E\xCA\x90\x5E";                             // 写真
 const std::string kTableSjis = "\x95\x5C";                                     // 表
 
-TEST(IniCarried, ShiftJisFileOfTheOwnerIsReadConvertedAndWrittenWhole)
+TEST(IniCarried, ShiftJisFileOfTheOwnerIsReadConvertedAndStaysShiftJis)
 {
     ScratchDir d;
-    writeFile(d / "c.ini", "; " + kPhotoSjis + "\r\n[" + kWindowSjis + "]\r\nLeft=1\r\n[" +
-                               kLastSjis + "]\r\nLastDir=C:\\" + kPhotoSjis + "\\" +
-                               kTableSjis + "\r\n");
+    // "∵" in the NEC form that a conversion back would not give.
+    const std::string note = "; " + kPhotoSjis + "\x87\x9A";
+    writeFile(d / "c.ini", note + "\r\n[" + kWindowSjis + "]\r\nLeft=1\r\n[" + kLastSjis +
+                               "]\r\nLastDir=C:\\" + kPhotoSjis + "\\" + kTableSjis + "\r\n");
     IniFile ini(d / "c.ini", CodePage::utf8, kOwnUtf8);
     EXPECT_TRUE(ini.converted());
+    EXPECT_EQ(ini.fileCodePage(), CodePage::cp932);
     EXPECT_EQ(ini.read("ウィンドウ", "Left", "-"), "1");
     // The backslash after a second byte stays a backslash.
     EXPECT_EQ(ini.read("前回", "LastDir", "-"), "C:\\写真\\表");
     ASSERT_TRUE(ini.write("前回", "LastDir", "/home/u/写真"));
-    EXPECT_EQ(readFile(d / "c.ini"),
-              "; 写真\r\n[ウィンドウ]\r\nLeft=1\r\n[前回]\r\nLastDir=/home/u/写真\r\n");
+    ASSERT_TRUE(ini.write("新しい", "Key", "表"));
+    EXPECT_EQ(readFile(d / "c.ini"), note + "\r\n[" + kWindowSjis + "]\r\nLeft=1\r\n[" +
+                                         kLastSjis + "]\r\nLastDir=/home/u/" + kPhotoSjis +
+                                         "\r\n[\x90\x56\x82\xB5\x82\xA2]\r\nKey=" + kTableSjis +
+                                         "\r\n");
+
+    // A value Shift-JIS cannot hold turns the whole file to UTF-8, for good.
+    ASSERT_TRUE(ini.write("前回", "LastDir", "/home/u/😀"));
+    EXPECT_EQ(ini.fileCodePage(), CodePage::utf8);
+    ASSERT_TRUE(ini.write("前回", "LastDir", "/home/u/写真"));
+    EXPECT_EQ(readFile(d / "c.ini"), "; 写真∵\r\n[ウィンドウ]\r\nLeft=1\r\n[前回]\r\n"
+                                     "LastDir=/home/u/写真\r\n[新しい]\r\nKey=表\r\n");
+}
+
+TEST(IniCarried, AFailedWriteLeavesTheFileInItsCodePage)
+{
+    ScratchDir d;
+    const std::string text = "[" + kWindowSjis + "]\r\nk=" + kPhotoSjis + "\r\n";
+    writeFile(d / "c.ini", text);
+    IniFile ini(d / "c.ini", CodePage::utf8, kOwnUtf8);
+    {
+        testing_support::FaultSys faults;
+        faults.failNthOf(testing_support::FaultSys::kWrite, 1, ENOSPC, true);
+        platform::ScopedSys use(faults);
+        EXPECT_FALSE(ini.write("ウィンドウ", "k", "😀"));
+    }
+    EXPECT_EQ(ini.fileCodePage(), CodePage::cp932);
+    EXPECT_EQ(ini.text(), text);
+    EXPECT_EQ(readFile(d / "c.ini"), text);
 }
 
 TEST(IniCarried, WhatIsNotTheOwnersIsLeftAsItIs)
@@ -371,9 +400,9 @@ TEST(IniCarried, Utf8FileOnAShiftJisSystem)
     IniFile ini(d / "u.ini", CodePage::cp932, {kWindowSjis});
     EXPECT_TRUE(ini.converted());
     EXPECT_EQ(ini.read(kWindowSjis, "k", "-"), "1");
-    std::string last;
-    ASSERT_TRUE(platform::convertText("前回処理したフォルダ", CodePage::utf8, CodePage::cp932, last));
-    EXPECT_EQ(ini.text(), "[" + kWindowSjis + "]\r\nk=1\r\n[" + last + "]\r\nk=2\r\n");
+    // It stays UTF-8, which holds whatever Shift-JIS does.
+    ASSERT_TRUE(ini.write(kWindowSjis, "k", kPhotoSjis));
+    EXPECT_EQ(readFile(d / "u.ini"), "[ウィンドウ]\r\nk=写真\r\n[前回処理したフォルダ]\r\nk=2\r\n");
 }
 
 TEST(IniCarried, ConvertTextBothWays)

@@ -1,12 +1,15 @@
 // Settings files carried between systems: one that the Windows profile
-// functions wrote in Shift-JIS, values that begin or end with a blank, and
-// names that only a Shift-JIS reading tells apart.
+// functions wrote in Shift-JIS, which stays Shift-JIS, values that begin or
+// end with a blank, and names that only a Shift-JIS reading tells apart.
 #include "platform/inifile.h"
 #include "settings/settingsfile.h"
 #include "support/programhome.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
 
 using namespace testing_support;
 using platform::CodePage;
@@ -63,21 +66,8 @@ std::string firstClose(const std::string (&sections)[6], const FileValues& v)
 
 const std::string kSjis[6] = {kWinMemSjis,     kInitMaxSjis, kBoundsSjis,
                               kRootDirSelSjis, kLastDirSjis, kRootDirSjis};
-const std::string kUtf8[6] = {"ウィンドウの位置とサイズを記憶する", "ウィンドウを最大化で表示",
-                              "ウィンドウの位置とサイズ",           "ルートフォルダ指定の方法",
-                              "前回処理したフォルダ",               "フォルダ指定のルートフォルダ"};
 
-TEST(CarriedSettings, WindowsFirstCloseFileClosedHereIsTheFirstCloseOfThisSystem)
-{
-    ScratchDir d;
-    writeFile(d / "meibo.ini", firstClose(kSjis, {}));
-    settings::Values v;
-    settings::load(d / "meibo.ini", v, CodePage::utf8);
-    settings::save(d / "meibo.ini", v, settings::kDesignBounds, CodePage::utf8);
-    EXPECT_EQ(readFile(d / "meibo.ini"), kFirstClose);
-}
-
-TEST(CarriedSettings, WindowsFileIsReadAndTheNextSaveWritesOneWholeUtf8File)
+TEST(CarriedSettings, WindowsFileIsReadAndTheNextSaveKeepsItInShiftJis)
 {
     ScratchDir d;
     FileValues windows;
@@ -101,16 +91,7 @@ TEST(CarriedSettings, WindowsFileIsReadAndTheNextSaveWritesOneWholeUtf8File)
     EXPECT_EQ(v.RootDir, "C:\\photo ");
 
     settings::save(d / "meibo.ini", v, Bounds{100, -8, 851, 596}, CodePage::utf8);
-    FileValues here = windows;
-    here.lastDir = kWindowsDir;
-    EXPECT_EQ(readFile(d / "meibo.ini"), firstClose(kUtf8, here));
-
-    // And a later run reads it as the same values.
-    settings::Values again;
-    settings::load(d / "meibo.ini", again, CodePage::utf8);
-    EXPECT_EQ(again.LastDir, kWindowsDir);
-    EXPECT_EQ(again.RootDir, "C:\\photo ");
-    EXPECT_EQ(again.RootDirSel, 2);
+    EXPECT_EQ(readFile(d / "meibo.ini"), firstClose(kSjis, windows));
 }
 
 TEST(CarriedSettings, MaximisedWindowsFileKeepsItsBoundsThroughAMaximisedClose)
@@ -124,8 +105,106 @@ TEST(CarriedSettings, MaximisedWindowsFileKeepsItsBoundsThroughAMaximisedClose)
     const auto loaded = settings::load(d / "meibo.ini", v, CodePage::utf8);
     EXPECT_TRUE(loaded.maximised);
     settings::save(d / "meibo.ini", v, std::nullopt, CodePage::utf8);
-    EXPECT_EQ(readFile(d / "meibo.ini"), firstClose(kUtf8, windows));
+    EXPECT_EQ(readFile(d / "meibo.ini"), firstClose(kSjis, windows));
 }
+
+// --- files the Windows profile functions wrote, kept in data/ --------------
+
+std::string windowsFile(const std::string& name)
+{
+    return readFile(std::string(TSUMUGI_SETTINGS_DATA) + "/" + name);
+}
+
+// D:\表計算\ソフト in Shift-JIS: 表 and ソ end in a backslash byte.
+const std::string kRootDirOfInUseSjis =
+    "D:\\\x95\x5C\x8C\x76\x8E\x5A\\\x83\x5C\x83\x74\x83\x67";
+
+struct CloseCase {
+    const char* name;
+    const char* before;                  // the file Windows wrote
+    std::optional<std::string> lastDir;  // chosen on this system before the close
+    std::optional<Bounds> bounds;        // the window at the close; none: maximised
+    const char* after;                   // the file the close leaves
+};
+
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
+
+class WindowsFileClosedHere : public ::testing::TestWithParam<CloseCase> {};
+
+TEST_P(WindowsFileClosedHere, StaysTheFileWindowsWouldWrite)
+{
+    const CloseCase& c = GetParam();
+    ScratchDir d;
+    writeFile(d / "meibo.ini", windowsFile(c.before));
+    settings::Values v;
+    settings::load(d / "meibo.ini", v, CodePage::utf8);
+    if (c.lastDir)
+        v.LastDir = *c.lastDir;
+    settings::save(d / "meibo.ini", v, c.bounds, CodePage::utf8);
+    EXPECT_EQ(readFile(d / "meibo.ini"), windowsFile(c.after));
+
+    // Read back by the same rules, here and on a Shift-JIS system.
+    settings::Values here;
+    settings::load(d / "meibo.ini", here, CodePage::utf8);
+    EXPECT_EQ(here.LastDir, v.LastDir);
+    EXPECT_EQ(here.RootDir, v.RootDir);
+    EXPECT_EQ(here.RootDirSel, v.RootDirSel);
+    settings::Values there;
+    settings::load(d / "meibo.ini", there, CodePage::cp932);
+    EXPECT_EQ(there.RootDir, kRootDirOfInUseSjis);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Closes, WindowsFileClosedHere,
+    ::testing::Values(
+        CloseCase{"NothingChangedLeavesEveryByte", "windows-in-use.ini", std::nullopt,
+                  Bounds{100, -8, 1024, 700}, "windows-in-use.ini"},
+        CloseCase{"MaximisedLeavesEveryByte", "windows-in-use.ini", std::nullopt, std::nullopt,
+                  "windows-in-use.ini"},
+        CloseCase{"NewFolderAndPlaceInShiftJis", "windows-in-use.ini", "/home/太郎/写真",
+                  Bounds{60, 40, 851, 596}, "windows-in-use-closed-here.ini"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ForeignFolderCase {
+    const char* name;
+    std::string folder;  // no Shift-JIS form
+};
+
+void PrintTo(const ForeignFolderCase& c, std::ostream* os) { *os << c.name; }
+
+class FolderOutsideShiftJis : public ::testing::TestWithParam<ForeignFolderCase> {};
+
+TEST_P(FolderOutsideShiftJis, MakesTheWholeFileUtf8AndKeepsItSo)
+{
+    ScratchDir d;
+    writeFile(d / "meibo.ini", windowsFile("windows-in-use.ini"));
+    settings::Values v;
+    settings::load(d / "meibo.ini", v, CodePage::utf8);
+    v.LastDir = GetParam().folder;
+    settings::save(d / "meibo.ini", v, std::nullopt, CodePage::utf8);
+    const std::string text = readFile(d / "meibo.ini");
+    // The user's own line comes along, in UTF-8.
+    EXPECT_TRUE(text.starts_with("; 太郎のパソコン ∵\r\n[ウィンドウの位置とサイズを記憶する]\r\n"));
+    EXPECT_NE(text.find("\r\n[前回処理したフォルダ]\r\nLastDir=" + GetParam().folder + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\nRootDir=D:\\表計算\\ソフト\r\n"), std::string::npos);
+    settings::Values back;
+    settings::load(d / "meibo.ini", back, CodePage::utf8);
+    EXPECT_EQ(back.LastDir, GetParam().folder);
+    EXPECT_EQ(back.RootDir, "D:\\表計算\\ソフト");
+
+    // A later folder that Shift-JIS could hold does not turn it back.
+    back.LastDir = "/home/太郎";
+    settings::save(d / "meibo.ini", back, std::nullopt, CodePage::utf8);
+    EXPECT_NE(readFile(d / "meibo.ini").find("\r\nLastDir=/home/太郎\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, FolderOutsideShiftJis,
+    ::testing::Values(ForeignFolderCase{"Emoji", "/home/u/写真 😀"},
+                      ForeignFolderCase{"Hangul", "/home/u/사진"},
+                      ForeignFolderCase{"BytesNotUtf8", "/home/u/\xFF\xFE"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CarriedSettings, OnAShiftJisSystemTheFileIsWhatWindowsWrites)
 {

@@ -1,13 +1,16 @@
 #include "filedialog/ui/foldertreemodel.h"
 
+#include "filedialog/places.h"
 #include "filedialog/specialdirs.h"
 #include "filedialog/ui/browsemessages.h"
+#include "filedialog/ui/mountedvolumes.h"
 #include "platform/fs.h"
 #include "platform/noreplace.h"
 #include "widgets/text.h"
 
 #include <QApplication>
 #include <QCollator>
+#include <QIcon>
 #include <QStyle>
 
 #include <algorithm>
@@ -15,11 +18,48 @@
 
 namespace nx {
 
+namespace {
+
+// The icon theme's picture of a place, or the style's own where the theme
+// has none.
+QIcon placeIcon(Place::Kind k)
+{
+    struct Look {
+        Place::Kind kind;
+        const char* themeName;
+        QStyle::StandardPixmap fallback;
+    };
+    static constexpr Look kLooks[] = {
+        {Place::Kind::home, "user-home", QStyle::SP_DirHomeIcon},
+        {Place::Kind::desktop, "user-desktop", QStyle::SP_DesktopIcon},
+        {Place::Kind::documents, "folder-documents", QStyle::SP_DirIcon},
+        {Place::Kind::download, "folder-download", QStyle::SP_DirIcon},
+        {Place::Kind::music, "folder-music", QStyle::SP_DirIcon},
+        {Place::Kind::pictures, "folder-pictures", QStyle::SP_DirIcon},
+        {Place::Kind::videos, "folder-videos", QStyle::SP_DirIcon},
+        {Place::Kind::publicShare, "folder-publicshare", QStyle::SP_DirIcon},
+        {Place::Kind::templates, "folder-templates", QStyle::SP_DirIcon},
+        {Place::Kind::bookmark, "folder", QStyle::SP_DirLinkIcon},
+        {Place::Kind::removable, "drive-removable-media", QStyle::SP_DriveFDIcon},
+        {Place::Kind::optical, "media-optical", QStyle::SP_DriveCDIcon},
+        {Place::Kind::network, "folder-remote", QStyle::SP_DriveNetIcon},
+        {Place::Kind::fsRoot, "drive-harddisk", QStyle::SP_DriveHDIcon},
+    };
+    for (const Look& l : kLooks)
+        if (l.kind == k)
+            return QIcon::fromTheme(QString::fromLatin1(l.themeName),
+                                    QApplication::style()->standardIcon(l.fallback));
+    return QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+}
+
+}  // namespace
+
 struct FolderTreeModel::Node {
-    enum class Kind { top, home, desktop, fsRoot, folder, file };
+    enum class Kind { top, place, folder, file };
     Node* parent = nullptr;
     Kind kind = Kind::folder;
-    std::string name;  // the entry's name in its parent folder
+    Place::Kind place = Place::Kind::bookmark;  // for Kind::place
+    std::string name;  // the entry's name in its parent folder, a place's display name
     std::string path;  // empty for the top
     bool listed = false;
     int row = 0;  // position among the parent's children
@@ -45,26 +85,21 @@ FolderTreeModel::FolderTreeModel(const FolderTarget& root, const SpecialDirs& di
     if (root.kind == FolderTarget::Kind::path) {
         r->path = root.path;
         r->name = lastComponent(root.path);
-        r->kind = root.path == "/" ? Node::Kind::fsRoot : Node::Kind::folder;
+        r->kind = root.path == "/" ? Node::Kind::place : Node::Kind::folder;
+        r->place = Place::Kind::fsRoot;
     } else {
         // The top of the hierarchy: the places a user starts from.
         r->kind = Node::Kind::top;
         r->listed = true;
-        auto add = [&](Node::Kind k, const std::string& p) {
+        for (Place& p : topPlaces(dirs, mountedVolumes())) {
             auto c = std::make_unique<Node>();
-            c->kind = k;
-            c->path = p;
-            c->name = lastComponent(p);
+            c->kind = Node::Kind::place;
+            c->place = p.kind;
+            c->path = std::move(p.path);
+            c->name = std::move(p.name);
             c->parent = r.get();
             r->children.push_back(std::move(c));
-        };
-        const std::string home = dirs.home();
-        if (home != "/" && platform::isFolder(home))
-            add(Node::Kind::home, home);
-        const std::string desk = normalizePath(dirs.desktop());
-        if (desk != home && desk != "/" && platform::isFolder(desk))
-            add(Node::Kind::desktop, desk);
-        add(Node::Kind::fsRoot, "/");
+        }
         r->renumber();
     }
     r->parent = invisible_.get();
@@ -127,10 +162,8 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const
         switch (n->kind) {
         case Node::Kind::top:
             return s->standardIcon(QStyle::SP_DesktopIcon);
-        case Node::Kind::home:
-            return s->standardIcon(QStyle::SP_DirHomeIcon);
-        case Node::Kind::fsRoot:
-            return s->standardIcon(QStyle::SP_DriveHDIcon);
+        case Node::Kind::place:
+            return placeIcon(n->place);
         case Node::Kind::file:
             return s->standardIcon(QStyle::SP_FileIcon);
         default:

@@ -1,5 +1,6 @@
 // The chooser's tree: a root item (the virtual top, whose children are the
-// home folder, the desktop folder and "/", or a folder of the file system)
+// places of places.h: the home folder, the user folders, the bookmarks, the
+// removable and network volumes and "/"; or a folder of the file system)
 // and, below it, folders read lazily as the user opens them.
 #pragma once
 

@@ -1,4 +1,5 @@
 // The folder browser component driven through its real chooser.
+#include "filedialog/folderpath.h"
 #include "filedialog/ui/browsefolder.h"
 #include "filedialog/unitstate.h"
 #include "support/chooser.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -186,22 +188,40 @@ TEST_F(BrowseFolderTest, InitialSelectionFollowsTheFolderTarget)
     }
 }
 
-TEST_F(BrowseFolderTest, TheTopHoldsHomeDesktopAndTheRoot)
+TEST_F(BrowseFolderTest, TheTopHoldsHomeUserFoldersBookmarksAndTheRoot)
 {
+    dir_.mkdir("ピクチャ");
+    dir_.mkdir(".config");
+    dir_.mkdir(".config/gtk-3.0");
+    dir_.write(".config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/ピクチャ\"\n");
+    dir_.write(".config/gtk-3.0/bookmarks", "file://" + tree_ + "/a 作業\nsftp://host/x\n");
     TnxBrowseFolder b(&owner_);
-    std::vector<std::string> places;
+    std::vector<std::pair<std::string, QString>> places;  // path, name
     bool okEnabled = true, statusShown = true;
     run(b, [&](QWidget* dlg) {
         QAbstractItemModel* m = testing_support::chooserTree(dlg)->model();
         EXPECT_EQ(m->rowCount(), 1);
         const QModelIndex top = m->index(0, 0);
-        for (int r = 0; r < m->rowCount(top); ++r)
-            places.push_back(m->index(r, 0, top).data(Qt::UserRole + 1).toByteArray().toStdString());
+        for (int r = 0; r < m->rowCount(top); ++r) {
+            const QModelIndex i = m->index(r, 0, top);
+            const std::string path = i.data(Qt::UserRole + 1).toByteArray().toStdString();
+            // The machine's own removable and network volumes are no part of
+            // this test.
+            if (path == "/" || path.starts_with(home_))
+                places.emplace_back(path, i.data().toString());
+            EXPECT_FALSE(i.data(Qt::DecorationRole).value<QIcon>().isNull()) << path;
+        }
         okEnabled = testing_support::button(dlg, "OK")->isEnabled();
         statusShown = dlg->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible();
         press(dlg, "Cancel");
     });
-    EXPECT_EQ(places, (std::vector<std::string>{home_, home_ + "/Desktop", "/"}));
+    const auto u = [](const char* s) { return QString::fromUtf8(s); };
+    EXPECT_EQ(places, (std::vector<std::pair<std::string, QString>>{
+                          {home_, QString::fromLocal8Bit(nx::lastComponent(home_).c_str())},
+                          {home_ + "/Desktop", u("Desktop")},
+                          {home_ + "/ピクチャ", u("ピクチャ")},
+                          {tree_ + "/a", u("作業")},
+                          {"/", u("/")}}));
     // Only folders of the file system can be confirmed by default.
     EXPECT_FALSE(okEnabled);
     EXPECT_FALSE(statusShown);  // no status line unless asked for
