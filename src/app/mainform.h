@@ -83,6 +83,10 @@ public:
     QMenu* EditMenu;
     QAction* EditPreviewMenu;
     QAction* EditUndoMenu;
+    // The tools that make names on the memo's lines.
+    QAction* EditReplaceMenu;
+    QAction* EditConvertMenu;
+    QAction* FileImportMenu;
 
     // Event handlers.
     void FormCreate();
@@ -99,6 +103,9 @@ public:
     void HelpAboutMenuClick();
     void EditPreviewMenuClick();
     void EditUndoMenuClick();
+    void EditReplaceMenuClick();
+    void EditConvertMenuClick();
+    void FileImportMenuClick();
 
     // The text beside the progress bar while a run copies: bytes copied of
     // all, and the time left at the pace of the first `seconds`.
