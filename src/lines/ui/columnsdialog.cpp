@@ -61,6 +61,7 @@ TColumnsDialog::TColumnsDialog(const std::vector<Row>& rows, Encoding encoding, 
     RowsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RowsTable->setWordWrap(false);
     RowsTable->verticalHeader()->setDefaultSectionSize(20);
+    RowsTable->horizontalHeader()->setStretchLastSection(true);
     for (int r = 0; r < shown; ++r) {
         const Row& row = rows[static_cast<size_t>(r)];
         for (size_t c = 0; c < row.size(); ++c)
@@ -133,6 +134,10 @@ void TColumnsDialog::fillColumns()
         box->setCurrentIndex(std::min(at, columns_ - 1));
     }
     RowsTable->setHorizontalHeaderLabels(names);
+    // A header row names the columns above: it is no row of names.
+    if (RowsTable->rowCount() > 0)
+        RowsTable->setRowHidden(0, header);
+    RowsTable->resizeColumnsToContents();
 }
 
 void TColumnsDialog::updateEnabled()
