@@ -112,7 +112,7 @@ Outcome Replacer::run(const std::vector<Text>& lines, LineRange range, DateSourc
     Text nfc, seen, result;
     const int end = std::min<int>(range.end, static_cast<int>(lines.size()));
     for (int li = std::max(range.first, 0); li < end; ++li) {
-        if (cancel && (li & 255) == 0 && cancel->load(std::memory_order_relaxed)) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) {
             out.cancelled = true;
             break;
         }
