@@ -59,6 +59,8 @@ void openReplace(bool regex)
     replace->ReplaceAll->setChecked(true);
     replace->ReplaceEdit->setText(regex ? QStringLiteral("$2-$1") : QStringLiteral("photo_"));
     replace->show();
+    // One search untimed, so that no timed run pays for first use.
+    replace->SearchEdit->setText(regex ? QStringLiteral("(IMG)_(\\d+)") : QStringLiteral("IMG_"));
     settle(*replace);
 }
 

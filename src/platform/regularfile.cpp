@@ -34,7 +34,7 @@ UniqueFd openChecked(int dirFd, const char* path, int* err)
         return {};
     }
     if (!S_ISREG(st.st_mode)) {
-        fail(err, EINVAL);
+        fail(err, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         return {};
     }
     return fd;

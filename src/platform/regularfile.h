@@ -11,7 +11,7 @@
 namespace platform {
 
 // Opens `name` in the folder of `dirFd` (links followed) for reading when it
-// is a regular file; EINVAL for anything else.
+// is a regular file; EISDIR for a folder, EINVAL for anything else.
 UniqueFd openRegular(int dirFd, const std::string& name, int* err = nullptr);
 
 // A path that names the open file `fd` itself, for a library that opens
@@ -19,7 +19,7 @@ UniqueFd openRegular(int dirFd, const std::string& name, int* err = nullptr);
 std::string pathOfOpenFile(int fd);
 
 // Reads the regular file at `path` (links followed) into `out`. Refused with
-// EFBIG when it holds more than `limit` bytes, with EINVAL when it is no
+// EFBIG when it holds more than `limit` bytes, as openRegular when it is no
 // regular file.
 bool readRegularFile(const std::string& path, size_t limit, std::string& out, int* err = nullptr);
 

@@ -153,7 +153,7 @@ TEST_F(ImportFile, RefusesWhatIsNoFileOfNames)
     EXPECT_EQ(missing.problem->kind, ImportProblem::Kind::unreadable);
     EXPECT_EQ(missing.problem->error, ENOENT);
     dir.mkdir("folder.txt");
-    EXPECT_EQ(importFile(dir / "folder.txt").problem->kind, ImportProblem::Kind::unreadable);
+    EXPECT_EQ(importFile(dir / "folder.txt").problem->error, EISDIR);
     ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0644), 0);
     EXPECT_EQ(importFile(dir / "fifo.txt").problem->kind, ImportProblem::Kind::unreadable);
 }
