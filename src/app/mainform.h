@@ -83,10 +83,13 @@ public:
     QMenu* EditMenu;
     QAction* EditPreviewMenu;
     QAction* EditUndoMenu;
-    // The tools that make names on the memo's lines.
+    // The tools that make names on the memo's lines, and their handlers.
     QAction* EditReplaceMenu;
     QAction* EditConvertMenu;
     QAction* FileImportMenu;
+    void EditReplaceMenuClick();
+    void EditConvertMenuClick();
+    void FileImportMenuClick();
 
     // Event handlers.
     void FormCreate();
@@ -103,9 +106,6 @@ public:
     void HelpAboutMenuClick();
     void EditPreviewMenuClick();
     void EditUndoMenuClick();
-    void EditReplaceMenuClick();
-    void EditConvertMenuClick();
-    void FileImportMenuClick();
 
     // The text beside the progress bar while a run copies: bytes copied of
     // all, and the time left at the pace of the first `seconds`.
