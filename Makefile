@@ -10,7 +10,8 @@ DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        desktop-file-utils at-spi2-core python3-pyatspi python3-xlib dbus-daemon \
        libclang-rt-14-dev appstream man-db groff-base optipng \
        fuse3 fusefat dosfstools \
-       qt6-svg-dev dpkg-dev lintian
+       qt6-svg-dev dpkg-dev lintian \
+       libpcre2-dev libicu-dev libexiv2-dev pkg-config
 
 .PHONY: all deps configure build run test screenshots docs-screenshots bench package clean test-asan fuzz
 
@@ -54,7 +55,8 @@ screenshots: build
 # The pictures the README shows, refreshed from `make screenshots` under
 # names of their own that stay when the renderer's names change.
 DOCS_SHOTS = mainform:main-window preview:preview pagesdlg:options-dialog browsefolder:folder-browser \
-             filedialog-open:open-dialog filedialog-save:save-dialog
+             filedialog-open:open-dialog filedialog-save:save-dialog \
+             replace:replace-dialog convert:convert-dialog columns:columns-dialog
 docs-screenshots: screenshots
 	@mkdir -p docs
 	@for pair in $(DOCS_SHOTS); do \

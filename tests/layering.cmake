@@ -16,9 +16,11 @@ set(allow_settings      settings platform)
 set(allow_settings_ui   settings/ui settings filedialog/ui filedialog widgets platform)
 set(allow_filedialog    filedialog platform)
 set(allow_filedialog_ui filedialog/ui filedialog widgets platform)
+set(allow_lines         lines platform)
+set(allow_lines_ui      lines/ui lines rename/ui rename widgets platform)
 set(allow_app           app settings/ui settings rename/ui rename filedialog/ui filedialog
-                        widgets platform)
-set(plain_layers platform rename settings filedialog)
+                        lines/ui lines widgets platform)
+set(plain_layers platform rename settings filedialog lines)
 
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
 set(faults 0)

@@ -118,6 +118,20 @@ void TMainForm::buildMenus()
         named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditPreview)), "EditPreviewMenu");
     EditUndoMenu = named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditUndo)), "EditUndoMenu");
     EditUndoMenu->setEnabled(false);
+    // The tools on the memo's lines: after the edit menu's own items, and
+    // the import above the file menu's exit.
+    EditMenu->addSeparator();
+    EditReplaceMenu =
+        named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditReplace)), "EditReplaceMenu");
+    EditReplaceMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    EditConvertMenu =
+        named(EditMenu->addAction(widgets::fromUtf8(app::msg::kEditConvert)), "EditConvertMenu");
+    FileImportMenu = named(new QAction(widgets::fromUtf8(app::msg::kFileImport), File), "FileImportMenu");
+    File->insertAction(FileExitMenu, FileImportMenu);
+    File->insertSeparator(FileExitMenu);
+    connect(EditReplaceMenu, &QAction::triggered, this, whenIdle([this] { EditReplaceMenuClick(); }));
+    connect(EditConvertMenu, &QAction::triggered, this, whenIdle([this] { EditConvertMenuClick(); }));
+    connect(FileImportMenu, &QAction::triggered, this, whenIdle([this] { FileImportMenuClick(); }));
     OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
         named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");

@@ -83,6 +83,13 @@ public:
     QMenu* EditMenu;
     QAction* EditPreviewMenu;
     QAction* EditUndoMenu;
+    // The tools that make names on the memo's lines, and their handlers.
+    QAction* EditReplaceMenu;
+    QAction* EditConvertMenu;
+    QAction* FileImportMenu;
+    void EditReplaceMenuClick();
+    void EditConvertMenuClick();
+    void FileImportMenuClick();
 
     // Event handlers.
     void FormCreate();

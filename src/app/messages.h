@@ -107,3 +107,12 @@ inline constexpr const char* kUndoKilledQuestion =
     "このフォルダでの前回のリネームは途中で終わっています。\n元に戻しますか？";
 
 }  // namespace app::msg
+
+// Names made, not typed: the tools on the memo's lines
+namespace app::msg {
+
+inline constexpr const char* kEditReplace = "置換(&R)...";
+inline constexpr const char* kEditConvert = "文字種の変換(&K)...";
+inline constexpr const char* kFileImport = "名前をファイルから読み込む(&L)...";
+
+}  // namespace app::msg

@@ -104,10 +104,14 @@ TEST(MainForm, MenusAndCaptions)
         const char* title;
         std::vector<std::pair<QAction*, const char*>> items;
     } menus[] = {
-        {f.File, "ファイル(&F)", {{f.FileExitMenu, "終了(&X)"}}},
-        // The one addition: the edit menu between the file and option menus,
-        // with the preview and the undo of the last run.
-        {f.EditMenu, "編集(&E)", {{f.EditPreviewMenu, "プレビュー(&P)..."}, {f.EditUndoMenu, "元に戻す(&U)"}}},
+        // The additions: the import above the exit, and the edit menu between
+        // the file and option menus, with the preview, the undo of the last
+        // run and the tools on the memo's lines.
+        {f.File, "ファイル(&F)",
+         {{f.FileImportMenu, "名前をファイルから読み込む(&L)..."}, {f.FileExitMenu, "終了(&X)"}}},
+        {f.EditMenu, "編集(&E)",
+         {{f.EditPreviewMenu, "プレビュー(&P)..."}, {f.EditUndoMenu, "元に戻す(&U)"},
+          {f.EditReplaceMenu, "置換(&R)..."}, {f.EditConvertMenu, "文字種の変換(&K)..."}}},
         {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"}}},
         {f.Help, "ヘルプ(&H)", {{f.HelpAboutMenu, "バージョン情報(&A)..."}}},
     };
@@ -120,11 +124,16 @@ TEST(MainForm, MenusAndCaptions)
         for (const auto& [item, text] : menus[i].items) {
             items.push_back(item);
             EXPECT_EQ(item->text(), u(text));
-            // Only the exit item has a key: the desktop's usual one to quit.
-            EXPECT_EQ(item->shortcut(), item == f.FileExitMenu ? QKeySequence(QStringLiteral("Ctrl+Q"))
-                                                                : QKeySequence());
+            // Of the designed items only exit has a key, the desktop's usual
+            // one to quit; replace takes Ctrl+H.
+            const QKeySequence key = item == f.FileExitMenu      ? QKeySequence(QStringLiteral("Ctrl+Q"))
+                                     : item == f.EditReplaceMenu ? QKeySequence(Qt::CTRL | Qt::Key_H)
+                                                                 : QKeySequence();
+            EXPECT_EQ(item->shortcut(), key);
         }
-        EXPECT_EQ(menus[i].menu->actions(), items);
+        QList<QAction*> shown = menus[i].menu->actions();
+        shown.removeIf([](const QAction* a) { return a->isSeparator(); });
+        EXPECT_EQ(shown, items);
     }
     // With no run in the folder there is nothing to take back.
     EXPECT_FALSE(f.EditUndoMenu->isEnabled());

@@ -1,0 +1,92 @@
+#include "platform/regularfile.h"
+
+#include "platform/fdio.h"
+#include "platform/syscalls.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+bool fail(int* err, int code)
+{
+    if (err)
+        *err = code;
+    return false;
+}
+
+UniqueFd openChecked(int dirFd, const char* path, int* err)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    UniqueFd fd(sys().openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) {
+        fail(err, errno);
+        return {};
+    }
+    struct stat st {};
+    if (sys().fstat(fd.get(), &st) != 0) {
+        fail(err, errno);
+        return {};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        fail(err, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        return {};
+    }
+    return fd;
+}
+
+}  // namespace
+
+UniqueFd openRegular(int dirFd, const std::string& name, int* err)
+{
+    if (name.empty() || name.find('\0') != std::string::npos) {
+        fail(err, ENOENT);
+        return {};
+    }
+    return openChecked(dirFd, name.c_str(), err);
+}
+
+std::string pathOfOpenFile(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+bool readRegularFile(const std::string& path, size_t limit, std::string& out, int* err)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return fail(err, ENOENT);
+    const UniqueFd fd = openChecked(AT_FDCWD, path.c_str(), err);
+    if (!fd)
+        return false;
+    struct stat st {};
+    if (sys().fstat(fd.get(), &st) != 0)
+        return fail(err, errno);
+    if (static_cast<unsigned long long>(st.st_size) > limit)
+        return fail(err, EFBIG);
+    // One byte more than the limit tells a file that grew meanwhile.
+    std::string bytes(std::min(static_cast<size_t>(st.st_size), limit) + 1, '\0');
+    size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > limit)
+                return fail(err, EFBIG);
+            bytes.resize(std::min(bytes.size() * 2, limit + 1));
+        }
+        const ssize_t n = preadAll(fd.get(), bytes.data() + got, bytes.size() - got,
+                                   static_cast<off_t>(got));
+        if (n < 0)
+            return fail(err, errno);
+        got += static_cast<size_t>(n);
+        if (got < bytes.size())
+            break;
+    }
+    if (got > limit)
+        return fail(err, EFBIG);
+    bytes.resize(got);
+    out = std::move(bytes);
+    return true;
+}
+
+}  // namespace platform
