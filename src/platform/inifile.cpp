@@ -347,6 +347,13 @@ std::string IniFile::read(std::string_view section, std::string_view key,
     return std::string(v);
 }
 
+bool IniFile::has(std::string_view section, std::string_view key) const
+{
+    Span span{};
+    return findSection(lines_, section, cp_, span) &&
+           findKey(lines_, span, key, cp_) != std::string::npos;
+}
+
 std::string IniFile::text() const
 {
     std::string out;

@@ -1,7 +1,6 @@
 #include "rename/ui/filelistbox.h"
 
 #include "platform/error.h"
-#include "rename/ui/qtcollation.h"
 #include "widgets/text.h"
 
 #include <QApplication>
@@ -64,7 +63,7 @@ public:
 }  // namespace
 
 TFileListBox::TFileListBox(QWidget* parent)
-    : QListView(parent), list_(qtCollation()), model_(new NameListModel(list_, this))
+    : QListView(parent), model_(new NameListModel(list_, this))
 {
     setModel(model_);
     setItemDelegate(new RowDelegate(this));
