@@ -9,7 +9,7 @@ DEPS = cmake ninja-build g++ clang qt6-base-dev qt6-base-dev-tools libgl-dev \
        fonts-ipafont-gothic xvfb xdotool xauth \
        desktop-file-utils at-spi2-core python3-pyatspi python3-xlib dbus-daemon \
        libclang-rt-14-dev appstream man-db groff-base optipng \
-       fuse3 fusefat dosfstools
+       fuse3 fusefat dosfstools libicu-dev
 
 .PHONY: all deps configure build run test screenshots docs-screenshots bench package clean test-asan fuzz
 

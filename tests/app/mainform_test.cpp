@@ -108,7 +108,10 @@ TEST(MainForm, MenusAndCaptions)
         // The one addition: the edit menu between the file and option menus,
         // with the preview and the undo of the last run.
         {f.EditMenu, "編集(&E)", {{f.EditPreviewMenu, "プレビュー(&P)..."}, {f.EditUndoMenu, "元に戻す(&U)"}}},
-        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"}}},
+        // The list's order and the files it shows follow the settings.
+        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"},
+                                          {f.OptionOrderMenu->menuAction(), "並び順(&O)"},
+                                          {f.OptionFilterMenu, "表示するファイル(&F)..."}}},
         {f.Help, "ヘルプ(&H)", {{f.HelpAboutMenu, "バージョン情報(&A)..."}}},
     };
     QList<QAction*> bar = f.MainMenu->actions();
@@ -263,9 +266,10 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"PanelMemo", "PanelAft", {0, 28, 245, 425}},
             {"Memo2", "PanelMemo", {0, 0, 245, 425}},
             {"StatusBar", "MainForm", {0, 534, 843, 25}},
-            {"SimpleText", "StatusBar", {2, 3, 817, 20}},
+            {"SimpleText", "StatusBar", {2, 3, 684, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"LineGuard", "StatusBar", {692, 3, 127, 20}},
         }},
         {{1200, 760}, {
             {"MainForm", "", {0, 0, 1200, 760}},
@@ -299,9 +303,10 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"PanelMemo", "PanelAft", {0, 28, 423, 626}},
             {"Memo2", "PanelMemo", {0, 0, 423, 626}},
             {"StatusBar", "MainForm", {0, 735, 1200, 25}},
-            {"SimpleText", "StatusBar", {2, 3, 1174, 20}},
+            {"SimpleText", "StatusBar", {2, 3, 1041, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"LineGuard", "StatusBar", {1049, 3, 127, 20}},
         }},
         {{300, 200}, {
             {"MainForm", "", {0, 0, 300, 200}},
@@ -335,9 +340,10 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"PanelMemo", "PanelAft", {0, 28, -27, 66}},
             {"Memo2", "PanelMemo", {0, 0, -27, 66}},
             {"StatusBar", "MainForm", {0, 175, 300, 25}},
-            {"SimpleText", "StatusBar", {2, 3, 274, 20}},
+            {"SimpleText", "StatusBar", {2, 3, 141, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"LineGuard", "StatusBar", {149, 3, 127, 20}},
         }},
     };
     for (const auto& c : sizes) {

@@ -1,8 +1,11 @@
 #include "rename/ui/memo.h"
 
 #include "platform/codepage.h"
+#include "rename/ui/rows.h"
 #include "widgets/text.h"
 
+#include <QPlainTextDocumentLayout>
+#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -10,11 +13,47 @@
 namespace renaming {
 
 namespace {
+
 constexpr size_t kMaxLineBytes = 4096;
-}
+
+// Lines one row of the list apart, whatever the font's own line spacing:
+// the face the window names spaces its lines as the list's rows at this
+// size, its stand-ins do not (IPAPGothic 18 pixels at 16), and a drift of
+// two pixels a line puts the eleventh line beside the tenth entry.
+class RowLayout : public QPlainTextDocumentLayout {
+public:
+    static constexpr qreal kIndent = 2;
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+    QRectF blockBoundingRect(const QTextBlock& block) const override
+    {
+        QRectF r = QPlainTextDocumentLayout::blockBoundingRect(block);
+        if (r.isNull())
+            return r;  // a hidden block
+        // The text two pixels in, as the list's. The document has no margin
+        // (see TMemo), so the lines are moved in once they are laid out.
+        QTextLayout* layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            QTextLine line = layout->lineAt(i);
+            if (line.x() != kIndent)
+                line.setPosition(QPointF(kIndent, line.y()));
+        }
+        r.setHeight(static_cast<qreal>(kRowHeight) * std::max(1, layout->lineCount()));
+        return r;
+    }
+};
+
+}  // namespace
 
 TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
+    auto* doc = new QTextDocument(this);
+    doc->setDocumentLayout(new RowLayout(doc));
+    // The first line at the top of the view, as the list's first row, also
+    // before the memo is scrolled: a margin would push it down at the top
+    // only.
+    doc->setDocumentMargin(0);
+    doc->setDefaultFont(font());
+    setDocument(doc);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -59,6 +98,15 @@ int TMemoLines::Count() const
     int n = doc->blockCount();
     // A line break at the very end starts no further line.
     if (n > 0 && doc->lastBlock().text().isEmpty())
+        --n;
+    return n;
+}
+
+int TMemoLines::Filled() const
+{
+    // Walks back over the empty lines at the end only.
+    int n = memo_.document()->blockCount();
+    for (QTextBlock b = memo_.document()->lastBlock(); b.isValid() && b.length() <= 1; b = b.previous())
         --n;
     return n;
 }

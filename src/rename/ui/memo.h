@@ -19,6 +19,8 @@ public:
     // 4,096 bytes of a longer line, never cutting a character in two.
     std::string operator[](int i) const;
     int Count() const;
+    // Lines up to the last one that is not empty.
+    int Filled() const;
     // Lines 0 to `count` - 1 as operator[] gives them, fewer where the memo
     // has fewer.
     std::vector<std::string> First(int count) const;
