@@ -124,9 +124,13 @@ void TMainForm::buildListGuard()
     connect(Memo2->document(), &QTextDocument::contentsChanged, this, [this] { updateLineGuard(); });
     connect(FileListBox->model(), &QAbstractItemModel::modelReset, this, [this] { updateLineGuard(); });
     updateLineGuard();
-    new renaming::RowLock(
+    auto* lock = new renaming::RowLock(
         FileListBox->verticalScrollBar(), [this] { return FileListBox->model()->rowCount(); },
         Memo2->verticalScrollBar(), [this] { return Memo2->document()->blockCount(); }, this);
+    connect(Memo2, &QPlainTextEdit::updateRequest, lock, [this, lock](const QRect&, int dy) {
+        if (dy != 0)
+            lock->followFrom(Memo2->verticalScrollBar());
+    });
 }
 
 void TMainForm::updateLineGuard()
