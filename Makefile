@@ -53,7 +53,7 @@ screenshots: build
 # The pictures the README shows, refreshed from `make screenshots` under
 # names of their own that stay when the renderer's names change.
 DOCS_SHOTS = mainform:main-window preview:preview pagesdlg:options-dialog browsefolder:folder-browser \
-             filedialog-open:open-dialog filedialog-save:save-dialog
+             filedialog-open:open-dialog filedialog-save:save-dialog mainform-more-lines:rows-and-guard
 docs-screenshots: screenshots
 	@mkdir -p docs
 	@for pair in $(DOCS_SHOTS); do \

@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
+#include "app/runaside.h"
 #include "filedialog/ui/inputbox.h"
 #include "platform/error.h"
 #include "rename/ui/filelistbox.h"
@@ -166,6 +167,9 @@ void TMainForm::applyListSettings()
 
 void TMainForm::OptionOrderMenuClick(int order)
 {
+    // Like every handler, nothing while a run goes on its own thread.
+    if (app::workingAside())
+        return;
     settings::values().SortOrder = order;
     FileListBox->setOrder(orderOf(order));
     FileListBox->Reread();
@@ -173,6 +177,8 @@ void TMainForm::OptionOrderMenuClick(int order)
 
 void TMainForm::OptionFilterMenuClick()
 {
+    if (app::workingAside())
+        return;
     settings::Values& v = settings::values();
     QString text = widgets::fromBytes(v.FileMask);
     const bool entered = nx::inputQuery(this, fromUtf8(app::msg::kFilterCaption),

@@ -23,6 +23,7 @@ constexpr size_t kMaxLineBytes = 4096;
 // A paste goes in slices of this many lines, and the event loop turns when
 // this much time has gone since it last did.
 constexpr int kSliceLines = 16384;
+constexpr qsizetype kSliceChars = qsizetype{1} << 20;
 constexpr qint64 kTurnAfterMs = 100;
 
 // The length of `text` in UTF-8, without making it.
@@ -126,6 +127,13 @@ void TMemo::insertLines(const QString& text)
         for (int lines = 0; lines < kSliceLines && end < text.size(); ++lines) {
             end = text.indexOf(QLatin1Char('\n'), end);
             end = end < 0 ? text.size() : end + 1;
+        }
+        // Very long lines are cut, though never inside a CR LF pair or a
+        // surrogate pair.
+        if (end - at > kSliceChars) {
+            end = at + kSliceChars;
+            if (text[end - 1] == QLatin1Char('\r') || text[end - 1].isHighSurrogate())
+                ++end;
         }
         if (at > 0)
             c.joinPreviousEditBlock();
