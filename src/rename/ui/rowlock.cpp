@@ -39,6 +39,8 @@ void RowLock::followFrom(QScrollBar* bar)
 
 void RowLock::widen()
 {
+    if (!a_.bar || !b_.bar)
+        return;
     const int reach = std::max(a_.natural, b_.natural);
     busy_ = true;
     for (Side* s : {&a_, &b_}) {
@@ -52,7 +54,7 @@ void RowLock::widen()
 
 void RowLock::follow(const Side& from, const Side& to)
 {
-    if (busy_)
+    if (busy_ || !from.bar || !to.bar)
         return;
     busy_ = true;
     to.bar->setValue(from.bar->value());

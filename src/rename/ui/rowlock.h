@@ -5,10 +5,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QScrollBar>
 
 #include <functional>
-
-class QScrollBar;
 
 namespace renaming {
 
@@ -27,7 +27,8 @@ public:
 
 private:
     struct Side {
-        QScrollBar* bar;
+        // Either view may go first as the window closes.
+        QPointer<QScrollBar> bar;
         std::function<int()> rows;
         int natural = 0;  // the maximum its own widget gave it
     };
