@@ -30,7 +30,7 @@ struct PairingCase {
     const char* name;
     int order;           // the item of "並び順(&O)", or -1 for none
     const char* filter;  // typed into "表示するファイル", or null
-    Names listed;        // of files made c10.txt, b2.TXT, A1.txt, d.png, each newer than the last
+    Names listed;        // of files made c10.txt, c2.TXT, A1.txt, d.png, each newer than the last
 };
 
 void PrintTo(const PairingCase& c, std::ostream* os) { *os << c.name; }
@@ -85,7 +85,7 @@ class PairedUnder : public ListWindow, public ::testing::WithParamInterface<Pair
 TEST_P(PairedUnder, CopyPreviewAndRunTakeTheListedOrder)
 {
     const PairingCase& c = GetParam();
-    auto form = windowOn({"c10.txt", "b2.TXT", "A1.txt", "d.png"});
+    auto form = windowOn({"c10.txt", "c2.TXT", "A1.txt", "d.png"});
     QAction* orders[] = {form->OrderNameMenu, form->OrderNaturalMenu, form->OrderModifiedMenu};
     if (c.order >= 0)
         orders[c.order]->trigger();
@@ -122,10 +122,10 @@ TEST_P(PairedUnder, CopyPreviewAndRunTakeTheListedOrder)
 INSTANTIATE_TEST_SUITE_P(
     MainForm, PairedUnder,
     ::testing::Values(
-        PairingCase{"ByName", -1, nullptr, {"A1.txt", "b2.TXT", "c10.txt", "d.png"}},
-        PairingCase{"NumbersByValue", 1, nullptr, {"A1.txt", "b2.TXT", "c10.txt", "d.png"}},
-        PairingCase{"OldestFirst", 2, nullptr, {"c10.txt", "b2.TXT", "A1.txt", "d.png"}},
-        PairingCase{"FilteredOldestFirst", 2, "*.txt", {"c10.txt", "b2.TXT", "A1.txt"}},
+        PairingCase{"ByName", -1, nullptr, {"A1.txt", "c10.txt", "c2.TXT", "d.png"}},
+        PairingCase{"NumbersByValue", 1, nullptr, {"A1.txt", "c2.TXT", "c10.txt", "d.png"}},
+        PairingCase{"OldestFirst", 2, nullptr, {"c10.txt", "c2.TXT", "A1.txt", "d.png"}},
+        PairingCase{"FilteredOldestFirst", 2, "*.txt", {"c10.txt", "c2.TXT", "A1.txt"}},
         PairingCase{"Filtered", -1, "*.PNG；*1.*", {"A1.txt", "d.png"}}));
 
 TEST_F(ListWindow, SettingsFileOrderAndFilterApplyAtStart)
