@@ -2,8 +2,8 @@
 
 #include "platform/error.h"
 #include "platform/fs.h"
-#include "rename/orderednames.h"
 #include "rename/messages.h"
+#include "rename/orderednames.h"
 
 #include <cerrno>
 #include <cstdio>
