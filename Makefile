@@ -56,7 +56,7 @@ screenshots: build
 # names of their own that stay when the renderer's names change.
 DOCS_SHOTS = mainform:main-window preview:preview pagesdlg:options-dialog browsefolder:folder-browser \
              filedialog-open:open-dialog filedialog-save:save-dialog \
-             replace:replace-dialog convert:convert-dialog columns:columns-dialog
+             replace:replace-dialog convert:convert-dialog columns:columns-dialog mainform-more-lines:rows-and-guard
 docs-screenshots: screenshots
 	@mkdir -p docs
 	@for pair in $(DOCS_SHOTS); do \

@@ -31,7 +31,13 @@ struct Config {
     std::string dataDir;  // scratch space on the file system under test
     int runs = 5;
     bool quick = false;   // smaller data, for a smoke run
+    int files = 0;        // entries of the list cases (--files=N); 0: their default
 };
+
+// The list cases' entries, and how a case's name says it: "{n}" in a name
+// becomes "100k" for 100,000, "1m" for 1,000,000.
+int listFiles();
+std::string countLabel(int n);
 const Config& config();
 
 double now();  // monotonic seconds

@@ -1,5 +1,6 @@
-// Choosing a huge folder, copying its names into the memo, and the memory
-// the whole program needs for it.
+// Choosing a huge folder, copying its names into the memo, pasting as many
+// lines, and the memory the whole program needs for it. `--files=N` sets how
+// many entries (100,000 by default).
 #include "bench/driver.h"
 
 #include "app/mainform.h"
@@ -9,6 +10,10 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 
@@ -23,18 +28,33 @@ namespace {
 
 using namespace bench;
 
-int entries() { return config().quick ? 10000 : 100000; }
+int entries() { return listFiles(); }
 std::string bigDir() { return config().dataDir + "/list"; }
 std::string smallDir() { return config().dataDir + "/list-other"; }
 
 std::unique_ptr<TMainForm> form;
 
+// The number of entries in `dir`, or -1 when it cannot be read.
+long countEntries(const std::string& dir)
+{
+    std::error_code ec;
+    long n = 0;
+    for (auto it = std::filesystem::directory_iterator(dir, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        ++n;
+    return ec ? -1 : n;
+}
+
 void setUpFolders()
 {
-    removeTree(bigDir());
+    // A million files take a minute to make: a folder of the right size
+    // from an earlier invocation is used again.
+    if (countEntries(bigDir()) != entries()) {
+        removeTree(bigDir());
+        // Names in the style of a camera folder.
+        makeFiles(bigDir(), entries(), 0, "IMG_");
+    }
     removeTree(smallDir());
-    // Names in the style of a camera folder, with a few letter-case twists.
-    makeFiles(bigDir(), entries(), 0, "IMG_");
     makeFiles(smallDir(), 3, 0, "x");
     if (!form) {
         form = std::make_unique<TMainForm>();
@@ -74,6 +94,87 @@ double copyNames()
     const double t = now() - t0;
     if (form->Memo2->Lines.Count() != entries())
         std::fprintf(stderr, "copied %d of %d\n", form->Memo2->Lines.Count(), entries());
+    return t;
+}
+
+// The memo's lines as the clipboard brings them: one name a line.
+QString pastedLines(int count)
+{
+    QString text;
+    text.reserve(static_cast<qsizetype>(count) * 12);
+    for (int i = 0; i < count; ++i)
+        text += QString::asprintf("IMG_%07d\n", i);
+    return text;
+}
+
+void putOnClipboard(const QString& text)
+{
+    auto* data = new QMimeData;
+    data->setText(text);
+    QApplication::clipboard()->setMimeData(data);
+}
+
+struct PasteTimes {
+    double seconds = 0;
+    double longestStall = 0;
+};
+
+// Pastes what the clipboard holds into the empty memo; the longest gap
+// between two ticks of a 1 ms timer of the window's thread is how long the
+// window could not answer the desktop.
+PasteTimes paste()
+{
+    form->Memo2->clear();
+    QApplication::processEvents();
+    PasteTimes t;
+    double last = now();
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const double n = now();
+        t.longestStall = std::max(t.longestStall, n - last);
+        last = n;
+    });
+    tick.start();
+    const double t0 = now();
+    form->Memo2->paste();
+    t.seconds = now() - t0;
+    t.longestStall = std::max(t.longestStall, now() - last);
+    QApplication::processEvents();
+    return t;
+}
+
+void setUpPaste()
+{
+    setUpFolders();
+    putOnClipboard(pastedLines(entries()));
+}
+
+double pasteLines()
+{
+    const PasteTimes t = paste();
+    if (form->Memo2->Lines.Count() != entries())
+        std::fprintf(stderr, "pasted %d of %d lines\n", form->Memo2->Lines.Count(), entries());
+    return t.seconds;
+}
+
+double pasteStallMs() { return paste().longestStall * 1000; }
+
+// Until the refusal of a paste just over 64 MiB is on the screen.
+double refuseHugePaste()
+{
+    QString text = pastedLines(static_cast<int>(renaming::TMemo::kMaxPasteBytes / 12 + 1));
+    putOnClipboard(text);
+    text.clear();
+    form->Memo2->clear();
+    QApplication::processEvents();
+    BoxWatch watch;
+    const double t0 = now();
+    form->Memo2->paste();
+    const double t = (watch.boxAt ? watch.boxAt : now()) - t0;
+    if (!watch.boxAt || form->Memo2->Lines.Count() != 0)
+        std::fprintf(stderr, "a paste over 64 MiB was not refused\n");
+    QApplication::clipboard()->clear();
     return t;
 }
 
@@ -133,10 +234,13 @@ double peakRss()
 }
 
 const bool registered = [] {
-    add({"choose_folder_100k", 4.0, setUpFolders, chooseFolder, baseline, nullptr});
-    add({"copy_names_100k", 4.0, setUpFolders, copyNames, baseline, tearDownForm});
-    add({"peak_rss_mib", 150, setUpFolders, peakRss, nullptr, nullptr});
-    add({"preview_100k", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
+    add({"choose_folder_{n}", 0.6, setUpFolders, chooseFolder, baseline, nullptr});
+    add({"copy_names_{n}", 0.8, setUpFolders, copyNames, baseline, tearDownForm});
+    add({"paste_{n}_lines_s", 1.0, setUpPaste, pasteLines, nullptr, tearDownForm});
+    add({"paste_{n}_longest_stall_ms", 1000, setUpPaste, pasteStallMs, nullptr, tearDownForm});
+    add({"paste_over_64MiB_refused_s", 1.0, setUpFolders, refuseHugePaste, nullptr, tearDownForm});
+    add({"peak_rss_mib", 250, setUpFolders, peakRss, nullptr, nullptr});
+    add({"preview_{n}", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
     return true;
 }();
 

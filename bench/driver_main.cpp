@@ -49,6 +49,17 @@ bool add(Case c)
 
 const Config& config() { return cfg; }
 
+int listFiles() { return cfg.files > 0 ? cfg.files : cfg.quick ? 10000 : 100000; }
+
+std::string countLabel(int n)
+{
+    if (n % 1000000 == 0)
+        return std::to_string(n / 1000000) + "m";
+    if (n % 1000 == 0)
+        return std::to_string(n / 1000) + "k";
+    return std::to_string(n);
+}
+
 double now()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -235,6 +246,8 @@ int main(int argc, char** argv)
             cfg.runs = std::max(1, std::atoi(a.c_str() + 7));
         else if (a.rfind("--data=", 0) == 0)
             cfg.dataDir = a.substr(7);
+        else if (a.rfind("--files=", 0) == 0)
+            cfg.files = std::max(1, std::atoi(a.c_str() + 8));
         else if (a.rfind("--only=", 0) == 0)
             only = a.substr(7);
         else if (a.rfind("--peak-child=", 0) == 0) {
@@ -259,6 +272,8 @@ int main(int argc, char** argv)
     };
     std::vector<Row> rows;
     for (auto& c : cases()) {
+        if (const size_t at = c.name.find("{n}"); at != std::string::npos)
+            c.name.replace(at, 3, countLabel(listFiles()));
         if (!only.empty() && c.name.find(only) == std::string::npos)
             continue;
         std::fprintf(stderr, "-- %s\n", c.name.c_str());

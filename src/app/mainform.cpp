@@ -95,6 +95,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     buildControls();
     connectPairingAid();
+    buildListGuard();
     setUpDrops();
     setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,
                          settings::kDesignBounds.width, settings::kDesignBounds.height));
@@ -135,6 +136,7 @@ void TMainForm::buildMenus()
     OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
         named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");
+    buildListMenus();
     Help = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kHelpMenu)), "Help");
     HelpAboutMenu = named(Help->addAction(widgets::fromUtf8(app::msg::kHelpAbout)), "HelpAboutMenu");
     for (QMenu* m : {File, EditMenu, OptionMenu, Help})
@@ -273,6 +275,7 @@ void TMainForm::FormCreate()
     dir->place(EditDir, fill);
     dir->arrange();
     LoadSettings();
+    applyListSettings();
 }
 
 void TMainForm::FormResize()

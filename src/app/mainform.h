@@ -90,6 +90,14 @@ public:
     void EditReplaceMenuClick();
     void EditConvertMenuClick();
     void FileImportMenuClick();
+    // The list's order and the files it shows, in the option menu.
+    QMenu* OptionOrderMenu;
+    QAction* OrderNameMenu;
+    QAction* OrderNaturalMenu;
+    QAction* OrderModifiedMenu;
+    QAction* OptionFilterMenu;
+    void OptionOrderMenuClick(int order);
+    void OptionFilterMenuClick();
 
     // Event handlers.
     void FormCreate();
@@ -174,6 +182,14 @@ private:
     // The chosen folder's path as bytes: EditDir shows it decoded, and a
     // name that is not valid in the locale must reach LastDir unchanged.
     std::string editDirPath_;
+    // The order and filter menus, the guard label at the right of the
+    // status line, and the list and memo kept level.
+    void buildListMenus();
+    void buildListGuard();
+    // The order and filter of the settings, given to the list.
+    void applyListSettings();
+    void updateLineGuard();
+    QLabel* lineGuard_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* copyProgress_ = nullptr;

@@ -30,9 +30,15 @@ void TMainForm::ButtonTestClick()
 void TMainForm::ButtonCopyClick()
 {
     const auto cp = platform::systemCodePage();
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<size_t>(FileListBox->Count()));
-    for (int i = 0; i < FileListBox->Count(); ++i)
-        lines.emplace_back(renaming::baseOf(FileListBox->NameAt(i), cp));
-    Memo2->Lines.Assign(lines);
+    const std::vector<std::string>& names = FileListBox->list().entries();
+    size_t total = 0;
+    for (const auto& n : names)
+        total += n.size() + 1;
+    std::string joined;
+    joined.reserve(total);
+    for (const auto& n : names) {
+        joined += renaming::baseOf(n, cp);
+        joined += '\n';
+    }
+    Memo2->Lines.AssignJoined(joined);
 }

@@ -2,15 +2,19 @@
 // entry that pairs with the memo line the caret is on.
 #include "app/mainform.h"
 
+#include "app/messages.h"
 #include "app/previewform.h"
 #include "app/radiogroup.h"
 #include "platform/codepage.h"
 #include "rename/folderondisk.h"
+#include "rename/shiftcheck.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
+#include "widgets/text.h"
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -33,10 +37,16 @@ void TMainForm::EditPreviewMenuClick()
     const renaming::PlanRules rules = planRules();
     // The plan sees the list as it stands, and the folder as it is now: the
     // run would start from exactly this.
-    renaming::Plan plan = renaming::makePlan(
-        list.entries(), memoLines(std::min(lineCount, FileListBox->Count())), lineCount, rules,
-        renaming::FolderOnDisk(list.folder().fd()));
+    const std::vector<std::string> lines = memoLines(std::min(lineCount, FileListBox->Count()));
+    renaming::Plan plan = renaming::makePlan(list.entries(), lines, lineCount, rules,
+                                             renaming::FolderOnDisk(list.folder().fd()));
     TPreviewForm preview(std::move(plan), rules.deleteOld, this);
+    if (renaming::linesLookShifted(list.entries(), lines, rules.cp)) {
+        const QString head = preview.PreviewCounts->text();
+        const QString space = QString::fromUtf8("　");
+        preview.PreviewCounts->setText(head + (head.endsWith(space) ? QString() : space) +
+                                       widgets::fromUtf8(app::msg::kShiftWarning));
+    }
     if (preview.exec() != QDialog::Accepted || preview.chosenLine() < 0)
         return;
     // The caret goes to the start of the pair's line; a pair past the last

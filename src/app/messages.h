@@ -116,3 +116,20 @@ inline constexpr const char* kEditConvert = "文字種の変換(&K)...";
 inline constexpr const char* kFileImport = "名前をファイルから読み込む(&L)...";
 
 }  // namespace app::msg
+
+// The list's order and filter, and the guard against shifted lines
+namespace app::msg {
+
+inline constexpr const char* kOrderMenu = "並び順(&O)";
+inline constexpr const char* kOrderName = "名前順";
+inline constexpr const char* kOrderNatural = "名前順（数字は数の大きさで）";
+inline constexpr const char* kOrderModified = "更新日時順";
+inline constexpr const char* kFilterMenu = "表示するファイル(&F)...";
+inline constexpr const char* kFilterCaption = "表示するファイル";
+inline constexpr const char* kFilterPrompt = "例：*.jpg;*.jpeg（空欄はすべて）";
+// "変更後 n 行／現在 n 件": lines up to the last non-empty one, entries listed.
+inline constexpr const char* kLineGuardFormat = "変更後 %d 行／現在 %d 件";
+inline constexpr const char* kLineGuardUnshownFormat = "（表示できない名前 %d 件）";
+inline constexpr const char* kShiftWarning = "行がずれている可能性があります";
+
+}  // namespace app::msg

@@ -2,6 +2,8 @@
 
 #include <langinfo.h>
 
+#include <clocale>
+
 #include <cctype>
 #include <string>
 
@@ -16,6 +18,16 @@ CodePage systemCodePage()
         cs == "SHIFT-JIS")
         return CodePage::cp932;
     return CodePage::utf8;
+}
+
+std::string collationLocale()
+{
+    const char* name = std::setlocale(LC_COLLATE, nullptr);
+    std::string id = name ? name : "";
+    id = id.substr(0, id.find_first_of(".@"));
+    if (id == "C" || id == "POSIX")
+        return {};
+    return id;
 }
 
 size_t charLength(std::string_view s, size_t pos, CodePage cp)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -16,6 +17,11 @@ enum class CodePage {
 // The code page of the user's locale (LC_CTYPE): cp932 for a Shift-JIS
 // locale, utf8 for everything else.
 CodePage systemCodePage();
+
+// The locale the user's names are ordered by (LC_COLLATE) as a collation
+// locale: "ja_JP" for "ja_JP.UTF-8", "" (the common order of every
+// language) for the C and POSIX locales, whose own order is that of bytes.
+std::string collationLocale();
 
 // Number of bytes of the character that starts at `pos` (at least 1, never
 // past the end). Bytes that do not form a valid character count as one.

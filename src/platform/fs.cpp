@@ -19,15 +19,22 @@ namespace {
 // A name holding a character that the new-names editor takes for a line
 // end (paragraph and line separators, and the two it reserves for frames)
 // could not pair with one typed line either.
-bool splitsATypedLine(const char* name)
+bool splitsATypedLine(std::string_view name)
 {
-    if (systemCodePage() != CodePage::utf8)
-        return false;
-    for (const char* seq : {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"})
-        if (std::strstr(name, seq))
-            return true;
+    // Each of them starts with one of two lead bytes, rare in a name: the
+    // code page is asked only once one is there.
+    for (size_t at = 0; at < name.size(); ++at) {
+        const char c = name[at];
+        if (c != '\xE2' && c != '\xEF')
+            continue;
+        for (std::string_view seq : {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"})
+            if (name.substr(at, 3) == seq)
+                return systemCodePage() == CodePage::utf8;
+    }
     return false;
 }
+
+EntryKind kindByType(int dirFd, const char* name, unsigned char dType, int* err);
 
 // The kind of one entry of the open folder `dirFd`; its d_type may be
 // DT_UNKNOWN, in which case the inode is looked at. `err` is set when the
@@ -38,8 +45,15 @@ EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
     if (name[0] == '.')
         return name[1] == '\0' || (name[1] == '.' && name[2] == '\0') ? EntryKind::directory
                                                                       : EntryKind::hidden;
-    if (std::strpbrk(name, "\r\n") || splitsATypedLine(name))
-        return EntryKind::system;
+    const EntryKind kind = kindByType(dirFd, name, dType, err);
+    if (breaksALine(name))
+        return kind == EntryKind::plain ? EntryKind::unpairable : EntryKind::system;
+    return kind;
+}
+
+// The kind of an entry by its type alone, its name aside.
+EntryKind kindByType(int dirFd, const char* name, unsigned char dType, int* err)
+{
     switch (dType) {
     case DT_REG:
         return EntryKind::plain;
@@ -143,6 +157,14 @@ bool listPlainFiles(const std::string& folder, const FileFn& onFile, int* err)
 bool listPlainFiles(int dirFd, const FileFn& onFile, int* err)
 {
     return forEachEntry(dirFd, plainOnly(onFile), true, err);
+}
+
+bool breaksALine(std::string_view name)
+{
+    for (const char c : name)
+        if (c == '\r' || c == '\n')
+            return true;
+    return splitsATypedLine(name);
 }
 
 bool enterFolder(const std::string& path, int* err)

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -23,9 +24,11 @@ enum class EntryKind {
     plain,      // a regular file, or a symbolic link to one
     directory,  // a folder, or a symbolic link to one; also "." and ".."
     hidden,     // a name that starts with "."
-    system,     // anything else: FIFO, socket, device, dangling link, a name
-                // holding a line break, or a character the new-names editor
-                // takes for one (it could not pair with one typed line)
+    system,     // anything else: FIFO, socket, device, dangling link, or an
+                // entry of those kinds whose name holds a line break
+    unpairable, // a plain file whose name holds a line break, or a character
+                // the new-names editor takes for one: no typed line could
+                // pair with it, so it is never listed, only counted
 };
 
 // Calls `onEntry` for every entry of `folder` with its kind, in the file
@@ -44,6 +47,10 @@ bool forEachEntry(int dirFd, const EntryFn& onEntry, bool strict, int* err = nul
 using FileFn = std::function<void(const char* name, size_t len)>;
 bool listPlainFiles(const std::string& folder, const FileFn& onFile, int* err = nullptr);
 bool listPlainFiles(int dirFd, const FileFn& onFile, int* err = nullptr);
+
+// True when `name` holds a line break or a character the new-names editor
+// takes for one.
+bool breaksALine(std::string_view name);
 
 // --- folders -------------------------------------------------------------
 

@@ -356,6 +356,13 @@ std::string IniFile::read(std::string_view section, std::string_view key,
     return std::string(v);
 }
 
+bool IniFile::has(std::string_view section, std::string_view key) const
+{
+    Span span{};
+    return findSection(lines_, section, cp_, span) &&
+           findKey(lines_, span, key, cp_) != std::string::npos;
+}
+
 CodePage IniFile::encode(const std::vector<std::string>& lines,
                          const std::vector<Source>& sources, std::string& out) const
 {

@@ -75,6 +75,9 @@ public:
     std::string read(std::string_view section, std::string_view key,
                      std::string_view def) const;
 
+    // True when the file holds `key` in `section`.
+    bool has(std::string_view section, std::string_view key) const;
+
     // Sets `key` in `section` to `value` and puts the whole file on the disk
     // before returning. A value holding a line break is written empty: it
     // would otherwise add lines of its own to the file. Returns false, with

@@ -3,16 +3,19 @@
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "rename/messages.h"
+#include "rename/orderednames.h"
 
 #include <cerrno>
 #include <cstdio>
 
 namespace renaming {
 
-NameList::NameList(std::shared_ptr<const Collation> collation)
-    : collation_(std::move(collation)), folder_(platform::FolderHandle::current())
+NameList::NameList(std::string locale)
+    : locale_(std::move(locale)), folder_(platform::FolderHandle::current())
 {
 }
+
+NameList::~NameList() = default;
 
 const std::string& NameList::NameAt(int i) const
 {
@@ -24,25 +27,44 @@ const std::string& NameList::NameAt(int i) const
     return entries_[static_cast<size_t>(i)];
 }
 
-std::vector<std::string> NameList::read(const platform::FolderHandle& handle) const
+const Collation& NameList::collation(Digits digits) const
 {
-    std::vector<std::string> names;
+    auto& made = digits == Digits::byValue ? byValue_ : byText_;
+    if (!made)
+        made = std::make_unique<Collation>(locale_, digits, platform::systemCodePage());
+    return *made;
+}
+
+NameList::Read NameList::read(const platform::FolderHandle& handle) const
+{
+    Read r;
+    OrderedNames names(
+        collation(order_ == ListOrder::natural ? Digits::byValue : Digits::asText),
+        order_ == ListOrder::modified, handle.fd());
     bool busy = false;
     int err = 0;
-    if (!platform::listPlainFiles(
+    if (!platform::forEachEntry(
             handle.fd(),
-            [&](const char* name, size_t len) {
-                names.emplace_back(name, len);
+            [&](const char* name, size_t len, platform::EntryKind kind) {
+                if (kind != platform::EntryKind::plain && kind != platform::EntryKind::unpairable)
+                    return;
+                if (!filter_.matches(name))
+                    return;
+                if (kind == platform::EntryKind::unpairable) {
+                    ++r.unshown;
+                    return;
+                }
+                names.add(name, len);
                 if (!busy && names.size() > 100) {
                     busy = true;
                     if (busyHook_)
                         busyHook_();
                 }
             },
-            &err))
+            /*strict=*/true, &err))
         throw platform::makeInOutError(err);
-    collation_->sort(names);
-    return names;
+    r.names = names.take();
+    return r;
 }
 
 void NameList::returnHome() const
@@ -61,7 +83,9 @@ void NameList::Reread()
         throw platform::makeInOutError(ENOENT);
     if (!folder_.enter(&err))
         throw platform::makeInOutError(err);
-    entries_ = read(folder_);
+    Read r = read(folder_);
+    entries_ = std::move(r.names);
+    unshown_ = r.unshown;
 }
 
 void NameList::SetFolder(const std::string& path)
@@ -84,15 +108,16 @@ void NameList::SetFolder(const std::string& path)
         returnHome();
         return;
     }
-    std::vector<std::string> names;
+    Read r;
     try {
-        names = read(next);
+        r = read(next);
     } catch (...) {
         returnHome();
         throw;
     }
     folder_ = std::move(next);
-    entries_ = std::move(names);
+    entries_ = std::move(r.names);
+    unshown_ = r.unshown;
 }
 
 }  // namespace renaming

@@ -45,6 +45,17 @@ struct SectionNames {
     throw platform::ToolkitError(buf.data());
 }
 
+// What the key holds when it is at its default, as written.
+std::string defaultText(const Key& k)
+{
+    return std::visit(Overload{
+                          [&](bool Values::*) { return booleanText(k.def != 0); },
+                          [&](std::string Values::*) { return std::string(); },
+                          [&](auto) { return integerText(k.def); },
+                      },
+                      k.field);
+}
+
 }  // namespace
 
 Loaded load(const std::string& path, Values& v, platform::CodePage cp)
@@ -96,6 +107,8 @@ void save(const std::string& path, const Values& v, const std::optional<Bounds>&
                 [&](int32_t Bounds::*f) { return integerText((*bounds).*f); },
             },
             k.field);
+        if (k.rule == Rule::whenSet && text == defaultText(k) && !ini.has(names.ofKey[i], k.name))
+            continue;
         if (!ini.write(names.ofKey[i], k.name, text))
             cannotWrite(path);
     }

@@ -13,6 +13,11 @@ struct Values {
     int32_t RootDirSel = 0;   // start folder of "フォルダ指定": 0 desktop, 1 LastDir, 2 RootDir
     std::string LastDir;      // working folder of the last rename run
     std::string RootDir;      // the folder specified for choice 2
+    // The current-names list's order (0 by name, 1 with digits by value, 2 by
+    // modification time) and the patterns of the files it shows (all when
+    // empty). A file without them keeps today's list.
+    int32_t SortOrder = 0;
+    std::string FileMask;
 };
 
 // The program's one set of values.

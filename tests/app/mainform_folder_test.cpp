@@ -195,7 +195,7 @@ TEST_F(MainFormFolderTest, OptionsOpenWithTheCurrentValues)
                  {-4, false, false, 0, ""}};
     for (const Case& c : cases) {
         auto& v = settings::values();
-        v = settings::Values{c.winMem, c.initMax, c.sel, "/home/u/前回", "/srv/写真"};
+        v = settings::Values{c.winMem, c.initMax, c.sel, "/home/u/前回", "/srv/写真", 0, ""};
         Shown s;
         onModal([&](QWidget* dlg) {
             s = look(dlg);
@@ -230,7 +230,7 @@ TEST_F(MainFormFolderTest, OkTakesTheValuesBack)
     };
     for (const Case& c : cases) {
         auto& v = settings::values();
-        v = settings::Values{false, true, c.sel, "/home/u/last", "/srv/root"};
+        v = settings::Values{false, true, c.sel, "/home/u/last", "/srv/root", 0, ""};
         onModal([&](QWidget* dlg) {
             if (c.click)
                 clickMark(dlg, c.click);
@@ -321,7 +321,7 @@ TEST_F(MainFormFolderTest, EveryWayOfCancellingDiscardsTheChanges)
         [](QWidget* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); },
         [](QWidget* dlg) { dlg->close(); },
     };
-    const settings::Values start{true, false, 1, path("last"), ""};
+    const settings::Values start{true, false, 1, path("last"), "", 0, ""};
     for (const auto& closeIt : closers) {
         settings::values() = start;
         onModal([&](QWidget* dlg) {

@@ -104,15 +104,18 @@ TEST(MainForm, MenusAndCaptions)
         const char* title;
         std::vector<std::pair<QAction*, const char*>> items;
     } menus[] = {
-        // The additions: the import above the exit, and the edit menu between
+        // The additions: the import above the exit; the edit menu between
         // the file and option menus, with the preview, the undo of the last
-        // run and the tools on the memo's lines.
+        // run and the tools on the memo's lines; the list's order and the
+        // files it shows.
         {f.File, "ファイル(&F)",
          {{f.FileImportMenu, "名前をファイルから読み込む(&L)..."}, {f.FileExitMenu, "終了(&X)"}}},
         {f.EditMenu, "編集(&E)",
          {{f.EditPreviewMenu, "プレビュー(&P)..."}, {f.EditUndoMenu, "元に戻す(&U)"},
           {f.EditReplaceMenu, "置換(&R)..."}, {f.EditConvertMenu, "文字種の変換(&K)..."}}},
-        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"}}},
+        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"},
+                                          {f.OptionOrderMenu->menuAction(), "並び順(&O)"},
+                                          {f.OptionFilterMenu, "表示するファイル(&F)..."}}},
         {f.Help, "ヘルプ(&H)", {{f.HelpAboutMenu, "バージョン情報(&A)..."}}},
     };
     QList<QAction*> bar = f.MainMenu->actions();
@@ -274,9 +277,10 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"PanelMemo", "PanelAft", {0, 28, 245, 425}},
             {"Memo2", "PanelMemo", {0, 0, 245, 425}},
             {"StatusBar", "MainForm", {0, 534, 843, 25}},
-            {"SimpleText", "StatusBar", {2, 3, 817, 20}},
+            {"SimpleText", "StatusBar", {2, 3, 684, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"LineGuard", "StatusBar", {692, 3, 127, 20}},
         }},
         {{1200, 760}, {
             {"MainForm", "", {0, 0, 1200, 760}},
@@ -310,9 +314,10 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"PanelMemo", "PanelAft", {0, 28, 423, 626}},
             {"Memo2", "PanelMemo", {0, 0, 423, 626}},
             {"StatusBar", "MainForm", {0, 735, 1200, 25}},
-            {"SimpleText", "StatusBar", {2, 3, 1174, 20}},
+            {"SimpleText", "StatusBar", {2, 3, 1041, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"LineGuard", "StatusBar", {1049, 3, 127, 20}},
         }},
         {{300, 200}, {
             {"MainForm", "", {0, 0, 300, 200}},
@@ -346,9 +351,10 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"PanelMemo", "PanelAft", {0, 28, -27, 66}},
             {"Memo2", "PanelMemo", {0, 0, -27, 66}},
             {"StatusBar", "MainForm", {0, 175, 300, 25}},
-            {"SimpleText", "StatusBar", {2, 3, 274, 20}},
+            {"SimpleText", "StatusBar", {2, 3, 141, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"LineGuard", "StatusBar", {149, 3, 127, 20}},
         }},
     };
     for (const auto& c : sizes) {

@@ -184,3 +184,32 @@ TEST(SettingsFile, MissingUserConfigFolderIsCreated)
 }
 
 }  // namespace
+
+namespace {
+
+// The list's order and filter: in sections of their own once set, read back
+// as set, and written as their defaults once set back, so that a file is
+// never left meaning another list than the window shows.
+TEST(SettingsFile, ListOrderAndFilterAreKeptOnlyOnceSet)
+{
+    ScratchDir d;
+    const std::string ini = d / "meibo.ini";
+    settings::Values v;
+    v.SortOrder = 2;
+    v.FileMask = "*.jpg;*.jpeg";
+    settings::save(ini, v, settings::kDesignBounds);
+    EXPECT_TRUE(readFile(ini).ends_with("[ファイルの並び順]\r\nSortOrder=2\r\n"
+                                        "[表示するファイル]\r\nFileMask=*.jpg;*.jpeg\r\n"));
+    settings::Values back;
+    settings::load(ini, back);
+    EXPECT_EQ(back.SortOrder, 2);
+    EXPECT_EQ(back.FileMask, "*.jpg;*.jpeg");
+
+    settings::save(ini, settings::Values{}, settings::kDesignBounds);
+    EXPECT_TRUE(readFile(ini).ends_with("SortOrder=0\r\n[表示するファイル]\r\nFileMask=\r\n"));
+    settings::load(ini, back);
+    EXPECT_EQ(back.SortOrder, 0);
+    EXPECT_EQ(back.FileMask, "");
+}
+
+}  // namespace

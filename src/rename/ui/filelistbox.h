@@ -41,6 +41,13 @@ public:
     const std::string& Folder() const { return list_.Folder(); }
     void SetFolder(const std::string& path);
     void Reread();
+    // Files the list cannot show (see NameList::Unshown).
+    int Unshown() const { return list_.Unshown(); }
+    // The order and the filter of the reads to come.
+    void setOrder(ListOrder order) { list_.setOrder(order); }
+    ListOrder order() const { return list_.order(); }
+    void setFilter(NameFilter filter) { list_.setFilter(std::move(filter)); }
+    const NameFilter& filter() const { return list_.filter(); }
 
     NameList& list() { return list_; }
 

@@ -1,0 +1,20 @@
+// A warning, never a refusal: whether the typed lines look shifted against
+// the files they pair with, as when a line was left out or one too many was
+// typed near the top, so that every line's number is one off its file's.
+#pragma once
+
+#include "platform/codepage.h"
+
+#include <string>
+#include <vector>
+
+namespace renaming {
+
+// True when, among at least five pairs (entry i with line i) whose name
+// without its extension and whose line each hold exactly one run of digits,
+// at least 80 % differ by one and the same amount other than zero. Digits
+// are the ASCII ones and their full-width forms.
+bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
+                      platform::CodePage cp);
+
+}  // namespace renaming
