@@ -113,7 +113,7 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
     int e = 0;
     if (!platform::copyFileNoReplace(dir_, from, dir_, to, &e, {true, nullptr}))
         return e ? e : EIO;
-    if (!platform::deleteFile(dir_, from, &e)) {
+    if (!platform::deleteOriginal(dir_, from, &e)) {
         // Both names would hold the file: the old one goes again.
         removeOwn(dir_, to);
         return e ? e : EIO;

@@ -194,7 +194,7 @@ RunCounts runRename(const RunRequest& rq)
                 return;
             }
             record.intent(i, JournalOp::remove, oldName, {});
-            if (platform::deleteFile(dir, oldName, &err)) {
+            if (platform::deleteOriginal(dir, oldName, &err)) {
                 record.done(i, JournalOp::remove, {});
                 step(RunStep::deleted, oldName);
                 ++c.success;
