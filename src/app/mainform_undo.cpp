@@ -39,6 +39,8 @@ QString stepText(const renaming::UndoStep& s)
                fromUtf8(app::msg::kUndoMovedBackEnd);
     case UndoResult::copyRemoved:
         return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoCopyRemoved);
+    case UndoResult::partialCopyRemoved:
+        return open + fromBytes(s.newName) + fromUtf8(renaming::msg::kUndoPartialCopyRemoved);
     default:
         return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoLeft);
     }
@@ -62,6 +64,7 @@ QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
         {UndoResult::leftOriginalGone, app::msg::kUndoWhyOriginalGone},
         {UndoResult::leftOriginalChanged, app::msg::kUndoWhyOriginalChanged},
         {UndoResult::failed, app::msg::kUndoWhyFailed},
+        {UndoResult::leftUnsound, renaming::msg::kUndoWhyUnsound},
     };
     s += QLatin1Char('\n');
     for (const auto& [result, word] : words)
