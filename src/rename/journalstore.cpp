@@ -93,6 +93,14 @@ bool fail(int* err, int e)
     return false;
 }
 
+// Removes the journals of `names` (oldest first) older than the last
+// kKept, except one another copy of the program is still writing.
+void removeOldest(const std::string& folder, const std::vector<std::string>& names)
+{
+    for (size_t i = 0; i + kKept < names.size(); ++i)
+        platform::removeUnlocked(folder + "/" + names[i]);
+}
+
 // A new journal named with the next number and `tag` (none when empty).
 JournalWriter make(const std::string& tag, int* err)
 {
@@ -106,9 +114,15 @@ JournalWriter make(const std::string& tag, int* err)
         fail(err, e);
         return {};
     }
+    const auto names = journalNames(folder);
     uint64_t number = 0;
-    for (const std::string& n : journalNames(folder))
+    for (const std::string& n : names)
         number = std::max(number, numberOf(n));
+    // Pruned after each run's summary; where that has not happened for many
+    // runs (the program killed there, or the disk refusing), here, so that
+    // the folder, read at every run, stays small.
+    if (names.size() > 2 * static_cast<size_t>(kKept))
+        removeOldest(folder, names);
     for (int attempt = 0;; ++attempt) {
         // Another copy of the program may take a number at the same time:
         // the name is made exclusively, and the next number tried.
@@ -221,12 +235,8 @@ JournalWriter create(int* err) { return make({}, err); }
 void prune()
 {
     const std::string folder = stateFolder();
-    if (folder.empty())
-        return;
-    // A journal another copy of the program is still writing stays.
-    const auto names = journalNames(folder);
-    for (size_t i = 0; i + kKept < names.size(); ++i)
-        platform::removeUnlocked(folder + "/" + names[i]);
+    if (!folder.empty())
+        removeOldest(folder, journalNames(folder));
 }
 
 std::optional<Found> lastRunIn(const platform::FolderHandle& folder)

@@ -1,7 +1,7 @@
 // Undo of a rename run from its journal: the entries are taken back in the
-// reverse of the run's order, each only once its records pass the
-// journal's checks (journalcheck.h). A moved file goes back to its old name only by
-// a rename that never replaces; a copy the run made is removed only while it
+// reverse of the run's order, each only once its records pass the journal's
+// checks (journalcheck.h). A moved file goes back to its old name only by a
+// rename that never replaces; a copy the run made is removed only while it
 // is still exactly that copy and its original is still there. Whatever else
 // is found is left as it is and reported, so undo never overwrites and never
 // deletes a file that changed after the run.
