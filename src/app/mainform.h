@@ -162,9 +162,15 @@ private:
     // short (the program killed, the power gone), once for each such run.
     void offerUndoOfCutRun();
     std::string offeredJournal_;
-    // The folder whose last run had no journal (the state folder could not
-    // take one): nothing there may be taken back, least of all an older run.
-    std::optional<platform::FolderId> unjournaledRun_;
+    // This window's last run: its folder and its journal, empty where none
+    // could be written. In that folder undo takes back this run, not one
+    // another window made there since, and nothing at all (least of all an
+    // older run) when the run has no journal.
+    struct OwnRun {
+        platform::FolderId folder;
+        std::string journal;
+    };
+    std::optional<OwnRun> ownRun_;
     // Where the settings are loaded and saved.
     void LoadSettings();
     void SaveSettings();

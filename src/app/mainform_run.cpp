@@ -181,7 +181,7 @@ void TMainForm::ButtonRenameClick()
             // Made here, off the window's thread, as the state folder may be
             // on a slow disk too. A run without its journal still runs; it
             // cannot be taken back.
-            journal = renaming::journals::create();
+            journal = renaming::journals::create(rq.folder);
             if (journal.valid())
                 rq.journal = &journal;
             counts = renaming::runRename(rq);
@@ -195,11 +195,8 @@ void TMainForm::ButtonRenameClick()
     // let go first: while it is open, the run counts as going on.
     const bool journalled = journal.valid(), whole = journalled && !journal.broken();
     const bool anyDone = journal.anyDone();
+    ownRun_ = OwnRun{FileListBox->list().folder().id(), journalled ? journal.path() : std::string()};
     journal = renaming::JournalWriter();
-    if (journalled)
-        unjournaledRun_.reset();
-    else
-        unjournaledRun_ = FileListBox->list().folder().id();
     if (whole)
         EditUndoMenu->setEnabled(anyDone);
     else

@@ -39,6 +39,8 @@ QString stepText(const renaming::UndoStep& s)
                fromUtf8(app::msg::kUndoMovedBackEnd);
     case UndoResult::copyRemoved:
         return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoCopyRemoved);
+    case UndoResult::partialCopyRemoved:
+        return open + fromBytes(s.newName) + fromUtf8(renaming::msg::kUndoPartialCopyRemoved);
     default:
         return open + fromBytes(s.newName) + fromUtf8(app::msg::kUndoLeft);
     }
@@ -62,6 +64,7 @@ QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
         {UndoResult::leftOriginalGone, app::msg::kUndoWhyOriginalGone},
         {UndoResult::leftOriginalChanged, app::msg::kUndoWhyOriginalChanged},
         {UndoResult::failed, app::msg::kUndoWhyFailed},
+        {UndoResult::leftUnsound, renaming::msg::kUndoWhyUnsound},
     };
     s += QLatin1Char('\n');
     for (const auto& [result, word] : words)
@@ -72,13 +75,14 @@ QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
 
 namespace {
 
-// The run to take back in `folder`, or nothing.
+// The run to take back in `folder`: the window's own last run there, else
+// the folder's last run; or nothing.
+template <class OwnRun>
 std::optional<renaming::journals::Found> runToUndo(const platform::FolderHandle& folder,
-                                                  const std::optional<platform::FolderId>& unjournaled)
+                                                  const std::optional<OwnRun>& own)
 {
-    if (unjournaled && folder && folder.id() == *unjournaled)
-        return std::nullopt;
-    auto found = renaming::journals::lastRunIn(folder);
+    const bool mine = own && folder && folder.id() == own->folder;
+    auto found = mine ? renaming::journals::runAt(own->journal, folder) : renaming::journals::lastRunIn(folder);
     if (!found || !renaming::journals::undoable(*found))
         return std::nullopt;
     return found;
@@ -88,12 +92,12 @@ std::optional<renaming::journals::Found> runToUndo(const platform::FolderHandle&
 
 void TMainForm::updateUndoMenu()
 {
-    EditUndoMenu->setEnabled(runToUndo(FileListBox->list().folder(), unjournaledRun_).has_value());
+    EditUndoMenu->setEnabled(runToUndo(FileListBox->list().folder(), ownRun_).has_value());
 }
 
 void TMainForm::EditUndoMenuClick()
 {
-    const auto found = runToUndo(FileListBox->list().folder(), unjournaledRun_);
+    const auto found = runToUndo(FileListBox->list().folder(), ownRun_);
     if (!found) {
         EditUndoMenu->setEnabled(false);
         return;
@@ -144,7 +148,7 @@ void TMainForm::undoRun(const renaming::journals::Found& found)
 
 void TMainForm::offerUndoOfCutRun()
 {
-    const auto found = runToUndo(FileListBox->list().folder(), unjournaledRun_);
+    const auto found = runToUndo(FileListBox->list().folder(), ownRun_);
     EditUndoMenu->setEnabled(found.has_value());
     if (!found || found->journal.ended || found->path == offeredJournal_)
         return;

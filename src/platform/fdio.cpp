@@ -24,6 +24,25 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+bool pwriteAll(int fd, std::string_view bytes, off_t offset)
+{
+    while (!bytes.empty()) {
+        const ssize_t w = sys().pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (w == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(w));
+        offset += static_cast<off_t>(w);
+    }
+    return true;
+}
+
 bool readAll(int fd, std::string& out)
 {
     char buf[8192];

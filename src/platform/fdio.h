@@ -14,6 +14,10 @@ namespace platform {
 // write that takes nothing).
 bool writeAll(int fd, std::string_view bytes);
 
+// Writes all of `bytes` at `offset`, leaving the file offset alone. False
+// with errno set on failure.
+bool pwriteAll(int fd, std::string_view bytes, off_t offset);
+
 // Appends everything that is left to read from `fd` to `out`. False with
 // errno set on failure.
 bool readAll(int fd, std::string& out);

@@ -1,6 +1,7 @@
 #include "platform/fileops.h"
 
 #include "platform/failure.h"
+#include "platform/foldersync.h"
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
@@ -29,6 +30,11 @@ bool deleteFile(int dirFd, const std::string& name, int* err)
     if (isReadOnly(dirFd, name))
         return fail(err, EACCES);
     return removeOwnFile(dirFd, name, err);
+}
+
+bool deleteOriginal(int dirFd, const std::string& name, int* err)
+{
+    return syncFolder(dirFd, err) && deleteFile(dirFd, name, err);
 }
 
 bool removeOwnFile(int dirFd, const std::string& name, int* err)

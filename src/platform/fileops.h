@@ -24,6 +24,12 @@ inline bool acceptableName(const std::string& name)
 bool deleteFile(int dirFd, const std::string& name, int* err = nullptr);
 bool deleteFile(const std::string& path, int* err = nullptr);
 
+// Removes the original `name` whose content another name in the same folder
+// holds now (a copy made there): deleteFile, once the folder is synced, so
+// that a power cut never takes the new name and leaves the old one gone.
+// Fails, leaving the original, where the disk could not keep the folder.
+bool deleteOriginal(int dirFd, const std::string& name, int* err = nullptr);
+
 // Removes `name` whatever its mode: for a file the caller made itself or
 // proved to be its own (a copy keeps its original's mode, so the copy of a
 // read-only file is read-only too).

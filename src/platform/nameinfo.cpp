@@ -25,6 +25,17 @@ bool isPlainFile(int dirFd, const std::string& name)
            sys().fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
 }
 
+bool oneEntry(int dirFd, const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    struct stat sa {}, sb {};
+    return !a.empty() && !b.empty() && a.find('\0') == std::string::npos && b.find('\0') == std::string::npos &&
+           sys().fstatat(dirFd, a.c_str(), &sa, AT_SYMLINK_NOFOLLOW) == 0 &&
+           sys().fstatat(dirFd, b.c_str(), &sb, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino && sa.st_nlink < 2;
+}
+
 NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity)
 {
     if (name.empty() || name.find('\0') != std::string::npos)

@@ -37,6 +37,11 @@ void identityOf(const struct stat& st, FileIdentity& out);
 // True when `name` is a regular file itself, not a link to one.
 bool isPlainFile(int dirFd, const std::string& name);
 
+// True when the names `a` and `b` are one entry of the folder: the same
+// string, or the same file with a single link, as a file system that folds
+// case shows two spellings of one name (two links of a file are two).
+bool oneEntry(int dirFd, const std::string& a, const std::string& b);
+
 // False when `name` is no regular file (or cannot be looked at).
 bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out);
 

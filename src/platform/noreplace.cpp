@@ -1,9 +1,11 @@
 #include "platform/noreplace.h"
 
+#include "platform/foldersync.h"
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 
@@ -23,6 +25,32 @@ bool lacksRenameFlag(int e) { return e == EINVAL || e == ENOSYS || e == EOPNOTSU
 
 // linkat says the file system makes no links.
 bool refusesLinks(int e) { return e == EPERM || e == EOPNOTSUPP || e == EINVAL; }
+
+bool sameEntryFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Takes back the second name `to` that a link gave the file `from`, only
+// while `from` still names that file: removing `to` otherwise could leave the
+// file with no name at all. False when `from` no longer names it (the file
+// keeps `to`).
+bool dropSecondName(int toDir, const std::string& to, int fromDir, const std::string& from)
+{
+    auto& s = sys();
+    struct stat atTo {}, atFrom {};
+    if (s.fstatat(toDir, to.c_str(), &atTo, AT_SYMLINK_NOFOLLOW) != 0)
+        return true;  // nothing to take back
+    if (s.fstatat(fromDir, from.c_str(), &atFrom, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return false;
+        return true;  // cannot be told: both names stay, the file keeps its old one
+    }
+    if (!sameEntryFile(atTo, atFrom))
+        return false;
+    s.unlinkat(toDir, to.c_str(), 0);
+    return true;
+}
 
 }  // namespace
 
@@ -44,9 +72,19 @@ RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
         const int le = errno;
         return refusesLinks(le) ? result(RenameStatus::notPossible, e) : refused(le);
     }
+    // The second name is on the disk before the first one goes.
+    int se = 0;
+    if (!syncFolder(toDir, &se)) {
+        dropSecondName(toDir, to, fromDir, from);
+        return result(RenameStatus::failed, se);
+    }
     if (s.unlinkat(fromDir, from.c_str(), 0) != 0) {
         const int ue = errno;
-        s.unlinkat(toDir, to.c_str(), 0);
+        // A removal reported failed may have happened all the same (a reply
+        // lost and the call sent again, on NFS): the new name then holds
+        // the only link, and the move is done.
+        if (!dropSecondName(toDir, to, fromDir, from))
+            return result(RenameStatus::done, 0);
         return result(RenameStatus::failed, ue);
     }
     return result(RenameStatus::done, 0);

@@ -22,6 +22,7 @@ int Sys::dupfd(int fd) { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
 ssize_t Sys::read(int fd, void* buf, size_t n) { return ::read(fd, buf, n); }
 ssize_t Sys::pread(int fd, void* buf, size_t n, off_t offset) { return ::pread(fd, buf, n, offset); }
 ssize_t Sys::write(int fd, const void* buf, size_t n) { return ::write(fd, buf, n); }
+ssize_t Sys::pwrite(int fd, const void* buf, size_t n, off_t offset) { return ::pwrite(fd, buf, n, offset); }
 int Sys::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
 int Sys::fstatat(int dirfd, const char* path, struct stat* st, int flags)
 {
@@ -37,6 +38,8 @@ int Sys::fallocate(int fd, int mode, off_t offset, off_t len)
     return ::fallocate(fd, mode, offset, len);
 }
 int Sys::flock(int fd, int operation) { return ::flock(fd, operation); }
+int Sys::ofdLock(int fd, int cmd, struct flock* lock) { return ::fcntl(fd, cmd, lock); }
+int Sys::fstatfs(int fd, struct statfs* st) { return ::fstatfs(fd, st); }
 void* Sys::mmap(size_t len, int prot, int flags, int fd, off_t offset)
 {
     void* const p = ::mmap(nullptr, len, prot, flags, fd, offset);

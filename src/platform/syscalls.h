@@ -7,7 +7,9 @@
 #pragma once
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -26,6 +28,7 @@ public:
     virtual ssize_t read(int fd, void* buf, size_t n);
     virtual ssize_t pread(int fd, void* buf, size_t n, off_t offset);
     virtual ssize_t write(int fd, const void* buf, size_t n);
+    virtual ssize_t pwrite(int fd, const void* buf, size_t n, off_t offset);
     virtual int fstat(int fd, struct stat* st);
     virtual int fstatat(int dirfd, const char* path, struct stat* st, int flags);
     virtual int fchmod(int fd, mode_t mode);
@@ -35,6 +38,10 @@ public:
     virtual int ftruncate(int fd, off_t len);
     virtual int fallocate(int fd, int mode, off_t offset, off_t len);
     virtual int flock(int fd, int operation);
+    // fcntl with F_OFD_SETLK or F_OFD_GETLK: a lock of the open file
+    // description, not of the process.
+    virtual int ofdLock(int fd, int cmd, struct flock* lock);
+    virtual int fstatfs(int fd, struct statfs* st);
     // A view of a file in memory; nullptr (not MAP_FAILED) on failure.
     virtual void* mmap(size_t len, int prot, int flags, int fd, off_t offset);
     virtual int munmap(void* addr, size_t len);

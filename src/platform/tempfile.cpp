@@ -32,6 +32,38 @@ bool allDigits(std::string_view s)
     return true;
 }
 
+enum class Lock {
+    taken,      // this descriptor holds it now
+    heldElsewhere,  // another open of the file holds it
+    none,       // the file system keeps no such locks here
+};
+
+// A lock of the whole file on the open file description of `fd`: shared
+// (`type` F_RDLCK) or exclusive (F_WRLCK). Unlike a lock of the process, it
+// stays with the description whatever else the process opens and closes.
+Lock lockFile(int fd, short type)
+{
+    struct flock l {};
+    l.l_type = type;
+    l.l_whence = SEEK_SET;
+    if (sys().ofdLock(fd, F_OFD_SETLK, &l) == 0)
+        return Lock::taken;
+    return errno == EAGAIN || errno == EACCES ? Lock::heldElsewhere : Lock::none;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// True while `name` in the folder `dirFd` still names the file open as `fd`.
+bool stillNamed(int dirFd, const std::string& name, int fd)
+{
+    struct stat held {}, named {};
+    return sys().fstat(fd, &held) == 0 &&
+           sys().fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named);
+}
+
 }  // namespace
 
 bool TempFile::isScratchName(std::string_view name) { return scratchPid(name) >= 0; }
@@ -73,10 +105,23 @@ TempFile TempFile::create(int dirFd, int* err, mode_t mode, bool unnamed)
         std::string name = std::string(kScratchPrefix) + std::to_string(::getpid()) + "-" +
                            std::to_string(++counter) + std::string(kScratchSuffix);
         UniqueFd fd(s.openat(dirFd, name.c_str(), kCreateFlags, mode));
-        if (fd)
-            return TempFile(dirFd, std::move(fd), Kind::scratch, std::move(name));
-        if (errno != EEXIST)
-            break;
+        if (!fd) {
+            if (errno != EEXIST)
+                break;
+            continue;
+        }
+        // Locked for as long as it is open, so that another copy of the
+        // program, whatever executable it runs, knows it is in use. Found
+        // unlocked in the moment before, it may be going as a killed run's
+        // leftover (it is held, or gone already): then another name.
+        // The name is this process's own: nothing else makes it, and what
+        // is given up goes.
+        const Lock l = lockFile(fd.get(), F_WRLCK);
+        if (l == Lock::heldElsewhere || (l == Lock::taken && !stillNamed(dirFd, name, fd.get()))) {
+            s.unlinkat(dirFd, name.c_str(), 0);
+            continue;
+        }
+        return TempFile(dirFd, std::move(fd), Kind::scratch, std::move(name));
     }
     fail(err, errno);
     return {};
@@ -143,7 +188,9 @@ RenameResult TempFile::keep(const std::string& name)
     }
     case Kind::scratch: {
         // Closed first, so that a write error reported only at close never
-        // reaches the new name.
+        // reaches the new name; a second descriptor of the same open file
+        // keeps its lock until the file has its name.
+        const UniqueFd locked(fd_ ? s.dupfd(fd_.get()) : -1);
         if (fd_ && !fd_.close(&e))
             return {RenameStatus::failed, e};
         const RenameResult r = renameNoReplace(dirFd_, name_, dirFd_, name);
@@ -176,11 +223,6 @@ bool TempFile::keepReplacing(const std::string& name, int* err)
 }
 
 namespace {
-
-bool sameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 enum class Maker { thisProgram, gone, unknown };
 
@@ -229,9 +271,21 @@ int removeStaleScratchFiles(int dirFd)
         if (s.fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
             continue;
+        // A copy of the program holds the lock of each scratch file it has
+        // open: such a file is in use, whatever executable that copy runs
+        // (an upgrade replaces it, so that it no longer looks like this
+        // program). Held here meanwhile, it cannot be taken up again.
+        const UniqueFd fd(
+            s.openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (fd ? !stillNamed(dirFd, name, fd.get()) || lockFile(fd.get(), F_RDLCK) == Lock::heldElsewhere
+               : errno != EACCES)
+            continue;
+        // A file of a copy that holds no lock (one from before locks, on a
+        // file system without them, or a file without a read bit) goes only
+        // once its maker is gone.
         if (makerOf(TempFile::scratchPid(name), self) != Maker::gone)
             continue;
-        if (s.unlinkat(dirFd, name.c_str(), 0) == 0)
+        if ((!fd || stillNamed(dirFd, name, fd.get())) && s.unlinkat(dirFd, name.c_str(), 0) == 0)
             ++removed;
     }
     return removed;

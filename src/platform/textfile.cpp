@@ -32,7 +32,7 @@ long processId() { return static_cast<long>(::getpid()); }
 UniqueFd createLocked(const std::string& path, int* err)
 {
     UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(),
-                             O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
+                             O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd) {
         fail(err, errno);
         return fd;
@@ -103,6 +103,12 @@ void syncAside(const std::string& path)
         if (fd >= 0) {
             ::fdatasync(fd);
             ::close(fd);
+        }
+        // And its name: a new file may not have had its folder synced yet.
+        const int dir = ::open(path.substr(0, path.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
         }
     }).detach();
 }

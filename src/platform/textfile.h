@@ -18,7 +18,8 @@ namespace platform {
 long processId();
 
 // Makes the file `path` (it must not exist yet: EEXIST), open for reading
-// and appending, and locks it for as long as the descriptor stays open.
+// and writing (not O_APPEND: an AppendFile writes at offsets of its own),
+// and locks it for as long as the descriptor stays open.
 // Where the file system keeps no locks, the file is made all the same.
 UniqueFd createLocked(const std::string& path, int* err = nullptr);
 
@@ -38,8 +39,8 @@ bool appendAfterWholeLines(const std::string& path, std::string_view text, int* 
 // Removes the file at `path` unless its lock is held.
 bool removeUnlocked(const std::string& path);
 
-// Puts the file at `path` on the disk on a thread of its own and returns at
-// once: for a file whose writer is done with it and need not wait for the
+// Puts the file at `path`, and its name in its folder, on the disk on a
+// thread of its own and returns at once: for a file whose writer is done with it and need not wait for the
 // disk. A program that ends meanwhile loses nothing the disk would not lose
 // to a power cut a moment before.
 void syncAside(const std::string& path);

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -68,24 +69,42 @@ int removeOwn(int dirFd, const std::string& name)
     return platform::removeOwnFile(dirFd, name, &e) ? 0 : e;
 }
 
+// Whether the regular file `part` holds the first bytes of `whole`: all of
+// them, or with `shorter` some of them.
+bool leadingBytes(int dirFd, const std::string& part, const std::string& whole, bool shorter)
+{
+    platform::CopySource fp, fw;
+    if (!platform::openCopySource(dirFd, part, fp) || !platform::openCopySource(dirFd, whole, fw) ||
+        (shorter ? fp.st.st_size > fw.st.st_size : fp.st.st_size != fw.st.st_size))
+        return false;
+    constexpr size_t kChunk = 256 * 1024;
+    std::vector<char> bp(kChunk), bw(kChunk);
+    for (off_t at = 0;; at += static_cast<off_t>(kChunk)) {
+        const ssize_t np = platform::preadAll(fp.fd.get(), bp.data(), kChunk, at);
+        const size_t want = static_cast<size_t>(std::max<ssize_t>(np, 0));
+        const ssize_t nw = platform::preadAll(fw.fd.get(), bw.data(), want, at);
+        if (np < 0 || np != nw || std::memcmp(bp.data(), bw.data(), static_cast<size_t>(np)) != 0)
+            return false;
+        if (static_cast<size_t>(np) < kChunk)
+            return at + np == fp.st.st_size;
+    }
+}
+
 }  // namespace
 
 bool UndoOnDisk::sameBytes(const std::string& a, const std::string& b) const
 {
-    platform::CopySource fa, fb;
-    if (!platform::openCopySource(dir_, a, fa) || !platform::openCopySource(dir_, b, fb) ||
-        fa.st.st_size != fb.st.st_size)
-        return false;
-    constexpr size_t kChunk = 256 * 1024;
-    std::vector<char> ba(kChunk), bb(kChunk);
-    for (off_t at = 0;; at += static_cast<off_t>(kChunk)) {
-        const ssize_t na = platform::preadAll(fa.fd.get(), ba.data(), kChunk, at);
-        const ssize_t nb = platform::preadAll(fb.fd.get(), bb.data(), kChunk, at);
-        if (na < 0 || na != nb || std::memcmp(ba.data(), bb.data(), static_cast<size_t>(na)) != 0)
-            return false;
-        if (static_cast<size_t>(na) < kChunk)
-            return at + na == fa.st.st_size;
-    }
+    return leadingBytes(dir_, a, b, false);
+}
+
+bool UndoOnDisk::prefixOf(const std::string& part, const std::string& whole) const
+{
+    return leadingBytes(dir_, part, whole, true);
+}
+
+bool UndoOnDisk::sameEntry(const std::string& a, const std::string& b) const
+{
+    return platform::oneEntry(dir_, a, b);
 }
 
 std::optional<FileStamp> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
@@ -113,7 +132,7 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
     int e = 0;
     if (!platform::copyFileNoReplace(dir_, from, dir_, to, &e, {true, nullptr}))
         return e ? e : EIO;
-    if (!platform::deleteFile(dir_, from, &e)) {
+    if (!platform::deleteOriginal(dir_, from, &e)) {
         // Both names would hold the file: the old one goes again.
         removeOwn(dir_, to);
         return e ? e : EIO;

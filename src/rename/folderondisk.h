@@ -46,6 +46,8 @@ public:
     int moveNoReplace(const std::string& from, const std::string& to) override;
     int remove(const std::string& name) override;
     bool sameBytes(const std::string& a, const std::string& b) const override;
+    bool prefixOf(const std::string& part, const std::string& whole) const override;
+    bool sameEntry(const std::string& a, const std::string& b) const override;
     // The scratch files of copies whose run is gone, as a run's start
     // removes them.
     void removeLeftovers() override;

@@ -153,6 +153,10 @@ std::string header(const JournalFolder& folder, int64_t started, int entries, bo
     appendNumber(out, folder.device);
     out += '\t';
     appendNumber(out, folder.inode);
+    if (!folder.volume.empty()) {
+        out += '\t';
+        appendEscaped(out, folder.volume);
+    }
     out += "\nstart\t";
     appendNumber(out, started);
     out += '\t';
@@ -211,6 +215,7 @@ std::string failed(int entry, JournalOp op, int err)
 
 std::string end() { return "end\n"; }
 std::string undone() { return "undone\n"; }
+std::string superseded() { return "superseded\n"; }
 
 }  // namespace journal_text
 
@@ -234,11 +239,13 @@ std::optional<Journal> parseJournal(std::string_view text)
         }
         const auto f = fieldsOf(line);
         const std::string_view kind = f[0];
-        if (kind == "folder" && f.size() == 4 && !haveFolder) {
+        if (kind == "folder" && (f.size() == 4 || f.size() == 5) && !haveFolder) {
             auto path = unescapeField(f[1]);
-            if (!path || !number(f[2], j.folder.device) || !number(f[3], j.folder.inode))
+            auto volume = f.size() == 5 ? unescapeField(f[4]) : std::optional<std::string>("");
+            if (!path || !volume || !number(f[2], j.folder.device) || !number(f[3], j.folder.inode))
                 break;
             j.folder.path = std::move(*path);
+            j.folder.volume = std::move(*volume);
             haveFolder = true;
         } else if (kind == "start" && f.size() == 4 && haveFolder && !haveStart) {
             if (!number(f[1], j.started) || !number(f[2], j.entries) ||
@@ -280,6 +287,8 @@ std::optional<Journal> parseJournal(std::string_view text)
             j.ended = true;
         } else if (kind == "undone" && f.size() == 1 && haveStart) {
             j.undone = true;
+        } else if (kind == "superseded" && f.size() == 1 && haveStart) {
+            j.superseded = true;
         } else {
             break;
         }

@@ -9,17 +9,22 @@
 // any name comes back exactly.
 //
 //   TSUMUGI-JOURNAL 1
-//   folder  <path>  <device>  <inode>
+//   folder  <path>  <device>  <inode>  [<volume>]
 //   start   <seconds since 1970>  <entries>  <delete box: 0 or 1>
 //   intent  <entry>  <move|copy|delete>  <from>  <to>  <size>  <mtime ns>  <inode>
 //   done    <entry>  <move|copy|delete>  <size>  <mtime ns>  <inode>
 //   failed  <entry>  <move|copy|delete>  <errno>
 //   end
 //   undone
+//   superseded
 //
 // An intent names the old file as it was before the operation; a done the
 // file the operation left under the new name (nothing for a delete). A line
-// cut short by a kill is not read.
+// cut short by a kill is not read. The volume names the folder's file
+// system the same at every mount (platform/volume.h); journals written
+// before it was recorded have none. "superseded" marks a run that a later
+// run in its folder, which could not be recorded, has made impossible to
+// take back.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +50,7 @@ struct JournalFolder {
     std::string path;
     uint64_t device = 0;
     uint64_t inode = 0;
+    std::string volume = {};  // empty where it is not known
 };
 
 // One operation of the run as the journal tells it.
@@ -66,6 +72,7 @@ struct Journal {
     std::vector<JournalStep> steps;
     bool ended = false;   // the run came to its end
     bool undone = false;  // undo has been run on it
+    bool superseded = false;  // a later run, not recorded, came after it
 };
 
 // The lines of the journal, one function a record kind; each returns the
@@ -78,6 +85,7 @@ std::string done(int entry, JournalOp op, const FileStamp& after);
 std::string failed(int entry, JournalOp op, int err);
 std::string end();
 std::string undone();
+std::string superseded();
 // The same records of operations, added to the end of `out`.
 void appendIntent(std::string& out, int entry, JournalOp op, std::string_view from, std::string_view to,
                   const FileStamp& before);

@@ -4,10 +4,10 @@
 #include "platform/fs.h"
 #include "platform/makefolder.h"
 #include "platform/textfile.h"
+#include "platform/volume.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -17,7 +17,10 @@ namespace renaming::journals {
 namespace {
 
 constexpr std::string_view kPrefix = "run-";
+constexpr std::string_view kNumbered = "run-s";
 constexpr std::string_view kSuffix = ".journal";
+constexpr size_t kNumberDigits = 12;
+constexpr size_t kTagDigits = 16;
 // Enough of a journal's start for its folder and start records.
 constexpr size_t kHeadBytes = 64 * 1024;
 
@@ -25,6 +28,49 @@ bool isJournalName(std::string_view n)
 {
     return n.size() > kPrefix.size() + kSuffix.size() && n.substr(0, kPrefix.size()) == kPrefix &&
            n.substr(n.size() - kSuffix.size()) == kSuffix;
+}
+
+// The number a journal's name carries; 0 for a name of an earlier version.
+uint64_t numberOf(std::string_view name)
+{
+    if (!name.starts_with(kNumbered) || name.size() < kNumbered.size() + kNumberDigits)
+        return 0;
+    uint64_t n = 0;
+    for (const char c : name.substr(kNumbered.size(), kNumberDigits)) {
+        if (c < '0' || c > '9')
+            return 0;
+        n = n * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return n;
+}
+
+// The folder tag a journal's name carries; empty for none.
+std::string_view tagOf(std::string_view name)
+{
+    const size_t at = kNumbered.size() + kNumberDigits;
+    if (numberOf(name) == 0 || name.size() != at + 1 + kTagDigits + kSuffix.size() || name[at] != '-')
+        return {};
+    return name.substr(at + 1, kTagDigits);
+}
+
+// The tag of a folder: a hash (64-bit FNV-1a) of what sameFolder() compares.
+std::string tagOf(const JournalFolder& f)
+{
+    uint64_t h = 14695981039346656037ull;
+    auto mix = [&h](std::string_view bytes) {
+        for (const unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+        h ^= 0xFF;  // a field's end, so that fields cannot run into each other
+        h *= 1099511628211ull;
+    };
+    mix(f.path);
+    mix(std::to_string(f.inode));
+    mix(f.volume.empty() ? "device " + std::to_string(f.device) : f.volume);
+    char out[kTagDigits + 1];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
+    return out;
 }
 
 // The journals' names, oldest first.
@@ -47,15 +93,16 @@ bool fail(int* err, int e)
     return false;
 }
 
-}  // namespace
-
-std::string stateFolder()
+// Removes the journals of `names` (oldest first) older than the last
+// kKept, except one another copy of the program is still writing.
+void removeOldest(const std::string& folder, const std::vector<std::string>& names)
 {
-    const std::string state = platform::userStateHome();
-    return state.empty() ? state : state + "/tsumugi";
+    for (size_t i = 0; i + kKept < names.size(); ++i)
+        platform::removeUnlocked(folder + "/" + names[i]);
 }
 
-JournalWriter create(int* err)
+// A new journal named with the next number and `tag` (none when empty).
+JournalWriter make(const std::string& tag, int* err)
 {
     const std::string folder = stateFolder();
     if (folder.empty()) {
@@ -67,15 +114,22 @@ JournalWriter create(int* err)
         fail(err, e);
         return {};
     }
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                        std::chrono::system_clock::now().time_since_epoch())
-                        .count();
+    const auto names = journalNames(folder);
+    uint64_t number = 0;
+    for (const std::string& n : names)
+        number = std::max(number, numberOf(n));
+    // Pruned after each run's summary; where that has not happened for many
+    // runs (the program killed there, or the disk refusing), here, so that
+    // the folder, read at every run, stays small.
+    if (names.size() > 2 * static_cast<size_t>(kKept))
+        removeOldest(folder, names);
     for (int attempt = 0;; ++attempt) {
+        // Another copy of the program may take a number at the same time:
+        // the name is made exclusively, and the next number tried.
         char name[96];
-        std::snprintf(name, sizeof name, "run-%020lld-%ld-%d.journal", static_cast<long long>(ns),
-                      platform::processId(), attempt);
+        std::snprintf(name, sizeof name, "run-s%0*llu%s%s.journal", static_cast<int>(kNumberDigits),
+                      static_cast<unsigned long long>(++number), tag.empty() ? "" : "-", tag.c_str());
         const std::string path = folder + "/" + name;
-        int e = 0;
         platform::UniqueFd fd = platform::createLocked(path, &e);
         if (fd)
             return JournalWriter(std::move(fd), path);
@@ -86,45 +140,128 @@ JournalWriter create(int* err)
     }
 }
 
-void prune()
-{
-    const std::string folder = stateFolder();
-    if (folder.empty())
-        return;
-    // A journal another copy of the program is still writing stays.
-    const auto names = journalNames(folder);
-    for (size_t i = 0; i + kKept < names.size(); ++i)
-        platform::removeUnlocked(folder + "/" + names[i]);
-}
+// The newest journal of the folder `here`: its path, and what its start
+// holds (nothing when the journal holds nothing to read).
+struct Newest {
+    std::string path;
+    std::optional<Journal> head;
+};
 
-std::optional<Found> lastRunIn(const platform::FolderHandle& folder)
+std::optional<Newest> newestOf(const JournalFolder& here)
 {
     const std::string state = stateFolder();
-    if (state.empty() || !folder)
+    if (state.empty())
         return std::nullopt;
+    const std::string tag = tagOf(here);
     const auto names = journalNames(state);
     for (auto n = names.rbegin(); n != names.rend(); ++n) {
-        const std::string path = state + "/" + *n;
-        const auto head = platform::readHead(path, kHeadBytes);
-        if (!head)
+        const std::string_view named = tagOf(*n);
+        if (!named.empty() && named != tag)
             continue;
-        const auto j = parseJournal(*head);
-        if (!j || j->folder.device != folder.id().dev || j->folder.inode != folder.id().ino ||
-            j->folder.path != folder.path())
-            continue;
-        const auto text = platform::readHead(path);
-        auto whole = text ? parseJournal(*text) : std::nullopt;
-        if (!whole)
-            return std::nullopt;
-        return Found{path, std::move(*whole), platform::lockHeld(path)};
+        std::string path = state + "/" + *n;
+        const auto text = platform::readHead(path, kHeadBytes);
+        auto j = text ? parseJournal(*text) : std::nullopt;
+        if (j && sameFolder(j->folder, here))
+            return Newest{std::move(path), std::move(j)};
+        // A journal tagged with this folder that holds no run: its run
+        // could not record itself, and stands before the older ones.
+        if (!j && !named.empty())
+            return Newest{std::move(path), std::nullopt};
     }
     return std::nullopt;
 }
 
+std::optional<Found> readWhole(const std::string& path, const JournalFolder& here)
+{
+    const auto text = platform::readHead(path);
+    auto whole = text ? parseJournal(*text) : std::nullopt;
+    if (!whole || !sameFolder(whole->folder, here))
+        return std::nullopt;
+    return Found{path, std::move(*whole), platform::lockHeld(path)};
+}
+
+// The folder's last run can no longer be taken back: a run came after it
+// that its journal does not know of. Marked so; where the mark cannot be
+// written (the disk full), the folder's journals go instead, as far as
+// they are not being written.
+void supersedeLastRun(const platform::FolderHandle& folder)
+{
+    const JournalFolder here = journalFolderOf(folder);
+    const auto last = newestOf(here);
+    if (!last || !last->head || platform::lockHeld(last->path))
+        return;
+    int e = 0;
+    if (platform::appendAfterWholeLines(last->path, journal_text::superseded(), &e))
+        return;
+    for (auto older = newestOf(here); older && platform::removeUnlocked(older->path); older = newestOf(here)) {
+    }
+}
+
+}  // namespace
+
+std::string stateFolder()
+{
+    const std::string state = platform::userStateHome();
+    return state.empty() ? state : state + "/tsumugi";
+}
+
+JournalFolder journalFolderOf(const platform::FolderHandle& folder)
+{
+    return {folder.path(), folder.id().dev, folder.id().ino, folder ? platform::volumeId(folder.fd()) : ""};
+}
+
+bool sameFolder(const JournalFolder& recorded, const JournalFolder& now)
+{
+    if (recorded.path != now.path || recorded.inode != now.inode)
+        return false;
+    if (!recorded.volume.empty() && !now.volume.empty())
+        return recorded.volume == now.volume;
+    return recorded.device == now.device;
+}
+
+JournalWriter create(const platform::FolderHandle& folder, int* err)
+{
+    int e = 0;
+    JournalWriter w = make(tagOf(journalFolderOf(folder)), &e);
+    if (!w.valid()) {
+        supersedeLastRun(folder);
+        fail(err, e);
+    }
+    return w;
+}
+
+JournalWriter create(int* err) { return make({}, err); }
+
+void prune()
+{
+    const std::string folder = stateFolder();
+    if (!folder.empty())
+        removeOldest(folder, journalNames(folder));
+}
+
+std::optional<Found> lastRunIn(const platform::FolderHandle& folder)
+{
+    if (!folder)
+        return std::nullopt;
+    const JournalFolder here = journalFolderOf(folder);
+    const auto last = newestOf(here);
+    if (!last || !last->head)
+        return std::nullopt;
+    return readWhole(last->path, here);
+}
+
+std::optional<Found> runAt(const std::string& path, const platform::FolderHandle& folder)
+{
+    if (!folder || path.empty())
+        return std::nullopt;
+    return readWhole(path, journalFolderOf(folder));
+}
+
 bool undoable(const Journal& journal)
 {
-    return !journal.undone && std::any_of(journal.steps.begin(), journal.steps.end(),
-                                          [](const JournalStep& s) { return s.failedErrno == 0; });
+    return !journal.undone && !journal.superseded &&
+           std::any_of(journal.steps.begin(), journal.steps.end(),
+                       [](const JournalStep& s) { return s.failedErrno == 0; });
 }
 
 bool undoable(const Found& found) { return !found.running && undoable(found.journal); }

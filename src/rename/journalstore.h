@@ -1,8 +1,18 @@
 // Where the journals of runs are kept: the user's state folder,
 // "$XDG_STATE_HOME/tsumugi/" ("~/.local/state/tsumugi/" when the variable
-// is unset or not an absolute path, ~ being $HOME or the account's home), one file a run, named by the moment it
-// started so that the names sort as the runs went. The last few runs are
-// kept; older journals are removed after a run.
+// is unset or not an absolute path, ~ being $HOME or the account's home), one
+// file a run. The last few runs are kept; older journals are removed after
+// a run.
+//
+// A journal's name carries a number of the program's own, one more than the
+// highest in the folder when it is made, so that the names sort as the runs
+// went whatever the clock said meanwhile, and a tag of the folder the run
+// was in, so that the folder's runs are found without reading the others,
+// and a run whose journal got no further than its name (a full disk) still
+// stands between its folder and the runs before it:
+//   run-s<number, 12 digits>-<folder tag, 16 hex digits>.journal
+// Journals of earlier versions, named "run-<the clock's nanoseconds>-...",
+// sort before every numbered one and are found by what they hold.
 #pragma once
 
 #include "platform/folder.h"
@@ -21,8 +31,22 @@ inline constexpr int kKept = 10;
 // folder says where it is.
 std::string stateFolder();
 
-// A new, empty journal in the state folder, which is made when missing. No
-// journal (with `err` set) when the folder or the file cannot be made.
+// How a journal names `folder`: its path, device and inode, and its file
+// system as every mount of it shows it.
+JournalFolder journalFolderOf(const platform::FolderHandle& folder);
+
+// True when a journal naming `recorded` is of the folder `now`: the same
+// path and inode, on the same file system, known by its volume where both
+// name one, else by its device number.
+bool sameFolder(const JournalFolder& recorded, const JournalFolder& now);
+
+// A new, empty journal in the state folder, which is made when missing, for
+// a run in `folder`. No journal (with `err` set) when the folder or the file
+// cannot be made; then the folder's last run is marked as superseded, so
+// that no copy of the program offers to take it back after the run that
+// could not be recorded.
+JournalWriter create(const platform::FolderHandle& folder, int* err = nullptr);
+// The same without a folder to tag it with: found by what it holds.
 JournalWriter create(int* err = nullptr);
 
 // Removes the journals older than the last kKept, except one still being
@@ -37,13 +61,17 @@ struct Found {
     bool running = false;
 };
 
-// The journal of the last run in the folder `folder` (the same device and
-// inode, under the same path), read back; nothing when no kept journal is of
-// that folder.
+// The journal of the last run in the folder `folder`, read back; nothing
+// when no kept journal is of that folder, or when the last one is, but
+// holds nothing to read (its run could not record itself).
 std::optional<Found> lastRunIn(const platform::FolderHandle& folder);
 
-// True when taking the run back could change anything: not yet undone, and
-// with an operation that was not refused.
+// The journal at `path`, read back, when it is of the folder `folder` (a
+// window's own last run); nothing otherwise.
+std::optional<Found> runAt(const std::string& path, const platform::FolderHandle& folder);
+
+// True when taking the run back could change anything: not yet undone nor
+// superseded, and with an operation that was not refused.
 bool undoable(const Journal& journal);
 // The same, and the run is over.
 bool undoable(const Found& found);

@@ -1,5 +1,6 @@
 #include "rename/journalwriter.h"
 
+#include "platform/foldersync.h"
 #include "platform/textfile.h"
 
 namespace renaming {
@@ -43,6 +44,13 @@ void JournalWriter::sync()
         return;
     if (!file_.sync())
         broken_ = true;
+    // The journal's name in its folder, with the first records: a journal
+    // on the disk that no name leads to would be lost to a power cut.
+    if (!broken_ && !folderSynced_ && !path_.empty()) {
+        folderSynced_ = true;
+        if (!platform::syncFolder(path_.substr(0, path_.rfind('/') + 1)))
+            broken_ = true;
+    }
 }
 
 void JournalWriter::begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld)

@@ -1,14 +1,13 @@
 // A journal being written by a run. What an operation is about to do goes
 // to the file before it is done, together with what came of the operation
 // before it (nothing touches the folder in between), so that a kill of the
-// program never leaves an operation the journal does not name. Records are
-// appended through a view of the file where the file system allows it, at
-// the cost of a copy in memory rather than of a write each (see
-// platform/appendfile.h). The file is put on the disk before every removal
-// of an old file, at least once a second while the run goes, and, on a
-// thread of its own, as soon as the run ends, so that a power cut loses at
-// most the last second of records and never the record of a copy whose
-// original was then removed.
+// program never leaves an operation the journal does not name: one write
+// for each operation, in room taken ahead (see platform/appendfile.h). The
+// file, and with its first sync its name in the state folder, is put on the
+// disk before every removal of an old file, at least once a second while
+// the run goes, and, on a thread of its own, as soon as the run ends, so
+// that a power cut loses at most the last second of records and never the
+// record of a copy whose original was then removed.
 //
 // A journal that cannot be written (its disk full, say) stops where it
 // failed and the run goes on: the rename matters more than its undo, and
@@ -29,7 +28,7 @@ public:
     // No journal: every record goes nowhere.
     JournalWriter() = default;
     // Writes to `fd`, the open file at `path` (for reading and writing,
-    // with O_APPEND), after what it holds.
+    // not O_APPEND), after what it holds.
     JournalWriter(platform::UniqueFd fd, std::string path);
     // Writes what is still held back.
     ~JournalWriter();
@@ -65,6 +64,7 @@ private:
     // with the next record.
     std::string pending_;
     bool pendingDone_ = false;
+    bool folderSynced_ = false;  // the journal's entry in its folder is on the disk
     std::chrono::steady_clock::time_point lastSync_{};
 };
 

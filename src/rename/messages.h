@@ -26,3 +26,13 @@ inline constexpr const char* kItemsSep = "件　";  // counter word and an ideog
 inline constexpr const char* kItems = "件";
 
 }  // namespace renaming::msg
+
+namespace renaming::msg {
+
+// Undo's report, beside the words the window has for it: the start of a
+// copy a killed run left, removed as the run's own, and the entries whose
+// records in the journal could not be trusted.
+inline constexpr const char* kUndoPartialCopyRemoved = "」（作成途中のコピー）を削除しました";
+inline constexpr const char* kUndoWhyUnsound = "記録が壊れていた：";
+
+}  // namespace renaming::msg

@@ -3,6 +3,7 @@
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
 #include "rename/folderondisk.h"
+#include "rename/journalstore.h"
 #include "rename/messages.h"
 #include "rename/plan.h"
 
@@ -156,11 +157,9 @@ RunCounts runRename(const RunRequest& rq)
     // is at that moment; only what the file operations then answer can
     // differ from the plan.
     RunFolder folder(dir);
-    if (rq.journal) {
-        const auto& id = rq.folder.id();
-        rq.journal->begin({rq.folder.path(), id.dev, id.ino}, static_cast<int64_t>(std::time(nullptr)),
-                          total, rq.deleteOld);
-    }
+    if (rq.journal)
+        rq.journal->begin(journals::journalFolderOf(rq.folder), static_cast<int64_t>(std::time(nullptr)), total,
+                          rq.deleteOld);
     Record record(rq.journal, dir, folder);
     auto step = [&](RunStep s, const std::string& name) {
         if (rq.onStep)
@@ -194,7 +193,7 @@ RunCounts runRename(const RunRequest& rq)
                 return;
             }
             record.intent(i, JournalOp::remove, oldName, {});
-            if (platform::deleteFile(dir, oldName, &err)) {
+            if (platform::deleteOriginal(dir, oldName, &err)) {
                 record.done(i, JournalOp::remove, {});
                 step(RunStep::deleted, oldName);
                 ++c.success;

@@ -1,5 +1,7 @@
 #include "rename/undo.h"
 
+#include "rename/journalcheck.h"
+
 #include <cerrno>
 #include <map>
 
@@ -46,7 +48,8 @@ UndoStep moveBack(UndoFolder& folder, UndoStep s)
 
 UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
 {
-    if (m.failedErrno)
+    // Refused, or to its own name, which the run always finds taken.
+    if (m.failedErrno || m.from == m.to)
         return s;
     const auto atNew = folder.stamp(m.to);
     const auto atOld = folder.stamp(m.from);
@@ -54,7 +57,8 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
     const auto after = knownAfter(m);
     const uint64_t inode = known(m.before) ? m.before.inode : after ? after->inode : 0;
     const bool moved = inode && atNew && atNew->inode == inode;
-    if (moved && atOld && atOld->inode == inode && folder.plainFile(m.from) && folder.plainFile(m.to)) {
+    if (moved && atOld && atOld->inode == inode && folder.plainFile(m.from) && folder.plainFile(m.to) &&
+        !folder.sameEntry(m.from, m.to)) {
         // Both names hold the file: where the file system renames without
         // replacing only by a link and a removal of the old name, the run
         // was cut between the two. The old name has the file still; the
@@ -80,9 +84,20 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
     return moveBack(folder, s);
 }
 
+// The start of the copy a run killed in the middle of it left under the new
+// name, where the file system made the copy under that name itself (FUSE
+// sticks): the run had not said the copy was made, the file is another
+// than the original, and its bytes are the original's first ones.
+bool partialCopy(const UndoFolder& folder, const JournalStep& c, const std::optional<FileStamp>& atNew,
+                 bool originalThere)
+{
+    return !c.after && originalThere && known(c.before) && atNew && atNew->inode != c.before.inode &&
+           atNew->size <= c.before.size && folder.prefixOf(c.to, c.from);
+}
+
 UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r, UndoStep s)
 {
-    if (c.failedErrno)
+    if (c.failedErrno || c.from == c.to)
         return s;
     const auto atNew = folder.stamp(c.to);
     const auto atOld = folder.stamp(c.from);
@@ -126,9 +141,24 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
             s.result = UndoResult::leftGone;
         return s;
     }
-    // A link put in the copy's place leads to it; it is not the copy.
-    if (!ours || !folder.plainFile(c.to)) {
+    // A link put in the copy's place leads to it; it is not the copy. Nor
+    // is the original itself, under a name its file system takes for its
+    // own.
+    if (!folder.plainFile(c.to) || (atOld && atOld->inode == atNew->inode)) {
         s.result = UndoResult::leftChanged;
+        return s;
+    }
+    if (!ours) {
+        if (partialCopy(folder, c, atNew, originalThere)) {
+            const int e = folder.remove(c.to);
+            s.result = e ? UndoResult::failed : UndoResult::partialCopyRemoved;
+            s.errorCode = e;
+        } else if (c.after || !originalThere) {
+            s.result = UndoResult::leftChanged;
+        }
+        // Else the run stopped before it said what came of the copy, and
+        // the name holds another file: the name was taken (the run's copy
+        // refused), or the copy never got it.
         return s;
     }
     // The copy goes only while the file under the old name holds its bytes,
@@ -137,6 +167,11 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
     // so a file the run made under the old name after its journal broke
     // (a chain) can carry the original's whole stamp.
     if (!originalThere || !folder.sameBytes(c.from, c.to)) {
+        // Where the run never said it made the copy, a file of other bytes
+        // than the original's, which is there as it was, is not its copy:
+        // another file of the same size and time had the name.
+        if (!c.after && originalThere)
+            return s;
         s.result = atOld || folder.taken(c.from) ? UndoResult::leftOriginalChanged : UndoResult::leftOriginalGone;
         return s;
     }
@@ -176,13 +211,16 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder,
     // unnamed files, left the copy's scratch file: the folder is as it was
     // before the run only without it.
     folder.removeLeftovers();
+    const std::set<int> unsound = unsoundEntries(journal);
     UndoReport report;
     for (auto e = order.rbegin(); e != order.rend(); ++e) {
         const EntrySteps& es = byEntry[*e];
         const JournalStep* first = es.move ? es.move : es.copy ? es.copy : es.remove;
         UndoStep s{*e, first->from, first->to, UndoResult::nothingToDo, 0};
+        if (unsound.count(*e))
+            s.result = UndoResult::leftUnsound;
         // A move the file system refused was made by a copy instead.
-        if (es.move && (!es.move->failedErrno || !es.copy))
+        else if (es.move && (!es.move->failedErrno || !es.copy))
             s = undoMove(folder, *es.move, s);
         else if (es.copy)
             s = undoCopy(folder, *es.copy, es.remove, s);

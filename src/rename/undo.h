@@ -1,6 +1,7 @@
 // Undo of a rename run from its journal: the entries are taken back in the
-// reverse of the run's order. A moved file goes back to its old name only by
-// a rename that never replaces; a copy the run made is removed only while it
+// reverse of the run's order, each only once its records pass the journal's
+// checks (journalcheck.h). A moved file goes back to its old name only by a
+// rename that never replaces; a copy the run made is removed only while it
 // is still exactly that copy and its original is still there. Whatever else
 // is found is left as it is and reported, so undo never overwrites and never
 // deletes a file that changed after the run.
@@ -35,6 +36,16 @@ public:
     virtual bool sameBytes(const std::string& a, const std::string& b) const = 0;
     // Removes what killed runs left in the folder besides its files.
     virtual void removeLeftovers() {}
+    // True when the regular file `part` holds the first bytes of `whole`
+    // and no more than it; false when not, or either cannot be read.
+    virtual bool prefixOf(const std::string& part, const std::string& whole) const
+    {
+        (void)part, (void)whole;
+        return false;
+    }
+    // True when `a` and `b` are one name of the folder: the same string, or
+    // two spellings a file system that folds case takes for one.
+    virtual bool sameEntry(const std::string& a, const std::string& b) const { return a == b; }
 };
 
 enum class UndoResult {
@@ -47,10 +58,15 @@ enum class UndoResult {
     leftOriginalGone,  // the original is gone, so its copy stays
     leftOriginalChanged,  // another file, or other bytes, under the old name: the copy stays
     failed,            // the rename or removal itself failed (errorCode)
+    partialCopyRemoved,  // the start of a copy a killed run left under the new name is gone
+    leftUnsound,       // the entry's records fail the journal's checks (journalcheck.h)
 };
 
 // True for the outcomes that count as restored.
-inline bool restored(UndoResult r) { return r == UndoResult::movedBack || r == UndoResult::copyRemoved; }
+inline bool restored(UndoResult r)
+{
+    return r == UndoResult::movedBack || r == UndoResult::copyRemoved || r == UndoResult::partialCopyRemoved;
+}
 
 struct UndoStep {
     int entry = 0;

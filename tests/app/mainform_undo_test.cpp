@@ -118,6 +118,24 @@ TEST_F(UndoTest, NeverMovesBackOntoANameTakenMeanwhile)
     EXPECT_EQ(work.read("b.txt"), "content of b.txt");
 }
 
+// Two windows in one folder, each with a run of its own there: each
+// window's undo takes back its own run, whichever ran last.
+TEST_F(UndoTest, EachOfTwoWindowsInAFolderTakesBackItsOwnRun)
+{
+    auto first = window({"a.txt", "b.txt"});
+    auto second = window({});
+    rename(*first, "a2\n", true);
+    rename(*second, "\nb2", true);
+    ASSERT_EQ(work.names(), (std::vector<std::string>{"a2.txt", "b2.txt"}));
+
+    EXPECT_EQ(undo(*first).at(0).text, u8("元に戻した：1件　そのまま：0件　"));
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b2.txt"}));
+    EXPECT_EQ(undo(*second).at(0).text, u8("元に戻した：1件　そのまま：0件　"));
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_FALSE(undoOffered(*first));
+    EXPECT_FALSE(undoOffered(*second));
+}
+
 // A journal as a run leaves it when it is killed after its first move.
 void cutRunJournal(const platform::FolderHandle& folder, const std::string& from, const std::string& to,
                    const renaming::FileStamp& stamp, const renaming::FileStamp& second = {})

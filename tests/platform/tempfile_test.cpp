@@ -286,8 +286,9 @@ pid_t scratchMaker(const std::string& folder, int* hold)
 
 // Another program, running, that now has a number a scratch name carries:
 // `cat` reading from a pipe until `*hold` is closed. Returns once it runs
-// that program.
-pid_t otherProgram(int* hold)
+// that program. With `inherit`, that open file goes with it, and with it
+// the file's lock.
+pid_t otherProgram(int* hold, int inherit = -1)
 {
     int in[2], execd[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(execd, O_CLOEXEC) != 0)
@@ -295,6 +296,8 @@ pid_t otherProgram(int* hold)
     const pid_t child = ::fork();
     if (child == 0) {
         ::dup2(in[0], 0);
+        if (inherit >= 0)
+            ::dup2(inherit, 3);
         ::execl("/bin/cat", "cat", static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -367,6 +370,36 @@ TEST(StaleScratchFiles, OnlyThoseOfEndedRunsAreRemoved)
     ASSERT_EQ(::waitpid(other, nullptr, 0), other);
     EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), 1);
     EXPECT_FALSE(d.exists(inUse));
+}
+
+// A copy of the program started before an upgrade runs an executable that
+// is no longer this one (here another program, holding what the copy
+// opened): the scratch file it holds is in use, and stays until it ends.
+TEST(StaleScratchFiles, AFileHeldByACopyOfAnotherExecutableStays)
+{
+    ScratchDir d;
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    TempFile t;
+    {
+        FaultSys fs;
+        withoutUnnamedFiles(fs);
+        ScopedSys use(fs);
+        t = TempFile::create(dir.fd());
+    }
+    ASSERT_EQ(t.kind(), TempFile::Kind::scratch);
+    int hold = -1;
+    const pid_t copy = otherProgram(&hold, t.fd());
+    ASSERT_GT(copy, 0);
+    const std::string name = scratchNameOf(copy, 1);
+    ASSERT_EQ(::rename(d.file(t.name()).c_str(), d.file(name).c_str()), 0);
+    t = TempFile();
+
+    EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), 0);
+    EXPECT_TRUE(d.exists(name));
+    ::close(hold);
+    ASSERT_EQ(::waitpid(copy, nullptr, 0), copy);
+    EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), 1);
+    EXPECT_FALSE(d.exists(name));
 }
 
 // Where the processes cannot be looked at (no /proc, or one process not),

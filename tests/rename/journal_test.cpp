@@ -139,7 +139,7 @@ TEST(JournalWriter, AnIntentIsWrittenAtOnceAndItsOutcomeWithTheNextRecord)
     };
     {
         renaming::JournalWriter w(
-            platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0600)), path);
+            platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)), path);
         ASSERT_TRUE(w.valid());
         w.begin({"/f", 1, 2}, 5, 2, false);
         expected = journal_text::header({"/f", 1, 2}, 5, 2, false);

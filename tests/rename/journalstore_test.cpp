@@ -6,6 +6,8 @@
 #include "rename/journalstore.h"
 
 #include "platform/folder.h"
+#include "platform/syscalls.h"
+#include "support/faultsys.h"
 #include "support/journalled.h"
 #include "support/scratch.h"
 
@@ -14,13 +16,18 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <ostream>
+#include <set>
 
 using namespace testing_support;
 using namespace renaming;
@@ -74,12 +81,14 @@ std::vector<std::string> journalsIn(const std::string& folder)
 
 std::string baseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-// A run's journal for `folder`, made by the store, with one move done.
-std::string writeRun(const platform::FolderHandle& folder, const std::string& movedTo)
+// A run's journal for `folder`, made by the store as a run makes it, with
+// one move done; the run started at `started` by the clock.
+std::string writeRun(const platform::FolderHandle& folder, const std::string& movedTo,
+                     int64_t started = 1765250000)
 {
-    JournalWriter w = journals::create();
+    JournalWriter w = journals::create(folder);
     EXPECT_TRUE(w.valid());
-    w.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250000, 1, true);
+    w.begin(journals::journalFolderOf(folder), started, 1, true);
     w.intent(0, JournalOp::move, "a.txt", movedTo, {1, 2, 3});
     w.done(0, JournalOp::move, {1, 2, 3});
     w.end();
@@ -329,6 +338,149 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     EXPECT_FALSE(after->running);
     EXPECT_TRUE(journals::undoable(*after));
     EXPECT_TRUE(journals::markUndone(path, &err));
+}
+
+// Two runs in a folder, the clock changed between them (or an earlier
+// version named the first run's journal by a clock that ran ahead): the
+// second run is the folder's last.
+struct ClockSkew {
+    const char* name;
+    int64_t first, second;  // the clock's seconds at each run's start
+    bool firstByEarlierVersion;
+};
+
+void PrintTo(const ClockSkew& c, std::ostream* os) { *os << c.name; }
+
+class RunsInClockSkew : public ::testing::TestWithParam<ClockSkew> {};
+
+TEST_P(RunsInClockSkew, TheLaterRunIsTheLastWhateverTheClockSaid)
+{
+    const ClockSkew& c = GetParam();
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    const auto folder = platform::FolderHandle::open(top.path());
+    if (c.firstByEarlierVersion) {
+        state.mkdir("tsumugi");
+        char name[64];
+        std::snprintf(name, sizeof name, "run-%020lld-4242-0.journal",
+                      static_cast<long long>(c.first) * 1000000000);
+        writeFile(state / ("tsumugi/" + std::string(name)),
+                  journal_text::header({folder.path(), folder.id().dev, folder.id().ino}, c.first, 1, true) +
+                      journal_text::intent(0, JournalOp::move, "a.txt", "first.txt", {1, 2, 3}) +
+                      journal_text::done(0, JournalOp::move, {1, 2, 3}) + journal_text::end(), 0600);
+    } else {
+        writeRun(folder, "first.txt", c.first);
+    }
+    const std::string second = writeRun(folder, "second.txt", c.second);
+
+    const auto found = journals::lastRunIn(folder);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path, second);
+    EXPECT_EQ(found->journal.steps.at(0).to, "second.txt");
+}
+
+INSTANTIATE_TEST_SUITE_P(, RunsInClockSkew,
+                         ::testing::Values(ClockSkew{"ClockSetBack", 1900000000, 1700000000, false},
+                                           ClockSkew{"ClockSetAhead", 1700000000, 1900000000, false},
+                                           ClockSkew{"EarlierVersionNamedByAClockAhead", 1900000000,
+                                                     1700000000, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A run whose journal the disk refused, in a folder with an older run: no
+// copy of the program, a new one included, offers to take the older run
+// back, since the files have moved on since; another folder's run stays.
+struct Unrecorded {
+    const char* name;
+    std::function<void(FaultSys&)> refuse;
+};
+
+void PrintTo(const Unrecorded& u, std::ostream* os) { *os << u.name; }
+
+void refuseNewJournals(FaultSys& f)
+{
+    f.onOpen = [&f](int dir, const char* p, int flags, mode_t mode) {
+        if ((flags & O_CREAT) && std::string_view(p).ends_with(".journal"))
+            return refuse(ENOSPC);
+        return f.Sys::openat(dir, p, flags, mode);
+    };
+}
+
+class UnrecordedRun : public ::testing::TestWithParam<Unrecorded> {};
+
+TEST_P(UnrecordedRun, LeavesNoOlderRunToTakeBack)
+{
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    top.mkdir("photos");
+    top.mkdir("other");
+    const auto photos = platform::FolderHandle::open(top / "photos");
+    const auto other = platform::FolderHandle::open(top / "other");
+    writeRun(photos, "older.txt");
+    writeRun(other, "elsewhere.txt");
+    {
+        FaultSys disk;
+        GetParam().refuse(disk);
+        platform::ScopedSys use(disk);
+        JournalWriter w = journals::create(photos);
+        w.begin(journals::journalFolderOf(photos), 1765250001, 1, true);
+        w.intent(0, JournalOp::move, "b.txt", "newer.txt", {1, 2, 4});
+        w.done(0, JournalOp::move, {1, 2, 4});
+        w.end();
+    }
+    const auto found = journals::lastRunIn(photos);
+    EXPECT_FALSE(found && journals::undoable(*found));
+    const auto elsewhere = journals::lastRunIn(other);
+    ASSERT_TRUE(elsewhere);
+    EXPECT_TRUE(journals::undoable(*elsewhere));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , UnrecordedRun,
+    ::testing::Values(Unrecorded{"NoRoomForANewJournal", refuseNewJournals},
+                      Unrecorded{"NoRoomForItsFirstRecord",
+                                 [](FaultSys& f) {
+                                     f.onFallocate = [](int, int, off_t, off_t) { return refuse(ENOSPC); };
+                                     f.onPwrite = [](int, const void*, size_t, off_t) -> ssize_t {
+                                         return refuse(ENOSPC);
+                                     };
+                                 }},
+                      Unrecorded{"NoRoomForTheOlderRunsMarkEither",
+                                 [](FaultSys& f) {
+                                     refuseNewJournals(f);
+                                     f.onWrite = [](int, const void*, size_t) -> ssize_t {
+                                         return refuse(ENOSPC);
+                                     };
+                                 }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The journal's name in the state folder reaches the disk with its first
+// records, before the run removes any original.
+TEST(JournalStore, AJournalsNameIsOnTheDiskBeforeAnOriginalGoes)
+{
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    const auto folder = platform::FolderHandle::open(top.path());
+    FaultSys disk;
+    std::set<ino_t> synced;
+    disk.onFsync = [&](int fd) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0)
+            synced.insert(st.st_ino);
+        return ::fsync(fd);
+    };
+    platform::ScopedSys use(disk);
+    JournalWriter w = journals::create(folder);
+    ASSERT_TRUE(w.valid());
+    w.begin(journals::journalFolderOf(folder), 1765250000, 1, true);
+    w.intent(0, JournalOp::copy, "a.txt", "x.txt", {1, 2, 3});
+    w.done(0, JournalOp::copy, {1, 2, 4});
+    w.intent(0, JournalOp::remove, "a.txt", "", {1, 2, 3});
+    struct stat st {};
+    ASSERT_EQ(::stat((state / "tsumugi").c_str(), &st), 0);
+    EXPECT_TRUE(synced.count(st.st_ino));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/syscalls.h"
 #include "platform/tempfile.h"
 #include "rename/folderondisk.h"
+#include "rename/journalstore.h"
 #include "rename/plan.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
@@ -138,32 +139,50 @@ protected:
     {
         if (::access("/dev/fuse", R_OK | W_OK) != 0)
             GTEST_SKIP() << "no FUSE here: /dev/fuse is missing or not usable";
-        const std::string fusefat = findProgram("fusefat"), mkfs = findProgram("mkfs.vfat");
+        fusefat = findProgram("fusefat");
+        mkfs = findProgram("mkfs.vfat");
         if (fusefat.empty() || mkfs.empty())
             GTEST_SKIP() << "fusefat or mkfs.vfat is not installed (make deps installs them)";
-        const std::string image = scratch / "stick.img";
-        const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, 16 << 20), 0);
-        ::close(fd);
-        ASSERT_EQ(runQuietly({mkfs, image}), 0) << "mkfs.vfat failed";
-        scratch.mkdir("stick");
+        image = newImage("stick.img");
+        ASSERT_FALSE(image.empty()) << "mkfs.vfat failed";
         mountPoint = scratch / "stick";
-        if (runQuietly({fusefat, "-o", "rw+", image, mountPoint}) != 0 ||
-            deviceOf(mountPoint) == deviceOf(scratch.path()))
+        if (!mount(image, mountPoint))
             GTEST_SKIP() << "this machine refused to mount a FUSE file system";
-        mounted = true;
     }
     void TearDown() override
     {
-        if (!mounted)
-            return;
+        while (!mounted.empty())
+            unmount(mounted.back());
+    }
+
+    // A 16 MiB vfat image in the scratch folder; "" when it cannot be made.
+    std::string newImage(const std::string& name)
+    {
+        const std::string path = scratch / name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const bool sized = fd >= 0 && ::ftruncate(fd, 16 << 20) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return sized && runQuietly({mkfs, path}) == 0 ? path : std::string();
+    }
+    // Mounts `img` on the folder `at` of the scratch folder, made when missing.
+    bool mount(const std::string& img, const std::string& at)
+    {
+        ::mkdir(at.c_str(), 0755);
+        if (runQuietly({fusefat, "-o", "rw+", img, at}) != 0 || deviceOf(at) == deviceOf(scratch.path()))
+            return false;
+        mounted.push_back(at);
+        return true;
+    }
+    void unmount(std::string at)
+    {
+        std::erase(mounted, at);
         for (const char* tool : {"fusermount3", "fusermount", "umount"}) {
             const std::string p = findProgram(tool);
-            if (!p.empty() && runQuietly({p, tool[0] == 'u' ? "-l" : "-u", mountPoint}) == 0)
+            if (!p.empty() && runQuietly({p, tool[0] == 'u' ? "-l" : "-u", at}) == 0)
                 return;
         }
-        ADD_FAILURE() << "could not unmount " << mountPoint;
+        ADD_FAILURE() << "could not unmount " << at;
     }
 
     Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
@@ -174,8 +193,8 @@ protected:
     std::vector<std::string> names() const { return settledNames(mountPoint); }
 
     ScratchDir scratch;
-    std::string mountPoint;
-    bool mounted = false;
+    std::string fusefat, mkfs, image, mountPoint;
+    std::vector<std::string> mounted;
 };
 
 TEST_F(FuseStick, EveryFileIsRenamedWithTheBoxTickedOrNot)
@@ -234,6 +253,39 @@ TEST_F(FuseStick, ScratchFileOfAKilledRunGoesAtTheNextRun)
     const Outcome o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
     EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
+}
+
+// Mounted again, the stick has another device number; the run that was cut
+// short on it is still its folder's, and is found again.
+TEST_F(FuseStick, ARunCutShortIsFoundAgainOnceTheStickIsMountedAgain)
+{
+    ScratchDir state;
+    const EnvGuard env("XDG_STATE_HOME", state.path().c_str());
+    writeFile(mountPoint + "/x.txt", "was a");
+    writeFile(mountPoint + "/b.txt", "b");
+    {
+        const auto folder = platform::FolderHandle::open(mountPoint);
+        const auto moved = renaming::stampOf(folder.fd(), "x.txt");
+        ASSERT_TRUE(moved);
+        renaming::JournalWriter j = renaming::journals::create(folder);
+        j.begin(renaming::journals::journalFolderOf(folder), 1765250000, 2, true);
+        j.intent(0, renaming::JournalOp::move, "a.txt", "x.txt", *moved);
+        j.done(0, renaming::JournalOp::move, *moved);
+        j.intent(1, renaming::JournalOp::move, "b.txt", "y.txt", {});
+    }
+    const dev_t before = deviceOf(mountPoint);
+    unmount(mountPoint);
+    // Another stick comes first and takes the number the first one had.
+    const std::string other = newImage("other.img");
+    ASSERT_TRUE(!other.empty() && mount(other, scratch / "other"));
+    ASSERT_TRUE(mount(image, mountPoint));
+    ASSERT_NE(deviceOf(mountPoint), before);
+
+    const auto found = renaming::journals::lastRunIn(platform::FolderHandle::open(mountPoint));
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(found->journal.ended);
+    EXPECT_TRUE(renaming::journals::undoable(*found));
+    EXPECT_FALSE(renaming::journals::lastRunIn(platform::FolderHandle::open(scratch / "other")));
 }
 
 // On a stick, names that differ only in case are one name: the plan
@@ -321,6 +373,43 @@ TEST(RenameRunOnFuse, EveryEntryIsRenamed)
             EXPECT_TRUE(d.read("y.jpg") == std::string(200000, 'b'));
             EXPECT_EQ(d.read("z.jpg"), "");
         }
+}
+
+// Where the copy makes the new name (no rename that never replaces, no
+// links), the folder holding it is on the disk before the original goes,
+// so that a power cut cannot keep the removal and lose the new name.
+TEST(RenameRunOnFuse, TheFolderIsOnTheDiskBeforeAnOriginalGoes)
+{
+    ScratchDir d;
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        d.write(n, std::string("photo ") + n);
+    struct stat folder {};
+    ASSERT_EQ(::stat(d.path().c_str(), &folder), 0);
+    FaultSys fs;
+    fuseFileSystem(fs);
+    bool madeSinceSync = false;
+    std::vector<std::string> removedUnsynced;
+    fs.onOpen = [&, inner = fs.onOpen](int dir, const char* p, int flags, mode_t mode) {
+        const int fd = inner(dir, p, flags, mode);
+        madeSinceSync = madeSinceSync || (fd >= 0 && (flags & O_CREAT));
+        return fd;
+    };
+    fs.onFsync = [&](int fd) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_ino == folder.st_ino)
+            madeSinceSync = false;
+        return ::fsync(fd);
+    };
+    fs.onUnlinkat = [&](int dir, const char* p, int flags) {
+        if (madeSinceSync && !platform::TempFile::isScratchName(p))
+            removedUnsynced.push_back(p);
+        return fs.Sys::unlinkat(dir, p, flags);
+    };
+    platform::ScopedSys use(fs);
+    const Outcome o = runIn(d.path(), {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, /*deleteOld=*/true);
+    EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
+    EXPECT_EQ(d.names(), (std::vector<std::string>{"x.jpg", "y.jpg", "z.jpg"}));
+    EXPECT_TRUE(removedUnsynced.empty()) << removedUnsynced.size() << " originals removed first";
 }
 
 }  // namespace

@@ -76,6 +76,10 @@ public:
     {
         return counted([&] { return Sys::write(fd, b, n); });
     }
+    ssize_t pwrite(int fd, const void* b, size_t n, off_t at) override
+    {
+        return counted([&] { return Sys::pwrite(fd, b, n, at); });
+    }
     int fchmod(int fd, mode_t m) override
     {
         return counted([&] { return Sys::fchmod(fd, m); });

@@ -66,7 +66,7 @@ TEST_P(RunJournal, NamesEachFileAsItWasAndAsTheRunLeftIt)
 
     const std::string path = state / "run.journal";
     renaming::JournalWriter journal(
-        platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND, 0600)), path);
+        platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600)), path);
     auto rq = request(d, {"a.txt", "b.txt", "c.txt", "taken.txt"}, {"x", "y", "z", "taken"}, deleteOld);
     rq.journal = &journal;
     const RunCounts c = renaming::runRename(rq);
@@ -127,7 +127,7 @@ TEST(RunJournalNothingDone, HasNoDoneRecord)
     d.write("b.txt", "B");
     const std::string path = state / "run.journal";
     renaming::JournalWriter journal(
-        platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND, 0600)), path);
+        platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600)), path);
     auto rq = request(d, {"a.txt"}, {"b"}, true);  // the new name is taken
     rq.journal = &journal;
     EXPECT_EQ(renaming::runRename(rq), (RunCounts{0, 1, 0, 0}));

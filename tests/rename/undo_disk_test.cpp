@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <ostream>
 
 using namespace testing_support;
 using namespace renaming;
@@ -272,5 +273,57 @@ TEST(UndoOnDisk, NeverRemovesACopyWhileTheOldNameHoldsOtherBytes)
     EXPECT_EQ(held(d), left);
     EXPECT_EQ(d.read("x.txt"), "photo a");
 }
+
+// A run killed in the middle of a copy that the file system made under the
+// new name itself (a FUSE stick) left the start of the copy there, the
+// journal saying only that the copy was about to be made. That start is
+// the run's own and goes; a file that is not a start of the original stays,
+// without a word: the run may have found the name taken.
+struct LeftUnderTheNewName {
+    const char* name;
+    std::string bytes;
+    UndoResult want;
+};
+
+void PrintTo(const LeftUnderTheNewName& l, std::ostream* os) { *os << l.name; }
+
+class UndoOfACopyCutShort : public ::testing::TestWithParam<LeftUnderTheNewName> {};
+
+const std::string kOriginal = [] {
+    std::string s;
+    while (s.size() < 300000)
+        s += "photo " + std::to_string(s.size()) + "\n";
+    return s;
+}();
+
+TEST_P(UndoOfACopyCutShort, RemovesOnlyTheStartOfTheCopy)
+{
+    const LeftUnderTheNewName& c = GetParam();
+    ScratchDir d, state;
+    d.write("a.jpg", kOriginal);
+    const auto folder = platform::FolderHandle::open(d.path());
+    {
+        JournalWriter j = journalAt(state / "run.journal");
+        j.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250000, 1, false);
+        j.intent(0, JournalOp::copy, "a.jpg", "x.jpg", *stampOf(folder.fd(), "a.jpg"));
+    }
+    d.write("x.jpg", c.bytes);
+    const auto j = readJournal(state / "run.journal");
+    ASSERT_TRUE(j);
+
+    const Undone u = undo(d, *j);
+    EXPECT_EQ(u.byNewName.count("x.jpg") ? u.byNewName.at("x.jpg") : UndoResult::nothingToDo, c.want);
+    EXPECT_TRUE(d.read("a.jpg") == kOriginal);
+    EXPECT_EQ(d.exists("x.jpg"), c.want != UndoResult::partialCopyRemoved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , UndoOfACopyCutShort,
+    ::testing::Values(
+        LeftUnderTheNewName{"HalfWritten", kOriginal.substr(0, 150000), UndoResult::partialCopyRemoved},
+        LeftUnderTheNewName{"NothingWrittenYet", "", UndoResult::partialCopyRemoved},
+        LeftUnderTheNewName{"OtherBytes", std::string(150000, 'z'), UndoResult::nothingToDo},
+        LeftUnderTheNewName{"LongerThanTheOriginal", kOriginal + "more", UndoResult::nothingToDo}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

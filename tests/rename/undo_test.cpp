@@ -45,7 +45,11 @@ public:
 
 // A journal built step by step as a run would write it.
 struct Written {
-    Journal j;
+    Journal j = [] {
+        Journal j;
+        j.entries = 100;
+        return j;
+    }();
     JournalStep& intent(int entry, JournalOp op, std::string from, std::string to, FileStamp before)
     {
         j.steps.push_back({entry, op, std::move(from), std::move(to), before, std::nullopt, 0});

@@ -30,15 +30,15 @@ public:
     enum Kind {
         kOpen,     // openat, dupfd, mmap
         kRead,     // read, pread
-        kWrite,    // write, copyFileRange, cloneFile, ftruncate, fallocate
+        kWrite,    // write, pwrite, copyFileRange, cloneFile, ftruncate, fallocate
         kLink,     // linkat
         kRename,   // renameat2
         kSync,     // fsync, fdatasync
         kUnlink,   // unlinkat
-        kStat,     // fstat, fstatat, readlink
+        kStat,     // fstat, fstatat, fstatfs, readlink
         kDirRead,  // opendir, fdopendir, readdir
         kClose,    // close, closedir, munmap
-        kMeta,     // fchmod, futimens, mkdirat, flock
+        kMeta,     // fchmod, futimens, mkdirat, flock, ofdLock
         kFolder,   // chdir, fchdir, getcwd
         kindCount
     };
@@ -75,6 +75,7 @@ public:
     // Stands in for readdir; a hook may change the entry it passes on.
     std::function<struct dirent*(DIR*)> onReaddir;
     std::function<ssize_t(int, const void*, size_t)> onWrite;
+    std::function<ssize_t(int, const void*, size_t, off_t)> onPwrite;
     std::function<int(int, int)> onClone;
     std::function<ssize_t(int, off_t*, int, off_t*, size_t)> onCopyRange;
     std::function<int(int, const char*, int, const char*, unsigned)> onRenameat2;
@@ -93,6 +94,7 @@ public:
     ssize_t read(int fd, void* buf, size_t n) override;
     ssize_t pread(int fd, void* buf, size_t n, off_t offset) override;
     ssize_t write(int fd, const void* buf, size_t n) override;
+    ssize_t pwrite(int fd, const void* buf, size_t n, off_t offset) override;
     int fstat(int fd, struct stat* st) override;
     int fstatat(int dirfd, const char* path, struct stat* st, int flags) override;
     int fchmod(int fd, mode_t mode) override;
@@ -102,6 +104,8 @@ public:
     int ftruncate(int fd, off_t len) override;
     int fallocate(int fd, int mode, off_t offset, off_t len) override;
     int flock(int fd, int operation) override;
+    int ofdLock(int fd, int cmd, struct flock* lock) override;
+    int fstatfs(int fd, struct statfs* st) override;
     void* mmap(size_t len, int prot, int flags, int fd, off_t offset) override;
     int munmap(void* addr, size_t len) override;
     int cloneFile(int dstFd, int srcFd) override;

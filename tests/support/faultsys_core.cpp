@@ -154,6 +154,20 @@ int FaultSys::fallocate(int fd, int mode, off_t offset, off_t len)
 }
 
 int FaultSys::flock(int fd, int operation) { return hit(kMeta, "flock") ? -1 : inner_.flock(fd, operation); }
+int FaultSys::ofdLock(int fd, int cmd, struct flock* lock)
+{
+    return hit(kMeta, "ofd_lock") ? -1 : inner_.ofdLock(fd, cmd, lock);
+}
+int FaultSys::fstatfs(int fd, struct statfs* st) { return hit(kStat, "fstatfs") ? -1 : inner_.fstatfs(fd, st); }
+
+ssize_t FaultSys::pwrite(int fd, const void* buf, size_t n, off_t offset)
+{
+    if (hit(kWrite, "pwrite"))
+        return -1;
+    if (writeLimit_ && n > writeLimit_)
+        n = writeLimit_;
+    return onPwrite ? onPwrite(fd, buf, n, offset) : inner_.pwrite(fd, buf, n, offset);
+}
 
 void* FaultSys::mmap(size_t len, int prot, int flags, int fd, off_t offset)
 {

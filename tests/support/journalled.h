@@ -21,7 +21,7 @@ namespace testing_support {
 // A new journal at `path`, opened as the journal store opens its own.
 inline renaming::JournalWriter journalAt(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     return renaming::JournalWriter(platform::UniqueFd(fd), path);
 }
 
