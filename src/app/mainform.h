@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ class QStatusBar;
 class TRadioGroup;
 
 namespace renaming {
+class Job;
+struct JobProgress;
 class TFileListBox;
 class TMemo;
 struct UndoReport;
@@ -143,6 +146,9 @@ private:
     // Undo is offered while the list's folder holds a run it can take back.
     void updateUndoMenu();
     void undoRun(const renaming::journals::Found& found);
+    // Drives a run or an undo until it ends, showing each step as
+    // `stepText` words it, and the job's progress.
+    void runJob(renaming::Job& job, const std::function<QString(const renaming::JobProgress&)>& stepText);
     // Asks whether to take back a run in the list's folder that was cut
     // short (the program killed, the power gone), once for each such run.
     void offerUndoOfCutRun();

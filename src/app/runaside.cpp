@@ -1,12 +1,14 @@
 #include "app/runaside.h"
 
+#include "rename/job.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <exception>
-#include <thread>
+
 
 namespace app {
 
@@ -61,7 +63,7 @@ public:
 
 bool workingAside() { return working; }
 
-void runAside(const std::function<void()>& work, const std::function<void()>& onTick, int everyMs)
+void driveJob(renaming::Job& job, const std::function<void()>& onTick, int everyMs)
 {
     InputBlocker blocker;
     qApp->installEventFilter(&blocker);
@@ -71,20 +73,17 @@ void runAside(const std::function<void()>& work, const std::function<void()>& on
     ticker.setInterval(everyMs);
     QObject::connect(&ticker, &QTimer::timeout, &loop, [&] { onTick(); });
     ticker.start();
-    std::exception_ptr thrown;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+    job.start([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
     loop.exec();
-    worker.join();
     ticker.stop();
     working = false;
     qApp->removeEventFilter(&blocker);
+    std::exception_ptr thrown;
+    try {
+        job.wait();
+    } catch (...) {
+        thrown = std::current_exception();
+    }
     onTick();
     if (thrown)
         std::rethrow_exception(thrown);

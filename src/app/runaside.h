@@ -7,14 +7,18 @@
 
 #include <functional>
 
+namespace renaming {
+class Job;
+}
+
 namespace app {
 
-// Runs `work` on another thread and returns when it is done; calls `onTick`
-// on this thread every `everyMs` meanwhile, and once more at the end. What
-// `work` throws is thrown here. One at a time.
-void runAside(const std::function<void()>& work, const std::function<void()>& onTick, int everyMs);
+// Starts `job` on its own thread and returns when it has ended; calls
+// `onTick` on this thread every `everyMs` meanwhile, and once more at the
+// end. What the job threw is thrown here. One at a time.
+void driveJob(renaming::Job& job, const std::function<void()>& onTick, int everyMs);
 
-// True while runAside is at work: the window takes no input then.
+// True while a job is driven: the window takes no input then.
 bool workingAside();
 
 }  // namespace app

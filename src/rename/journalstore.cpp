@@ -55,9 +55,8 @@ std::string stateFolder()
     return state.empty() ? state : state + "/tsumugi";
 }
 
-JournalWriter create(int* err)
+JournalWriter create(int* err, const std::string& folder)
 {
-    const std::string folder = stateFolder();
     if (folder.empty()) {
         fail(err, ENOENT);
         return {};

@@ -21,9 +21,10 @@ inline constexpr int kKept = 10;
 // folder says where it is.
 std::string stateFolder();
 
-// A new, empty journal in the state folder, which is made when missing. No
-// journal (with `err` set) when the folder or the file cannot be made.
-JournalWriter create(int* err = nullptr);
+// A new, empty journal in the state folder `folder`, which is made when
+// missing. No journal (with `err` set) when the folder or the file cannot be
+// made.
+JournalWriter create(int* err = nullptr, const std::string& folder = stateFolder());
 
 // Removes the journals older than the last kKept, except one still being
 // written. Apart from create(), so that a run need not wait for it.

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <optional>
 
 namespace renaming {
@@ -158,8 +157,8 @@ RunCounts runRename(const RunRequest& rq)
     RunFolder folder(dir);
     if (rq.journal) {
         const auto& id = rq.folder.id();
-        rq.journal->begin({rq.folder.path(), id.dev, id.ino}, static_cast<int64_t>(std::time(nullptr)),
-                          total, rq.deleteOld);
+        const Clock& clock = rq.clock ? *rq.clock : systemClock();
+        rq.journal->begin({rq.folder.path(), id.dev, id.ino}, clock.wallSeconds(), total, rq.deleteOld);
     }
     Record record(rq.journal, dir, folder);
     auto step = [&](RunStep s, const std::string& name) {

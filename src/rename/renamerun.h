@@ -16,6 +16,7 @@
 #include "platform/codepage.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "rename/clock.h"
 #include "rename/journalwriter.h"
 #include "rename/namerule.h"
 
@@ -69,6 +70,8 @@ struct RunRequest {
     // Where the run writes what it is about to do and what it did; none
     // when null. Only the run writes to it while it goes.
     JournalWriter* journal = nullptr;
+    // The journal's start time is this clock's; the system's when null.
+    const Clock* clock = nullptr;
 };
 
 RunCounts runRename(const RunRequest& request);

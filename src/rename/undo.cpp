@@ -154,6 +154,11 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
 UndoReport undoRun(const Journal& journal, UndoFolder& folder,
                    const std::function<void(const UndoStep&)>& onStep)
 {
+    return undoRun(journal, folder, UndoWatch{onStep, nullptr});
+}
+
+UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& watch)
+{
     std::map<int, EntrySteps> byEntry;
     std::vector<int> order;
     for (const JournalStep& st : journal.steps) {
@@ -177,7 +182,11 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder,
     // before the run only without it.
     folder.removeLeftovers();
     UndoReport report;
+    const int total = static_cast<int>(order.size());
+    int done = 0;
     for (auto e = order.rbegin(); e != order.rend(); ++e) {
+        if (watch.onProgress)
+            watch.onProgress(done++, total);
         const EntrySteps& es = byEntry[*e];
         const JournalStep* first = es.move ? es.move : es.copy ? es.copy : es.remove;
         UndoStep s{*e, first->from, first->to, UndoResult::nothingToDo, 0};
@@ -192,10 +201,12 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder,
             ++report.restored;
         else
             ++report.leftAlone;
-        if (onStep)
-            onStep(s);
+        if (watch.onStep)
+            watch.onStep(s);
         report.steps.push_back(std::move(s));
     }
+    if (watch.onProgress)
+        watch.onProgress(total, total);
     return report;
 }
 

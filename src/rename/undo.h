@@ -66,8 +66,17 @@ struct UndoReport {
     int leftAlone = 0;
 };
 
-// Takes the run of `journal` back in `folder`. `onStep` is called after
-// each entry that undo acted on or left alone.
+// What undo tells as it goes.
+struct UndoWatch {
+    // After each entry that undo acted on or left alone.
+    std::function<void(const UndoStep&)> onStep;
+    // After every entry, with how many are done of how many.
+    std::function<void(int done, int total)> onProgress;
+};
+
+// Takes the run of `journal` back in `folder`.
+UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& watch);
+// The same, told only of each step.
 UndoReport undoRun(const Journal& journal, UndoFolder& folder,
                    const std::function<void(const UndoStep&)>& onStep = nullptr);
 

@@ -1,0 +1,78 @@
+// The window while a job (a run or an undo) goes on its own thread: each
+// step in the status line, the progress bar once the job takes a while, and
+// the bytes copied and the time left once its copies do.
+#include "app/mainform.h"
+
+#include "app/messages.h"
+#include "app/runaside.h"
+#include "rename/job.h"
+#include "widgets/text.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <algorithm>
+
+namespace {
+
+// A job that takes longer than this shows its progress.
+constexpr qint64 kProgressAfterMs = 500;
+// ... and, when it copies, the bytes and the time left after this.
+constexpr qint64 kBytesAfterMs = 3000;
+// How often the window shows where the job is.
+constexpr int kShowEveryMs = 50;
+
+QString sizeText(uint64_t bytes)
+{
+    constexpr double kGiB = 1024.0 * 1024 * 1024, kMiB = 1024.0 * 1024;
+    if (bytes >= uint64_t{1} << 30)
+        return QString::number(bytes / kGiB, 'f', 1) + QStringLiteral(" GiB");
+    return QString::number(bytes / kMiB, 'f', 1) + QStringLiteral(" MiB");
+}
+
+}  // namespace
+
+QString TMainForm::copyProgressText(uint64_t done, uint64_t total, double seconds)
+{
+    QString s = sizeText(done) + widgets::fromUtf8(app::msg::kCopyBytesOf) + sizeText(total);
+    if (done > 0 && total > done && seconds > 0) {
+        const double left = seconds * static_cast<double>(total - done) / static_cast<double>(done);
+        if (left < 90)
+            s += widgets::fromUtf8(app::msg::kTimeLeftSeconds).arg(std::max(1, static_cast<int>(left + 0.5)));
+        else
+            s += widgets::fromUtf8(app::msg::kTimeLeftMinutes).arg(static_cast<int>(left / 60 + 0.5));
+    }
+    return s;
+}
+
+void TMainForm::runJob(renaming::Job& job, const std::function<QString(const renaming::JobProgress&)>& stepText)
+{
+    QElapsedTimer clock;
+    clock.start();
+    long shownSteps = 0;
+    auto show = [&] {
+        const renaming::JobProgress p = job.progress();
+        if (p.steps != shownSteps) {
+            shownSteps = p.steps;
+            setStatusText(stepText(p));
+        }
+        const qint64 ms = clock.elapsed();
+        if (progress_->isHidden() && ms > kProgressAfterMs && p.total > 0) {
+            progress_->setRange(0, p.total);
+            progress_->setFormat(QStringLiteral("%v / %m"));  // done of total
+            progress_->show();
+        }
+        if (!progress_->isHidden())
+            progress_->setValue(p.done);
+        const uint64_t copied = p.bytesFinished + p.bytesTicked;
+        const uint64_t bytesTotal = std::max(p.bytesPlanned, p.bytesFinished + p.bytesCurrent);
+        if (ms > kBytesAfterMs && bytesTotal > 0) {
+            copyProgress_->setText(copyProgressText(copied, bytesTotal, ms / 1000.0));
+            copyProgress_->show();
+        }
+    };
+    app::driveJob(job, show, kShowEveryMs);
+    progress_->hide();
+    copyProgress_->hide();
+}

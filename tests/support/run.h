@@ -1,0 +1,91 @@
+// The rename run as the tests make it: a request on a folder, described in
+// a few fields, run with the steps it reports kept; and the same request
+// as a job's.
+#pragma once
+
+#include "platform/folder.h"
+#include "rename/job.h"
+#include "rename/renamerun.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct RunSpec {
+    // The folder's path; the process's current folder when empty.
+    std::string folder;
+    std::vector<std::string> entries;
+    std::vector<std::string> lines;
+    renaming::NameRule rule = renaming::NameRule::replace;
+    bool deleteOld = false;
+    platform::CodePage cp = platform::CodePage::utf8;
+    renaming::JournalWriter* journal = nullptr;
+};
+
+inline platform::FolderHandle folderOf(const std::string& path)
+{
+    return path.empty() ? platform::FolderHandle::current() : platform::FolderHandle::open(path);
+}
+
+inline renaming::RunRequest requestFor(const RunSpec& s)
+{
+    renaming::RunRequest rq;
+    rq.folder = folderOf(s.folder);
+    rq.entries = s.entries;
+    rq.lines = s.lines;
+    rq.rule = s.rule;
+    rq.cp = s.cp;
+    rq.deleteOld = s.deleteOld;
+    rq.journal = s.journal;
+    return rq;
+}
+
+inline renaming::RenameRequest jobRequestFor(const RunSpec& s)
+{
+    renaming::RenameRequest rq;
+    rq.folder = folderOf(s.folder);
+    rq.entries = s.entries;
+    rq.lines = s.lines;
+    rq.rule = s.rule;
+    rq.cp = s.cp;
+    rq.deleteOld = s.deleteOld;
+    return rq;
+}
+
+// What a run did: its counts and each step it reported, in order.
+struct Ran {
+    renaming::RunCounts counts;
+    std::vector<std::pair<renaming::RunStep, std::string>> steps;
+
+    // The status texts of the steps.
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const auto& [step, name] : steps)
+            out.push_back(renaming::stepText(step, name));
+        return out;
+    }
+};
+
+// Runs `rq` and keeps what it reports; a report function of its own is
+// still called.
+inline Ran runKept(renaming::RunRequest rq)
+{
+    Ran r;
+    auto own = std::move(rq.onStep);
+    rq.onStep = [&](renaming::RunStep s, const std::string& name) {
+        r.steps.emplace_back(s, name);
+        if (own)
+            own(s, name);
+    };
+    r.counts = renaming::runRename(rq);
+    return r;
+}
+
+inline Ran runKept(const RunSpec& s) { return runKept(requestFor(s)); }
+
+}  // namespace testing_support
