@@ -60,21 +60,6 @@ inline constexpr const char* kPreviewClose = "閉じる";
 // "n 行の名前に対応するファイルがありません" (lines that pair with no file)
 inline constexpr const char* kPreviewUnpairedFormat = "%d 行の名前に対応するファイルがありません";
 inline constexpr const char* kPreviewHint = "ダブルクリックすると、その行の名前へ移ります";
-
-// The predicted outcome of one entry, in the summary's words.
-inline constexpr const char* kOutcomeCopied = "成功：作成";
-inline constexpr const char* kOutcomeMoved = "成功：作成して古いファイルを削除";
-inline constexpr const char* kOutcomeFreed = "（%d 番が空ける名前）";
-inline constexpr const char* kOutcomeOldStays = "削除失敗：古いファイルは読み取り専用";
-inline constexpr const char* kOutcomeBadLine = "失敗：使えない文字があります";
-inline constexpr const char* kOutcomeNoName = "無視：名前がありません";
-inline constexpr const char* kOutcomeHidden = "失敗：「.」で始まる名前は隠しファイルになります";
-inline constexpr const char* kOutcomeUnacceptable = "失敗：ファイルシステムが受け付けない名前です";
-inline constexpr const char* kOutcomeOldGone = "失敗：ファイルがもうありません";
-inline constexpr const char* kOutcomeOldNotFile = "失敗：ファイルではありません";
-inline constexpr const char* kOutcomeTaken = "失敗：同じ名前のファイルがあります";
-inline constexpr const char* kOutcomeTakenByRun = "失敗：%d 番が先にこの名前を作ります";
-
 }  // namespace app::msg
 
 // A long run's copies, and undo of the last run

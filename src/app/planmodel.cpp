@@ -7,20 +7,10 @@
 #include <QColor>
 #include <QStyle>
 
-#include <cstdio>
 
 namespace app {
 
-namespace {
-
-QString formatted(const char* format, int n)
-{
-    char buf[256];
-    std::snprintf(buf, sizeof buf, format, n);
-    return QString::fromUtf8(buf);
-}
-
-}  // namespace
+using renaming::Counted;
 
 PlanModel::PlanModel(renaming::Plan plan, QObject* parent)
     : QAbstractTableModel(parent), plan_(std::move(plan))
@@ -31,19 +21,6 @@ PlanModel::PlanModel(renaming::Plan plan, QObject* parent)
     ignoredIcon_ = style->standardIcon(QStyle::SP_MessageBoxInformation);
 }
 
-PlanModel::Kind PlanModel::kindOf(renaming::Outcome o)
-{
-    renaming::RunCounts c;
-    renaming::countInto(c, o);
-    if (c.success)
-        return Kind::success;
-    if (c.ignored)
-        return Kind::ignored;
-    if (c.deleteFailed)
-        return Kind::deleteFailed;
-    return Kind::failed;
-}
-
 void PlanModel::setOnlyProblems(bool only)
 {
     beginResetModel();
@@ -51,7 +28,7 @@ void PlanModel::setOnlyProblems(bool only)
     rows_.clear();
     if (only) {
         for (size_t i = 0; i < plan_.entries.size(); ++i)
-            if (kindOf(plan_.entries[i].outcome) != Kind::success)
+            if (renaming::countedAs(plan_.entries[i].outcome) != Counted::success)
                 rows_.push_back(static_cast<int>(i));
     }
     endResetModel();
@@ -69,40 +46,6 @@ int PlanModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : columns;
 }
 
-QString PlanModel::outcomeText(const renaming::PlannedEntry& e)
-{
-    using renaming::Outcome;
-    switch (e.outcome) {
-    case Outcome::copied:
-    case Outcome::moved: {
-        QString s = widgets::fromUtf8(e.outcome == Outcome::copied ? msg::kOutcomeCopied
-                                                                   : msg::kOutcomeMoved);
-        if (e.because >= 0)
-            s += formatted(msg::kOutcomeFreed, e.because + 1);
-        return s;
-    }
-    case Outcome::oldStays:
-        return widgets::fromUtf8(msg::kOutcomeOldStays);
-    case Outcome::badLine:
-        return widgets::fromUtf8(msg::kOutcomeBadLine);
-    case Outcome::noName:
-        return widgets::fromUtf8(msg::kOutcomeNoName);
-    case Outcome::hiddenName:
-        return widgets::fromUtf8(msg::kOutcomeHidden);
-    case Outcome::unacceptable:
-        return widgets::fromUtf8(msg::kOutcomeUnacceptable);
-    case Outcome::oldGone:
-        return widgets::fromUtf8(msg::kOutcomeOldGone);
-    case Outcome::oldNotFile:
-        return widgets::fromUtf8(msg::kOutcomeOldNotFile);
-    case Outcome::taken:
-        return widgets::fromUtf8(msg::kOutcomeTaken);
-    case Outcome::takenByRun:
-        return formatted(msg::kOutcomeTakenByRun, e.because + 1);
-    }
-    return {};
-}
-
 QVariant PlanModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
@@ -111,7 +54,7 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
     const renaming::PlannedEntry& e = plan_.entries[static_cast<size_t>(entry)];
     if (role == kEntryRole)
         return entry;
-    const Kind kind = kindOf(e.outcome);
+    const Counted kind = renaming::countedAs(e.outcome);
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
@@ -123,32 +66,32 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
         case newName:
             return widgets::fromBytes(e.newName);
         case outcome:
-            return outcomeText(e);
+            return QString::fromStdString(renaming::outcomeWords(e.outcome, e.because));
         }
         return {};
     case Qt::DecorationRole:
         if (index.column() != outcome)
             return {};
         switch (kind) {
-        case Kind::failed:
+        case Counted::failed:
             return failedIcon_;
-        case Kind::deleteFailed:
+        case Counted::deleteFailed:
             return deleteFailedIcon_;
-        case Kind::ignored:
+        case Counted::ignored:
             return ignoredIcon_;
-        case Kind::success:
+        case Counted::success:
             return {};
         }
         return {};
     case Qt::ForegroundRole:
         switch (kind) {
-        case Kind::failed:
+        case Counted::failed:
             return QColor(0xB0, 0x00, 0x20);
-        case Kind::deleteFailed:
+        case Counted::deleteFailed:
             return QColor(0x9A, 0x5A, 0x00);
-        case Kind::ignored:
+        case Counted::ignored:
             return QColor(0x60, 0x60, 0x60);
-        case Kind::success:
+        case Counted::success:
             return {};
         }
         return {};

@@ -30,12 +30,6 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-    // The outcome of an entry in the program's words.
-    static QString outcomeText(const renaming::PlannedEntry& e);
-    // Success, failure, ignored, or failed deletion: what the summary counts.
-    enum class Kind { success, failed, ignored, deleteFailed };
-    static Kind kindOf(renaming::Outcome o);
-
 private:
     renaming::Plan plan_;
     bool only_ = false;

@@ -38,21 +38,6 @@ public:
     virtual bool foldsCase() const { return false; }
 };
 
-// What will happen to one entry.
-enum class Outcome {
-    badLine,       // the line holds a character a name may not hold: failed, silently
-    noName,        // a blank or missing line: ignored, silently
-    hiddenName,    // the new name begins with ".": it would vanish from the list
-    unacceptable,  // the file system cannot take the new name (too long, NUL byte)
-    oldGone,       // the entry's file is no longer there
-    oldNotFile,    // the entry's name now stands for a folder or another kind of file
-    taken,         // the new name is taken now
-    takenByRun,    // the new name is made by an earlier entry of the same run
-    copied,        // the new file is made beside the old one
-    moved,         // the new file is made and the old one goes (box ticked)
-    oldStays,      // the new file is made, but the old one is read-only and stays
-};
-
 // Settings of a run that a decision needs.
 struct PlanRules {
     NameRule rule = NameRule::replace;
@@ -69,6 +54,12 @@ struct Decision {
 // folder as `folder` shows it now.
 Decision decide(const std::string& oldName, const std::string& line, const PlanRules& rules,
                 const FolderView& folder);
+
+// What the run would make of the name alone, in a folder where the entry's
+// file is there and nothing stands in the new name's way, on a file system
+// that takes names of up to `nameMax` bytes: the one-item test's decision.
+Decision decideName(const std::string& oldName, const std::string& line, const PlanRules& rules,
+                    size_t nameMax);
 
 // The status reports a run gives for an outcome, in order, and the counter
 // it adds to. Outcomes that fail before a file is made report one

@@ -161,9 +161,13 @@ RunCounts runRename(const RunRequest& rq)
         rq.journal->begin({rq.folder.path(), id.dev, id.ino}, clock.wallSeconds(), total, rq.deleteOld);
     }
     Record record(rq.journal, dir, folder);
-    auto step = [&](RunStep s, const std::string& name) {
+    // What came of an entry, as its outcome means it: the reports, in
+    // order, and the count.
+    auto report = [&](Outcome o, const std::string& oldName, const std::string& newName) {
         if (rq.onStep)
-            rq.onStep(s, name);
+            for (RunStep s : stepsOf(o))
+                rq.onStep(s, aboutNewName(s) ? newName : oldName);
+        countInto(c, o);
     };
     const std::string noLine;
     for (int i = 0; i < total; ++i) {
@@ -171,7 +175,7 @@ RunCounts runRename(const RunRequest& rq)
         const std::string& oldName = rq.entries[at];
         const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
         const std::string& newName = d.newName;
-        auto copyThenDelete = [&](bool forMove) {
+        auto copyThenDelete = [&](bool forMove, Outcome planned) {
             const auto before = record.intent(i, JournalOp::copy, oldName, newName);
             if (rq.onCopy) {
                 const auto st = before ? before : stampOf(dir, oldName);
@@ -182,74 +186,54 @@ RunCounts runRename(const RunRequest& rq)
             options.made = record.madeOut();
             if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, options)) {
                 record.failed(i, JournalOp::copy, err);
-                step(RunStep::createFailed, newName);
-                ++c.failed;
-                return;
+                return err == EEXIST ? Outcome::taken : Outcome::notMade;
             }
             record.copied(i);
-            step(RunStep::created, newName);
-            if (!rq.deleteOld) {
-                ++c.success;
-                return;
-            }
+            if (!rq.deleteOld)
+                return Outcome::copied;
             record.intent(i, JournalOp::remove, oldName, {});
             if (platform::deleteFile(dir, oldName, &err)) {
                 record.done(i, JournalOp::remove, {});
-                step(RunStep::deleted, oldName);
-                ++c.success;
-            } else {
-                record.failed(i, JournalOp::remove, err);
-                step(RunStep::deleteFailed, oldName);
-                ++c.deleteFailed;
+                return Outcome::moved;
+            }
+            record.failed(i, JournalOp::remove, err);
+            return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
+        };
+        auto act = [&]() -> Outcome {
+            switch (d.outcome) {
+            case Outcome::moved: {
+                // Moving a file to a new name inside its folder is the copy
+                // and the delete in one step that cannot be interrupted
+                // half-way: nothing can be lost to a power cut, no space is
+                // needed and no time is spent copying. Where the file
+                // system cannot move without replacing, the copy and the
+                // delete do it.
+                const auto before = record.intent(i, JournalOp::move, oldName, newName);
+                const auto result = platform::renameNoReplace(dir, oldName, dir, newName);
+                switch (result.status) {
+                case platform::RenameStatus::done:
+                    record.moved(i, before, newName);
+                    return Outcome::moved;
+                case platform::RenameStatus::targetExists:
+                    record.failed(i, JournalOp::move, EEXIST);
+                    return Outcome::taken;
+                case platform::RenameStatus::notPossible:
+                case platform::RenameStatus::failed:
+                    break;
+                }
+                record.failed(i, JournalOp::move, result.error);
+                return copyThenDelete(true, Outcome::moved);
+            }
+            case Outcome::copied:
+            case Outcome::oldStays:
+                // A read-only file is never moved, since it is never deleted.
+                return copyThenDelete(false, d.outcome);
+            default:
+                // Decided without a file operation.
+                return d.outcome;
             }
         };
-        switch (d.outcome) {
-        case Outcome::badLine:
-            ++c.failed;
-            break;
-        case Outcome::noName:
-            ++c.ignored;
-            break;
-        case Outcome::hiddenName:
-        case Outcome::unacceptable:
-        case Outcome::oldGone:
-        case Outcome::oldNotFile:
-        case Outcome::taken:
-        case Outcome::takenByRun:
-            step(RunStep::createFailed, newName);
-            ++c.failed;
-            break;
-        case Outcome::moved: {
-            // Moving a file to a new name inside its folder is the copy and
-            // the delete in one step that cannot be interrupted half-way:
-            // nothing can be lost to a power cut, no space is needed and no
-            // time is spent copying. Where the file system cannot move
-            // without replacing, the copy and the delete do it.
-            const auto before = record.intent(i, JournalOp::move, oldName, newName);
-            const auto result = platform::renameNoReplace(dir, oldName, dir, newName);
-            const auto moved = result.status;
-            if (moved == platform::RenameStatus::done)
-                record.moved(i, before, newName);
-            else
-                record.failed(i, JournalOp::move, moved == platform::RenameStatus::targetExists ? EEXIST : result.error);
-            if (moved == platform::RenameStatus::done) {
-                step(RunStep::created, newName);
-                step(RunStep::deleted, oldName);
-                ++c.success;
-            } else if (moved == platform::RenameStatus::targetExists) {
-                step(RunStep::createFailed, newName);
-                ++c.failed;
-            } else {
-                copyThenDelete(true);
-            }
-            break;
-        }
-        case Outcome::copied:
-        case Outcome::oldStays:
-            // A read-only file is never moved, since it is never deleted.
-            copyThenDelete(false);
-            break;
-        }
+        report(act(), oldName, newName);
         if (rq.onProgress)
             rq.onProgress(i + 1, total);
     }

@@ -19,6 +19,7 @@
 #include "rename/clock.h"
 #include "rename/journalwriter.h"
 #include "rename/namerule.h"
+#include "rename/outcome.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,22 +27,6 @@
 #include <vector>
 
 namespace renaming {
-
-struct RunCounts {
-    int32_t success = 0;       // made, and (when deleting) the old file removed
-    int32_t failed = 0;        // line refused by the name check, or not made
-    int32_t ignored = 0;       // no new name (blank or missing line)
-    int32_t deleteFailed = 0;  // made, but the old file stayed
-    bool operator==(const RunCounts&) const = default;
-};
-
-// What the status line reports after a file operation.
-enum class RunStep {
-    created,       // about the new name
-    createFailed,  // about the new name
-    deleted,       // about the old name
-    deleteFailed,  // about the old name
-};
 
 struct RunRequest {
     // The folder the run acts in. Every name is resolved in it, never

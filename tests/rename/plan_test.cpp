@@ -71,6 +71,8 @@ const char* word(Outcome o)
     case Outcome::copied: return "copied";
     case Outcome::moved: return "moved";
     case Outcome::oldStays: return "oldStays";
+    case Outcome::notMade: return "notMade";
+    case Outcome::notRemoved: return "notRemoved";
     }
     return "?";
 }
@@ -178,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PlanOutcomes, StepsAndCountsAgreeForEveryOutcome)
 {
-    for (int o = 0; o <= static_cast<int>(Outcome::oldStays); ++o) {
+    for (int o = 0; o <= static_cast<int>(Outcome::notRemoved); ++o) {
         const auto outcome = static_cast<Outcome>(o);
         RunCounts c;
         countInto(c, outcome);
@@ -196,6 +198,21 @@ TEST(PlanOutcomes, StepsAndCountsAgreeForEveryOutcome)
             EXPECT_TRUE(steps.empty()) << word(outcome);
         }
     }
+}
+
+// The preview's words of an outcome begin with the word the summary counts
+// it under, so that the two never tell different stories.
+TEST(PlanOutcomes, WordsBeginWithTheCounterOfTheSummary)
+{
+    for (int o = 0; o <= static_cast<int>(Outcome::notRemoved); ++o) {
+        const auto outcome = static_cast<Outcome>(o);
+        RunCounts c;
+        countInto(c, outcome);
+        const char* counter = c.success ? "成功：" : c.failed ? "失敗：" : c.ignored ? "無視：" : "削除失敗：";
+        EXPECT_TRUE(outcomeWords(outcome, 2).starts_with(counter)) << word(outcome);
+    }
+    EXPECT_EQ(outcomeWords(Outcome::takenByRun, 2), "失敗：3 番が先にこの名前を作ります");
+    EXPECT_EQ(outcomeWords(Outcome::moved, 0), "成功：作成して古いファイルを削除（1 番が空ける名前）");
 }
 
 }  // namespace
