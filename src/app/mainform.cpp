@@ -94,6 +94,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
+    buildJobControls();
     connectPairingAid();
     setUpDrops();
     setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -46,14 +48,38 @@ QString TMainForm::copyProgressText(uint64_t done, uint64_t total, double second
     return s;
 }
 
+void TMainForm::buildJobControls()
+{
+    // Beside the progress bar, shown only while a job goes.
+    stopButton_ = new QPushButton(widgets::fromUtf8(app::msg::kButtonStop), StatusBar);
+    stopButton_->setObjectName(QStringLiteral("ButtonStop"));
+    stopButton_->setFocusPolicy(Qt::NoFocus);
+    stopButton_->setMaximumHeight(20);
+    stopButton_->hide();
+    // The status line is item 0 and the progress bar item 1.
+    StatusBar->insertPermanentWidget(2, stopButton_);
+}
+
 void TMainForm::runJob(renaming::Job& job, const std::function<QString(const renaming::JobProgress&)>& stepText)
 {
     QElapsedTimer clock;
     clock.start();
     long shownSteps = 0;
+    // From the press on, the status line says so until the summary, and
+    // the steps the job still takes to come to a safe end are not shown.
+    auto stop = [&] {
+        if (job.stopAsked())
+            return;
+        job.stop();
+        stopButton_->setEnabled(false);
+        setStatusText(widgets::fromUtf8(app::msg::kStopped));
+    };
+    stopButton_->setEnabled(true);
     auto show = [&] {
         const renaming::JobProgress p = job.progress();
-        if (p.steps != shownSteps) {
+        if (stopButton_->isHidden() && !job.finished())
+            stopButton_->show();
+        if (p.steps != shownSteps && !job.stopAsked()) {
             shownSteps = p.steps;
             setStatusText(stepText(p));
         }
@@ -72,7 +98,11 @@ void TMainForm::runJob(renaming::Job& job, const std::function<QString(const ren
             copyProgress_->show();
         }
     };
-    app::driveJob(job, show, kShowEveryMs);
+    app::driveJob(job, show, kShowEveryMs, stopButton_, stop);
     progress_->hide();
     copyProgress_->hide();
+    stopButton_->hide();
+    // Asked too late: the job had done everything.
+    if (job.stopAsked() && job.end().notDone() == 0 && job.progress().steps > 0)
+        setStatusText(stepText(job.progress()));
 }

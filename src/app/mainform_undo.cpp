@@ -109,8 +109,10 @@ void TMainForm::undoRun(const renaming::journals::Found& found)
     runJob(job, [](const renaming::JobProgress& p) { return stepText(p.undoStep); });
     offeredJournal_ = found.path;
     updateUndoMenu();
-    widgets::messageBox(undoSummaryText(job.end().undo), fromUtf8(app::msg::kUndoResultCaption),
-                        widgets::kMbOk);
+    QString summary = undoSummaryText(job.end().undo);
+    if (job.end().undo.notDone > 0)
+        summary += QLatin1Char('\n') + QString::fromStdString(renaming::stoppedText(job.end().undo.notDone));
+    widgets::messageBox(summary, fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);
     FileListBox->Reread();
     setStatusText(fromUtf8(app::msg::kPrompt));
 }

@@ -86,6 +86,10 @@ inline constexpr const char* kUndoMovedBack = "」を「";
 inline constexpr const char* kUndoMovedBackEnd = "」に戻しました";
 inline constexpr const char* kUndoCopyRemoved = "」（作成したコピー）を削除しました";
 inline constexpr const char* kUndoLeft = "」はそのままにしました";
+// Stopping a run or an undo: the button beside the progress bar, and the
+// status line from the press until the summary.
+inline constexpr const char* kButtonStop = "中止";
+inline constexpr const char* kStopped = "中止しました";
 // Asked when the folder chosen holds a run that was cut short.
 inline constexpr const char* kUndoKilledCaption = "前回のリネーム";
 inline constexpr const char* kUndoKilledQuestion =

@@ -2,10 +2,12 @@
 // meanwhile keeps its event loop turning, so the window repaints, can be
 // moved and resized, and answers the window manager's pings, while it takes
 // no user input (keys, clicks, wheels, drops, close requests) until the
-// work is done.
+// work is done; only a button that stops the work, and Esc, are heard.
 #pragma once
 
 #include <functional>
+
+class QAbstractButton;
 
 namespace renaming {
 class Job;
@@ -15,8 +17,11 @@ namespace app {
 
 // Starts `job` on its own thread and returns when it has ended; calls
 // `onTick` on this thread every `everyMs` meanwhile, and once more at the
-// end. What the job threw is thrown here. One at a time.
-void driveJob(renaming::Job& job, const std::function<void()>& onTick, int everyMs);
+// end. The window takes no input meanwhile but a click of `stopButton` and
+// the Esc key, each of which calls `onStop`. What the job threw is thrown
+// here. One at a time.
+void driveJob(renaming::Job& job, const std::function<void()>& onTick, int everyMs,
+              QAbstractButton* stopButton = nullptr, const std::function<void()>& onStop = nullptr);
 
 // True while a job is driven: the window takes no input then.
 bool workingAside();

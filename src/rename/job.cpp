@@ -78,6 +78,7 @@ JobEnd Job::rename(RenameRequest& r)
     rq.cp = r.cp;
     rq.deleteOld = r.deleteOld;
     rq.clock = r.clock;
+    rq.stop = &stop_;
     if (journal.valid())
         rq.journal = &journal;
     progress_.update([&](JobProgress& p) { p.total = static_cast<int>(rq.entries.size()); });
@@ -145,6 +146,7 @@ JobEnd Job::undo(UndoRequest& r)
     end.folder = r.folder.id();
     UndoOnDisk disk(r.folder.fd());
     UndoWatch watch;
+    watch.stop = &stop_;
     watch.onStep = [&](const UndoStep& s) {
         progress_.update([&](JobProgress& p) {
             p.undoStep = s;
@@ -160,10 +162,11 @@ JobEnd Job::undo(UndoRequest& r)
     end.undo = undoRun(r.journal, disk, watch);
     // Taken back as far as it goes: what was left alone stays so. Where the
     // disk refused a step, the run stays to be taken back again, when the
-    // disk takes it (a stick's write protection off, say).
+    // disk takes it (a stick's write protection off, say); so does a run
+    // whose undo was stopped, for the rest.
     const bool refused = std::any_of(end.undo.steps.begin(), end.undo.steps.end(),
                                      [](const UndoStep& s) { return s.result == UndoResult::failed; });
-    if (!refused && !r.journalPath.empty())
+    if (!refused && end.undo.notDone == 0 && !r.journalPath.empty())
         journals::markUndone(r.journalPath);
     return end;
 }

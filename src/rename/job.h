@@ -90,6 +90,8 @@ struct JobEnd {
     bool anyDone = false;
     // The folder acted in: its list is to be read again.
     platform::FolderId folder;
+    // Entries the job did not come to: it was stopped before them.
+    int notDone() const { return counts.notDone + undo.notDone; }
 };
 
 class Job {
@@ -104,6 +106,10 @@ public:
     // Runs the job on a thread of its own; `onEnd` is called on that thread
     // as it ends, after end() has its value.
     void start(std::function<void()> onEnd = nullptr);
+    // Asks the job to stop before its next file; a copy under way is
+    // abandoned, with nothing of it left. From any thread.
+    void stop() { stop_ = true; }
+    bool stopAsked() const { return stop_.load(); }
     // Where the job is now.
     JobProgress progress() const { return progress_.get(); }
     bool finished() const { return finished_.load(); }
@@ -118,6 +124,7 @@ private:
 
     std::variant<RenameRequest, UndoRequest> request_;
     Latest<JobProgress> progress_;
+    std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
     std::thread thread_;
     JobEnd end_;

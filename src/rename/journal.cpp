@@ -209,6 +209,14 @@ std::string failed(int entry, JournalOp op, int err)
     return out;
 }
 
+std::string stopped(int notDone)
+{
+    std::string out = "stopped\t";
+    appendNumber(out, notDone);
+    out += '\n';
+    return out;
+}
+
 std::string end() { return "end\n"; }
 std::string undone() { return "undone\n"; }
 
@@ -276,6 +284,9 @@ std::optional<Journal> parseJournal(std::string_view text)
                     break;
                 j.steps.back().failedErrno = err;
             }
+        } else if (kind == "stopped" && f.size() == 2 && haveStart) {
+            if (!number(f[1], j.notDone) || j.notDone <= 0)
+                break;
         } else if (kind == "end" && f.size() == 1 && haveStart) {
             j.ended = true;
         } else if (kind == "undone" && f.size() == 1 && haveStart) {

@@ -14,6 +14,7 @@
 //   intent  <entry>  <move|copy|delete>  <from>  <to>  <size>  <mtime ns>  <inode>
 //   done    <entry>  <move|copy|delete>  <size>  <mtime ns>  <inode>
 //   failed  <entry>  <move|copy|delete>  <errno>
+//   stopped <entries not done>
 //   end
 //   undone
 //
@@ -64,6 +65,8 @@ struct Journal {
     int entries = 0;
     bool deleteOld = false;
     std::vector<JournalStep> steps;
+    // Entries the run did not come to, stopped on request before them.
+    int notDone = 0;
     bool ended = false;   // the run came to its end
     bool undone = false;  // undo has been run on it
 };
@@ -76,6 +79,7 @@ std::string intent(int entry, JournalOp op, const std::string& from, const std::
                    const FileStamp& before);
 std::string done(int entry, JournalOp op, const FileStamp& after);
 std::string failed(int entry, JournalOp op, int err);
+std::string stopped(int notDone);
 std::string end();
 std::string undone();
 // The same records of operations, added to the end of `out`.

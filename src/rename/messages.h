@@ -24,6 +24,8 @@ inline constexpr const char* kIgnored = "無視：";
 inline constexpr const char* kDeleteFailedCount = "削除失敗：";
 inline constexpr const char* kItemsSep = "件　";  // counter word and an ideographic space
 inline constexpr const char* kItems = "件";
+// The line a stopped run's summary ends with.
+inline constexpr const char* kStoppedFormat = "中止しました（残り %d 件は処理していません）";
 
 }  // namespace renaming::msg
 

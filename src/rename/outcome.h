@@ -16,6 +16,8 @@ struct RunCounts {
     int32_t failed = 0;        // line refused by the name check, or not made
     int32_t ignored = 0;       // no new name (blank or missing line)
     int32_t deleteFailed = 0;  // made, but the old file stayed
+    // Entries the run did not come to: it was stopped before them.
+    int32_t notDone = 0;
     bool operator==(const RunCounts&) const = default;
 };
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 
 namespace renaming {
@@ -149,7 +150,8 @@ RunCounts runRename(const RunRequest& rq)
     const int total = static_cast<int>(rq.entries.size());
     bool clonesRefused = false;
     const platform::CopyOptions copy{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr, nullptr,
-                                     &clonesRefused};
+                                     &clonesRefused, rq.stop};
+    auto stopAsked = [&] { return rq.stop && rq.stop->load(); };
     const PlanRules rules{rq.rule, rq.cp, rq.deleteOld};
     // Each entry is decided as its plan decides it, against the folder as it
     // is at that moment; only what the file operations then answer can
@@ -171,11 +173,16 @@ RunCounts runRename(const RunRequest& rq)
     };
     const std::string noLine;
     for (int i = 0; i < total; ++i) {
+        if (stopAsked()) {
+            c.notDone = total - i;
+            break;
+        }
         const size_t at = static_cast<size_t>(i);
         const std::string& oldName = rq.entries[at];
         const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
         const std::string& newName = d.newName;
-        auto copyThenDelete = [&](bool forMove, Outcome planned) {
+        // Nothing when the copy was abandoned on request.
+        auto copyThenDelete = [&](bool forMove, Outcome planned) -> std::optional<Outcome> {
             const auto before = record.intent(i, JournalOp::copy, oldName, newName);
             if (rq.onCopy) {
                 const auto st = before ? before : stampOf(dir, oldName);
@@ -186,6 +193,8 @@ RunCounts runRename(const RunRequest& rq)
             options.made = record.madeOut();
             if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, options)) {
                 record.failed(i, JournalOp::copy, err);
+                if (err == platform::kCopyStopped && stopAsked())
+                    return std::nullopt;
                 return err == EEXIST ? Outcome::taken : Outcome::notMade;
             }
             record.copied(i);
@@ -199,7 +208,7 @@ RunCounts runRename(const RunRequest& rq)
             record.failed(i, JournalOp::remove, err);
             return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
         };
-        auto act = [&]() -> Outcome {
+        auto act = [&]() -> std::optional<Outcome> {
             switch (d.outcome) {
             case Outcome::moved: {
                 // Moving a file to a new name inside its folder is the copy
@@ -233,12 +242,20 @@ RunCounts runRename(const RunRequest& rq)
                 return d.outcome;
             }
         };
-        report(act(), oldName, newName);
+        const auto outcome = act();
+        if (!outcome) {
+            c.notDone = total - i;
+            break;
+        }
+        report(*outcome, oldName, newName);
         if (rq.onProgress)
             rq.onProgress(i + 1, total);
     }
-    if (rq.journal)
+    if (rq.journal) {
+        if (c.notDone)
+            rq.journal->stopped(c.notDone);
         rq.journal->end();
+    }
     return c;
 }
 
@@ -269,7 +286,16 @@ std::string summaryText(const RunCounts& c, bool deleteOld)
                     std::to_string(c.ignored) + msg::kItemsSep;
     if (deleteOld)
         s += std::string(msg::kDeleteFailedCount) + std::to_string(c.deleteFailed) + msg::kItems;
+    if (c.notDone > 0)
+        s += "\n" + stoppedText(c.notDone);
     return s;
+}
+
+std::string stoppedText(int notDone)
+{
+    char buf[128];
+    std::snprintf(buf, sizeof buf, msg::kStoppedFormat, notDone);
+    return buf;
 }
 
 }  // namespace renaming

@@ -21,6 +21,7 @@
 #include "rename/namerule.h"
 #include "rename/outcome.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -57,6 +58,10 @@ struct RunRequest {
     JournalWriter* journal = nullptr;
     // The journal's start time is this clock's; the system's when null.
     const Clock* clock = nullptr;
+    // When set, the run stops before its next entry, and a copy under way
+    // is abandoned (its new file dropped, the old one untouched); the
+    // entries it did not come to are counted as not done. None when null.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 RunCounts runRename(const RunRequest& request);
@@ -74,7 +79,11 @@ const char* stepEnding(RunStep step);
 // The status text of a step: the program's words around the name's bytes.
 std::string stepText(RunStep step, const std::string& name);
 
-// "成功：n件　失敗：n件　無視：n件　", and "削除失敗：n件" when deleting.
+// "成功：n件　失敗：n件　無視：n件　", and "削除失敗：n件" when deleting;
+// for a run that was stopped, a line of its own after them (stoppedText).
 std::string summaryText(const RunCounts& counts, bool deleteOld);
+
+// "中止しました（残り n 件は処理していません）".
+std::string stoppedText(int notDone);
 
 }  // namespace renaming

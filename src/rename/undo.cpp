@@ -185,8 +185,13 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& 
     const int total = static_cast<int>(order.size());
     int done = 0;
     for (auto e = order.rbegin(); e != order.rend(); ++e) {
+        if (watch.stop && watch.stop->load()) {
+            report.notDone = total - done;
+            break;
+        }
         if (watch.onProgress)
-            watch.onProgress(done++, total);
+            watch.onProgress(done, total);
+        ++done;
         const EntrySteps& es = byEntry[*e];
         const JournalStep* first = es.move ? es.move : es.copy ? es.copy : es.remove;
         UndoStep s{*e, first->from, first->to, UndoResult::nothingToDo, 0};
@@ -206,7 +211,7 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& 
         report.steps.push_back(std::move(s));
     }
     if (watch.onProgress)
-        watch.onProgress(total, total);
+        watch.onProgress(total - report.notDone, total);
     return report;
 }
 

@@ -8,6 +8,7 @@
 
 #include "rename/journal.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -64,6 +65,8 @@ struct UndoReport {
     std::vector<UndoStep> steps;  // in the order undo took them, nothingToDo left out
     int restored = 0;
     int leftAlone = 0;
+    // Entries undo did not come to: it was stopped before them.
+    int notDone = 0;
 };
 
 // What undo tells as it goes.
@@ -72,6 +75,8 @@ struct UndoWatch {
     std::function<void(const UndoStep&)> onStep;
     // After every entry, with how many are done of how many.
     std::function<void(int done, int total)> onProgress;
+    // When set, undo stops before its next entry. None when null.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Takes the run of `journal` back in `folder`.

@@ -63,6 +63,11 @@ TEST(RenameSummary, Texts)
     EXPECT_EQ(renaming::summaryText({12, 3, 1004, 5}, true),
               "成功：12件　失敗：3件　無視：1004件　削除失敗：5件");
     EXPECT_EQ(renaming::summaryText({1, 1, 1, 0}, false), "成功：1件　失敗：1件　無視：1件　");
+    // A stopped run's, with what it did not come to on a line of its own.
+    EXPECT_EQ(renaming::summaryText({2, 0, 1, 0, 3}, true),
+              "成功：2件　失敗：0件　無視：1件　削除失敗：0件\n中止しました（残り 3 件は処理していません）");
+    EXPECT_EQ(renaming::summaryText({0, 0, 0, 0, 1}, false),
+              "成功：0件　失敗：0件　無視：0件　\n中止しました（残り 1 件は処理していません）");
 }
 
 struct Scenario {

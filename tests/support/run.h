@@ -4,8 +4,11 @@
 #pragma once
 
 #include "platform/folder.h"
+#include "rename/folderondisk.h"
 #include "rename/job.h"
 #include "rename/renamerun.h"
+#include "rename/undo.h"
+#include "support/journalled.h"
 
 #include <gtest/gtest.h>
 
@@ -87,5 +90,27 @@ inline Ran runKept(renaming::RunRequest rq)
 }
 
 inline Ran runKept(const RunSpec& s) { return runKept(requestFor(s)); }
+
+// Runs `rq` with a new journal at `path`, and reads the journal back as the
+// next start reads it.
+inline std::pair<Ran, std::optional<renaming::Journal>> runJournalled(renaming::RunRequest rq,
+                                                                      const std::string& path)
+{
+    renaming::JournalWriter journal = journalAt(path);
+    EXPECT_TRUE(journal.valid()) << path;
+    rq.journal = &journal;
+    Ran r = runKept(std::move(rq));
+    journal = renaming::JournalWriter();
+    return {std::move(r), readJournal(path)};
+}
+
+// Undo of `journal` in the folder at `path`.
+inline renaming::UndoReport undoIn(const std::string& path, const renaming::Journal& journal,
+                                   const renaming::UndoWatch& watch = {})
+{
+    const auto folder = platform::FolderHandle::open(path);
+    renaming::UndoOnDisk disk(folder.fd());
+    return renaming::undoRun(journal, disk, watch);
+}
 
 }  // namespace testing_support
