@@ -77,6 +77,7 @@ JobEnd Job::rename(RenameRequest& r)
     rq.rule = r.rule;
     rq.cp = r.cp;
     rq.deleteOld = r.deleteOld;
+    rq.swap = r.swap;
     rq.clock = r.clock;
     rq.stop = &stop_;
     if (journal.valid())

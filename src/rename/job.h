@@ -37,6 +37,8 @@ struct RenameRequest {
     NameRule rule = NameRule::replace;
     platform::CodePage cp = platform::CodePage::utf8;
     bool deleteOld = false;
+    // Chains and cycles of names ordered to succeed (RunRequest::swap).
+    bool swap = false;
     // Where the run's journal goes; none when empty.
     std::string stateFolder;
     const Clock* clock = &systemClock();

@@ -49,6 +49,8 @@ public:
                 const FileStamp& before);
     void done(int entry, JournalOp op, const FileStamp& after);
     void failed(int entry, JournalOp op, int err);
+    // The file of `entry` is about to go to the temporary name `name`.
+    void temporary(int entry, const std::string& name);
     // The run was stopped, `notDone` entries before its end.
     void stopped(int notDone);
     void end();

@@ -115,6 +115,8 @@ Decision decideName(const std::string& oldName, const std::string& line, const P
 Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder)
 {
+    if (rules.swaps())
+        return makeSwapPlan(entries, lines, lineCount, rules, folder);
     Plan plan;
     plan.entries.reserve(entries.size());
     PlannedFolder planned(folder);
@@ -148,6 +150,7 @@ Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::st
         }
         countInto(plan.counts, e.outcome);
         plan.entries.push_back(std::move(e));
+        plan.order.push_back({at, PlannedStep::Kind::entry});
     }
     plan.unpairedLines = lineCount > static_cast<int>(entries.size())
                              ? lineCount - static_cast<int>(entries.size())

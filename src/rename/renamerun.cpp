@@ -2,6 +2,7 @@
 
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
+#include "platform/textfile.h"
 #include "rename/folderondisk.h"
 #include "rename/messages.h"
 #include "rename/plan.h"
@@ -142,121 +143,307 @@ uint64_t bytesToCopy(const RunRequest& rq, size_t from, bool movesCopy)
     return bytes;
 }
 
+namespace {
+
+// One run: the decisions and file operations of its entries, in the order
+// of its steps, each reported and counted as its outcome means.
+class Runner {
+public:
+    explicit Runner(const RunRequest& rq)
+        : rq_(rq), dir_(rq.folder.fd()), total_(static_cast<int>(rq.entries.size())),
+          rules_{rq.rule, rq.cp, rq.deleteOld, rq.swap}, folder_(dir_), record_(rq.journal, dir_, folder_),
+          copy_{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr, nullptr, &clonesRefused_, rq.stop}
+    {
+    }
+
+    RunCounts run()
+    {
+        if (rq_.journal) {
+            const auto& id = rq_.folder.id();
+            const Clock& clock = rq_.clock ? *rq_.clock : systemClock();
+            rq_.journal->begin({rq_.folder.path(), id.dev, id.ino}, clock.wallSeconds(), total_, rq_.deleteOld);
+        }
+        if (rules_.swaps())
+            runSteps();
+        else
+            runInListOrder();
+        if (rq_.journal) {
+            if (c_.notDone)
+                rq_.journal->stopped(c_.notDone);
+            rq_.journal->end();
+        }
+        return c_;
+    }
+
+private:
+    bool stopAsked() const { return rq_.stop && rq_.stop->load(); }
+    const std::string& oldName(int i) const { return rq_.entries[static_cast<size_t>(i)]; }
+    const std::string& line(int i) const
+    {
+        static const std::string noLine;
+        const auto at = static_cast<size_t>(i);
+        return at < rq_.lines.size() ? rq_.lines[at] : noLine;
+    }
+    // Each entry is decided as its plan decides it, against the folder as
+    // it is at that moment; only what the file operations then answer can
+    // differ from the plan.
+    Decision decideNow(int i) { return decide(oldName(i), line(i), rules_, folder_); }
+
+    // What came of an entry, as its outcome means it: the reports, in
+    // order, and the count.
+    void report(Outcome o, const std::string& oldName, const std::string& newName)
+    {
+        if (rq_.onStep)
+            for (RunStep s : stepsOf(o))
+                rq_.onStep(s, aboutNewName(s) ? newName : oldName);
+        countInto(c_, o);
+        ++done_;
+        if (rq_.onProgress)
+            rq_.onProgress(done_, total_);
+    }
+
+    void runInListOrder()
+    {
+        for (int i = 0; i < total_; ++i) {
+            if (!entry(i))
+                return;
+        }
+    }
+
+    // Decides entry `i` now and does what the decision says. False when the
+    // run stopped before the entry was done.
+    bool entry(int i)
+    {
+        if (stopAsked()) {
+            c_.notDone = total_ - done_;
+            return false;
+        }
+        const Decision d = decideNow(i);
+        const auto outcome = act(i, d);
+        if (!outcome) {
+            c_.notDone = total_ - done_;
+            return false;
+        }
+        report(*outcome, oldName(i), d.newName);
+        return true;
+    }
+
+    // Nothing when a copy was abandoned on request.
+    std::optional<Outcome> act(int i, const Decision& d)
+    {
+        switch (d.outcome) {
+        case Outcome::moved:
+            return move(i, oldName(i), d.newName, rq_.stop);
+        case Outcome::copied:
+        case Outcome::oldStays:
+            // A read-only file is never moved, since it is never deleted.
+            return copyThenDelete(i, oldName(i), d.newName, false, d.outcome, rq_.stop);
+        default:
+            // Decided without a file operation.
+            return d.outcome;
+        }
+    }
+
+    // Moving a file to a new name inside its folder is the copy and the
+    // delete in one step that cannot be interrupted half-way: nothing can be
+    // lost to a power cut, no space is needed and no time is spent copying.
+    // Where the file system cannot move without replacing, the copy and the
+    // delete do it. Moved, taken (nothing changed), notMade (nothing
+    // changed), notRemoved (a copy beside the file); nothing when a copy
+    // standing in for the move was abandoned on request.
+    std::optional<Outcome> move(int i, const std::string& from, const std::string& to,
+                                const std::atomic<bool>* stop)
+    {
+        const auto before = record_.intent(i, JournalOp::move, from, to);
+        const auto result = platform::renameNoReplace(dir_, from, dir_, to);
+        switch (result.status) {
+        case platform::RenameStatus::done:
+            record_.moved(i, before, to);
+            return Outcome::moved;
+        case platform::RenameStatus::targetExists:
+            record_.failed(i, JournalOp::move, EEXIST);
+            return Outcome::taken;
+        case platform::RenameStatus::notPossible:
+        case platform::RenameStatus::failed:
+            break;
+        }
+        record_.failed(i, JournalOp::move, result.error);
+        return copyThenDelete(i, from, to, true, Outcome::moved, stop);
+    }
+    // The same inside a cycle, which is never stopped half-way.
+    Outcome moveWhole(int i, const std::string& from, const std::string& to)
+    {
+        return move(i, from, to, nullptr).value_or(Outcome::notMade);
+    }
+
+    // Nothing when the copy was abandoned on request.
+    std::optional<Outcome> copyThenDelete(int i, const std::string& from, const std::string& to, bool forMove,
+                                          Outcome planned, const std::atomic<bool>* stop)
+    {
+        const auto before = record_.intent(i, JournalOp::copy, from, to);
+        if (rq_.onCopy) {
+            const auto st = before ? before : stampOf(dir_, from);
+            rq_.onCopy(st ? st->size : 0, forMove);
+        }
+        int err = 0;
+        platform::CopyOptions options = copy_;
+        options.made = record_.madeOut();
+        options.stop = stop;
+        if (!platform::copyFileNoReplace(dir_, from, dir_, to, &err, options)) {
+            record_.failed(i, JournalOp::copy, err);
+            if (err == platform::kCopyStopped && stopAsked())
+                return std::nullopt;
+            return err == EEXIST ? Outcome::taken : Outcome::notMade;
+        }
+        record_.copied(i);
+        if (!rq_.deleteOld)
+            return Outcome::copied;
+        record_.intent(i, JournalOp::remove, from, {});
+        if (platform::deleteFile(dir_, from, &err)) {
+            record_.done(i, JournalOp::remove, {});
+            return Outcome::moved;
+        }
+        record_.failed(i, JournalOp::remove, err);
+        // The copy stands beside the file it was to replace.
+        return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
+    }
+
+    // The steps of a plan that swaps names, made against the folder as it
+    // is when the run starts.
+    void runSteps()
+    {
+        const Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_,
+                                   FolderOnDisk(dir_));
+        const auto& steps = plan.order;
+        for (size_t k = 0; k < steps.size(); ++k) {
+            if (steps[k].kind == PlannedStep::Kind::entry) {
+                if (!entry(steps[k].entry))
+                    return;
+                continue;
+            }
+            // A cycle, from its first file's temporary name to its return.
+            if (stopAsked()) {
+                c_.notDone = total_ - done_;
+                return;
+            }
+            std::vector<int> members;
+            size_t last = k + 1;
+            for (; last < steps.size() && steps[last].kind == PlannedStep::Kind::entry; ++last)
+                members.push_back(steps[last].entry);
+            cycle(steps[k].entry, members);
+            k = last;
+        }
+    }
+
+    // A hidden name of the program's own pattern, another at every call.
+    // Not the scratch files' pattern: those of a killed run are removed,
+    // and this one holds a file of the user's.
+    static std::string temporaryName()
+    {
+        static std::atomic<unsigned> counter{0};
+        return ".tsumugi-" + std::to_string(platform::processId()) + "-" + std::to_string(++counter) + ".swap";
+    }
+
+    // A cycle: the file of `first` goes to a temporary name, each of
+    // `members` then takes the name the one after it freed, and the first
+    // file takes the last name freed. A cycle is done whole or not at all:
+    // where a step fails, what was done of it is moved back, so that no file
+    // stays under a temporary name. It is not stopped half-way either.
+    void cycle(int first, const std::vector<int>& members)
+    {
+        std::vector<int> all{first};
+        all.insert(all.end(), members.begin(), members.end());
+        std::vector<Decision> decided(all.size());
+        decided[0] = decideNow(first);
+        std::string temporary;
+        bool parked = false;
+        std::vector<size_t> moved;  // indexes into `all` of the members moved
+        std::optional<Outcome> failure;
+        size_t failedAt = 0;
+        if (decided[0].outcome != Outcome::moved) {
+            failure = decided[0].outcome;
+        } else {
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                temporary = temporaryName();
+                if (rq_.journal)
+                    rq_.journal->temporary(first, temporary);
+                const Outcome m = moveWhole(first, oldName(first), temporary);
+                if (m == Outcome::taken)
+                    continue;
+                parked = m == Outcome::moved;
+                if (!parked)
+                    failure = Outcome::notMade;
+                // A copy the file system made in place of the move, while
+                // the file itself stayed, is of no use.
+                if (m == Outcome::notRemoved)
+                    platform::removeOwnFile(dir_, temporary);
+                break;
+            }
+        }
+        for (size_t k = 1; !failure && k < all.size(); ++k) {
+            decided[k] = decideNow(all[k]);
+            if (decided[k].outcome != Outcome::moved) {
+                failure = decided[k].outcome;
+                failedAt = k;
+                break;
+            }
+            const Outcome m = moveWhole(all[k], oldName(all[k]), decided[k].newName);
+            if (m != Outcome::moved) {
+                failure = m;
+                failedAt = k;
+                break;
+            }
+            moved.push_back(k);
+        }
+        if (!failure) {
+            if (moveWhole(first, temporary, decided[0].newName) == Outcome::moved) {
+                for (size_t k = 1; k < all.size(); ++k)
+                    report(Outcome::moved, oldName(all[k]), decided[k].newName);
+                report(Outcome::moved, oldName(first), decided[0].newName);
+                return;
+            }
+            failure = Outcome::notMade;
+            failedAt = 0;
+        }
+        // Back as it was: the members moved, in the reverse order, then the
+        // first file from its temporary name. A member that cannot go back
+        // keeps its new name, and is reported so.
+        std::vector<char> stayedMoved(all.size(), 0);
+        for (auto k = moved.rbegin(); k != moved.rend(); ++k)
+            if (moveWhole(all[*k], decided[*k].newName, oldName(all[*k])) != Outcome::moved)
+                stayedMoved[*k] = 1;
+        if (parked)
+            moveWhole(first, temporary, oldName(first));
+        // The one that failed says why; each other one's new name is held
+        // by the file of the next, back where it was.
+        for (size_t k = 0; k < all.size(); ++k) {
+            if (decided[k].newName.empty())
+                decided[k] = decideNow(all[k]);
+            if (stayedMoved[k])
+                report(Outcome::moved, oldName(all[k]), decided[k].newName);
+            else
+                report(k == failedAt ? *failure : Outcome::taken, oldName(all[k]), decided[k].newName);
+        }
+    }
+
+    const RunRequest& rq_;
+    const int dir_;
+    const int total_;
+    const PlanRules rules_;
+    RunFolder folder_;
+    Record record_;
+    bool clonesRefused_ = false;
+    const platform::CopyOptions copy_;
+    RunCounts c_;
+    int done_ = 0;  // entries reported
+};
+
+}  // namespace
+
 RunCounts runRename(const RunRequest& rq)
 {
     platform::removeStaleScratchFiles(rq.folder.fd());  // what killed runs left there
-    RunCounts c;
-    const int dir = rq.folder.fd();
-    const int total = static_cast<int>(rq.entries.size());
-    bool clonesRefused = false;
-    const platform::CopyOptions copy{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr, nullptr,
-                                     &clonesRefused, rq.stop};
-    auto stopAsked = [&] { return rq.stop && rq.stop->load(); };
-    const PlanRules rules{rq.rule, rq.cp, rq.deleteOld};
-    // Each entry is decided as its plan decides it, against the folder as it
-    // is at that moment; only what the file operations then answer can
-    // differ from the plan.
-    RunFolder folder(dir);
-    if (rq.journal) {
-        const auto& id = rq.folder.id();
-        const Clock& clock = rq.clock ? *rq.clock : systemClock();
-        rq.journal->begin({rq.folder.path(), id.dev, id.ino}, clock.wallSeconds(), total, rq.deleteOld);
-    }
-    Record record(rq.journal, dir, folder);
-    // What came of an entry, as its outcome means it: the reports, in
-    // order, and the count.
-    auto report = [&](Outcome o, const std::string& oldName, const std::string& newName) {
-        if (rq.onStep)
-            for (RunStep s : stepsOf(o))
-                rq.onStep(s, aboutNewName(s) ? newName : oldName);
-        countInto(c, o);
-    };
-    const std::string noLine;
-    for (int i = 0; i < total; ++i) {
-        if (stopAsked()) {
-            c.notDone = total - i;
-            break;
-        }
-        const size_t at = static_cast<size_t>(i);
-        const std::string& oldName = rq.entries[at];
-        const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
-        const std::string& newName = d.newName;
-        // Nothing when the copy was abandoned on request.
-        auto copyThenDelete = [&](bool forMove, Outcome planned) -> std::optional<Outcome> {
-            const auto before = record.intent(i, JournalOp::copy, oldName, newName);
-            if (rq.onCopy) {
-                const auto st = before ? before : stampOf(dir, oldName);
-                rq.onCopy(st ? st->size : 0, forMove);
-            }
-            int err = 0;
-            platform::CopyOptions options = copy;
-            options.made = record.madeOut();
-            if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, options)) {
-                record.failed(i, JournalOp::copy, err);
-                if (err == platform::kCopyStopped && stopAsked())
-                    return std::nullopt;
-                return err == EEXIST ? Outcome::taken : Outcome::notMade;
-            }
-            record.copied(i);
-            if (!rq.deleteOld)
-                return Outcome::copied;
-            record.intent(i, JournalOp::remove, oldName, {});
-            if (platform::deleteFile(dir, oldName, &err)) {
-                record.done(i, JournalOp::remove, {});
-                return Outcome::moved;
-            }
-            record.failed(i, JournalOp::remove, err);
-            return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
-        };
-        auto act = [&]() -> std::optional<Outcome> {
-            switch (d.outcome) {
-            case Outcome::moved: {
-                // Moving a file to a new name inside its folder is the copy
-                // and the delete in one step that cannot be interrupted
-                // half-way: nothing can be lost to a power cut, no space is
-                // needed and no time is spent copying. Where the file
-                // system cannot move without replacing, the copy and the
-                // delete do it.
-                const auto before = record.intent(i, JournalOp::move, oldName, newName);
-                const auto result = platform::renameNoReplace(dir, oldName, dir, newName);
-                switch (result.status) {
-                case platform::RenameStatus::done:
-                    record.moved(i, before, newName);
-                    return Outcome::moved;
-                case platform::RenameStatus::targetExists:
-                    record.failed(i, JournalOp::move, EEXIST);
-                    return Outcome::taken;
-                case platform::RenameStatus::notPossible:
-                case platform::RenameStatus::failed:
-                    break;
-                }
-                record.failed(i, JournalOp::move, result.error);
-                return copyThenDelete(true, Outcome::moved);
-            }
-            case Outcome::copied:
-            case Outcome::oldStays:
-                // A read-only file is never moved, since it is never deleted.
-                return copyThenDelete(false, d.outcome);
-            default:
-                // Decided without a file operation.
-                return d.outcome;
-            }
-        };
-        const auto outcome = act();
-        if (!outcome) {
-            c.notDone = total - i;
-            break;
-        }
-        report(*outcome, oldName, newName);
-        if (rq.onProgress)
-            rq.onProgress(i + 1, total);
-    }
-    if (rq.journal) {
-        if (c.notDone)
-            rq.journal->stopped(c.notDone);
-        rq.journal->end();
-    }
-    return c;
+    return Runner(rq).run();
 }
 
 const char* stepEnding(RunStep step)

@@ -43,6 +43,9 @@ struct RunRequest {
     NameRule rule = NameRule::replace;
     platform::CodePage cp = platform::CodePage::utf8;
     bool deleteOld = false;
+    // With `deleteOld`, the moves are ordered so that chains and cycles of
+    // names succeed, a cycle through a temporary name (PlanRules::swap).
+    bool swap = false;
     // Called after every file operation with the name the report is about.
     std::function<void(RunStep, const std::string& name)> onStep;
     // Called after every entry with the number done so far and the total.

@@ -25,6 +25,7 @@ struct RunSpec {
     std::vector<std::string> lines;
     renaming::NameRule rule = renaming::NameRule::replace;
     bool deleteOld = false;
+    bool swap = false;
     platform::CodePage cp = platform::CodePage::utf8;
     renaming::JournalWriter* journal = nullptr;
 };
@@ -43,6 +44,7 @@ inline renaming::RunRequest requestFor(const RunSpec& s)
     rq.rule = s.rule;
     rq.cp = s.cp;
     rq.deleteOld = s.deleteOld;
+    rq.swap = s.swap;
     rq.journal = s.journal;
     return rq;
 }
@@ -56,6 +58,7 @@ inline renaming::RenameRequest jobRequestFor(const RunSpec& s)
     rq.rule = s.rule;
     rq.cp = s.cp;
     rq.deleteOld = s.deleteOld;
+    rq.swap = s.swap;
     return rq;
 }
 
