@@ -9,6 +9,7 @@
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 #include "settings/settingstable.h"
+#include "settings/values.h"
 #include "widgets/dock.h"
 #include "widgets/fonts.h"
 #include "widgets/guard.h"
@@ -120,6 +121,8 @@ void TMainForm::buildMenus()
     OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
         named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");
+    OptionSwapMenu = named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionSwap)), "OptionSwapMenu");
+    OptionSwapMenu->setCheckable(true);
     Help = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kHelpMenu)), "Help");
     HelpAboutMenu = named(Help->addAction(widgets::fromUtf8(app::msg::kHelpAbout)), "HelpAboutMenu");
     for (QMenu* m : {File, EditMenu, OptionMenu, Help})
@@ -130,6 +133,7 @@ void TMainForm::buildMenus()
     connect(HelpAboutMenu, &QAction::triggered, this, whenIdle([this] { HelpAboutMenuClick(); }));
     connect(EditPreviewMenu, &QAction::triggered, this, whenIdle([this] { EditPreviewMenuClick(); }));
     connect(EditUndoMenu, &QAction::triggered, this, whenIdle([this] { EditUndoMenuClick(); }));
+    connect(OptionSwapMenu, &QAction::toggled, this, [](bool on) { settings::values().SwapNames = on; });
     // Whether the folder holds a run to take back is looked at as the menu opens.
     connect(EditMenu, &QMenu::aboutToShow, this, widgets::guard([this] { updateUndoMenu(); }));
 }

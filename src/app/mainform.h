@@ -86,6 +86,8 @@ public:
     QMenu* EditMenu;
     QAction* EditPreviewMenu;
     QAction* EditUndoMenu;
+    // And the swapping of names in a run, checkable, kept in the settings.
+    QAction* OptionSwapMenu;
 
     // Event handlers.
     void FormCreate();

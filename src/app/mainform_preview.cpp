@@ -9,6 +9,7 @@
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QTextBlock>
@@ -21,6 +22,7 @@ renaming::PlanRules TMainForm::planRules() const
                                                : renaming::NameRule::replace;
     r.cp = platform::systemCodePage();
     r.deleteOld = CheckBoxOldDel->isChecked();
+    r.swap = OptionSwapMenu->isChecked();
     return r;
 }
 

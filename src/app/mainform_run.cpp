@@ -30,6 +30,7 @@ void TMainForm::ButtonRenameClick()
     rq.rule = rules.rule;
     rq.cp = rules.cp;
     rq.deleteOld = rules.deleteOld;
+    rq.swap = rules.swap;
     rq.stateFolder = renaming::journals::stateFolder();
     renaming::Job job(std::move(rq));
     runJob(job, [](const renaming::JobProgress& p) {

@@ -11,6 +11,7 @@ inline constexpr const char* kFileMenu = "ファイル(&F)";
 inline constexpr const char* kFileExit = "終了(&X)";
 inline constexpr const char* kOptionMenu = "オプション(&O)";
 inline constexpr const char* kOptionConfig = "設定(&C)";
+inline constexpr const char* kOptionSwap = "名前の入れ替えを行う(&S)";
 inline constexpr const char* kHelpMenu = "ヘルプ(&H)";
 inline constexpr const char* kHelpAbout = "バージョン情報(&A)...";
 

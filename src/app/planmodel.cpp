@@ -1,6 +1,7 @@
 #include "app/planmodel.h"
 
 #include "app/messages.h"
+#include "rename/messages.h"
 #include "widgets/text.h"
 
 #include <QApplication>
@@ -27,8 +28,9 @@ void PlanModel::setOnlyProblems(bool only)
     only_ = only;
     rows_.clear();
     if (only) {
-        for (size_t i = 0; i < plan_.entries.size(); ++i)
-            if (renaming::countedAs(plan_.entries[i].outcome) != Counted::success)
+        for (size_t i = 0; i < plan_.order.size(); ++i)
+            if (renaming::countedAs(plan_.entries[static_cast<size_t>(plan_.order[i].entry)].outcome) !=
+                Counted::success)
                 rows_.push_back(static_cast<int>(i));
     }
     endResetModel();
@@ -38,7 +40,7 @@ int PlanModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return only_ ? static_cast<int>(rows_.size()) : static_cast<int>(plan_.entries.size());
+    return only_ ? static_cast<int>(rows_.size()) : static_cast<int>(plan_.order.size());
 }
 
 int PlanModel::columnCount(const QModelIndex& parent) const
@@ -50,7 +52,10 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const int entry = only_ ? rows_[static_cast<size_t>(index.row())] : index.row();
+    using Kind = renaming::PlannedStep::Kind;
+    const int row = only_ ? rows_[static_cast<size_t>(index.row())] : index.row();
+    const renaming::PlannedStep& step = plan_.order[static_cast<size_t>(row)];
+    const int entry = step.entry;
     const renaming::PlannedEntry& e = plan_.entries[static_cast<size_t>(entry)];
     if (role == kEntryRole)
         return entry;
@@ -62,11 +67,14 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
         case number:
             return entry + 1;
         case oldName:
-            return widgets::fromBytes(e.oldName);
+            return step.kind == Kind::fromTemporary ? QString::fromStdString(renaming::msg::kTemporaryName)
+                                                    : widgets::fromBytes(e.oldName);
         case newName:
-            return widgets::fromBytes(e.newName);
+            return step.kind == Kind::toTemporary ? QString::fromStdString(renaming::msg::kTemporaryName)
+                                                  : widgets::fromBytes(e.newName);
         case outcome:
-            return QString::fromStdString(renaming::outcomeWords(e.outcome, e.because));
+            return QString::fromStdString(step.kind == Kind::toTemporary ? renaming::msg::kToTemporary
+                                                                         : renaming::outcomeWords(e.outcome, e.because));
         }
         return {};
     case Qt::DecorationRole:

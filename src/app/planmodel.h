@@ -1,7 +1,8 @@
-// The rows of the preview: one per entry of a run's plan, with its number,
-// both names and the outcome in words, an icon and a colour for every
-// outcome but success. Rows can be narrowed to the outcomes that are no
-// success.
+// The rows of the preview: one per step of a run's plan, in the run's
+// order, with the entry's number, both names and the outcome in words, an
+// icon and a colour for every outcome but success. A file that goes through
+// a temporary name has a row for each of its two steps. Rows can be narrowed
+// to the outcomes that are no success.
 #pragma once
 
 #include "rename/plan.h"
@@ -33,7 +34,7 @@ public:
 private:
     renaming::Plan plan_;
     bool only_ = false;
-    std::vector<int> rows_;  // the entries shown when narrowed
+    std::vector<int> rows_;  // the steps shown when narrowed
     QIcon failedIcon_, ignoredIcon_, deleteFailedIcon_;
 };
 

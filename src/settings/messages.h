@@ -10,6 +10,7 @@ inline constexpr const char* kSecBounds = "ウィンドウの位置とサイズ"
 inline constexpr const char* kSecRootDirSel = "ルートフォルダ指定の方法";
 inline constexpr const char* kSecLastDir = "前回処理したフォルダ";
 inline constexpr const char* kSecRootDir = "フォルダ指定のルートフォルダ";
+inline constexpr const char* kSecSwapNames = "名前の入れ替えを行う";
 
 // cannot write to <path>
 inline constexpr const char* kCannotWriteFormat = "%s に書き込めません";

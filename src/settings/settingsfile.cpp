@@ -38,6 +38,17 @@ struct SectionNames {
     std::vector<std::string> own;    // each once
 };
 
+bool atDefault(const Values& v, const Key& k)
+{
+    return std::visit(Overload{
+                          [&](bool Values::*f) { return v.*f == (k.def != 0); },
+                          [&](int32_t Values::*f) { return v.*f == k.def; },
+                          [&](std::string Values::*f) { return (v.*f).empty(); },
+                          [&](int32_t Bounds::*) { return false; },
+                      },
+                      k.field);
+}
+
 [[noreturn]] void cannotWrite(const std::string& path)
 {
     std::vector<char> buf(path.size() + 64);
@@ -87,6 +98,9 @@ void save(const std::string& path, const Values& v, const std::optional<Bounds>&
     for (size_t i = 0; i < kKeys.size(); ++i) {
         const Key& k = kKeys[i];
         if (k.rule == Rule::windowBounds && !bounds)
+            continue;
+        // A line break is no value a read gives: it tells a missing key.
+        if (k.rule == Rule::unlessDefault && atDefault(v, k) && ini.read(names.ofKey[i], k.name, "\n") == "\n")
             continue;
         const std::string text = std::visit(
             Overload{

@@ -31,6 +31,10 @@ enum class Rule {
     // Read only when WinMem is set (read before); written only when the
     // window is in its normal state.
     windowBounds,
+    // Written only when it is not at its default or the file has it
+    // already: a key added since, so that a first close still writes the
+    // file it always has.
+    unlessDefault,
 };
 
 // The value a key stands for. A Boolean's and an integer's default is in the
@@ -46,7 +50,7 @@ struct Key {
     Rule rule;
 };
 
-inline constexpr std::array<Key, 9> kKeys{{
+inline constexpr std::array<Key, 10> kKeys{{
     {msg::kSecWinMem, "WinMem", &Values::WinMem, 0, Rule::always},
     {msg::kSecInitMax, "InitMax", &Values::InitMax, 0, Rule::always},
     {msg::kSecBounds, "Top", &Bounds::top, kDesignBounds.top, Rule::windowBounds},
@@ -56,6 +60,7 @@ inline constexpr std::array<Key, 9> kKeys{{
     {msg::kSecRootDirSel, "RootDirSel", &Values::RootDirSel, 0, Rule::always},
     {msg::kSecLastDir, "LastDir", &Values::LastDir, 0, Rule::always},
     {msg::kSecRootDir, "RootDir", &Values::RootDir, 0, Rule::always},
+    {msg::kSecSwapNames, "SwapNames", &Values::SwapNames, 0, Rule::unlessDefault},
 }};
 
 }  // namespace settings

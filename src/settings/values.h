@@ -1,5 +1,5 @@
-// The five settings values: program-wide, alive for the whole run, at their
-// zero state until the settings file is read.
+// The settings values: program-wide, alive for the whole run, at their zero
+// state until the settings file is read.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@ struct Values {
     int32_t RootDirSel = 0;   // start folder of "フォルダ指定": 0 desktop, 1 LastDir, 2 RootDir
     std::string LastDir;      // working folder of the last rename run
     std::string RootDir;      // the folder specified for choice 2
+    bool SwapNames = false;   // a run with the old files deleted swaps names (the option menu)
 };
 
 // The program's one set of values.

@@ -108,7 +108,8 @@ TEST(MainForm, MenusAndCaptions)
         // The one addition: the edit menu between the file and option menus,
         // with the preview and the undo of the last run.
         {f.EditMenu, "編集(&E)", {{f.EditPreviewMenu, "プレビュー(&P)..."}, {f.EditUndoMenu, "元に戻す(&U)"}}},
-        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"}}},
+        // And the swapping of names, checkable, after the settings.
+        {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"}, {f.OptionSwapMenu, "名前の入れ替えを行う(&S)"}}},
         {f.Help, "ヘルプ(&H)", {{f.HelpAboutMenu, "バージョン情報(&A)..."}}},
     };
     QList<QAction*> bar = f.MainMenu->actions();
