@@ -267,6 +267,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"SimpleText", "StatusBar", {2, 3, 817, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"ButtonStop", "StatusBar", {0, 0, 100, 20}, true},
         }},
         {{1200, 760}, {
             {"MainForm", "", {0, 0, 1200, 760}},
@@ -303,6 +304,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"SimpleText", "StatusBar", {2, 3, 1174, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"ButtonStop", "StatusBar", {0, 0, 100, 20}, true},
         }},
         {{300, 200}, {
             {"MainForm", "", {0, 0, 300, 200}},
@@ -339,6 +341,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"SimpleText", "StatusBar", {2, 3, 274, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"ButtonStop", "StatusBar", {0, 0, 100, 20}, true},
         }},
     };
     for (const auto& c : sizes) {
