@@ -270,10 +270,17 @@ private:
         record_.failed(i, JournalOp::move, result.error);
         return copyThenDelete(i, from, to, true, Outcome::moved, stop);
     }
-    // The same inside a cycle, which is never stopped half-way.
+    // The same inside a cycle, which is never stopped half-way, done whole
+    // or not at all: where the file system copies in place of the move and
+    // the original cannot go, the copy goes again, so that the name it
+    // holds is free for the file that is to come back to it.
     Outcome moveWhole(int i, const std::string& from, const std::string& to)
     {
-        return move(i, from, to, nullptr).value_or(Outcome::notMade);
+        const Outcome o = move(i, from, to, nullptr).value_or(Outcome::notMade);
+        if (o != Outcome::notRemoved)
+            return o;
+        platform::removeOwnFile(dir_, to);
+        return Outcome::notMade;
     }
 
     // Nothing when the copy was abandoned on request.
@@ -373,10 +380,6 @@ private:
                 parked = m == Outcome::moved;
                 if (!parked)
                     failure = Outcome::notMade;
-                // A copy the file system made in place of the move, while
-                // the file itself stayed, is of no use.
-                if (m == Outcome::notRemoved)
-                    platform::removeOwnFile(dir_, temporary);
                 break;
             }
         }
