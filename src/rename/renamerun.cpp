@@ -50,6 +50,13 @@ public:
             return platform::isReadOnlyMode(seenMode_);
         return FolderOnDisk::readOnly(name);
     }
+    // Takes `id` as the last look at the regular file `name`.
+    void seen(const std::string& name, const platform::FileIdentity& id)
+    {
+        seenName_ = name;
+        seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
+        seenMode_ = id.mode;
+    }
     // The identity of `name` from the last look, when that look was at
     // `name`; asked once, so that a later operation on the file looks again.
     std::optional<FileStamp> take(const std::string& name)
@@ -66,6 +73,37 @@ private:
     mutable std::string seenName_;
     mutable std::optional<FileStamp> seen_;
     mutable unsigned seenMode_ = 0;
+};
+
+// The folder as a swapping run's plan looks at it, keeping what it saw of
+// each entry's file: the run's moves are those of the plan, made against
+// that one look at each file, and the journal names each file as it saw it.
+class PlannedFolder : public FolderOnDisk {
+public:
+    PlannedFolder(int dir, const std::vector<std::string>& entries)
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size())
+    {
+    }
+    NameState look(const std::string& name, bool& isReadOnly) const override
+    {
+        platform::FileIdentity id;
+        const platform::NameKind kind = platform::nameKind(dir_, name, &id);
+        isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
+        // An entry's own name is asked as the entry's string itself.
+        if (kind == platform::NameKind::regular && !entries_.empty() && &name >= &entries_.front() &&
+            &name <= &entries_.back())
+            looks_[static_cast<size_t>(&name - &entries_.front())] = id;
+        return kind == platform::NameKind::missing   ? NameState::missing
+               : kind == platform::NameKind::regular ? NameState::regular
+                                                     : NameState::other;
+    }
+    // What the plan saw of entry `i`'s file.
+    const std::optional<platform::FileIdentity>& lookAt(int i) const { return looks_[static_cast<size_t>(i)]; }
+
+private:
+    int dir_;
+    const std::vector<std::string>& entries_;
+    mutable std::vector<std::optional<platform::FileIdentity>> looks_;
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -316,23 +354,28 @@ private:
     }
 
     // The steps of a plan that swaps names, made against the folder as it
-    // is when the run starts.
+    // is when the run starts: each entry as the plan decided it, from the
+    // plan's own look at its file, with what the steps before it did. A
+    // name taken since is refused by the no-replace move, and a copy checks
+    // its source itself.
     void runSteps()
     {
-        const Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_,
-                                   FolderOnDisk(dir_));
+        PlannedFolder looked(dir_, rq_.entries);
+        const Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        planned_ = &plan;
+        looked_ = &looked;
         const auto& steps = plan.order;
         for (size_t k = 0; k < steps.size(); ++k) {
+            if (stopAsked()) {
+                c_.notDone = total_ - done_;
+                break;
+            }
             if (steps[k].kind == PlannedStep::Kind::entry) {
-                if (!entry(steps[k].entry))
-                    return;
+                if (!plannedEntry(steps[k].entry))
+                    break;
                 continue;
             }
             // A cycle, from its first file's temporary name to its return.
-            if (stopAsked()) {
-                c_.notDone = total_ - done_;
-                return;
-            }
             std::vector<int> members;
             size_t last = k + 1;
             for (; last < steps.size() && steps[last].kind == PlannedStep::Kind::entry; ++last)
@@ -340,6 +383,30 @@ private:
             cycle(steps[k].entry, members);
             k = last;
         }
+        planned_ = nullptr;
+        looked_ = nullptr;
+    }
+
+    const PlannedEntry& planFor(int i) const { return planned_->entries[static_cast<size_t>(i)]; }
+    // The plan's look at entry `i`'s file, for the journal's record of it.
+    void usePlansLook(int i)
+    {
+        if (const auto& id = looked_->lookAt(i))
+            folder_.seen(oldName(i), *id);
+    }
+
+    // False when the run stopped before the entry was done.
+    bool plannedEntry(int i)
+    {
+        const PlannedEntry& e = planFor(i);
+        usePlansLook(i);
+        const auto outcome = act(i, Decision{e.outcome, e.newName});
+        if (!outcome) {
+            c_.notDone = total_ - done_;
+            return false;
+        }
+        report(*outcome, oldName(i), e.newName);
+        return true;
     }
 
     // A hidden name of the program's own pattern, another at every call.
@@ -360,37 +427,30 @@ private:
     {
         std::vector<int> all{first};
         all.insert(all.end(), members.begin(), members.end());
-        std::vector<Decision> decided(all.size());
-        decided[0] = decideNow(first);
+        auto newName = [&](size_t k) -> const std::string& { return planFor(all[k]).newName; };
         std::string temporary;
         bool parked = false;
         std::vector<size_t> moved;  // indexes into `all` of the members moved
-        std::optional<Outcome> failure;
+        Outcome failure = Outcome::moved;
         size_t failedAt = 0;
-        if (decided[0].outcome != Outcome::moved) {
-            failure = decided[0].outcome;
-        } else {
-            for (int attempt = 0; attempt < 100; ++attempt) {
-                temporary = temporaryName();
-                if (rq_.journal)
-                    rq_.journal->temporary(first, temporary);
-                const Outcome m = moveWhole(first, oldName(first), temporary);
-                if (m == Outcome::taken)
-                    continue;
-                parked = m == Outcome::moved;
-                if (!parked)
-                    failure = Outcome::notMade;
-                break;
-            }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temporary = temporaryName();
+            if (rq_.journal)
+                rq_.journal->temporary(first, temporary);
+            usePlansLook(first);
+            const Outcome m = moveWhole(first, oldName(first), temporary);
+            if (m == Outcome::taken)
+                continue;
+            parked = m == Outcome::moved;
+            if (!parked)
+                failure = m;
+            break;
         }
-        for (size_t k = 1; !failure && k < all.size(); ++k) {
-            decided[k] = decideNow(all[k]);
-            if (decided[k].outcome != Outcome::moved) {
-                failure = decided[k].outcome;
-                failedAt = k;
-                break;
-            }
-            const Outcome m = moveWhole(all[k], oldName(all[k]), decided[k].newName);
+        if (!parked && failure == Outcome::moved)
+            failure = Outcome::notMade;  // every temporary name taken
+        for (size_t k = 1; parked && failure == Outcome::moved && k < all.size(); ++k) {
+            usePlansLook(all[k]);
+            const Outcome m = moveWhole(all[k], oldName(all[k]), newName(k));
             if (m != Outcome::moved) {
                 failure = m;
                 failedAt = k;
@@ -398,14 +458,15 @@ private:
             }
             moved.push_back(k);
         }
-        if (!failure) {
-            if (moveWhole(first, temporary, decided[0].newName) == Outcome::moved) {
+        if (parked && failure == Outcome::moved) {
+            const Outcome m = moveWhole(first, temporary, newName(0));
+            if (m == Outcome::moved) {
                 for (size_t k = 1; k < all.size(); ++k)
-                    report(Outcome::moved, oldName(all[k]), decided[k].newName);
-                report(Outcome::moved, oldName(first), decided[0].newName);
+                    report(Outcome::moved, oldName(all[k]), newName(k));
+                report(Outcome::moved, oldName(first), newName(0));
                 return;
             }
-            failure = Outcome::notMade;
+            failure = m;
             failedAt = 0;
         }
         // Back as it was: the members moved, in the reverse order, then the
@@ -413,19 +474,17 @@ private:
         // keeps its new name, and is reported so.
         std::vector<char> stayedMoved(all.size(), 0);
         for (auto k = moved.rbegin(); k != moved.rend(); ++k)
-            if (moveWhole(all[*k], decided[*k].newName, oldName(all[*k])) != Outcome::moved)
+            if (moveWhole(all[*k], newName(*k), oldName(all[*k])) != Outcome::moved)
                 stayedMoved[*k] = 1;
         if (parked)
             moveWhole(first, temporary, oldName(first));
         // The one that failed says why; each other one's new name is held
         // by the file of the next, back where it was.
         for (size_t k = 0; k < all.size(); ++k) {
-            if (decided[k].newName.empty())
-                decided[k] = decideNow(all[k]);
             if (stayedMoved[k])
-                report(Outcome::moved, oldName(all[k]), decided[k].newName);
+                report(Outcome::moved, oldName(all[k]), newName(k));
             else
-                report(k == failedAt ? *failure : Outcome::taken, oldName(all[k]), decided[k].newName);
+                report(k == failedAt ? failure : Outcome::taken, oldName(all[k]), newName(k));
         }
     }
 
@@ -439,6 +498,9 @@ private:
     const platform::CopyOptions copy_;
     RunCounts c_;
     int done_ = 0;  // entries reported
+    // While the steps of a plan are run: the plan, and its looks.
+    const Plan* planned_ = nullptr;
+    const PlannedFolder* looked_ = nullptr;
 };
 
 }  // namespace

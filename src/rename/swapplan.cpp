@@ -10,6 +10,7 @@
 #include "platform/fs.h"
 #include "rename/plan.h"
 
+#include <string_view>
 #include <unordered_map>
 
 namespace renaming {
@@ -22,9 +23,8 @@ namespace {
 // The entries' own names are asked from one look at each, made beforehand.
 class SwapView : public FolderView {
 public:
-    SwapView(const FolderView& now, const std::unordered_map<std::string, int>& owners,
-             std::string (*key)(const std::string&))
-        : now_(now), owners_(owners), key_(key)
+    SwapView(const FolderView& now, const std::unordered_map<std::string_view, int>& owners, bool folds)
+        : now_(now), owners_(owners), folds_(folds)
     {
     }
     // What the next decision is to be told of its entry's name.
@@ -40,7 +40,7 @@ public:
     }
     NameState newNameState(const std::string& name) const override
     {
-        if (owners_.count(key_(name)))
+        if (owners_.count(folds_ ? std::string_view(folded_ = platform::caseFolded(name)) : std::string_view(name)))
             return NameState::missing;
         return now_.newNameState(name);
     }
@@ -56,12 +56,28 @@ private:
     const std::string* entry_ = nullptr;
     NameState state_ = NameState::missing;
     bool readOnly_ = false;
-    const std::unordered_map<std::string, int>& owners_;
-    std::string (*key_)(const std::string&);
+    const std::unordered_map<std::string_view, int>& owners_;
+    bool folds_;
+    mutable std::string folded_;
 };
 
-std::string asIs(const std::string& name) { return name; }
-std::string folded(const std::string& name) { return platform::caseFolded(name); }
+// Names as the folder compares them: folded where it folds case, kept here
+// so that the maps can hold views of them.
+class Keys {
+public:
+    Keys(bool folds, size_t n) : folds_(folds) { kept_.reserve(folds ? n : 0); }
+    std::string_view of(const std::string& name)
+    {
+        if (!folds_)
+            return name;
+        kept_.push_back(platform::caseFolded(name));
+        return kept_.back();
+    }
+
+private:
+    bool folds_;
+    std::vector<std::string> kept_;  // reserved: never moves
+};
 
 enum class Fate { unknown, moves, stays };
 
@@ -71,13 +87,14 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
                   int lineCount, const PlanRules& rules, const FolderView& folder)
 {
     const int n = static_cast<int>(entries.size());
-    auto key = folder.foldsCase() ? folded : asIs;
+    const bool folds = folder.foldsCase();
+    Keys oldKeys(folds, entries.size()), newKeys(folds, entries.size());
     Plan plan;
     plan.entries.reserve(entries.size());
     plan.order.reserve(entries.size());
 
     // The entries whose file is under its old name now.
-    std::unordered_map<std::string, int> owners;
+    std::unordered_map<std::string_view, int> owners;
     owners.reserve(entries.size());
     std::vector<NameState> states(entries.size());
     std::vector<char> readOnly(entries.size());
@@ -86,14 +103,16 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
         states[i] = folder.look(entries[i], ro);
         readOnly[i] = ro;
         if (states[i] == NameState::regular)
-            owners.emplace(key(entries[i]), static_cast<int>(i));
+            owners.emplace(oldKeys.of(entries[i]), static_cast<int>(i));
     }
 
     // Each entry decided with the names of moving entries free; the first
     // in list order to ask for a name claims it.
-    SwapView view(folder, owners, key);
+    SwapView view(folder, owners, folds);
     const std::string noLine;
-    std::unordered_map<std::string, int> claims;
+    std::unordered_map<std::string_view, int> claims;
+    claims.reserve(entries.size());
+    std::vector<int> holders(entries.size(), -1);
     std::vector<int> claimedBy(entries.size(), -1);  // for one that asked too late
     for (int i = 0; i < n; ++i) {
         const auto at = static_cast<size_t>(i);
@@ -102,23 +121,23 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
         // A name kept as it is changes nothing: taken, as in any run.
         if (d.newName == entries[at] && (d.outcome == Outcome::moved || d.outcome == Outcome::oldStays))
             d.outcome = Outcome::taken;
-        PlannedEntry e{entries[at], std::move(d.newName), d.outcome, -1};
+        plan.entries.push_back({entries[at], std::move(d.newName), d.outcome, -1});
+        const PlannedEntry& e = plan.entries.back();  // reserved: never moves
         if (e.outcome == Outcome::moved || e.outcome == Outcome::oldStays) {
-            const auto [it, first] = claims.emplace(key(e.newName), i);
+            const std::string_view k = newKeys.of(e.newName);
+            const auto [it, first] = claims.emplace(k, i);
             if (!first)
                 claimedBy[at] = it->second;
+            const auto h = owners.find(k);
+            holders[at] = h == owners.end() ? -1 : h->second;
         }
-        plan.entries.push_back(std::move(e));
     }
     auto asks = [&](int i) {
         const Outcome o = plan.entries[static_cast<size_t>(i)].outcome;
         return (o == Outcome::moved || o == Outcome::oldStays) && claimedBy[static_cast<size_t>(i)] < 0;
     };
     // The entry whose file holds the name `i` asks for: -1 when none does.
-    auto holder = [&](int i) {
-        const auto it = owners.find(key(plan.entries[static_cast<size_t>(i)].newName));
-        return it == owners.end() ? -1 : it->second;
-    };
+    auto holder = [&](int i) { return holders[static_cast<size_t>(i)]; };
 
     // Whether each claim is met: a name held by no file is; one held by an
     // entry's file is met when that entry moves away, which in turn needs
