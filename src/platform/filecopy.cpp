@@ -32,7 +32,7 @@ int nameError(const std::string& name) { return name.empty() ? ENOENT : EINVAL; 
 // The most one call moves while the copy may be stopped: some milliseconds
 // of a fast disk's work, a few tens of a slow one's, so that a stop is seen
 // within them.
-constexpr size_t kStoppableStretch = size_t{8} << 20;
+constexpr size_t kStoppableStretch = size_t{2} << 20;
 
 // Counts the bytes a copy moved and calls the tick after each stretch.
 class TickCounter {
