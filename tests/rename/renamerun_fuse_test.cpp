@@ -13,6 +13,7 @@
 #include "rename/plan.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -38,24 +39,11 @@ using Steps = std::vector<std::pair<RunStep, std::string>>;
 
 namespace {
 
-struct Outcome {
-    RunCounts counts;
-    Steps steps;
-};
-
 // Runs the files `entries` of `folder` with `lines`.
-Outcome runIn(const std::string& folder, const std::vector<std::string>& entries,
-              const std::vector<std::string>& lines, bool deleteOld)
+Ran runIn(const std::string& folder, const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+          bool deleteOld)
 {
-    Outcome o;
-    renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::open(folder);
-    rq.entries = entries;
-    rq.lines = lines;
-    rq.deleteOld = deleteOld;
-    rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
-    o.counts = renaming::runRename(rq);
-    return o;
+    return runKept({.folder = folder, .entries = entries, .lines = lines, .deleteOld = deleteOld});
 }
 
 // The steps a plan says its run will report, in order.
@@ -166,7 +154,7 @@ protected:
         ADD_FAILURE() << "could not unmount " << mountPoint;
     }
 
-    Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+    Ran run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
                 bool deleteOld)
     {
         return runIn(mountPoint, entries, lines, deleteOld);
@@ -185,7 +173,7 @@ TEST_F(FuseStick, EveryFileIsRenamedWithTheBoxTickedOrNot)
     writeFile(mountPoint + "/b.jpg", big);
     writeFile(mountPoint + "/c.dat", "");
 
-    Outcome o = run({"a.txt", "b.jpg", "c.dat"}, {"x", "y", "z"}, /*deleteOld=*/false);
+    Ran o = run({"a.txt", "b.jpg", "c.dat"}, {"x", "y", "z"}, /*deleteOld=*/false);
     EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
     EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.jpg", "c.dat", "x.txt", "y.jpg",
                                                  "z.dat"}));
@@ -209,7 +197,7 @@ TEST_F(FuseStick, TakenNameIsNeverReplaced)
     writeFile(mountPoint + "/a.txt", "mine");
     writeFile(mountPoint + "/b.txt", "theirs");
     for (bool deleteOld : {false, true}) {
-        const Outcome o = run({"a.txt"}, {"b"}, deleteOld);
+        const Ran o = run({"a.txt"}, {"b"}, deleteOld);
         EXPECT_EQ(o.counts, (RunCounts{0, 1, 0, 0}));
         EXPECT_EQ(o.steps, (std::vector<std::pair<RunStep, std::string>>{
                                {RunStep::createFailed, "b.txt"}}));
@@ -231,7 +219,7 @@ TEST_F(FuseStick, ScratchFileOfAKilledRunGoesAtTheNextRun)
     const std::string stale = ".tsumugi-" + std::to_string(child) + "-1.tmp";
     ASSERT_TRUE(platform::TempFile::isScratchName(stale));
     writeFile(mountPoint + "/" + stale, "half a copy");
-    const Outcome o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
+    const Ran o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
     EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
 }
@@ -308,7 +296,7 @@ TEST(RenameRunOnFuse, EveryEntryIsRenamed)
                 return refuse(e);
             };
             platform::ScopedSys use(fs);
-            const Outcome o =
+            const Ran o =
                 runIn(d.path(), {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, deleteOld);
             EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
             if (::testing::Test::HasFailure())

@@ -5,6 +5,7 @@
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -35,18 +36,8 @@ struct Outcome {
 Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
             NameRule rule, bool deleteOld)
 {
-    Outcome o;
-    renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::current();
-    rq.entries = entries;
-    rq.lines = lines;
-    rq.rule = rule;
-    rq.deleteOld = deleteOld;
-    rq.onStep = [&](RunStep s, const std::string& name) {
-        o.steps.push_back(renaming::stepText(s, name));
-    };
-    o.counts = renaming::runRename(rq);
-    return o;
+    const Ran r = runKept(RunSpec{.folder = "", .entries = entries, .lines = lines, .rule = rule, .deleteOld = deleteOld});
+    return {r.counts, r.texts()};
 }
 
 ino_t inodeOf(const std::string& path)
