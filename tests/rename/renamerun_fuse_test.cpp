@@ -273,6 +273,29 @@ TEST_F(FuseStick, PlanIsTheRunForNamesDifferingOnlyInCase)
     }
 }
 
+// On a stick, where names are swapped, a swap of two names and a name that
+// changes only in case each go through a temporary name, every move a copy
+// and a removal there; no temporary name stays, and undo from the journal
+// puts every name back.
+TEST_F(FuseStick, SwapsAndCaseOnlyChangesGoThroughATemporaryName)
+{
+    writeFile(mountPoint + "/a.txt", "A");
+    writeFile(mountPoint + "/b.txt", "B");
+    writeFile(mountPoint + "/c.txt", "C");
+    const auto [ran, journal] =
+        runJournalled(requestFor({.folder = mountPoint, .entries = {"a.txt", "b.txt", "c.txt"}, .lines = {"b", "a", "C"},
+                                  .deleteOld = true, .swap = true}),
+                      scratch / "run.journal");
+    EXPECT_EQ(ran.counts, (RunCounts{3, 0, 0, 0}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"C.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(readFile(mountPoint + "/a.txt"), "B");
+    EXPECT_EQ(readFile(mountPoint + "/b.txt"), "A");
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(undoIn(mountPoint, *journal).restored, 3);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(readFile(mountPoint + "/a.txt"), "A");
+}
+
 // On a FUSE vfat or exFAT file system, which has no unnamed files, no mode
 // bits, no no-replace rename and no links, every entry is still renamed,
 // whichever of its refusals the file system gives.
