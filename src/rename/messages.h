@@ -46,7 +46,7 @@ inline constexpr const char* kOutcomeTaken = "失敗：同じ名前のファイ�
 inline constexpr const char* kOutcomeTakenByRun = "失敗：%d 番が先にこの名前を作ります";
 // A swap's temporary step: the name, and what the step does.
 inline constexpr const char* kTemporaryName = "（一時的な名前）";
-inline constexpr const char* kToTemporary = "入れ替えのため一時的な名前へ移します";
+inline constexpr const char* kToTemporary = "一時的な名前へ移します";
 // What only a run meets: the file operation itself failed.
 inline constexpr const char* kOutcomeNotMade = "失敗：ファイルを作成できませんでした";
 inline constexpr const char* kOutcomeNotRemoved = "削除失敗：古いファイルを削除できませんでした";

@@ -138,7 +138,7 @@ TEST_F(PreviewWindow, ShowsTheOrderAndTheTemporaryStepsOfASwap)
         EXPECT_EQ(p.PreviewCounts->text().left(6), u8("成功：4件　"));
     });
     EXPECT_EQ(rows, (QStringList{
-                        u8("1|a.txt|（一時的な名前）|入れ替えのため一時的な名前へ移します"),
+                        u8("1|a.txt|（一時的な名前）|一時的な名前へ移します"),
                         u8("2|b.txt|a.txt|成功：作成して古いファイルを削除（1 番が空ける名前）"),
                         u8("1|（一時的な名前）|b.txt|成功：作成して古いファイルを削除（2 番が空ける名前）"),
                         u8("4|f2.txt|f3.txt|成功：作成して古いファイルを削除"),
