@@ -9,7 +9,6 @@
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 #include "settings/settingstable.h"
-#include "settings/values.h"
 #include "widgets/dock.h"
 #include "widgets/fonts.h"
 #include "widgets/guard.h"
@@ -95,7 +94,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
-    buildJobControls();
+    buildRunControls();
     connectPairingAid();
     setUpDrops();
     setOuterBounds(QRect(settings::kDesignBounds.left, settings::kDesignBounds.top,
@@ -121,8 +120,6 @@ void TMainForm::buildMenus()
     OptionMenu = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kOptionMenu)), "OptionMenu");
     OptionCunfigMenu =
         named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionConfig)), "OptionCunfigMenu");
-    OptionSwapMenu = named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionSwap)), "OptionSwapMenu");
-    OptionSwapMenu->setCheckable(true);
     Help = named(MainMenu->addMenu(widgets::fromUtf8(app::msg::kHelpMenu)), "Help");
     HelpAboutMenu = named(Help->addAction(widgets::fromUtf8(app::msg::kHelpAbout)), "HelpAboutMenu");
     for (QMenu* m : {File, EditMenu, OptionMenu, Help})
@@ -133,7 +130,6 @@ void TMainForm::buildMenus()
     connect(HelpAboutMenu, &QAction::triggered, this, whenIdle([this] { HelpAboutMenuClick(); }));
     connect(EditPreviewMenu, &QAction::triggered, this, whenIdle([this] { EditPreviewMenuClick(); }));
     connect(EditUndoMenu, &QAction::triggered, this, whenIdle([this] { EditUndoMenuClick(); }));
-    connect(OptionSwapMenu, &QAction::toggled, this, [](bool on) { settings::values().SwapNames = on; });
     // Whether the folder holds a run to take back is looked at as the menu opens.
     connect(EditMenu, &QMenu::aboutToShow, this, widgets::guard([this] { updateUndoMenu(); }));
 }

@@ -151,8 +151,10 @@ private:
     // Drives a run or an undo until it ends, showing each step as
     // `stepText` words it, and the job's progress.
     void runJob(renaming::Job& job, const std::function<QString(const renaming::JobProgress&)>& stepText);
-    // The button that stops a job, beside the progress bar.
-    void buildJobControls();
+    // The run's own controls beyond the designed ones: the swapping of
+    // names after the option menu's items, the stop button beside the
+    // progress bar.
+    void buildRunControls();
     QPushButton* stopButton_ = nullptr;
     // Asks whether to take back a run in the list's folder that was cut
     // short (the program killed, the power gone), once for each such run.

@@ -1,14 +1,19 @@
 // The window while a job (a run or an undo) goes on its own thread: each
-// step in the status line, the progress bar once the job takes a while, and
-// the bytes copied and the time left once its copies do.
+// step in the status line, the progress bar once the job takes a while, the
+// bytes copied and the time left once its copies do, and the button that
+// stops it; and the option that has a run swap names.
 #include "app/mainform.h"
 
 #include "app/messages.h"
 #include "app/runaside.h"
 #include "rename/job.h"
+#include "settings/values.h"
+#include "widgets/named.h"
 #include "widgets/text.h"
 
+#include <QAction>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -48,8 +53,13 @@ QString TMainForm::copyProgressText(uint64_t done, uint64_t total, double second
     return s;
 }
 
-void TMainForm::buildJobControls()
+void TMainForm::buildRunControls()
 {
+    OptionSwapMenu = widgets::named(OptionMenu->addAction(widgets::fromUtf8(app::msg::kOptionSwap)), "OptionSwapMenu");
+    OptionSwapMenu->setCheckable(true);
+    // Kept in the settings, which reach the file when the window closes.
+    connect(OptionSwapMenu, &QAction::toggled, this, [](bool on) { settings::values().SwapNames = on; });
+
     // Beside the progress bar, shown only while a job goes.
     stopButton_ = new QPushButton(widgets::fromUtf8(app::msg::kButtonStop), StatusBar);
     stopButton_->setObjectName(QStringLiteral("ButtonStop"));

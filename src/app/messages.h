@@ -11,7 +11,6 @@ inline constexpr const char* kFileMenu = "ファイル(&F)";
 inline constexpr const char* kFileExit = "終了(&X)";
 inline constexpr const char* kOptionMenu = "オプション(&O)";
 inline constexpr const char* kOptionConfig = "設定(&C)";
-inline constexpr const char* kOptionSwap = "名前の入れ替えを行う(&S)";
 inline constexpr const char* kHelpMenu = "ヘルプ(&H)";
 inline constexpr const char* kHelpAbout = "バージョン情報(&A)...";
 
@@ -87,13 +86,20 @@ inline constexpr const char* kUndoMovedBack = "」を「";
 inline constexpr const char* kUndoMovedBackEnd = "」に戻しました";
 inline constexpr const char* kUndoCopyRemoved = "」（作成したコピー）を削除しました";
 inline constexpr const char* kUndoLeft = "」はそのままにしました";
-// Stopping a run or an undo: the button beside the progress bar, and the
-// status line from the press until the summary.
-inline constexpr const char* kButtonStop = "中止";
-inline constexpr const char* kStopped = "中止しました";
 // Asked when the folder chosen holds a run that was cut short.
 inline constexpr const char* kUndoKilledCaption = "前回のリネーム";
 inline constexpr const char* kUndoKilledQuestion =
     "このフォルダでの前回のリネームは途中で終わっています。\n元に戻しますか？";
+
+}  // namespace app::msg
+
+// Swapping names, and stopping a run or an undo: the option menu's item, the
+// button beside the progress bar, and the status line from the press until
+// the summary.
+namespace app::msg {
+
+inline constexpr const char* kOptionSwap = "名前の入れ替えを行う(&S)";
+inline constexpr const char* kButtonStop = "中止";
+inline constexpr const char* kStopped = "中止しました";
 
 }  // namespace app::msg
