@@ -6,7 +6,10 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QAction>
+#include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
@@ -29,9 +32,19 @@ const bool registered = shots::add("main", [](const shots::Context& ctx) {
     bar->show();
     bytes->setText(TMainForm::copyProgressText(uint64_t{3} << 29, uint64_t{4} << 30, 12));
     bytes->show();
+    auto* stop = form.findChild<QPushButton*>(QStringLiteral("ButtonStop"));
+    stop->show();
     shots::save(ctx, &form, QStringLiteral("mainform-copying"));
     bar->hide();
     bytes->hide();
+    stop->hide();
+
+    // The option menu, with the swapping of names checked.
+    form.OptionSwapMenu->setChecked(true);
+    form.OptionMenu->popup(form.mapToGlobal(QPoint(60, 20)));
+    shots::save(ctx, form.OptionMenu, QStringLiteral("mainform-optionmenu"));
+    form.OptionMenu->hide();
+    form.OptionSwapMenu->setChecked(false);
 
     TAboutBox box(&form);
     box.show();

@@ -29,4 +29,22 @@ const bool registered = shots::add("preview", [](const shots::Context& ctx) {
     form.hide();
 });
 
+// Names swapped: two pictures swapped and two shifted along, the preview in
+// the run's order with the swap's temporary steps.
+const bool swapped = shots::add("preview-swap", [](const shots::Context& ctx) {
+    TMainForm form;
+    form.show();
+    form.CheckBoxOldDel->setChecked(true);
+    form.OptionSwapMenu->setChecked(true);
+    form.Memo2->setPlainText(QString::fromUtf8("IMG_0002\nIMG_0001\nIMG_0004\nIMG_0005\n"));
+    shots::onModal([&ctx](QWidget* w) {
+        if (auto* p = qobject_cast<TPreviewForm*>(w))
+            shots::save(ctx, p, QStringLiteral("preview-swap"));
+        if (auto* d = qobject_cast<QDialog*>(w))
+            d->reject();
+    });
+    form.EditPreviewMenu->trigger();
+    form.hide();
+});
+
 }  // namespace

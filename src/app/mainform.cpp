@@ -94,6 +94,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(widgets::gothicFont(12));
     buildMenus();
     buildControls();
+    buildRunControls();
     connectPairingAid();
     buildListGuard();
     setUpDrops();

@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ class QStatusBar;
 class TRadioGroup;
 
 namespace renaming {
+class Job;
+struct JobProgress;
 class TFileListBox;
 class TMemo;
 struct UndoReport;
@@ -98,6 +101,8 @@ public:
     QAction* OptionFilterMenu;
     void OptionOrderMenuClick(int order);
     void OptionFilterMenuClick();
+    // And the swapping of names in a run, checkable, kept in the settings.
+    QAction* OptionSwapMenu;
 
     // Event handlers.
     void FormCreate();
@@ -158,6 +163,14 @@ private:
     // Undo is offered while the list's folder holds a run it can take back.
     void updateUndoMenu();
     void undoRun(const renaming::journals::Found& found);
+    // Drives a run or an undo until it ends, showing each step as
+    // `stepText` words it, and the job's progress.
+    void runJob(renaming::Job& job, const std::function<QString(const renaming::JobProgress&)>& stepText);
+    // The run's own controls beyond the designed ones: the swapping of
+    // names after the option menu's items, the stop button beside the
+    // progress bar.
+    void buildRunControls();
+    QPushButton* stopButton_ = nullptr;
     // Asks whether to take back a run in the list's folder that was cut
     // short (the program killed, the power gone), once for each such run.
     void offerUndoOfCutRun();

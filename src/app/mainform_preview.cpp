@@ -12,6 +12,7 @@
 #include "rename/ui/memo.h"
 #include "widgets/text.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -25,6 +26,7 @@ renaming::PlanRules TMainForm::planRules() const
                                                : renaming::NameRule::replace;
     r.cp = platform::systemCodePage();
     r.deleteOld = CheckBoxOldDel->isChecked();
+    r.swap = OptionSwapMenu->isChecked();
     return r;
 }
 

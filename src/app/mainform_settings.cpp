@@ -5,6 +5,8 @@
 #include "settings/settingsfile.h"
 #include "settings/values.h"
 
+#include <QAction>
+
 void TMainForm::LoadSettings()
 {
     // Missing bounds take the design-time ones.
@@ -15,6 +17,7 @@ void TMainForm::LoadSettings()
         setOuterBounds(QRect(b.left, b.top, b.width, b.height));
     }
     setWindowState(loaded.maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+    OptionSwapMenu->setChecked(settings::values().SwapNames);
 }
 
 void TMainForm::SaveSettings()

@@ -4,8 +4,7 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
-#include "app/runaside.h"
-#include "rename/folderondisk.h"
+#include "rename/job.h"
 #include "rename/journalstore.h"
 #include "rename/messages.h"
 #include "rename/ui/filelistbox.h"
@@ -15,9 +14,7 @@
 
 #include <QAction>
 
-#include <algorithm>
 #include <map>
-#include <mutex>
 
 namespace {
 
@@ -107,41 +104,19 @@ void TMainForm::EditUndoMenuClick()
 
 void TMainForm::undoRun(const renaming::journals::Found& found)
 {
+    renaming::UndoRequest rq;
     // Undo acts in the folder the journal names, by a handle of its own.
-    const platform::FolderHandle folder = FileListBox->list().folder().duplicate();
-    struct Shown {
-        std::mutex m;
-        bool fresh = false;
-        renaming::UndoStep step;
-    } shown;
-    renaming::UndoReport report;
-    app::runAside(
-        [&] {
-            renaming::UndoOnDisk disk(folder.fd());
-            report = renaming::undoRun(found.journal, disk, [&](const renaming::UndoStep& s) {
-                std::lock_guard lock(shown.m);
-                shown.step = s;
-                shown.fresh = true;
-            });
-        },
-        [&] {
-            std::lock_guard lock(shown.m);
-            if (shown.fresh)
-                setStatusText(stepText(shown.step));
-            shown.fresh = false;
-        },
-        50);
-    // Taken back as far as it goes: what was left alone stays so. Where the
-    // disk refused a step, the run stays to be taken back again, when the
-    // disk takes it (a stick's write protection off, say).
-    const bool refused = std::any_of(report.steps.begin(), report.steps.end(), [](const renaming::UndoStep& s) {
-        return s.result == UndoResult::failed;
-    });
-    if (!refused)
-        renaming::journals::markUndone(found.path);
+    rq.folder = FileListBox->list().folder().duplicate();
+    rq.journal = found.journal;
+    rq.journalPath = found.path;
+    renaming::Job job(std::move(rq));
+    runJob(job, [](const renaming::JobProgress& p) { return stepText(p.undoStep); });
     offeredJournal_ = found.path;
     updateUndoMenu();
-    widgets::messageBox(undoSummaryText(report), fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);
+    QString summary = undoSummaryText(job.end().undo);
+    if (job.end().undo.notDone > 0)
+        summary += QLatin1Char('\n') + QString::fromStdString(renaming::stoppedText(job.end().undo.notDone));
+    widgets::messageBox(summary, fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);
     FileListBox->Reread();
     setStatusText(fromUtf8(app::msg::kPrompt));
 }

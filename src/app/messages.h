@@ -60,21 +60,6 @@ inline constexpr const char* kPreviewClose = "閉じる";
 // "n 行の名前に対応するファイルがありません" (lines that pair with no file)
 inline constexpr const char* kPreviewUnpairedFormat = "%d 行の名前に対応するファイルがありません";
 inline constexpr const char* kPreviewHint = "ダブルクリックすると、その行の名前へ移ります";
-
-// The predicted outcome of one entry, in the summary's words.
-inline constexpr const char* kOutcomeCopied = "成功：作成";
-inline constexpr const char* kOutcomeMoved = "成功：作成して古いファイルを削除";
-inline constexpr const char* kOutcomeFreed = "（%d 番が空ける名前）";
-inline constexpr const char* kOutcomeOldStays = "削除失敗：古いファイルは読み取り専用";
-inline constexpr const char* kOutcomeBadLine = "失敗：使えない文字があります";
-inline constexpr const char* kOutcomeNoName = "無視：名前がありません";
-inline constexpr const char* kOutcomeHidden = "失敗：「.」で始まる名前は隠しファイルになります";
-inline constexpr const char* kOutcomeUnacceptable = "失敗：ファイルシステムが受け付けない名前です";
-inline constexpr const char* kOutcomeOldGone = "失敗：ファイルがもうありません";
-inline constexpr const char* kOutcomeOldNotFile = "失敗：ファイルではありません";
-inline constexpr const char* kOutcomeTaken = "失敗：同じ名前のファイルがあります";
-inline constexpr const char* kOutcomeTakenByRun = "失敗：%d 番が先にこの名前を作ります";
-
 }  // namespace app::msg
 
 // A long run's copies, and undo of the last run
@@ -131,5 +116,16 @@ inline constexpr const char* kFilterPrompt = "例：*.jpg;*.jpeg（空欄はす�
 inline constexpr const char* kLineGuardFormat = "変更後 %d 行／現在 %d 件";
 inline constexpr const char* kLineGuardUnshownFormat = "（表示できない名前 %d 件）";
 inline constexpr const char* kShiftWarning = "行がずれている可能性があります";
+
+}  // namespace app::msg
+
+// Swapping names, and stopping a run or an undo: the option menu's item, the
+// button beside the progress bar, and the status line from the press until
+// the summary.
+namespace app::msg {
+
+inline constexpr const char* kOptionSwap = "名前の入れ替えを行う(&S)";
+inline constexpr const char* kButtonStop = "中止";
+inline constexpr const char* kStopped = "中止しました";
 
 }  // namespace app::msg

@@ -1,7 +1,8 @@
-// The rows of the preview: one per entry of a run's plan, with its number,
-// both names and the outcome in words, an icon and a colour for every
-// outcome but success. Rows can be narrowed to the outcomes that are no
-// success.
+// The rows of the preview: one per step of a run's plan, in the run's
+// order, with the entry's number, both names and the outcome in words, an
+// icon and a colour for every outcome but success. A file that goes through
+// a temporary name has a row for each of its two steps. Rows can be narrowed
+// to the outcomes that are no success.
 #pragma once
 
 #include "rename/plan.h"
@@ -30,16 +31,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-    // The outcome of an entry in the program's words.
-    static QString outcomeText(const renaming::PlannedEntry& e);
-    // Success, failure, ignored, or failed deletion: what the summary counts.
-    enum class Kind { success, failed, ignored, deleteFailed };
-    static Kind kindOf(renaming::Outcome o);
-
 private:
     renaming::Plan plan_;
     bool only_ = false;
-    std::vector<int> rows_;  // the entries shown when narrowed
+    std::vector<int> rows_;  // the steps shown when narrowed
     QIcon failedIcon_, ignoredIcon_, deleteFailedIcon_;
 };
 

@@ -29,12 +29,21 @@ bool acceptable(const std::string& name)
 
 int nameError(const std::string& name) { return name.empty() ? ENOENT : EINVAL; }
 
+// The most one call moves while the copy may be stopped: some milliseconds
+// of a fast disk's work, a few tens of a slow one's, so that a stop is seen
+// within them.
+constexpr size_t kStoppableStretch = size_t{2} << 20;
+
 // Counts the bytes a copy moved and calls the tick after each stretch.
 class TickCounter {
 public:
-    explicit TickCounter(const CopyTick* t) : t_(t && t->tick ? t : nullptr) {}
-    // How much one call may move, so that the tick comes on time.
-    size_t stretch() const { return t_ ? std::max<size_t>(t_->bytes, 1) : size_t{1} << 30; }
+    TickCounter(const CopyTick* t, bool stoppable) : t_(t && t->tick ? t : nullptr), stoppable_(stoppable) {}
+    // How much one call may move, so that the tick, and a stop, come on time.
+    size_t stretch() const
+    {
+        const size_t s = t_ ? std::max<size_t>(t_->bytes, 1) : size_t{1} << 30;
+        return stoppable_ ? std::min(s, kStoppableStretch) : s;
+    }
     void moved(size_t n)
     {
         if (!t_)
@@ -48,14 +57,25 @@ public:
 
 private:
     const CopyTick* t_;
+    bool stoppable_;
     size_t since_ = 0;
 };
 
+bool stopped(const std::atomic<bool>* stop)
+{
+    if (!stop || !stop->load(std::memory_order_relaxed))
+        return false;
+    errno = kCopyStopped;
+    return true;
+}
+
 // Reads at explicit offsets, so that the file's own position plays no part.
-bool copyByReadWrite(int in, int out, off_t size, TickCounter& ticks)
+bool copyByReadWrite(int in, int out, off_t size, TickCounter& ticks, const std::atomic<bool>* stop)
 {
     std::vector<char> buf(1 << 17);
     for (off_t at = 0; at < size;) {
+        if (stopped(stop))
+            return false;
         const size_t want = static_cast<size_t>(std::min<off_t>(size - at, static_cast<off_t>(buf.size())));
         const ssize_t r = sys().pread(in, buf.data(), want, at);
         if (r < 0) {
@@ -112,7 +132,8 @@ bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err)
     return out || fail(err, e);
 }
 
-bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRefused)
+bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRefused,
+              const std::atomic<bool>* stop)
 {
     if (size <= 0)
         return true;
@@ -135,9 +156,11 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRef
     if (tryClone && clonesRefused &&
         (errno == EOPNOTSUPP || errno == ENOTSUP || errno == ENOTTY || errno == ENOSYS || errno == EXDEV))
         *clonesRefused = true;
-    TickCounter ticks(tick);
+    TickCounter ticks(tick, stop != nullptr);
     off_t inOff = 0, outOff = 0;
     while (inOff < size) {
+        if (stopped(stop))
+            return false;
         const size_t want = static_cast<size_t>(
             std::min<off_t>(size - inOff, static_cast<off_t>(ticks.stretch())));
         const ssize_t n = s.copyFileRange(in, &inOff, out, &outOff, want);
@@ -161,7 +184,7 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRef
     }
     if (inOff >= size)
         return true;
-    return copyByReadWrite(in, out, size, ticks);
+    return copyByReadWrite(in, out, size, ticks, stop);
 }
 
 bool sourceUnchanged(const CopySource& src, int* err)
@@ -214,7 +237,7 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
         return false;
     // On any failure below the target's destructor removes what was made.
     auto fill = [&](TempFile& t) {
-        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused))
+        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused, options.stop))
             return fail(err, errno);
         if (!copyAttributes(t.fd(), src, options.flushData, err))
             return false;

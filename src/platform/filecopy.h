@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <functional>
@@ -42,7 +43,14 @@ struct CopyOptions {
     // extents, and then not asked again: the copies of one run, all in one
     // folder, spare a refused call each.
     bool* clonesRefused = nullptr;
+    // When given, the copy is abandoned (ECANCELED) soon after it is set:
+    // the data moves in stretches short enough for that, and nothing of the
+    // copy is left.
+    const std::atomic<bool>* stop = nullptr;
 };
+
+// The error of a copy abandoned on request.
+inline constexpr int kCopyStopped = ECANCELED;
 
 // The error of a copy whose source changed while it was copied.
 inline constexpr int kSourceChanged = ESTALE;
@@ -71,8 +79,10 @@ bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err 
 // (kSourceChanged). False with errno set. The data is read at its offsets,
 // so the same source can be copied again.
 // With `clonesRefused`, no clone is tried where it is set, and it is set
-// when the file system refuses one.
-bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr, bool* clonesRefused = nullptr);
+// when the file system refuses one. With `stop`, the copy ends
+// (kCopyStopped) soon after it is set.
+bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr, bool* clonesRefused = nullptr,
+              const std::atomic<bool>* stop = nullptr);
 
 // Gives the copy the permission bits and modification time of the source
 // (not set-user-ID and the like: the copy belongs to whoever runs the

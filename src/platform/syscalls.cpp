@@ -84,11 +84,15 @@ char* Sys::getcwd(char* buf, size_t size) { return ::getcwd(buf, size); }
 namespace {
 Sys realSys;
 Sys* current = &realSys;
+thread_local Sys* threadCurrent = nullptr;
 }  // namespace
 
-Sys& sys() { return *current; }
+Sys& sys() { return threadCurrent ? *threadCurrent : *current; }
 
 ScopedSys::ScopedSys(Sys& replacement) : previous_(current) { current = &replacement; }
 ScopedSys::~ScopedSys() { current = previous_; }
+
+ThreadSys::ThreadSys(Sys& replacement) : previous_(threadCurrent) { threadCurrent = &replacement; }
+ThreadSys::~ThreadSys() { threadCurrent = previous_; }
 
 }  // namespace platform

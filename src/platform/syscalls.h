@@ -70,7 +70,8 @@ public:
     virtual char* getcwd(char* buf, size_t size);
 };
 
-// The Sys in force. Starts as the real one.
+// The Sys in force: the calling thread's own where it has one (ThreadSys),
+// else the process's. Starts as the real one.
 Sys& sys();
 
 // Puts another Sys in force for the lifetime of this object (tests).
@@ -80,6 +81,20 @@ public:
     ~ScopedSys();
     ScopedSys(const ScopedSys&) = delete;
     ScopedSys& operator=(const ScopedSys&) = delete;
+
+private:
+    Sys* previous_;
+};
+
+// Puts a Sys in force for the calling thread alone while it lives: a worker
+// thread runs its job with the Sys the job's request was made with, whatever
+// the other threads use meanwhile.
+class ThreadSys {
+public:
+    explicit ThreadSys(Sys& replacement);
+    ~ThreadSys();
+    ThreadSys(const ThreadSys&) = delete;
+    ThreadSys& operator=(const ThreadSys&) = delete;
 
 private:
     Sys* previous_;

@@ -42,6 +42,22 @@ NameState FolderOnDisk::state(const std::string& name) const
 
 bool FolderOnDisk::readOnly(const std::string& name) const { return platform::isReadOnly(dir_, name); }
 
+NameState FolderOnDisk::look(const std::string& name, bool& isReadOnly) const
+{
+    platform::FileIdentity id;
+    const platform::NameKind kind = platform::nameKind(dir_, name, &id);
+    isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
+    switch (kind) {
+    case platform::NameKind::missing:
+        return NameState::missing;
+    case platform::NameKind::regular:
+        return NameState::regular;
+    case platform::NameKind::other:
+        break;
+    }
+    return NameState::other;
+}
+
 bool FolderOnDisk::foldsCase() const
 {
     if (!folds_)

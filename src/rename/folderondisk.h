@@ -22,6 +22,7 @@ public:
     size_t nameMax() const override;
     // Probed at the first question: the run's own decisions never ask it.
     bool foldsCase() const override;
+    NameState look(const std::string& name, bool& isReadOnly) const override;
 
 private:
     int dir_;

@@ -213,6 +213,24 @@ std::string failed(int entry, JournalOp op, int err)
     return out;
 }
 
+std::string temporary(int entry, const std::string& name)
+{
+    std::string out = "temporary\t";
+    appendNumber(out, entry);
+    out += '\t';
+    appendEscaped(out, name);
+    out += '\n';
+    return out;
+}
+
+std::string stopped(int notDone)
+{
+    std::string out = "stopped\t";
+    appendNumber(out, notDone);
+    out += '\n';
+    return out;
+}
+
 std::string end() { return "end\n"; }
 std::string undone() { return "undone\n"; }
 std::string superseded() { return "superseded\n"; }
@@ -283,6 +301,15 @@ std::optional<Journal> parseJournal(std::string_view text)
                     break;
                 j.steps.back().failedErrno = err;
             }
+        } else if (kind == "temporary" && f.size() == 3 && haveStart) {
+            int entry = 0;
+            auto name = unescapeField(f[2]);
+            if (!number(f[1], entry) || !name || name->empty())
+                break;
+            j.temporaries.emplace_back(entry, std::move(*name));
+        } else if (kind == "stopped" && f.size() == 2 && haveStart) {
+            if (!number(f[1], j.notDone) || j.notDone <= 0)
+                break;
         } else if (kind == "end" && f.size() == 1 && haveStart) {
             j.ended = true;
         } else if (kind == "undone" && f.size() == 1 && haveStart) {

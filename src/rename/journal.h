@@ -14,23 +14,27 @@
 //   intent  <entry>  <move|copy|delete>  <from>  <to>  <size>  <mtime ns>  <inode>
 //   done    <entry>  <move|copy|delete>  <size>  <mtime ns>  <inode>
 //   failed  <entry>  <move|copy|delete>  <errno>
+//   temporary <entry>  <name>
+//   stopped <entries not done>
 //   end
 //   undone
 //   superseded
 //
 // An intent names the old file as it was before the operation; a done the
-// file the operation left under the new name (nothing for a delete). A line
-// cut short by a kill is not read. The volume names the folder's file
-// system the same at every mount (platform/volume.h); journals written
-// before it was recorded have none. "superseded" marks a run that a later
-// run in its folder, which could not be recorded, has made impossible to
-// take back.
+// file the operation left under the new name (nothing for a delete). A
+// temporary record comes before the move of an entry's file to a temporary
+// name, on the way to its new one in a cycle of names. A line cut short by
+// a kill is not read. The volume names the folder's file system the same at
+// every mount (platform/volume.h); journals written before it was recorded
+// have none. "superseded" marks a run that a later run in its folder, which
+// could not be recorded, has made impossible to take back.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace renaming {
@@ -70,6 +74,10 @@ struct Journal {
     int entries = 0;
     bool deleteOld = false;
     std::vector<JournalStep> steps;
+    // The temporary names the run's cycles used, with their entries.
+    std::vector<std::pair<int, std::string>> temporaries;
+    // Entries the run did not come to, stopped on request before them.
+    int notDone = 0;
     bool ended = false;   // the run came to its end
     bool undone = false;  // undo has been run on it
     bool superseded = false;  // a later run, not recorded, came after it
@@ -83,6 +91,8 @@ std::string intent(int entry, JournalOp op, const std::string& from, const std::
                    const FileStamp& before);
 std::string done(int entry, JournalOp op, const FileStamp& after);
 std::string failed(int entry, JournalOp op, int err);
+std::string temporary(int entry, const std::string& name);
+std::string stopped(int notDone);
 std::string end();
 std::string undone();
 std::string superseded();

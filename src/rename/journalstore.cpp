@@ -101,10 +101,10 @@ void removeOldest(const std::string& folder, const std::vector<std::string>& nam
         platform::removeUnlocked(folder + "/" + names[i]);
 }
 
-// A new journal named with the next number and `tag` (none when empty).
-JournalWriter make(const std::string& tag, int* err)
+// A new journal in the state folder `folder`, named with the next number
+// and `tag` (none when empty).
+JournalWriter make(const std::string& folder, const std::string& tag, int* err)
 {
-    const std::string folder = stateFolder();
     if (folder.empty()) {
         fail(err, ENOENT);
         return {};
@@ -147,9 +147,8 @@ struct Newest {
     std::optional<Journal> head;
 };
 
-std::optional<Newest> newestOf(const JournalFolder& here)
+std::optional<Newest> newestOf(const JournalFolder& here, const std::string& state = stateFolder())
 {
-    const std::string state = stateFolder();
     if (state.empty())
         return std::nullopt;
     const std::string tag = tagOf(here);
@@ -184,16 +183,17 @@ std::optional<Found> readWhole(const std::string& path, const JournalFolder& her
 // that its journal does not know of. Marked so; where the mark cannot be
 // written (the disk full), the folder's journals go instead, as far as
 // they are not being written.
-void supersedeLastRun(const platform::FolderHandle& folder)
+void supersedeLastRun(const platform::FolderHandle& folder, const std::string& state)
 {
     const JournalFolder here = journalFolderOf(folder);
-    const auto last = newestOf(here);
+    const auto last = newestOf(here, state);
     if (!last || !last->head || platform::lockHeld(last->path))
         return;
     int e = 0;
     if (platform::appendAfterWholeLines(last->path, journal_text::superseded(), &e))
         return;
-    for (auto older = newestOf(here); older && platform::removeUnlocked(older->path); older = newestOf(here)) {
+    for (auto older = newestOf(here, state); older && platform::removeUnlocked(older->path);
+         older = newestOf(here, state)) {
     }
 }
 
@@ -219,18 +219,18 @@ bool sameFolder(const JournalFolder& recorded, const JournalFolder& now)
     return recorded.device == now.device;
 }
 
-JournalWriter create(const platform::FolderHandle& folder, int* err)
+JournalWriter create(const platform::FolderHandle& folder, int* err, const std::string& state)
 {
     int e = 0;
-    JournalWriter w = make(tagOf(journalFolderOf(folder)), &e);
+    JournalWriter w = make(state, tagOf(journalFolderOf(folder)), &e);
     if (!w.valid()) {
-        supersedeLastRun(folder);
+        supersedeLastRun(folder, state);
         fail(err, e);
     }
     return w;
 }
 
-JournalWriter create(int* err) { return make({}, err); }
+JournalWriter create(int* err, const std::string& state) { return make(state, {}, err); }
 
 void prune()
 {

@@ -92,6 +92,22 @@ void JournalWriter::failed(int entry, JournalOp op, int err)
     journal_text::appendFailed(pending_, entry, op, err);
 }
 
+void JournalWriter::temporary(int entry, const std::string& name)
+{
+    if (!file_.valid() || broken_)
+        return;
+    pending_ += journal_text::temporary(entry, name);
+    put();
+}
+
+void JournalWriter::stopped(int notDone)
+{
+    if (!file_.valid() || broken_)
+        return;
+    pending_ += journal_text::stopped(notDone);
+    put();
+}
+
 void JournalWriter::end()
 {
     if (!file_.valid() || broken_)

@@ -48,6 +48,10 @@ public:
                 const FileStamp& before);
     void done(int entry, JournalOp op, const FileStamp& after);
     void failed(int entry, JournalOp op, int err);
+    // The file of `entry` is about to go to the temporary name `name`.
+    void temporary(int entry, const std::string& name);
+    // The run was stopped, `notDone` entries before its end.
+    void stopped(int notDone);
     void end();
     // Writes what is held back, and puts the journal on the disk now.
     void sync();

@@ -95,51 +95,28 @@ Decision decide(const std::string& oldName, const std::string& line, const PlanR
     return with(folder.readOnly(oldName) ? Outcome::oldStays : Outcome::moved);
 }
 
-std::vector<RunStep> stepsOf(Outcome o)
+Decision decideName(const std::string& oldName, const std::string& line, const PlanRules& rules,
+                    size_t nameMax)
 {
-    switch (o) {
-    case Outcome::badLine:
-    case Outcome::noName:
-        return {};
-    case Outcome::hiddenName:
-    case Outcome::unacceptable:
-    case Outcome::oldGone:
-    case Outcome::oldNotFile:
-    case Outcome::taken:
-    case Outcome::takenByRun:
-        return {RunStep::createFailed};
-    case Outcome::copied:
-        return {RunStep::created};
-    case Outcome::moved:
-        return {RunStep::created, RunStep::deleted};
-    case Outcome::oldStays:
-        return {RunStep::created, RunStep::deleteFailed};
-    }
-    return {};
-}
+    class NothingInTheWay : public FolderView {
+    public:
+        explicit NothingInTheWay(size_t max) : max_(max) {}
+        NameState state(const std::string&) const override { return NameState::regular; }
+        NameState newNameState(const std::string&) const override { return NameState::missing; }
+        bool readOnly(const std::string&) const override { return false; }
+        size_t nameMax() const override { return max_; }
 
-void countInto(RunCounts& c, Outcome o)
-{
-    switch (o) {
-    case Outcome::noName:
-        ++c.ignored;
-        break;
-    case Outcome::copied:
-    case Outcome::moved:
-        ++c.success;
-        break;
-    case Outcome::oldStays:
-        ++c.deleteFailed;
-        break;
-    default:
-        ++c.failed;
-        break;
-    }
+    private:
+        size_t max_;
+    };
+    return decide(oldName, line, rules, NothingInTheWay(nameMax));
 }
 
 Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder)
 {
+    if (rules.swaps())
+        return makeSwapPlan(entries, lines, lineCount, rules, folder);
     Plan plan;
     plan.entries.reserve(entries.size());
     PlannedFolder planned(folder);
@@ -173,6 +150,7 @@ Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::st
         }
         countInto(plan.counts, e.outcome);
         plan.entries.push_back(std::move(e));
+        plan.order.push_back({at, PlannedStep::Kind::entry});
     }
     plan.unpairedLines = lineCount > static_cast<int>(entries.size())
                              ? lineCount - static_cast<int>(entries.size())

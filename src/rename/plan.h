@@ -36,21 +36,14 @@ public:
     // Whether names that differ only in the case of ASCII letters are one
     // name there (platform::caseFolded); `state` answers that way already.
     virtual bool foldsCase() const { return false; }
-};
-
-// What will happen to one entry.
-enum class Outcome {
-    badLine,       // the line holds a character a name may not hold: failed, silently
-    noName,        // a blank or missing line: ignored, silently
-    hiddenName,    // the new name begins with ".": it would vanish from the list
-    unacceptable,  // the file system cannot take the new name (too long, NUL byte)
-    oldGone,       // the entry's file is no longer there
-    oldNotFile,    // the entry's name now stands for a folder or another kind of file
-    taken,         // the new name is taken now
-    takenByRun,    // the new name is made by an earlier entry of the same run
-    copied,        // the new file is made beside the old one
-    moved,         // the new file is made and the old one goes (box ticked)
-    oldStays,      // the new file is made, but the old one is read-only and stays
+    // The state of `name` and, for a regular file, whether it is read-only,
+    // in one look where the folder can.
+    virtual NameState look(const std::string& name, bool& isReadOnly) const
+    {
+        const NameState s = state(name);
+        isReadOnly = s == NameState::regular && readOnly(name);
+        return s;
+    }
 };
 
 // Settings of a run that a decision needs.
@@ -58,6 +51,12 @@ struct PlanRules {
     NameRule rule = NameRule::replace;
     platform::CodePage cp = platform::CodePage::utf8;
     bool deleteOld = false;
+    // Names are swapped on request: with the old files deleted, the moves
+    // are ordered so that a chain (a to b while b goes to c) succeeds in any
+    // list order, and a cycle (a and b swapped) goes through a temporary
+    // name. Without it, or without deleting, entries go in list order.
+    bool swap = false;
+    bool swaps() const { return swap && deleteOld; }
 };
 
 struct Decision {
@@ -69,6 +68,12 @@ struct Decision {
 // folder as `folder` shows it now.
 Decision decide(const std::string& oldName, const std::string& line, const PlanRules& rules,
                 const FolderView& folder);
+
+// What the run would make of the name alone, in a folder where the entry's
+// file is there and nothing stands in the new name's way, on a file system
+// that takes names of up to `nameMax` bytes: the one-item test's decision.
+Decision decideName(const std::string& oldName, const std::string& line, const PlanRules& rules,
+                    size_t nameMax);
 
 // The status reports a run gives for an outcome, in order, and the counter
 // it adds to. Outcomes that fail before a file is made report one
@@ -86,18 +91,39 @@ struct PlannedEntry {
     int because = -1;
 };
 
+// One step of a run, in the order the run takes them.
+struct PlannedStep {
+    enum class Kind {
+        entry,          // the entry, decided at its turn
+        toTemporary,    // a cycle's first file to a temporary name, freeing its old one
+        fromTemporary,  // that file from its temporary name to its new one
+    };
+    int entry = 0;
+    Kind kind = Kind::entry;
+    bool operator==(const PlannedStep&) const = default;
+};
+
 struct Plan {
     std::vector<PlannedEntry> entries;
+    // The run's steps: every entry once, in list order; where names are
+    // swapped, each chain from its free end, and each cycle between the
+    // two steps of its temporary name.
+    std::vector<PlannedStep> order;
     RunCounts counts;
     // Lines beyond the last entry: they pair with no entry and count nowhere.
     int unpairedLines = 0;
 };
 
-// Works out the whole run in list order, each entry seeing the folder as the
-// entries before it will have left it. `lines` are the memo's lines (an
+// Works out the whole run, each entry seeing the folder as the steps before
+// it will have left it: in list order, or, where names are swapped, in the
+// order that lets chains and cycles succeed. `lines` are the memo's lines (an
 // entry beyond the last pairs with the empty string); `lineCount` is how
 // many the memo holds, which may be more than `lines` carries.
 Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder);
+
+// The plan where names are swapped (swapplan.cpp).
+Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+                  int lineCount, const PlanRules& rules, const FolderView& folder);
 
 }  // namespace renaming

@@ -2,6 +2,7 @@
 
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
+#include "platform/textfile.h"
 #include "rename/folderondisk.h"
 #include "rename/journalstore.h"
 #include "rename/messages.h"
@@ -9,7 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
+#include <cstdio>
 #include <optional>
 
 namespace renaming {
@@ -50,6 +51,13 @@ public:
             return platform::isReadOnlyMode(seenMode_);
         return FolderOnDisk::readOnly(name);
     }
+    // Takes `id` as the last look at the regular file `name`.
+    void seen(const std::string& name, const platform::FileIdentity& id)
+    {
+        seenName_ = name;
+        seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
+        seenMode_ = id.mode;
+    }
     // The identity of `name` from the last look, when that look was at
     // `name`; asked once, so that a later operation on the file looks again.
     std::optional<FileStamp> take(const std::string& name)
@@ -66,6 +74,37 @@ private:
     mutable std::string seenName_;
     mutable std::optional<FileStamp> seen_;
     mutable unsigned seenMode_ = 0;
+};
+
+// The folder as a swapping run's plan looks at it, keeping what it saw of
+// each entry's file: the run's moves are those of the plan, made against
+// that one look at each file, and the journal names each file as it saw it.
+class PlannedFolder : public FolderOnDisk {
+public:
+    PlannedFolder(int dir, const std::vector<std::string>& entries)
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size())
+    {
+    }
+    NameState look(const std::string& name, bool& isReadOnly) const override
+    {
+        platform::FileIdentity id;
+        const platform::NameKind kind = platform::nameKind(dir_, name, &id);
+        isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
+        // An entry's own name is asked as the entry's string itself.
+        if (kind == platform::NameKind::regular && !entries_.empty() && &name >= &entries_.front() &&
+            &name <= &entries_.back())
+            looks_[static_cast<size_t>(&name - &entries_.front())] = id;
+        return kind == platform::NameKind::missing   ? NameState::missing
+               : kind == platform::NameKind::regular ? NameState::regular
+                                                     : NameState::other;
+    }
+    // What the plan saw of entry `i`'s file.
+    const std::optional<platform::FileIdentity>& lookAt(int i) const { return looks_[static_cast<size_t>(i)]; }
+
+private:
+    int dir_;
+    const std::vector<std::string>& entries_;
+    mutable std::vector<std::optional<platform::FileIdentity>> looks_;
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -143,119 +182,333 @@ uint64_t bytesToCopy(const RunRequest& rq, size_t from, bool movesCopy)
     return bytes;
 }
 
-RunCounts runRename(const RunRequest& rq)
-{
-    platform::removeStaleScratchFiles(rq.folder.fd());  // what killed runs left there
-    RunCounts c;
-    const int dir = rq.folder.fd();
-    const int total = static_cast<int>(rq.entries.size());
-    bool clonesRefused = false;
-    const platform::CopyOptions copy{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr, nullptr,
-                                     &clonesRefused};
-    const PlanRules rules{rq.rule, rq.cp, rq.deleteOld};
-    // Each entry is decided as its plan decides it, against the folder as it
-    // is at that moment; only what the file operations then answer can
-    // differ from the plan.
-    RunFolder folder(dir);
-    if (rq.journal)
-        rq.journal->begin(journals::journalFolderOf(rq.folder), static_cast<int64_t>(std::time(nullptr)), total,
-                          rq.deleteOld);
-    Record record(rq.journal, dir, folder);
-    auto step = [&](RunStep s, const std::string& name) {
-        if (rq.onStep)
-            rq.onStep(s, name);
-    };
-    const std::string noLine;
-    for (int i = 0; i < total; ++i) {
-        const size_t at = static_cast<size_t>(i);
-        const std::string& oldName = rq.entries[at];
-        const Decision d = decide(oldName, at < rq.lines.size() ? rq.lines[at] : noLine, rules, folder);
-        const std::string& newName = d.newName;
-        auto copyThenDelete = [&](bool forMove) {
-            const auto before = record.intent(i, JournalOp::copy, oldName, newName);
-            if (rq.onCopy) {
-                const auto st = before ? before : stampOf(dir, oldName);
-                rq.onCopy(st ? st->size : 0, forMove);
-            }
-            int err = 0;
-            platform::CopyOptions options = copy;
-            options.made = record.madeOut();
-            if (!platform::copyFileNoReplace(dir, oldName, dir, newName, &err, options)) {
-                record.failed(i, JournalOp::copy, err);
-                step(RunStep::createFailed, newName);
-                ++c.failed;
-                return;
-            }
-            record.copied(i);
-            step(RunStep::created, newName);
-            if (!rq.deleteOld) {
-                ++c.success;
-                return;
-            }
-            record.intent(i, JournalOp::remove, oldName, {});
-            if (platform::deleteOriginal(dir, oldName, &err)) {
-                record.done(i, JournalOp::remove, {});
-                step(RunStep::deleted, oldName);
-                ++c.success;
-            } else {
-                record.failed(i, JournalOp::remove, err);
-                step(RunStep::deleteFailed, oldName);
-                ++c.deleteFailed;
-            }
-        };
-        switch (d.outcome) {
-        case Outcome::badLine:
-            ++c.failed;
-            break;
-        case Outcome::noName:
-            ++c.ignored;
-            break;
-        case Outcome::hiddenName:
-        case Outcome::unacceptable:
-        case Outcome::oldGone:
-        case Outcome::oldNotFile:
-        case Outcome::taken:
-        case Outcome::takenByRun:
-            step(RunStep::createFailed, newName);
-            ++c.failed;
-            break;
-        case Outcome::moved: {
-            // Moving a file to a new name inside its folder is the copy and
-            // the delete in one step that cannot be interrupted half-way:
-            // nothing can be lost to a power cut, no space is needed and no
-            // time is spent copying. Where the file system cannot move
-            // without replacing, the copy and the delete do it.
-            const auto before = record.intent(i, JournalOp::move, oldName, newName);
-            const auto result = platform::renameNoReplace(dir, oldName, dir, newName);
-            const auto moved = result.status;
-            if (moved == platform::RenameStatus::done)
-                record.moved(i, before, newName);
-            else
-                record.failed(i, JournalOp::move, moved == platform::RenameStatus::targetExists ? EEXIST : result.error);
-            if (moved == platform::RenameStatus::done) {
-                step(RunStep::created, newName);
-                step(RunStep::deleted, oldName);
-                ++c.success;
-            } else if (moved == platform::RenameStatus::targetExists) {
-                step(RunStep::createFailed, newName);
-                ++c.failed;
-            } else {
-                copyThenDelete(true);
-            }
-            break;
+namespace {
+
+// One run: the decisions and file operations of its entries, in the order
+// of its steps, each reported and counted as its outcome means.
+class Runner {
+public:
+    explicit Runner(const RunRequest& rq)
+        : rq_(rq), dir_(rq.folder.fd()), total_(static_cast<int>(rq.entries.size())),
+          rules_{rq.rule, rq.cp, rq.deleteOld, rq.swap}, folder_(dir_), record_(rq.journal, dir_, folder_),
+          copy_{rq.deleteOld, rq.copyTick.tick ? &rq.copyTick : nullptr, nullptr, &clonesRefused_, rq.stop}
+    {
+    }
+
+    RunCounts run()
+    {
+        if (rq_.journal) {
+            const Clock& clock = rq_.clock ? *rq_.clock : systemClock();
+            rq_.journal->begin(journals::journalFolderOf(rq_.folder), clock.wallSeconds(), total_, rq_.deleteOld);
         }
+        if (rules_.swaps())
+            runSteps();
+        else
+            runInListOrder();
+        if (rq_.journal) {
+            if (c_.notDone)
+                rq_.journal->stopped(c_.notDone);
+            rq_.journal->end();
+        }
+        return c_;
+    }
+
+private:
+    bool stopAsked() const { return rq_.stop && rq_.stop->load(); }
+    const std::string& oldName(int i) const { return rq_.entries[static_cast<size_t>(i)]; }
+    const std::string& line(int i) const
+    {
+        static const std::string noLine;
+        const auto at = static_cast<size_t>(i);
+        return at < rq_.lines.size() ? rq_.lines[at] : noLine;
+    }
+    // Each entry is decided as its plan decides it, against the folder as
+    // it is at that moment; only what the file operations then answer can
+    // differ from the plan.
+    Decision decideNow(int i) { return decide(oldName(i), line(i), rules_, folder_); }
+
+    // What came of an entry, as its outcome means it: the reports, in
+    // order, and the count.
+    void report(Outcome o, const std::string& oldName, const std::string& newName)
+    {
+        if (rq_.onStep)
+            for (RunStep s : stepsOf(o))
+                rq_.onStep(s, aboutNewName(s) ? newName : oldName);
+        countInto(c_, o);
+        ++done_;
+        if (rq_.onProgress)
+            rq_.onProgress(done_, total_);
+    }
+
+    void runInListOrder()
+    {
+        for (int i = 0; i < total_; ++i) {
+            if (!entry(i))
+                return;
+        }
+    }
+
+    // Decides entry `i` now and does what the decision says. False when the
+    // run stopped before the entry was done.
+    bool entry(int i)
+    {
+        if (stopAsked()) {
+            c_.notDone = total_ - done_;
+            return false;
+        }
+        const Decision d = decideNow(i);
+        const auto outcome = act(i, d);
+        if (!outcome) {
+            c_.notDone = total_ - done_;
+            return false;
+        }
+        report(*outcome, oldName(i), d.newName);
+        return true;
+    }
+
+    // Nothing when a copy was abandoned on request.
+    std::optional<Outcome> act(int i, const Decision& d)
+    {
+        switch (d.outcome) {
+        case Outcome::moved:
+            return move(i, oldName(i), d.newName, rq_.stop);
         case Outcome::copied:
         case Outcome::oldStays:
             // A read-only file is never moved, since it is never deleted.
-            copyThenDelete(false);
+            return copyThenDelete(i, oldName(i), d.newName, false, d.outcome, rq_.stop);
+        default:
+            // Decided without a file operation.
+            return d.outcome;
+        }
+    }
+
+    // Moving a file to a new name inside its folder is the copy and the
+    // delete in one step that cannot be interrupted half-way: nothing can be
+    // lost to a power cut, no space is needed and no time is spent copying.
+    // Where the file system cannot move without replacing, the copy and the
+    // delete do it. Moved, taken (nothing changed), notMade (nothing
+    // changed), notRemoved (a copy beside the file); nothing when a copy
+    // standing in for the move was abandoned on request.
+    std::optional<Outcome> move(int i, const std::string& from, const std::string& to,
+                                const std::atomic<bool>* stop)
+    {
+        const auto before = record_.intent(i, JournalOp::move, from, to);
+        const auto result = platform::renameNoReplace(dir_, from, dir_, to);
+        switch (result.status) {
+        case platform::RenameStatus::done:
+            record_.moved(i, before, to);
+            return Outcome::moved;
+        case platform::RenameStatus::targetExists:
+            record_.failed(i, JournalOp::move, EEXIST);
+            return Outcome::taken;
+        case platform::RenameStatus::notPossible:
+        case platform::RenameStatus::failed:
             break;
         }
-        if (rq.onProgress)
-            rq.onProgress(i + 1, total);
+        record_.failed(i, JournalOp::move, result.error);
+        return copyThenDelete(i, from, to, true, Outcome::moved, stop);
     }
-    if (rq.journal)
-        rq.journal->end();
-    return c;
+    // The same inside a cycle, which is never stopped half-way, done whole
+    // or not at all: where the file system copies in place of the move and
+    // the original cannot go, the copy goes again, so that the name it
+    // holds is free for the file that is to come back to it.
+    Outcome moveWhole(int i, const std::string& from, const std::string& to)
+    {
+        const Outcome o = move(i, from, to, nullptr).value_or(Outcome::notMade);
+        if (o != Outcome::notRemoved)
+            return o;
+        platform::removeOwnFile(dir_, to);
+        return Outcome::notMade;
+    }
+
+    // Nothing when the copy was abandoned on request.
+    std::optional<Outcome> copyThenDelete(int i, const std::string& from, const std::string& to, bool forMove,
+                                          Outcome planned, const std::atomic<bool>* stop)
+    {
+        const auto before = record_.intent(i, JournalOp::copy, from, to);
+        if (rq_.onCopy) {
+            const auto st = before ? before : stampOf(dir_, from);
+            rq_.onCopy(st ? st->size : 0, forMove);
+        }
+        int err = 0;
+        platform::CopyOptions options = copy_;
+        options.made = record_.madeOut();
+        options.stop = stop;
+        if (!platform::copyFileNoReplace(dir_, from, dir_, to, &err, options)) {
+            record_.failed(i, JournalOp::copy, err);
+            if (err == platform::kCopyStopped && stopAsked())
+                return std::nullopt;
+            return err == EEXIST ? Outcome::taken : Outcome::notMade;
+        }
+        record_.copied(i);
+        if (!rq_.deleteOld)
+            return Outcome::copied;
+        record_.intent(i, JournalOp::remove, from, {});
+        if (platform::deleteOriginal(dir_, from, &err)) {
+            record_.done(i, JournalOp::remove, {});
+            return Outcome::moved;
+        }
+        record_.failed(i, JournalOp::remove, err);
+        // The copy stands beside the file it was to replace.
+        return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
+    }
+
+    // The steps of a plan that swaps names, made against the folder as it
+    // is when the run starts: each entry as the plan decided it, from the
+    // plan's own look at its file, with what the steps before it did. A
+    // name taken since is refused by the no-replace move, and a copy checks
+    // its source itself.
+    void runSteps()
+    {
+        PlannedFolder looked(dir_, rq_.entries);
+        const Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        planned_ = &plan;
+        looked_ = &looked;
+        const auto& steps = plan.order;
+        for (size_t k = 0; k < steps.size(); ++k) {
+            if (stopAsked()) {
+                c_.notDone = total_ - done_;
+                break;
+            }
+            if (steps[k].kind == PlannedStep::Kind::entry) {
+                if (!plannedEntry(steps[k].entry))
+                    break;
+                continue;
+            }
+            // A cycle, from its first file's temporary name to its return.
+            std::vector<int> members;
+            size_t last = k + 1;
+            for (; last < steps.size() && steps[last].kind == PlannedStep::Kind::entry; ++last)
+                members.push_back(steps[last].entry);
+            cycle(steps[k].entry, members);
+            k = last;
+        }
+        planned_ = nullptr;
+        looked_ = nullptr;
+    }
+
+    const PlannedEntry& planFor(int i) const { return planned_->entries[static_cast<size_t>(i)]; }
+    // The plan's look at entry `i`'s file, for the journal's record of it.
+    void usePlansLook(int i)
+    {
+        if (const auto& id = looked_->lookAt(i))
+            folder_.seen(oldName(i), *id);
+    }
+
+    // False when the run stopped before the entry was done.
+    bool plannedEntry(int i)
+    {
+        const PlannedEntry& e = planFor(i);
+        usePlansLook(i);
+        const auto outcome = act(i, Decision{e.outcome, e.newName});
+        if (!outcome) {
+            c_.notDone = total_ - done_;
+            return false;
+        }
+        report(*outcome, oldName(i), e.newName);
+        return true;
+    }
+
+    // A hidden name of the program's own pattern, another at every call.
+    // Not the scratch files' pattern: those of a killed run are removed,
+    // and this one holds a file of the user's.
+    static std::string temporaryName()
+    {
+        static std::atomic<unsigned> counter{0};
+        return ".tsumugi-" + std::to_string(platform::processId()) + "-" + std::to_string(++counter) + ".swap";
+    }
+
+    // A cycle: the file of `first` goes to a temporary name, each of
+    // `members` then takes the name the one after it freed, and the first
+    // file takes the last name freed. A cycle is done whole or not at all:
+    // where a step fails, what was done of it is moved back, so that no file
+    // stays under a temporary name. It is not stopped half-way either.
+    void cycle(int first, const std::vector<int>& members)
+    {
+        std::vector<int> all{first};
+        all.insert(all.end(), members.begin(), members.end());
+        auto newName = [&](size_t k) -> const std::string& { return planFor(all[k]).newName; };
+        std::string temporary;
+        bool parked = false;
+        std::vector<size_t> moved;  // indexes into `all` of the members moved
+        Outcome failure = Outcome::moved;
+        size_t failedAt = 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temporary = temporaryName();
+            if (rq_.journal)
+                rq_.journal->temporary(first, temporary);
+            usePlansLook(first);
+            const Outcome m = moveWhole(first, oldName(first), temporary);
+            if (m == Outcome::taken)
+                continue;
+            parked = m == Outcome::moved;
+            if (!parked)
+                failure = m;
+            break;
+        }
+        if (!parked && failure == Outcome::moved)
+            failure = Outcome::notMade;  // every temporary name taken
+        for (size_t k = 1; parked && failure == Outcome::moved && k < all.size(); ++k) {
+            usePlansLook(all[k]);
+            const Outcome m = moveWhole(all[k], oldName(all[k]), newName(k));
+            if (m != Outcome::moved) {
+                failure = m;
+                failedAt = k;
+                break;
+            }
+            moved.push_back(k);
+        }
+        if (parked && failure == Outcome::moved) {
+            const Outcome m = moveWhole(first, temporary, newName(0));
+            if (m == Outcome::moved) {
+                for (size_t k = 1; k < all.size(); ++k)
+                    report(Outcome::moved, oldName(all[k]), newName(k));
+                report(Outcome::moved, oldName(first), newName(0));
+                return;
+            }
+            failure = m;
+            failedAt = 0;
+        }
+        // Back as it was: the members moved, in the reverse order, then the
+        // first file from its temporary name. A member that cannot go back
+        // keeps its new name, and is reported so.
+        std::vector<char> stayedMoved(all.size(), 0);
+        for (auto k = moved.rbegin(); k != moved.rend(); ++k)
+            if (moveWhole(all[*k], newName(*k), oldName(all[*k])) != Outcome::moved)
+                stayedMoved[*k] = 1;
+        if (parked)
+            moveWhole(first, temporary, oldName(first));
+        // The one that failed says why; each other one's new name is held
+        // by the file of the next, back where it was.
+        for (size_t k = 0; k < all.size(); ++k) {
+            if (stayedMoved[k])
+                report(Outcome::moved, oldName(all[k]), newName(k));
+            else
+                report(k == failedAt ? failure : Outcome::taken, oldName(all[k]), newName(k));
+        }
+    }
+
+    const RunRequest& rq_;
+    const int dir_;
+    const int total_;
+    const PlanRules rules_;
+    RunFolder folder_;
+    Record record_;
+    bool clonesRefused_ = false;
+    const platform::CopyOptions copy_;
+    RunCounts c_;
+    int done_ = 0;  // entries reported
+    // While the steps of a plan are run: the plan, and its looks.
+    const Plan* planned_ = nullptr;
+    const PlannedFolder* looked_ = nullptr;
+};
+
+}  // namespace
+
+RunCounts runRename(const RunRequest& rq)
+{
+    platform::removeStaleScratchFiles(rq.folder.fd());  // what killed runs left there
+    return Runner(rq).run();
 }
 
 const char* stepEnding(RunStep step)
@@ -285,7 +538,16 @@ std::string summaryText(const RunCounts& c, bool deleteOld)
                     std::to_string(c.ignored) + msg::kItemsSep;
     if (deleteOld)
         s += std::string(msg::kDeleteFailedCount) + std::to_string(c.deleteFailed) + msg::kItems;
+    if (c.notDone > 0)
+        s += "\n" + stoppedText(c.notDone);
     return s;
+}
+
+std::string stoppedText(int notDone)
+{
+    char buf[128];
+    std::snprintf(buf, sizeof buf, msg::kStoppedFormat, notDone);
+    return buf;
 }
 
 }  // namespace renaming

@@ -16,31 +16,18 @@
 #include "platform/codepage.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "rename/clock.h"
 #include "rename/journalwriter.h"
 #include "rename/namerule.h"
+#include "rename/outcome.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace renaming {
-
-struct RunCounts {
-    int32_t success = 0;       // made, and (when deleting) the old file removed
-    int32_t failed = 0;        // line refused by the name check, or not made
-    int32_t ignored = 0;       // no new name (blank or missing line)
-    int32_t deleteFailed = 0;  // made, but the old file stayed
-    bool operator==(const RunCounts&) const = default;
-};
-
-// What the status line reports after a file operation.
-enum class RunStep {
-    created,       // about the new name
-    createFailed,  // about the new name
-    deleted,       // about the old name
-    deleteFailed,  // about the old name
-};
 
 struct RunRequest {
     // The folder the run acts in. Every name is resolved in it, never
@@ -56,6 +43,9 @@ struct RunRequest {
     NameRule rule = NameRule::replace;
     platform::CodePage cp = platform::CodePage::utf8;
     bool deleteOld = false;
+    // With `deleteOld`, the moves are ordered so that chains and cycles of
+    // names succeed, a cycle through a temporary name (PlanRules::swap).
+    bool swap = false;
     // Called after every file operation with the name the report is about.
     std::function<void(RunStep, const std::string& name)> onStep;
     // Called after every entry with the number done so far and the total.
@@ -69,6 +59,12 @@ struct RunRequest {
     // Where the run writes what it is about to do and what it did; none
     // when null. Only the run writes to it while it goes.
     JournalWriter* journal = nullptr;
+    // The journal's start time is this clock's; the system's when null.
+    const Clock* clock = nullptr;
+    // When set, the run stops before its next entry, and a copy under way
+    // is abandoned (its new file dropped, the old one untouched); the
+    // entries it did not come to are counted as not done. None when null.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 RunCounts runRename(const RunRequest& request);
@@ -86,7 +82,11 @@ const char* stepEnding(RunStep step);
 // The status text of a step: the program's words around the name's bytes.
 std::string stepText(RunStep step, const std::string& name);
 
-// "成功：n件　失敗：n件　無視：n件　", and "削除失敗：n件" when deleting.
+// "成功：n件　失敗：n件　無視：n件　", and "削除失敗：n件" when deleting;
+// for a run that was stopped, a line of its own after them (stoppedText).
 std::string summaryText(const RunCounts& counts, bool deleteOld);
+
+// "中止しました（残り n 件は処理していません）".
+std::string stoppedText(int notDone);
 
 }  // namespace renaming

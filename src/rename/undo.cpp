@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace renaming {
 
@@ -189,51 +191,158 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
 UndoReport undoRun(const Journal& journal, UndoFolder& folder,
                    const std::function<void(const UndoStep&)>& onStep)
 {
-    std::map<int, EntrySteps> byEntry;
-    std::vector<int> order;
+    return undoRun(journal, folder, UndoWatch{onStep, nullptr});
+}
+
+namespace {
+
+// One operation of the run as undo takes it back: a move, or a copy with
+// the removal of its original (and the move the file system refused, in
+// whose place they came). An entry has one, or, where its file went through
+// a temporary name, more.
+struct Unit {
+    int entry = 0;
+    EntrySteps steps;
+    const JournalStep& first() const
+    {
+        return steps.move ? *steps.move : steps.copy ? *steps.copy : *steps.remove;
+    }
+};
+
+std::vector<Unit> unitsOf(const Journal& journal)
+{
+    std::vector<Unit> units;
     for (const JournalStep& st : journal.steps) {
-        auto [it, fresh] = byEntry.try_emplace(st.entry);
-        if (fresh)
-            order.push_back(st.entry);
+        Unit* cur = units.empty() || units.back().entry != st.entry ? nullptr : &units.back();
+        EntrySteps* es = cur ? &cur->steps : nullptr;
         switch (st.op) {
         case JournalOp::move:
-            it->second.move = &st;
+            units.push_back({st.entry, {&st, nullptr, nullptr}});
             break;
         case JournalOp::copy:
-            it->second.copy = &st;
+            // In place of the move just refused, or a copy of its own.
+            if (es && es->move && !es->copy && es->move->failedErrno && es->move->from == st.from &&
+                es->move->to == st.to)
+                es->copy = &st;
+            else
+                units.push_back({st.entry, {nullptr, &st, nullptr}});
             break;
         case JournalOp::remove:
-            it->second.remove = &st;
+            if (es && es->copy && !es->remove && es->copy->from == st.from)
+                es->remove = &st;
+            else
+                units.push_back({st.entry, {nullptr, nullptr, &st}});
             break;
         }
     }
+    return units;
+}
+
+UndoStep undoUnit(UndoFolder& folder, const Unit& u)
+{
+    const EntrySteps& es = u.steps;
+    UndoStep s{u.entry, u.first().from, u.first().to, UndoResult::nothingToDo, 0};
+    // A move the file system refused was made by a copy instead.
+    if (es.move && (!es.move->failedErrno || !es.copy))
+        return undoMove(folder, *es.move, s);
+    if (es.copy)
+        return undoCopy(folder, *es.copy, es.remove, s);
+    return s;
+}
+
+// What undo made of one entry so far, over its units.
+struct EntryUndo {
+    int unitsLeft = 0;
+    std::string oldName;  // before the run
+    std::string newName;  // where the run left it
+    UndoStep result;      // the first unit not taken back, else the last one
+    bool started = false;
+    bool multi = false;  // more than one unit: taken back in part until the last
+};
+
+}  // namespace
+
+UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& watch)
+{
+    const std::vector<Unit> units = unitsOf(journal);
+    std::map<int, EntryUndo> entries;
+    for (const Unit& u : units) {
+        EntryUndo& e = entries[u.entry];
+        if (e.unitsLeft++ == 0)
+            e.oldName = u.first().from;
+        // Where the run left it: not the old name again, after a cycle the
+        // run moved back.
+        if (e.unitsLeft == 1 || u.first().to != e.oldName)
+            e.newName = u.first().to;
+    }
+    std::multimap<int, std::string> temporaries(journal.temporaries.begin(), journal.temporaries.end());
     // A run killed in the middle of a copy, where the file system has no
     // unnamed files, left the copy's scratch file: the folder is as it was
     // before the run only without it.
     folder.removeLeftovers();
     const std::set<int> unsound = unsoundEntries(journal);
     UndoReport report;
-    for (auto e = order.rbegin(); e != order.rend(); ++e) {
-        const EntrySteps& es = byEntry[*e];
-        const JournalStep* first = es.move ? es.move : es.copy ? es.copy : es.remove;
-        UndoStep s{*e, first->from, first->to, UndoResult::nothingToDo, 0};
-        if (unsound.count(*e))
-            s.result = UndoResult::leftUnsound;
-        // A move the file system refused was made by a copy instead.
-        else if (es.move && (!es.move->failedErrno || !es.copy))
-            s = undoMove(folder, *es.move, s);
-        else if (es.copy)
-            s = undoCopy(folder, *es.copy, es.remove, s);
-        if (s.result == UndoResult::nothingToDo)
+    const int total = static_cast<int>(entries.size());
+    int done = 0;
+    int open = 0;  // entries taken back in part: a cycle under way
+    // The run taken back in the reverse of its order: a cycle's files go
+    // back through the temporary name they came by.
+    for (auto u = units.rbegin(); u != units.rend(); ++u) {
+        // Never between the units of one entry: a cycle's file is not left
+        // under its temporary name.
+        if (open == 0 && watch.stop && watch.stop->load()) {
+            report.notDone = total - done;
+            break;
+        }
+        EntryUndo& e = entries[u->entry];
+        if (!e.started) {
+            e.started = true;
+            if (watch.onProgress)
+                watch.onProgress(done, total);
+            e.multi = e.unitsLeft > 1;
+            if (e.multi)
+                ++open;
+        }
+        // An entry whose records fail the checks is left as it is.
+        UndoStep s{u->entry, u->first().from, u->first().to, UndoResult::leftUnsound, 0};
+        if (!unsound.count(u->entry))
+            s = undoUnit(folder, *u);
+        // The first unit not taken back says why; else any that was.
+        if (s.result != UndoResult::nothingToDo &&
+            (e.result.result == UndoResult::nothingToDo || restored(e.result.result)))
+            e.result = s;
+        if (--e.unitsLeft > 0)
             continue;
-        if (restored(s.result))
+        if (e.multi)
+            --open;
+        // A file left under a temporary name (its old name taken since)
+        // comes out to its old name or, failing that, to the one the run
+        // gave it: never hidden.
+        for (auto [t, end] = temporaries.equal_range(u->entry); t != end && !unsound.count(u->entry); ++t) {
+            if (!folder.plainFile(t->second))
+                continue;
+            if (folder.moveNoReplace(t->second, e.oldName) == 0)
+                e.result.result = UndoResult::movedBack;
+            else if (folder.moveNoReplace(t->second, e.newName) == 0)
+                e.result.result = UndoResult::leftNameTaken;
+        }
+        ++done;
+        UndoStep step = e.result;
+        step.entry = u->entry;
+        step.oldName = e.oldName;
+        step.newName = e.newName;
+        if (step.result == UndoResult::nothingToDo)
+            continue;
+        if (restored(step.result))
             ++report.restored;
         else
             ++report.leftAlone;
-        if (onStep)
-            onStep(s);
-        report.steps.push_back(std::move(s));
+        if (watch.onStep)
+            watch.onStep(step);
+        report.steps.push_back(std::move(step));
     }
+    if (watch.onProgress)
+        watch.onProgress(total - report.notDone, total);
     return report;
 }
 

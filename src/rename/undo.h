@@ -9,6 +9,7 @@
 
 #include "rename/journal.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -80,10 +81,23 @@ struct UndoReport {
     std::vector<UndoStep> steps;  // in the order undo took them, nothingToDo left out
     int restored = 0;
     int leftAlone = 0;
+    // Entries undo did not come to: it was stopped before them.
+    int notDone = 0;
 };
 
-// Takes the run of `journal` back in `folder`. `onStep` is called after
-// each entry that undo acted on or left alone.
+// What undo tells as it goes.
+struct UndoWatch {
+    // After each entry that undo acted on or left alone.
+    std::function<void(const UndoStep&)> onStep;
+    // After every entry, with how many are done of how many.
+    std::function<void(int done, int total)> onProgress;
+    // When set, undo stops before its next entry. None when null.
+    const std::atomic<bool>* stop = nullptr;
+};
+
+// Takes the run of `journal` back in `folder`.
+UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& watch);
+// The same, told only of each step.
 UndoReport undoRun(const Journal& journal, UndoFolder& folder,
                    const std::function<void(const UndoStep&)>& onStep = nullptr);
 

@@ -12,6 +12,7 @@ inline constexpr const char* kSecLastDir = "前回処理したフォルダ";
 inline constexpr const char* kSecRootDir = "フォルダ指定のルートフォルダ";
 inline constexpr const char* kSecSortOrder = "ファイルの並び順";
 inline constexpr const char* kSecFileMask = "表示するファイル";
+inline constexpr const char* kSecSwapNames = "名前の入れ替えを行う";
 
 // cannot write to <path>
 inline constexpr const char* kCannotWriteFormat = "%s に書き込めません";

@@ -50,7 +50,7 @@ struct Key {
     Rule rule;
 };
 
-inline constexpr std::array<Key, 11> kKeys{{
+inline constexpr std::array<Key, 12> kKeys{{
     {msg::kSecWinMem, "WinMem", &Values::WinMem, 0, Rule::always},
     {msg::kSecInitMax, "InitMax", &Values::InitMax, 0, Rule::always},
     {msg::kSecBounds, "Top", &Bounds::top, kDesignBounds.top, Rule::windowBounds},
@@ -62,6 +62,7 @@ inline constexpr std::array<Key, 11> kKeys{{
     {msg::kSecRootDir, "RootDir", &Values::RootDir, 0, Rule::always},
     {msg::kSecSortOrder, "SortOrder", &Values::SortOrder, 0, Rule::whenSet},
     {msg::kSecFileMask, "FileMask", &Values::FileMask, 0, Rule::whenSet},
+    {msg::kSecSwapNames, "SwapNames", &Values::SwapNames, 0, Rule::whenSet},
 }};
 
 }  // namespace settings

@@ -1,5 +1,5 @@
-// The five settings values: program-wide, alive for the whole run, at their
-// zero state until the settings file is read.
+// The settings values: program-wide, alive for the whole run, at their zero
+// state until the settings file is read.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@ struct Values {
     // empty). A file without them keeps today's list.
     int32_t SortOrder = 0;
     std::string FileMask;
+    bool SwapNames = false;   // a run with the old files deleted swaps names (the option menu)
 };
 
 // The program's one set of values.

@@ -5,6 +5,7 @@
 
 #include "app/mainform.h"
 #include "rename/ui/filelistbox.h"
+#include "support/faultsys.h"
 #include "support/programhome.h"
 #include "support/scratch.h"
 #include "widgets/text.h"
@@ -18,7 +19,11 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -69,6 +74,38 @@ protected:
 
     // What a user reads in the folder field, as bytes.
     static std::string fieldOf(TMainForm& form) { return widgets::toBytes(form.EditDir->text()); }
+};
+
+// A disk whose first rename waits until `act` has been done on the window's
+// thread: what a user does while a run or an undo goes. The events `act`
+// posts are delivered before the rename goes on.
+class HeldDisk : public FaultSys {
+public:
+    HeldDisk(QObject* window, std::function<void()> act) : window_(window), act_(std::move(act)) {}
+    bool delivered() const { return delivered_; }
+    int renameat2(int od, const char* op, int nd, const char* np, unsigned flags) override
+    {
+        if (act_) {
+            auto act = std::move(act_);
+            act_ = nullptr;
+            QMetaObject::invokeMethod(
+                window_,
+                [this, act] {
+                    act();
+                    delivered_ = true;
+                },
+                Qt::QueuedConnection);
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (!delivered_ && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return FaultSys::renameat2(od, op, nd, np, flags);
+    }
+
+private:
+    QObject* window_;
+    std::function<void()> act_;
+    std::atomic<bool> delivered_ = false;
 };
 
 // A window test with a folder "pick" of two files beside the work folder's,

@@ -27,6 +27,9 @@ struct TestCase {
 
 void PrintTo(const TestCase& c, std::ostream* os) { *os << c.name; }
 
+const std::string kLong(300, 'n');
+const std::string kLongAnswer = "新しいファイル名は「" + kLong + ".txt」になります\n失敗：ファイルシステムが受け付けない名前です";
+
 class TestButton : public WindowTest, public ::testing::WithParamInterface<TestCase> {};
 
 TEST_P(TestButton, ShowsWhatTheFirstFileWouldBeCalled)
@@ -64,7 +67,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "ファイル名に不正な文字があります"},
         TestCase{"EmptyList", {}, "x", false, true, "リストのインデックスが範囲を超えています (0)"},
         TestCase{"ExistingNameIsNotChecked", {"a.txt", "x.txt"}, "x", false, false,
-                 "新しいファイル名は「x.txt」になります"}),
+                 "新しいファイル名は「x.txt」になります"},
+        // A name the run refuses whatever the folder holds says why.
+        TestCase{"HiddenName", {"a.txt"}, ".hidden", false, false,
+                 "新しいファイル名は「.hidden.txt」になります\n失敗：「.」で始まる名前は隠しファイルになります"},
+        TestCase{"TooLongForTheFileSystem", {"a.txt"}, kLong.c_str(), false, false,
+                 kLongAnswer.c_str()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, CopyFillsTheMemoWithTheBases)

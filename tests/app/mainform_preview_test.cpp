@@ -120,4 +120,30 @@ TEST_F(PreviewWindow, ThePairingAidShowsTheEntryOfTheCaretsLine)
     EXPECT_EQ(selectedEntry(*form), 1);
 }
 
+// Where names are swapped, the preview lists the steps in the run's order:
+// a chain from its free end, a cycle with its two temporary steps.
+TEST_F(PreviewWindow, ShowsTheOrderAndTheTemporaryStepsOfASwap)
+{
+    auto form = window({"a.txt", "b.txt", "f1.txt", "f2.txt"});
+    form->Memo2->setPlainText(u8("b\na\nf2\nf3"));
+    form->CheckBoxOldDel->setChecked(true);
+    form->OptionSwapMenu->setChecked(true);
+    QStringList rows;
+    preview(*form, [&](TPreviewForm& p) {
+        QAbstractItemModel* m = p.PreviewList->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            rows << QStringList{m->index(r, 0).data().toString(), m->index(r, 1).data().toString(),
+                                m->index(r, 2).data().toString(), m->index(r, 3).data().toString()}
+                        .join(QLatin1Char('|'));
+        EXPECT_EQ(p.PreviewCounts->text().left(6), u8("成功：4件　"));
+    });
+    EXPECT_EQ(rows, (QStringList{
+                        u8("1|a.txt|（一時的な名前）|一時的な名前へ移します"),
+                        u8("2|b.txt|a.txt|成功：作成して古いファイルを削除（1 番が空ける名前）"),
+                        u8("1|（一時的な名前）|b.txt|成功：作成して古いファイルを削除（2 番が空ける名前）"),
+                        u8("4|f2.txt|f3.txt|成功：作成して古いファイルを削除"),
+                        u8("3|f1.txt|f2.txt|成功：作成して古いファイルを削除（4 番が空ける名前）"),
+                    }));
+}
+
 }  // namespace

@@ -326,4 +326,32 @@ TEST_F(WindowTest, CopyThenRenameUnchanged)
     EXPECT_TRUE(exists(work / "bb.txt"));
 }
 
+// Checked in the option menu, with the old files deleted, names are
+// swapped and shifted whatever the list order; undo takes it back.
+TEST_F(WindowTest, SwapsAndShiftsNamesWhenAskedAndUndoTakesThemBack)
+{
+    auto form = window({"a.txt", "b.txt", "f1.txt", "f2.txt"});
+    const auto before = snapshot(work.path());
+    form->Memo2->setPlainText(u8("b\na\nf2\nf3"));
+    click(*form, "CheckBoxOldDel");
+    form->OptionSwapMenu->trigger();
+    {
+        BoxAnswerer answer;
+        click(*form, "ButtonRename");
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].text, u8("成功：4件　失敗：0件　無視：0件　削除失敗：0件"));
+    }
+    EXPECT_EQ(snapshot(work.path()), (std::map<std::string, std::string>{{"a.txt", "content of b.txt"},
+                                                                         {"b.txt", "content of a.txt"},
+                                                                         {"f2.txt", "content of f1.txt"},
+                                                                         {"f3.txt", "content of f2.txt"}}));
+    {
+        BoxAnswerer answer;
+        form->EditUndoMenu->trigger();
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].text, u8("元に戻した：4件　そのまま：0件　"));
+    }
+    EXPECT_EQ(snapshot(work.path()), before);
+}
+
 }  // namespace

@@ -230,4 +230,23 @@ TEST_F(SettingsWindow, LastDirFromARunReachesTheFileAtClose)
     EXPECT_EQ(text.find("/etc"), std::string::npos);
 }
 
+// The swapping of names is kept in a section of its own, written once it
+// has been checked; a file without it, as every older one, leaves it off.
+TEST_F(SettingsWindow, SwappingNamesIsKeptInASectionOfItsOwn)
+{
+    auto form = start();
+    EXPECT_FALSE(form->OptionSwapMenu->isChecked());
+    EXPECT_TRUE(form->OptionSwapMenu->isCheckable());
+    form->OptionSwapMenu->trigger();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(readFile(ini()), std::string(kFirstClose) + "[名前の入れ替えを行う]\r\nSwapNames=1\r\n");
+
+    settings::resetValues();
+    form = start();
+    EXPECT_TRUE(form->OptionSwapMenu->isChecked());
+    form->OptionSwapMenu->trigger();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(readFile(ini()), std::string(kFirstClose) + "[名前の入れ替えを行う]\r\nSwapNames=0\r\n");
+}
+
 }  // namespace

@@ -106,8 +106,8 @@ TEST(MainForm, MenusAndCaptions)
     } menus[] = {
         // The additions: the import above the exit; the edit menu between
         // the file and option menus, with the preview, the undo of the last
-        // run and the tools on the memo's lines; the list's order and the
-        // files it shows.
+        // run and the tools on the memo's lines; the list's order, the files
+        // it shows and the swapping of names.
         {f.File, "ファイル(&F)",
          {{f.FileImportMenu, "名前をファイルから読み込む(&L)..."}, {f.FileExitMenu, "終了(&X)"}}},
         {f.EditMenu, "編集(&E)",
@@ -115,7 +115,8 @@ TEST(MainForm, MenusAndCaptions)
           {f.EditReplaceMenu, "置換(&R)..."}, {f.EditConvertMenu, "文字種の変換(&K)..."}}},
         {f.OptionMenu, "オプション(&O)", {{f.OptionCunfigMenu, "設定(&C)"},
                                           {f.OptionOrderMenu->menuAction(), "並び順(&O)"},
-                                          {f.OptionFilterMenu, "表示するファイル(&F)..."}}},
+                                          {f.OptionFilterMenu, "表示するファイル(&F)..."},
+                                          {f.OptionSwapMenu, "名前の入れ替えを行う(&S)"}}},
         {f.Help, "ヘルプ(&H)", {{f.HelpAboutMenu, "バージョン情報(&A)..."}}},
     };
     QList<QAction*> bar = f.MainMenu->actions();
@@ -280,6 +281,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"SimpleText", "StatusBar", {2, 3, 684, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"ButtonStop", "StatusBar", {0, 0, 100, 20}, true},
             {"LineGuard", "StatusBar", {692, 3, 127, 20}},
         }},
         {{1200, 760}, {
@@ -317,6 +319,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"SimpleText", "StatusBar", {2, 3, 1041, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"ButtonStop", "StatusBar", {0, 0, 100, 20}, true},
             {"LineGuard", "StatusBar", {1049, 3, 127, 20}},
         }},
         {{300, 200}, {
@@ -354,6 +357,7 @@ TEST(MainForm, EveryControlStaysWhereTheLayoutPutsIt)
             {"SimpleText", "StatusBar", {2, 3, 141, 20}},
             {"Progress", "StatusBar", {0, 0, 160, 16}, true},
             {"CopyProgress", "StatusBar", {0, 0, 100, 30}, true},
+            {"ButtonStop", "StatusBar", {0, 0, 100, 20}, true},
             {"LineGuard", "StatusBar", {149, 3, 127, 20}},
         }},
     };

@@ -257,22 +257,6 @@ TEST_F(UndoTest, ARunLeavesTheLastTenJournalsItsOwnAmongThem)
     EXPECT_EQ(work.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
-// A disk whose first rename waits until the window has had the chance to
-// take input: the events the test posted before are delivered first.
-class HeldDisk : public FaultSys {
-public:
-    std::function<void()> onFirstRename;
-    int renameat2(int od, const char* op, int nd, const char* np, unsigned flags) override
-    {
-        if (onFirstRename) {
-            auto f = std::move(onFirstRename);
-            onFirstRename = nullptr;
-            f();
-        }
-        return FaultSys::renameat2(od, op, nd, np, flags);
-    }
-};
-
 TEST_F(UndoTest, WindowTakesNoInputWhileARunGoes)
 {
     auto form = window({"a.txt", "b.txt"});
@@ -280,34 +264,22 @@ TEST_F(UndoTest, WindowTakesNoInputWhileARunGoes)
     click(*form, "CheckBoxOldDel");
     form->Memo2->setFocus();
     auto* button = form->findChild<QPushButton*>(QStringLiteral("ButtonRename"));
-    std::atomic<bool> delivered = false;
-    HeldDisk disk;
-    disk.onFirstRename = [&] {
-        // From the run's thread, to be done on the window's while the run
-        // waits: keys for the memo, clicks on the button and the memo, a
-        // close of the window.
-        QMetaObject::invokeMethod(
-            form.get(),
-            [&] {
-                QTest::keyClicks(form->Memo2, "xyz");
-                QTest::keyClick(form->Memo2, Qt::Key_Return);
-                QTest::mouseClick(button, Qt::LeftButton);
-                QTest::mouseClick(form->Memo2->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
-                // As an accessibility tool presses buttons: no event at all.
-                button->click();
-                form->findChild<QPushButton*>(QStringLiteral("ButtonCopy"))->click();
-                form->close();
-                delivered = true;
-            },
-            Qt::QueuedConnection);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!delivered && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    };
+    // Done on the window's thread while the run waits: keys for the memo,
+    // clicks on the button and the memo, a close of the window.
+    HeldDisk disk(form.get(), [&] {
+        QTest::keyClicks(form->Memo2, "xyz");
+        QTest::keyClick(form->Memo2, Qt::Key_Return);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(form->Memo2->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+        // As an accessibility tool presses buttons: no event at all.
+        button->click();
+        form->findChild<QPushButton*>(QStringLiteral("ButtonCopy"))->click();
+        form->close();
+    });
     platform::ScopedSys scoped(disk);
     BoxAnswerer answer;
     click(*form, "ButtonRename");
-    EXPECT_TRUE(delivered);
+    EXPECT_TRUE(disk.delivered());
     // One run, one summary; the memo as it was; the window still open.
     ASSERT_EQ(answer.seen().size(), 1u);
     EXPECT_EQ(answer.seen()[0].caption, u8("rename結果"));

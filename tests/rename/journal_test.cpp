@@ -22,6 +22,7 @@ std::string sampleText()
     t += journal_text::failed(1, JournalOp::remove, 13);
     t += journal_text::intent(2, JournalOp::move, "c", "z", {0, 0, 13});
     t += journal_text::failed(2, JournalOp::move, 17);
+    t += journal_text::stopped(1);
     t += journal_text::end();
     t += journal_text::undone();
     return t;
@@ -49,6 +50,7 @@ TEST(Journal, ReadsBackEveryRecordAndOddNamesByteForByte)
     EXPECT_EQ(j->steps[2].failedErrno, 13);
     EXPECT_FALSE(j->steps[2].after);
     EXPECT_EQ(j->steps[3].failedErrno, 17);
+    EXPECT_EQ(j->notDone, 1);
     EXPECT_TRUE(j->ended);
     EXPECT_TRUE(j->undone);
 }

@@ -37,14 +37,19 @@ std::string show(const std::vector<Reported>& r)
     return s.str();
 }
 
-// The reports a plan says its run will give, in order.
+// The reports a plan says its run will give, in the order of its steps: a
+// file that goes through a temporary name is reported once it has its new
+// one.
 std::vector<Reported> expected(const Plan& p)
 {
     std::vector<Reported> out;
-    for (const auto& e : p.entries)
+    for (const auto& st : p.order) {
+        if (st.kind == PlannedStep::Kind::toTemporary)
+            continue;
+        const auto& e = p.entries[static_cast<size_t>(st.entry)];
         for (RunStep s : stepsOf(e.outcome))
-            out.push_back({s, s == RunStep::created || s == RunStep::createFailed ? e.newName
-                                                                                 : e.oldName});
+            out.push_back({s, aboutNewName(s) ? e.newName : e.oldName});
+    }
     return out;
 }
 
@@ -58,7 +63,7 @@ struct Scenario {
     {
         std::ostringstream s;
         s << (rules.rule == NameRule::append ? "append" : "replace")
-          << (rules.deleteOld ? " delete" : " keep") << " files:";
+          << (rules.deleteOld ? " delete" : " keep") << (rules.swap ? " swap" : "") << " files:";
         for (const auto& f : files)
             s << ' ' << f << (std::count(readOnly.begin(), readOnly.end(), f) ? "(ro)" : "");
         s << " blockers:";
@@ -122,6 +127,21 @@ Scenario randomScenario(std::mt19937& rng)
     return s;
 }
 
+// The same, where names are swapped: the old files go, and the lines are
+// mostly other entries' names, so that chains and cycles abound.
+Scenario randomSwapScenario(std::mt19937& rng)
+{
+    Scenario s = randomScenario(rng);
+    s.rules.deleteOld = true;
+    s.rules.swap = true;
+    for (auto& line : s.lines)
+        if (!s.files.empty() && rng() % 2 == 0) {
+            const std::string& f = s.files[rng() % s.files.size()];
+            line = f.substr(0, f.find('.'));
+        }
+    return s;
+}
+
 void lay(const ScratchDir& d, const Scenario& s)
 {
     for (const auto& f : s.files)
@@ -136,7 +156,7 @@ void lay(const ScratchDir& d, const Scenario& s)
         ::chmod((d / f).c_str(), 0444);
 }
 
-void planEqualsRun(bool plainFs, int scenarios, unsigned seed)
+void planEqualsRun(bool plainFs, int scenarios, unsigned seed, Scenario (*make)(std::mt19937&) = randomScenario)
 {
     std::mt19937 rng(seed);
     FaultSys faults;
@@ -144,7 +164,7 @@ void planEqualsRun(bool plainFs, int scenarios, unsigned seed)
         plainFileSystem(faults);
     platform::ScopedSys use(faults);
     for (int k = 0; k < scenarios; ++k) {
-        const Scenario s = randomScenario(rng);
+        const Scenario s = make(rng);
         ScratchDir d;
         lay(d, s);
         auto folder = platform::FolderHandle::open(d.path());
@@ -158,6 +178,7 @@ void planEqualsRun(bool plainFs, int scenarios, unsigned seed)
         rq.lines = s.lines;
         rq.rule = s.rules.rule;
         rq.deleteOld = s.rules.deleteOld;
+        rq.swap = s.rules.swap;
         std::vector<Reported> reported;
         rq.onStep = [&](RunStep st, const std::string& name) { reported.push_back({st, name}); };
         const RunCounts counts = runRename(rq);
@@ -177,6 +198,11 @@ TEST(PlanAndRun, AgreeOnEveryEntryOfRandomFolders)
 TEST(PlanAndRun, AgreeOnAFileSystemWithoutUnnamedFilesOrFastCopies)
 {
     planEqualsRun(true, 1500, 4242);
+}
+
+TEST(PlanAndRun, AgreeWhereNamesAreSwapped)
+{
+    planEqualsRun(false, 1500, 777, randomSwapScenario);
 }
 
 TEST(RunTouchesOnlyFiles, AFolderInAListedFilesPlaceIsNeitherMovedNorCopied)

@@ -71,6 +71,8 @@ const char* word(Outcome o)
     case Outcome::copied: return "copied";
     case Outcome::moved: return "moved";
     case Outcome::oldStays: return "oldStays";
+    case Outcome::notMade: return "notMade";
+    case Outcome::notRemoved: return "notRemoved";
     }
     return "?";
 }
@@ -176,9 +178,92 @@ INSTANTIATE_TEST_SUITE_P(
                  false, NameRule::append, "a.txt>ab.txt:copied ", {1, 0, 0, 0}, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The order of a plan's steps: "2" an entry, "0>~" to its temporary name,
+// "~>0" from it.
+std::string orderOf(const Plan& p)
+{
+    std::ostringstream s;
+    for (const auto& st : p.order) {
+        if (st.kind == PlannedStep::Kind::toTemporary)
+            s << st.entry << ">~ ";
+        else if (st.kind == PlannedStep::Kind::fromTemporary)
+            s << "~>" << st.entry << ' ';
+        else
+            s << st.entry << ' ';
+    }
+    return s.str();
+}
+
+struct SwapCase {
+    const char* name;
+    Described folder;
+    std::vector<std::string> entries;
+    std::vector<std::string> lines;
+    std::string want;
+    std::string order;
+    RunCounts counts;
+};
+
+void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
+
+class SwapPlanCases : public ::testing::TestWithParam<SwapCase> {};
+
+TEST_P(SwapPlanCases, OrdersTheMovesSoThatChainsAndCyclesSucceed)
+{
+    const SwapCase& c = GetParam();
+    PlanRules rules{NameRule::replace, platform::CodePage::utf8, true, true};
+    const Plan p = makePlan(c.entries, c.lines, static_cast<int>(c.lines.size()), rules, c.folder);
+    EXPECT_EQ(describe(p), c.want);
+    EXPECT_EQ(orderOf(p), c.order);
+    EXPECT_EQ(p.counts, c.counts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plan, SwapPlanCases,
+    ::testing::Values(
+        SwapCase{"TwoSwapped", Described{"a", "b"}, {"a", "b"}, {"b", "a"}, "a>b:moved@1 b>a:moved@0 ",
+                 "0>~ 1 ~>0 ", {2, 0, 0, 0}},
+        SwapCase{"ThreeInACycle", Described{"a", "b", "c"}, {"a", "b", "c"}, {"b", "c", "a"},
+                 "a>b:moved@1 b>c:moved@2 c>a:moved@0 ", "0>~ 2 1 ~>0 ", {3, 0, 0, 0}},
+        SwapCase{"ChainInListOrder", Described{"a", "b"}, {"a", "b"}, {"b", "c"}, "a>b:moved@1 b>c:moved ",
+                 "1 0 ", {2, 0, 0, 0}},
+        SwapCase{"ShiftByOne", Described{"f1", "f2", "f3", "f4"}, {"f1", "f2", "f3", "f4"},
+                 {"f2", "f3", "f4", "f5"}, "f1>f2:moved@1 f2>f3:moved@2 f3>f4:moved@3 f4>f5:moved ",
+                 "3 2 1 0 ", {4, 0, 0, 0}},
+        SwapCase{"ShiftBackByOneNeedsNoReordering", Described{"f1", "f2", "f3"}, {"f1", "f2", "f3"},
+                 {"f0", "f1", "f2"}, "f1>f0:moved f2>f1:moved@0 f3>f2:moved@1 ", "0 1 2 ", {3, 0, 0, 0}},
+        SwapCase{"ChainEndingInATakenName", Described{"a", "b", "x"}, {"a", "b"}, {"b", "x"},
+                 "a>b:taken b>x:taken ", "0 1 ", {0, 2, 0, 0}},
+        SwapCase{"ChainThroughAReadOnlyFile", Described{"a", "b!"}, {"a", "b"}, {"b", "c"},
+                 "a>b:taken b>c:oldStays ", "0 1 ", {0, 1, 0, 1}},
+        SwapCase{"SwapWithAReadOnlyFileFails", Described{"a!", "c"}, {"a", "c"}, {"c", "a"},
+                 "a>c:taken c>a:taken ", "0 1 ", {0, 2, 0, 0}},
+        SwapCase{"FirstToAskGetsTheName", Described{"a", "b", "c"}, {"a", "b", "c"}, {"c", "c", "d"},
+                 "a>c:moved@2 b>c:takenByRun@0 c>d:moved ", "2 0 1 ", {2, 1, 0, 0}},
+        SwapCase{"NameAskedForByTwoAndFreedByNone", Described{"a", "b", "c"}, {"a", "b", "c"},
+                 {"c", "c", "c"}, "a>c:taken b>c:taken c>c:taken ", "0 1 2 ", {0, 3, 0, 0}},
+        SwapCase{"CycleBesideAFailure", Described{"a", "b", "c"}, {"a", "b", "c"}, {"c", "x?", "a"},
+                 "a>c:moved@2 b>:badLine c>a:moved@0 ", "0>~ 2 ~>0 1 ", {2, 1, 0, 0}},
+        SwapCase{"CaseOnlyWhereCaseFolds", folding({"a.txt"}), {"a.txt"}, {"A"}, "a.txt>A.txt:moved ",
+                 "0>~ ~>0 ", {1, 0, 0, 0}},
+        SwapCase{"CaseOnlyWhereItDoesNot", Described{"a.txt"}, {"a.txt"}, {"A"}, "a.txt>A.txt:moved ",
+                 "0 ", {1, 0, 0, 0}},
+        SwapCase{"EntryGoneFreesItsName", Described{"a"}, {"a", "b"}, {"b", "c"}, "a>b:moved b>c:oldGone ",
+                 "0 1 ", {1, 1, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Unchecked, or with the old files kept, a swap fails as it always has.
+TEST(SwapPlan, OnlyWithTheOldFilesDeleted)
+{
+    PlanRules rules{NameRule::replace, platform::CodePage::utf8, false, true};
+    const Plan p = makePlan({"a", "b"}, {"b", "a"}, 2, rules, Described{"a", "b"});
+    EXPECT_EQ(describe(p), "a>b:taken b>a:taken ");
+    EXPECT_EQ(orderOf(p), "0 1 ");
+}
+
 TEST(PlanOutcomes, StepsAndCountsAgreeForEveryOutcome)
 {
-    for (int o = 0; o <= static_cast<int>(Outcome::oldStays); ++o) {
+    for (int o = 0; o <= static_cast<int>(Outcome::notRemoved); ++o) {
         const auto outcome = static_cast<Outcome>(o);
         RunCounts c;
         countInto(c, outcome);
@@ -196,6 +281,21 @@ TEST(PlanOutcomes, StepsAndCountsAgreeForEveryOutcome)
             EXPECT_TRUE(steps.empty()) << word(outcome);
         }
     }
+}
+
+// The preview's words of an outcome begin with the word the summary counts
+// it under, so that the two never tell different stories.
+TEST(PlanOutcomes, WordsBeginWithTheCounterOfTheSummary)
+{
+    for (int o = 0; o <= static_cast<int>(Outcome::notRemoved); ++o) {
+        const auto outcome = static_cast<Outcome>(o);
+        RunCounts c;
+        countInto(c, outcome);
+        const char* counter = c.success ? "成功：" : c.failed ? "失敗：" : c.ignored ? "無視：" : "削除失敗：";
+        EXPECT_TRUE(outcomeWords(outcome, 2).starts_with(counter)) << word(outcome);
+    }
+    EXPECT_EQ(outcomeWords(Outcome::takenByRun, 2), "失敗：3 番が先にこの名前を作ります");
+    EXPECT_EQ(outcomeWords(Outcome::moved, 0), "成功：作成して古いファイルを削除（1 番が空ける名前）");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/syscalls.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -26,25 +27,12 @@ using Steps = std::vector<std::pair<RunStep, std::string>>;
 
 namespace {
 
-struct Outcome {
-    RunCounts counts;
-    Steps steps;
-};
-
 // Runs the files `entries` of `d` with `lines`, with `fs` in force.
-Outcome runIn(const ScratchDir& d, const std::vector<std::string>& entries,
-              const std::vector<std::string>& lines, bool deleteOld, FaultSys& fs)
+Ran runIn(const ScratchDir& d, const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+          bool deleteOld, FaultSys& fs)
 {
-    Outcome o;
-    renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::open(d.path());
-    rq.entries = entries;
-    rq.lines = lines;
-    rq.deleteOld = deleteOld;
-    rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
     platform::ScopedSys use(fs);
-    o.counts = renaming::runRename(rq);
-    return o;
+    return runKept({.folder = d.path(), .entries = entries, .lines = lines, .deleteOld = deleteOld});
 }
 
 // Calls `act` (another program at work) each time a copy has moved a
@@ -112,7 +100,7 @@ TEST_P(FileChangingWhileCopied, CutShortIsReportedNotCreatedAndNoTornCopyAppears
             ASSERT_EQ(::truncate(d.file("movie.mp4").c_str(), 1000), 0);
         }
     }, moved);
-    const Outcome o = runIn(d, {"movie.mp4"}, {"film"}, /*deleteOld=*/false, fs);
+    const Ran o = runIn(d, {"movie.mp4"}, {"film"}, /*deleteOld=*/false, fs);
     EXPECT_TRUE(cut);
     EXPECT_EQ(o.counts, (RunCounts{0, 1, 0, 0}));
     EXPECT_EQ(o.steps, (Steps{{RunStep::createFailed, "film.mp4"}}));
@@ -129,7 +117,7 @@ TEST_P(FileChangingWhileCopied, GrowingIsNotChasedPastItsSizeAndIsReportedNotCre
         if (++appends <= 200)
             append(d.file("movie.mp4"), std::string(128 << 10, 'g'));
     }, moved);
-    const Outcome o = runIn(d, {"movie.mp4"}, {"film"}, /*deleteOld=*/false, fs);
+    const Ran o = runIn(d, {"movie.mp4"}, {"film"}, /*deleteOld=*/false, fs);
     EXPECT_LE(moved, 1 << 20) << "the copy ran past the file's size at its start";
     EXPECT_EQ(o.counts, (RunCounts{0, 1, 0, 0}));
     EXPECT_EQ(o.steps, (Steps{{RunStep::createFailed, "film.mp4"}}));
@@ -150,7 +138,7 @@ TEST_P(FileChangingWhileCopied, OverwrittenInPlaceIsReportedNotCreated)
         ASSERT_EQ(::pwrite(fd, "edited", 6, 0), 6);
         ::close(fd);
     }, moved);
-    const Outcome o = runIn(d, {"movie.mp4"}, {"film"}, /*deleteOld=*/false, fs);
+    const Ran o = runIn(d, {"movie.mp4"}, {"film"}, /*deleteOld=*/false, fs);
     EXPECT_EQ(o.counts, (RunCounts{0, 1, 0, 0}));
     EXPECT_EQ(d.names(), std::vector<std::string>{"movie.mp4"});
 }
@@ -180,7 +168,7 @@ TEST(RenameRunOnNfs, WhatAProgramWritesDuringTheRunIsInTheRenamedFile)
         EXPECT_EQ(::write(writer, "during\n", 7), 7);
         return r;
     };
-    const Outcome o = runIn(d, {"log.txt"}, {"journal"}, /*deleteOld=*/true, fs);
+    const Ran o = runIn(d, {"log.txt"}, {"journal"}, /*deleteOld=*/true, fs);
     ASSERT_EQ(::write(writer, "after\n", 6), 6);
     ::close(writer);
     EXPECT_EQ(links, 1);
@@ -215,7 +203,7 @@ TEST(RenameRunOnNfs, WithoutLinksAFileWrittenDuringItsCopyIsNotDeleted)
                     EXPECT_EQ(::write(writer, "during", 6), 6);
                 }
             }, moved);
-            const Outcome o = runIn(d, {"log.txt"}, {"journal"}, /*deleteOld=*/true, fs);
+            const Ran o = runIn(d, {"log.txt"}, {"journal"}, /*deleteOld=*/true, fs);
             ASSERT_EQ(::write(writer, "after", 5), 5);
             ::close(writer);
             if (!written) {

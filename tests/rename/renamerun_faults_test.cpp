@@ -2,7 +2,8 @@
 //
 // A folder of twelve files and a memo that mixes valid, blank, forbidden and
 // duplicate lines (and names of other entries, and an entry's own name) is
-// renamed under both rules and both states of the delete box, once for every
+// renamed under both rules and both states of the delete box, and with names
+// swapped (chains and cycles, through a temporary name), once for every
 // k from 1 until a run in which no fault was injected, with the k-th call
 // (of any kind, or of one kind) failing with one errno, on the usual file
 // system, on one without unnamed files or fast copies, and on one that
@@ -99,6 +100,11 @@ const std::vector<std::string> kLines = {
     "a10",     // the entry's own name (under replace)
     // no lines for the last two entries
 };
+// Where names are swapped: two names swapped, three in a cycle, and a chain
+// against the list order, beside a blank, a forbidden and a read-only one.
+const std::vector<std::string> kSwapLines = {
+    "b01", " \t ", "a:b", "  b04 ", "b05", "a07", "a06", "a09", "a10", "a08", "a12", "a13",
+};
 
 std::string contentOf(size_t i)
 {
@@ -121,12 +127,14 @@ void makeFolder(const ScratchDir& d)
 struct Config {
     NameRule rule;
     bool deleteOld;
+    bool swap = false;
+    const std::vector<std::string>& lines() const { return swap ? kSwapLines : kLines; }
 };
 
 void PrintTo(const Config& c, std::ostream* os)
 {
     *os << (c.rule == NameRule::replace ? "replace" : "append")
-        << (c.deleteOld ? ", delete" : ", keep");
+        << (c.deleteOld ? ", delete" : ", keep") << (c.swap ? ", swap" : "");
 }
 
 struct RunResult {
@@ -134,7 +142,17 @@ struct RunResult {
     // Reports of each entry, in order.
     std::vector<std::vector<std::pair<RunStep, std::string>>> reports;
     std::vector<std::string> texts;
+    std::vector<std::pair<RunStep, std::string>> inOrder;  // the reports as they came
 };
+
+// The new name the entry `name` at `i` asks for; empty for none.
+std::string newNameOf(const std::string& name, size_t i, const Config& cfg)
+{
+    const std::string line = i < cfg.lines().size() ? cfg.lines()[i] : std::string();
+    if (!renaming::checkFileName(line, platform::CodePage::utf8))
+        return {};
+    return renaming::makeNewFileName(name, line, cfg.rule, platform::CodePage::utf8);
+}
 
 // Runs the list's entries in the list's folder, as the window does, with
 // `faults` in force for the run.
@@ -146,12 +164,28 @@ RunResult runOnce(const renaming::NameList& list, const Config& cfg, FaultSys& f
     renaming::RunRequest rq;
     rq.folder = list.folder().duplicate();
     rq.entries = list.entries();
-    rq.lines = kLines;
+    rq.lines = cfg.lines();
     rq.rule = cfg.rule;
     rq.cp = platform::CodePage::utf8;
     rq.deleteOld = cfg.deleteOld;
+    rq.swap = cfg.swap;
+    // In list order a report is of the entry the progress is at; where
+    // names are swapped, the entry is known by the name: a creation is of
+    // the first entry with that new name and no report yet, a deletion of
+    // the entry just created.
+    size_t lastCreated = 0;
     rq.onStep = [&](RunStep s, const std::string& name) {
-        r.reports.at(current).emplace_back(s, name);
+        size_t at = current;
+        if (cfg.swap && renaming::aboutNewName(s)) {
+            for (at = 0; at < r.reports.size(); ++at)
+                if (r.reports[at].empty() && newNameOf(list.entries()[at], at, cfg) == name)
+                    break;
+            lastCreated = at;
+        } else if (cfg.swap) {
+            at = lastCreated;
+        }
+        r.reports.at(at).emplace_back(s, name);
+        r.inOrder.emplace_back(s, name);
         r.texts.push_back(renaming::stepText(s, name));
     };
     rq.onProgress = [&](int done, int) { current = static_cast<size_t>(done); };
@@ -173,21 +207,29 @@ void checkRun(const std::vector<std::string>& entries, const Config& cfg, const 
     std::vector<std::string> newName(n);
     std::map<std::string, std::set<std::string>> sourcesOf;  // new name -> contents
     for (size_t i = 0; i < n; ++i) {
-        const std::string line = i < kLines.size() ? kLines[i] : std::string();
-        if (renaming::checkFileName(line, platform::CodePage::utf8))
-            newName[i] = renaming::makeNewFileName(entries[i], line, cfg.rule,
-                                                   platform::CodePage::utf8);
+        newName[i] = newNameOf(entries[i], i, cfg);
         if (!newName[i].empty())
             sourcesOf[newName[i]].insert(before.at(entries[i]).content);
     }
 
+    // Where the disk failed for good in the middle of a cycle of names, a
+    // file may be under the cycle's temporary name, recorded in the journal,
+    // until the disk is back.
+    auto underTemporary = [&](const FileState& was) {
+        if (canCleanUp)
+            return false;
+        for (const auto& [name, now] : after)
+            if (name.ends_with(".swap") && now.content == was.content)
+                return true;
+        return false;
+    };
     // Nothing lost: each original content under its old or its new name.
     for (size_t i = 0; i < n; ++i) {
         const FileState& was = before.at(entries[i]);
         const bool underOld = after.count(entries[i]) && after.at(entries[i]) == was;
         const bool underNew = !newName[i].empty() && after.count(newName[i]) &&
                               after.at(newName[i]).content == was.content;
-        EXPECT_TRUE(underOld || underNew) << "lost: " << entries[i];
+        EXPECT_TRUE(underOld || underNew || underTemporary(was)) << "lost: " << entries[i];
     }
     // Nothing changed: an old name still there holds what it held, unless a
     // new file took the name after the old one was moved away. (Where the
@@ -220,7 +262,7 @@ void checkRun(const std::vector<std::string>& entries, const Config& cfg, const 
     RunCounts tally;
     for (size_t i = 0; i < n; ++i) {
         const auto& rep = r.reports[i];
-        const std::string line = i < kLines.size() ? kLines[i] : std::string();
+        const std::string line = i < cfg.lines().size() ? cfg.lines()[i] : std::string();
         if (!renaming::checkFileName(line, platform::CodePage::utf8)) {
             EXPECT_TRUE(rep.empty());
             ++tally.failed;
@@ -237,7 +279,7 @@ void checkRun(const std::vector<std::string>& entries, const Config& cfg, const 
             EXPECT_EQ(rep.size(), 1u);
             EXPECT_EQ(rep[0].second, newName[i]);
             // A failed creation leaves the old file where it was.
-            EXPECT_TRUE(after.count(entries[i]) && after.at(entries[i]) == was)
+            EXPECT_TRUE((after.count(entries[i]) && after.at(entries[i]) == was) || underTemporary(was))
                 << "old file not left alone: " << entries[i];
             ++tally.failed;
             continue;
@@ -267,9 +309,8 @@ void checkRun(const std::vector<std::string>& entries, const Config& cfg, const 
 
     // The words: each report and the summary.
     size_t k = 0;
-    for (const auto& rep : r.reports)
-        for (const auto& [step, name] : rep)
-            EXPECT_EQ(r.texts.at(k++), kOpen + name + kEnding.at(step));
+    for (const auto& [step, name] : r.inOrder)
+        EXPECT_EQ(r.texts.at(k++), kOpen + name + kEnding.at(step));
     EXPECT_EQ(renaming::summaryText(c, cfg.deleteOld), expectedSummary(c, cfg.deleteOld));
 }
 
@@ -304,10 +345,26 @@ void everyKOn(FileSystem fsKind, const Config& cfg, const std::string& label, Ar
         renaming::NameList list;
         list.Reread();
         ASSERT_EQ(list.entries(), kFiles);
-        const Folder before = snapshot(d);
+        // A FUSE vfat stick keeps no mode bits: a file that comes back to
+        // its name by a copy (a cycle put back) has none of the old ones.
+        auto seen = [&] {
+            Folder f = snapshot(d);
+            if (fsKind == FileSystem::fuse)
+                for (auto& [name, file] : f)
+                    file.mode = 0;
+            return f;
+        };
+        const Folder before = seen();
 
         FaultSys faults;
         arm(faults, k);
+        // Where names are swapped, a stick's every move is a copy put on the
+        // disk: a flush that fails is what is asked of it here, not one that
+        // waits for a disk other programs keep busy.
+        if (cfg.swap) {
+            faults.onFdatasync = [](int) { return 0; };
+            faults.onFsync = [](int) { return 0; };
+        }
         if (fsKind == FileSystem::plain)
             testing_support::plainFileSystem(faults);
         if (fsKind == FileSystem::fuse)
@@ -317,15 +374,16 @@ void everyKOn(FileSystem fsKind, const Config& cfg, const std::string& label, Ar
         totals.faults += faults.faults();
         const std::string where = label + nameOf(fsKind) + " k=" +
                                   std::to_string(k) + " " + faults.lastFault();
-        checkRun(list.entries(), cfg, before, snapshot(d), r, where, !sticky);
+        checkRun(list.entries(), cfg, before, seen(), r, where, !sticky);
         if (::testing::Test::HasFailure())
             return;  // one broken run says enough
         if (faults.faults() == 0) {
             // The run past the last call is the run without faults.
             const bool repl = cfg.rule == NameRule::replace;
             const RunCounts want =
-                repl ? (cfg.deleteOld ? RunCounts{4, 4, 3, 1} : RunCounts{4, 5, 3, 0})
-                     : (cfg.deleteOld ? RunCounts{7, 1, 3, 1} : RunCounts{8, 1, 3, 0});
+                cfg.swap ? RunCounts{9, 1, 1, 1}
+                : repl   ? (cfg.deleteOld ? RunCounts{4, 4, 3, 1} : RunCounts{4, 5, 3, 0})
+                         : (cfg.deleteOld ? RunCounts{7, 1, 3, 1} : RunCounts{8, 1, 3, 0});
             EXPECT_EQ(r.counts, want) << label;
             return;
         }
@@ -333,24 +391,6 @@ void everyKOn(FileSystem fsKind, const Config& cfg, const std::string& label, Ar
 }
 
 // The same on each file system.
-template <class Arm>
-void everyK(const Config& cfg, const std::string& label, Arm arm, Totals& totals,
-            bool sticky = false)
-{
-    for (FileSystem f : {FileSystem::usual, FileSystem::plain, FileSystem::fuse})
-        if (!::testing::Test::HasFailure())
-            everyKOn(f, cfg, label, arm, totals, sticky);
-}
-
-class RunUnderFaults : public ::testing::TestWithParam<Config> {
-protected:
-    static std::string label(const Config& c)
-    {
-        return std::string(c.rule == NameRule::replace ? "replace" : "append") +
-               (c.deleteOld ? "+delete" : "");
-    }
-};
-
 // Under the sanitizers, which take five times as long, the error numbers
 // that fail a call as any other does (EIO, EACCES) are left to the plain
 // build, but for the disk gone for good; those the run answers in a way of
@@ -361,15 +401,46 @@ constexpr bool kSample = true;
 constexpr bool kSample = false;
 #endif
 
-std::vector<int> anyCallErrors()
+// Swapping renames where the others copy: the plain file system, which
+// only copies otherwise, is left to them, and under the sanitizers the FUSE
+// one too.
+template <class Arm>
+void everyK(const Config& cfg, const std::string& label, Arm arm, Totals& totals,
+            bool sticky = false)
 {
+    for (FileSystem f : {FileSystem::usual, FileSystem::plain, FileSystem::fuse})
+        if (!::testing::Test::HasFailure() &&
+            !(cfg.swap && (f == FileSystem::plain || (kSample && f == FileSystem::fuse))))
+            everyKOn(f, cfg, label, arm, totals, sticky);
+}
+
+class RunUnderFaults : public ::testing::TestWithParam<Config> {
+protected:
+    static std::string label(const Config& c)
+    {
+        return std::string(c.rule == NameRule::replace ? "replace" : "append") +
+               (c.deleteOld ? "+delete" : "") + (c.swap ? "+swap" : "");
+    }
+};
+
+
+// Where names are swapped, the errors that fail a call as any other does
+// add nothing the others do not show: the calls fail with the one a rename
+// answers in a way of its own and the one a copy does (under the sanitizers,
+// one each).
+std::vector<int> anyCallErrors(const Config& cfg)
+{
+    if (cfg.swap)
+        return kSample ? std::vector<int>{EINVAL} : std::vector<int>{ENOSPC, EINVAL};
     if (kSample)
         return {ENOSPC, ENOENT, EXDEV, EINVAL};
     return {ENOSPC, EIO, EACCES, ENOENT, EXDEV, EINVAL};
 }
 
-std::vector<int> oneKindErrors()
+std::vector<int> oneKindErrors(const Config& cfg)
 {
+    if (cfg.swap)
+        return kSample ? std::vector<int>{ENOSPC} : std::vector<int>{ENOSPC, EINVAL};
     if (kSample)
         return {ENOSPC, EXDEV, EINVAL};
     return {ENOSPC, EIO, EXDEV, EINVAL};
@@ -379,7 +450,7 @@ TEST_P(RunUnderFaults, EachCallFailingInTurnLosesAndOverwritesNothing)
 {
     const Config cfg = GetParam();
     Totals t;
-    for (int err : anyCallErrors()) {
+    for (int err : anyCallErrors(cfg)) {
         everyK(cfg, label(cfg) + " any call " + std::strerror(err),
                [err](FaultSys& f, long k) { f.failNth(k, err); }, t);
         if (HasFailure())
@@ -399,7 +470,7 @@ TEST_P(RunUnderFaults, EachCallOfOneKindFailingInTurnLosesAndOverwritesNothing)
     for (auto kind : {FaultSys::kOpen, FaultSys::kRead, FaultSys::kWrite, FaultSys::kLink,
                       FaultSys::kRename, FaultSys::kSync, FaultSys::kUnlink, FaultSys::kStat,
                       FaultSys::kDirRead, FaultSys::kClose, FaultSys::kMeta})
-        for (int err : oneKindErrors()) {
+        for (int err : oneKindErrors(cfg)) {
             everyK(cfg,
                    label(cfg) + " " + FaultSys::kindName(kind) + " " + std::strerror(err),
                    [kind, err](FaultSys& f, long k) { f.failNthOf(kind, k, err); }, t);
@@ -414,12 +485,14 @@ INSTANTIATE_TEST_SUITE_P(BothRulesBothBoxStates, RunUnderFaults,
                          ::testing::Values(Config{NameRule::replace, false},
                                            Config{NameRule::replace, true},
                                            Config{NameRule::append, false},
-                                           Config{NameRule::append, true}),
+                                           Config{NameRule::append, true},
+                                           Config{NameRule::replace, true, true}),
                          [](const auto& info) {
                              return std::string(info.param.rule == NameRule::replace
                                                     ? "Replace"
                                                     : "Append") +
-                                    (info.param.deleteOld ? "Delete" : "Keep");
+                                    (info.param.deleteOld ? "Delete" : "Keep") +
+                                    (info.param.swap ? "Swap" : "");
                          });
 
 }  // namespace

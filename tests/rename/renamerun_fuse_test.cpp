@@ -14,6 +14,7 @@
 #include "rename/plan.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -39,24 +40,11 @@ using Steps = std::vector<std::pair<RunStep, std::string>>;
 
 namespace {
 
-struct Outcome {
-    RunCounts counts;
-    Steps steps;
-};
-
 // Runs the files `entries` of `folder` with `lines`.
-Outcome runIn(const std::string& folder, const std::vector<std::string>& entries,
-              const std::vector<std::string>& lines, bool deleteOld)
+Ran runIn(const std::string& folder, const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+          bool deleteOld)
 {
-    Outcome o;
-    renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::open(folder);
-    rq.entries = entries;
-    rq.lines = lines;
-    rq.deleteOld = deleteOld;
-    rq.onStep = [&](RunStep s, const std::string& n) { o.steps.emplace_back(s, n); };
-    o.counts = renaming::runRename(rq);
-    return o;
+    return runKept({.folder = folder, .entries = entries, .lines = lines, .deleteOld = deleteOld});
 }
 
 // The steps a plan says its run will report, in order.
@@ -185,7 +173,7 @@ protected:
         ADD_FAILURE() << "could not unmount " << at;
     }
 
-    Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+    Ran run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
                 bool deleteOld)
     {
         return runIn(mountPoint, entries, lines, deleteOld);
@@ -204,7 +192,7 @@ TEST_F(FuseStick, EveryFileIsRenamedWithTheBoxTickedOrNot)
     writeFile(mountPoint + "/b.jpg", big);
     writeFile(mountPoint + "/c.dat", "");
 
-    Outcome o = run({"a.txt", "b.jpg", "c.dat"}, {"x", "y", "z"}, /*deleteOld=*/false);
+    Ran o = run({"a.txt", "b.jpg", "c.dat"}, {"x", "y", "z"}, /*deleteOld=*/false);
     EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
     EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.jpg", "c.dat", "x.txt", "y.jpg",
                                                  "z.dat"}));
@@ -228,7 +216,7 @@ TEST_F(FuseStick, TakenNameIsNeverReplaced)
     writeFile(mountPoint + "/a.txt", "mine");
     writeFile(mountPoint + "/b.txt", "theirs");
     for (bool deleteOld : {false, true}) {
-        const Outcome o = run({"a.txt"}, {"b"}, deleteOld);
+        const Ran o = run({"a.txt"}, {"b"}, deleteOld);
         EXPECT_EQ(o.counts, (RunCounts{0, 1, 0, 0}));
         EXPECT_EQ(o.steps, (std::vector<std::pair<RunStep, std::string>>{
                                {RunStep::createFailed, "b.txt"}}));
@@ -250,7 +238,7 @@ TEST_F(FuseStick, ScratchFileOfAKilledRunGoesAtTheNextRun)
     const std::string stale = ".tsumugi-" + std::to_string(child) + "-1.tmp";
     ASSERT_TRUE(platform::TempFile::isScratchName(stale));
     writeFile(mountPoint + "/" + stale, "half a copy");
-    const Outcome o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
+    const Ran o = run({"a.txt"}, {"b"}, /*deleteOld=*/true);
     EXPECT_EQ(o.counts, (RunCounts{1, 0, 0, 0}));
     EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
 }
@@ -337,6 +325,29 @@ TEST_F(FuseStick, PlanIsTheRunForNamesDifferingOnlyInCase)
     }
 }
 
+// On a stick, where names are swapped, a swap of two names and a name that
+// changes only in case each go through a temporary name, every move a copy
+// and a removal there; no temporary name stays, and undo from the journal
+// puts every name back.
+TEST_F(FuseStick, SwapsAndCaseOnlyChangesGoThroughATemporaryName)
+{
+    writeFile(mountPoint + "/a.txt", "A");
+    writeFile(mountPoint + "/b.txt", "B");
+    writeFile(mountPoint + "/c.txt", "C");
+    const auto [ran, journal] =
+        runJournalled(requestFor({.folder = mountPoint, .entries = {"a.txt", "b.txt", "c.txt"}, .lines = {"b", "a", "C"},
+                                  .deleteOld = true, .swap = true}),
+                      scratch / "run.journal");
+    EXPECT_EQ(ran.counts, (RunCounts{3, 0, 0, 0}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"C.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(readFile(mountPoint + "/a.txt"), "B");
+    EXPECT_EQ(readFile(mountPoint + "/b.txt"), "A");
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(undoIn(mountPoint, *journal).restored, 3);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(readFile(mountPoint + "/a.txt"), "A");
+}
+
 // On a FUSE vfat or exFAT file system, which has no unnamed files, no mode
 // bits, no no-replace rename and no links, every entry is still renamed,
 // whichever of its refusals the file system gives.
@@ -360,7 +371,7 @@ TEST(RenameRunOnFuse, EveryEntryIsRenamed)
                 return refuse(e);
             };
             platform::ScopedSys use(fs);
-            const Outcome o =
+            const Ran o =
                 runIn(d.path(), {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, deleteOld);
             EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
             if (::testing::Test::HasFailure())
@@ -406,7 +417,7 @@ TEST(RenameRunOnFuse, TheFolderIsOnTheDiskBeforeAnOriginalGoes)
         return fs.Sys::unlinkat(dir, p, flags);
     };
     platform::ScopedSys use(fs);
-    const Outcome o = runIn(d.path(), {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, /*deleteOld=*/true);
+    const Ran o = runIn(d.path(), {"a.jpg", "b.jpg", "c.jpg"}, {"x", "y", "z"}, /*deleteOld=*/true);
     EXPECT_EQ(o.counts, (RunCounts{3, 0, 0, 0}));
     EXPECT_EQ(d.names(), (std::vector<std::string>{"x.jpg", "y.jpg", "z.jpg"}));
     EXPECT_TRUE(removedUnsynced.empty()) << removedUnsynced.size() << " originals removed first";

@@ -24,6 +24,7 @@
 #include "rename/undo.h"
 #include "support/faultsys.h"
 #include "support/journalled.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -93,24 +94,10 @@ void answerAs(FileSystem f, FaultSys& faults)
         fuseFileSystem(faults);
 }
 
-struct Ran {
-    RunCounts counts;
-    std::vector<std::pair<RunStep, std::string>> steps;
-};
-
 // Runs the list in `d` under the Sys in force, with `journal` when given.
 Ran runIn(const ScratchDir& d, bool deleteOld, JournalWriter* journal)
 {
-    Ran r;
-    RunRequest rq;
-    rq.folder = platform::FolderHandle::open(d.path());
-    rq.entries = kEntries;
-    rq.lines = kLines;
-    rq.deleteOld = deleteOld;
-    rq.journal = journal;
-    rq.onStep = [&](RunStep s, const std::string& n) { r.steps.emplace_back(s, n); };
-    r.counts = runRename(rq);
-    return r;
+    return runKept({.folder = d.path(), .entries = kEntries, .lines = kLines, .deleteOld = deleteOld, .journal = journal});
 }
 
 Plan planIn(const ScratchDir& d, bool deleteOld)
@@ -119,13 +106,6 @@ Plan planIn(const ScratchDir& d, bool deleteOld)
     return makePlan(kEntries, kLines, static_cast<int>(kLines.size()),
                     {NameRule::replace, platform::CodePage::utf8, deleteOld},
                     FolderOnDisk(folder.fd()));
-}
-
-UndoReport undoIn(const ScratchDir& d, const Journal& j)
-{
-    const auto folder = platform::FolderHandle::open(d.path());
-    UndoOnDisk disk(folder.fd());
-    return undoRun(j, disk);
 }
 
 std::string label(FileSystem f, bool deleteOld)
@@ -252,7 +232,7 @@ TEST(JournalledRun, RecordsExactlyWhatTheRunDidWithTheStampsOfTheFiles)
             }
 
             // And undo from it puts the folder back as it was.
-            const UndoReport rep = undoIn(journalled, *j);
+            const UndoReport rep = undoIn(journalled.path(), *j);
             EXPECT_EQ(rep.leftAlone, 0);
             EXPECT_EQ(rep.restored, plan.counts.success + plan.counts.deleteFailed);
             if (fs == FileSystem::fuse) {
@@ -393,7 +373,7 @@ void runUnderFaultsThenUndo(FileSystem fs, bool deleteOld, const std::string& wh
         UndoReport rep;
         if (j) {
             platform::ScopedSys use(clean);
-            rep = undoIn(d, *j);
+            rep = undoIn(d.path(), *j);
         }
         const HeldFolder afterUndo = held(d);
         expectNothingLost(before, afterUndo, fault + ", after undo");
@@ -507,7 +487,7 @@ TEST_P(JournalledRunUnderFaults, UndoUnderFaultsLosesNothingAndCanBeTakenAgain)
                 faults.failNth(k, err);
                 {
                     platform::ScopedSys use(faults);
-                    undoIn(d, *j);
+                    undoIn(d.path(), *j);
                 }
                 ++runs;
                 faulted += faults.faults();
@@ -522,7 +502,7 @@ TEST_P(JournalledRunUnderFaults, UndoUnderFaultsLosesNothingAndCanBeTakenAgain)
                 UndoReport second;
                 {
                     platform::ScopedSys use(clean);
-                    second = undoIn(d, *j);
+                    second = undoIn(d.path(), *j);
                 }
                 for (const UndoStep& s : second.steps)
                     EXPECT_TRUE(restored(s.result) || fs == FileSystem::fuse)

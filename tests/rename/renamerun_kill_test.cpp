@@ -21,6 +21,7 @@
 #include "rename/undo.h"
 #include "support/faultsys.h"
 #include "support/journalled.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <algorithm>
 #include <set>
 
 using namespace testing_support;
@@ -138,8 +140,10 @@ const std::vector<std::string> kEntries = [] {
 
 // The same pattern every ten entries: valid lines, a blank one, one taken
 // by the file outside the list, a chain (the name the entry before frees
-// when the box is ticked), a swap, and a name three entries want.
-std::vector<std::string> linesFor()
+// when the box is ticked), a swap, and a name three entries want. Where
+// names are swapped, also a chain against the list order (the name of an
+// entry two further on, which a later entry asks for too).
+std::vector<std::string> linesFor(bool swap = false)
 {
     auto nameOf = [](size_t i) { return kEntries[i].substr(0, kEntries[i].find('.')); };
     std::vector<std::string> l;
@@ -147,6 +151,9 @@ std::vector<std::string> linesFor()
         switch (i % 10) {
         case 1:
             l.push_back("outside");
+            break;
+        case 2:
+            l.push_back(swap ? nameOf(i + 2) : "n" + std::to_string(i));
             break;
         case 3:
             l.push_back(" ");
@@ -226,7 +233,7 @@ struct Round {
 // Runs the list in a child process killed as `r` says, with a new journal
 // at `journal`. True when the child died of the kill, false when it ended
 // first.
-bool runKilled(const ScratchDir& d, bool deleteOld, FileSystem fs, const std::string& journal,
+bool runKilled(const ScratchDir& d, bool deleteOld, bool swap, FileSystem fs, const std::string& journal,
                const Round& r)
 {
     const pid_t pid = ::fork();
@@ -239,12 +246,8 @@ bool runKilled(const ScratchDir& d, bool deleteOld, FileSystem fs, const std::st
         answerAs(fs, answers);
         platform::ScopedSys useAnswers(answers);
         JournalWriter w = journalAt(journal);
-        RunRequest rq;
-        rq.folder = platform::FolderHandle::open(d.path());
-        rq.entries = kEntries;
-        rq.lines = linesFor();
-        rq.deleteOld = deleteOld;
-        rq.journal = &w;
+        RunRequest rq = requestFor({.folder = d.path(), .entries = kEntries, .lines = linesFor(swap),
+                                    .deleteOld = deleteOld, .swap = swap, .journal = &w});
         runRename(rq);
         ::_exit(w.valid() ? 0 : 3);
     }
@@ -267,7 +270,7 @@ bool runKilled(const ScratchDir& d, bool deleteOld, FileSystem fs, const std::st
 
 // The calls a whole run makes, counted in this process, and its time; the
 // run is then taken back, as every round is.
-std::pair<long, long> measureRun(const ScratchDir& d, bool deleteOld, FileSystem fs,
+std::pair<long, long> measureRun(const ScratchDir& d, bool deleteOld, bool swap, FileSystem fs,
                                  const ScratchDir& state)
 {
     const std::string path = state / "measure.journal";
@@ -279,13 +282,8 @@ std::pair<long, long> measureRun(const ScratchDir& d, bool deleteOld, FileSystem
         answerAs(fs, answers);
         platform::ScopedSys useAnswers(answers);
         JournalWriter w = journalAt(path);
-        RunRequest rq;
-        rq.folder = platform::FolderHandle::open(d.path());
-        rq.entries = kEntries;
-        rq.lines = linesFor();
-        rq.deleteOld = deleteOld;
-        rq.journal = &w;
-        runRename(rq);
+        runRename(requestFor({.folder = d.path(), .entries = kEntries, .lines = linesFor(swap),
+                              .deleteOld = deleteOld, .swap = swap, .journal = &w}));
     }
     const long us = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
                                           std::chrono::steady_clock::now() - start)
@@ -350,15 +348,16 @@ struct Tally {
     int killedAtCall = 0;
     int withoutJournal = 0;  // killed before the journal's start was written
     long undone = 0;         // entries undo gave back
+    int atTemporary = 0;     // killed while a file was under a temporary name
 };
 
 void killAndUndo(bool deleteOld, FileSystem fs, int atCallRounds, int timedRounds, unsigned seed,
-                 Tally& t)
+                 Tally& t, bool swap = false)
 {
     ScratchDir d, state;
     lay(d);
     const HeldFolder original = held(d);
-    const auto [calls, runUs] = measureRun(d, deleteOld, fs, state);
+    const auto [calls, runUs] = measureRun(d, deleteOld, swap, fs, state);
     ASSERT_EQ(filesOf(held(d)), filesOf(original)) << "a whole run, taken back";
     ASSERT_GT(calls, 0);
 
@@ -372,18 +371,19 @@ void killAndUndo(bool deleteOld, FileSystem fs, int atCallRounds, int timedRound
             r.delayUs = std::uniform_int_distribution<long>(0, runUs + runUs / 4)(rng);
         }
         const std::string where =
-            std::string(deleteOld ? "box ticked, " : "box unticked, ") + nameOf(fs) +
+            std::string(deleteOld ? "box ticked, " : "box unticked, ") + (swap ? "swapping, " : "") + nameOf(fs) +
             ", round " + std::to_string(round) +
             (r.killAt ? ", killed at call " + std::to_string(r.killAt) + "/" +
                             std::to_string(calls) + (r.afterCall ? " after it" : " before it")
                       : ", killed after " + std::to_string(r.delayUs) + " us");
         const std::string journal = state / ("round" + std::to_string(round) + ".journal");
         const HeldFolder before = held(d);
-        const bool killed = runKilled(d, deleteOld, fs, journal, r);
+        const bool killed = runKilled(d, deleteOld, swap, fs, journal, r);
         ++t.rounds;
         t.killed += killed;
         t.killedAtCall += killed && r.killAt;
         const HeldFolder after = held(d);
+        t.atTemporary += std::any_of(after.begin(), after.end(), [](const auto& f) { return f.first.ends_with(".swap"); });
 
         // As the next start reads it.
         const auto j = readJournal(journal);
@@ -442,6 +442,24 @@ TEST(RunKilled, OnFileSystemsWithoutUnnamedFilesOrNoReplaceRenamesUndoGivesBackT
         }
     std::printf("[ figures  ] %d rounds, %d killed (%d at a call), %ld entries given back\n",
                 t.rounds, t.killed, t.killedAtCall, t.undone);
+}
+
+// Where names are swapped, a cycle's first file is under a hidden
+// temporary name for a while: a kill then leaves it there, recorded, and
+// undo brings it back with every other file.
+TEST(RunKilled, OverTheSwapPlanUndoGivesBackEveryFile)
+{
+    Tally t;
+    for (FileSystem fs : {FileSystem::usual, FileSystem::nfs}) {
+        killAndUndo(true, fs, (fs == FileSystem::usual ? 50 : 15) / kShare, (fs == FileSystem::usual ? 15 : 5) / kShare,
+                    fs == FileSystem::usual ? 13 : 17, t, /*swap=*/true);
+        if (HasFailure())
+            return;
+    }
+    std::printf("[ figures  ] %d rounds, %d killed (%d at a call, %d with a file under a temporary name), %ld "
+                "entries given back\n",
+                t.rounds, t.killed, t.killedAtCall, t.atTemporary, t.undone);
+    EXPECT_GT(t.atTemporary, 0) << "no kill came while a cycle was under way";
 }
 
 }  // namespace

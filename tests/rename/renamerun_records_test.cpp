@@ -9,6 +9,7 @@
 #include "rename/journalwriter.h"
 #include "rename/renamerun.h"
 #include "rename/undo.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -37,12 +38,8 @@ FileStamp stampAt(const std::string& path)
 renaming::RunRequest request(const ScratchDir& d, std::vector<std::string> entries,
                              std::vector<std::string> lines, bool deleteOld)
 {
-    renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::open(d.path());
-    rq.entries = std::move(entries);
-    rq.lines = std::move(lines);
-    rq.deleteOld = deleteOld;
-    return rq;
+    return requestFor({.folder = d.path(), .entries = std::move(entries), .lines = std::move(lines),
+                       .deleteOld = deleteOld});
 }
 
 class RunJournal : public ::testing::TestWithParam<bool> {};

@@ -5,6 +5,7 @@
 #include "rename/namelist.h"
 #include "rename/renamerun.h"
 #include "support/faultsys.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -35,18 +36,8 @@ struct Outcome {
 Outcome run(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
             NameRule rule, bool deleteOld)
 {
-    Outcome o;
-    renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::current();
-    rq.entries = entries;
-    rq.lines = lines;
-    rq.rule = rule;
-    rq.deleteOld = deleteOld;
-    rq.onStep = [&](RunStep s, const std::string& name) {
-        o.steps.push_back(renaming::stepText(s, name));
-    };
-    o.counts = renaming::runRename(rq);
-    return o;
+    const Ran r = runKept(RunSpec{.folder = "", .entries = entries, .lines = lines, .rule = rule, .deleteOld = deleteOld});
+    return {r.counts, r.texts()};
 }
 
 ino_t inodeOf(const std::string& path)
@@ -63,6 +54,11 @@ TEST(RenameSummary, Texts)
     EXPECT_EQ(renaming::summaryText({12, 3, 1004, 5}, true),
               "成功：12件　失敗：3件　無視：1004件　削除失敗：5件");
     EXPECT_EQ(renaming::summaryText({1, 1, 1, 0}, false), "成功：1件　失敗：1件　無視：1件　");
+    // A stopped run's, with what it did not come to on a line of its own.
+    EXPECT_EQ(renaming::summaryText({2, 0, 1, 0, 3}, true),
+              "成功：2件　失敗：0件　無視：1件　削除失敗：0件\n中止しました（残り 3 件は処理していません）");
+    EXPECT_EQ(renaming::summaryText({0, 0, 0, 0, 1}, false),
+              "成功：0件　失敗：0件　無視：0件　\n中止しました（残り 1 件は処理していません）");
 }
 
 struct Scenario {

@@ -9,6 +9,7 @@
 #include "rename/undo.h"
 #include "support/faultsys.h"
 #include "support/journalled.h"
+#include "support/run.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -35,16 +36,8 @@ Journal journalledRun(const ScratchDir& d, const ScratchDir& state,
 {
     const std::string path = state / "run.journal";
     ::unlink(path.c_str());
-    JournalWriter journal = journalAt(path);
-    EXPECT_TRUE(journal.valid());
-    RunRequest rq;
-    rq.folder = platform::FolderHandle::open(d.path());
-    rq.entries = entries;
-    rq.lines = lines;
-    rq.deleteOld = deleteOld;
-    rq.journal = &journal;
-    runRename(rq);
-    const auto j = readJournal(path);
+    const auto [ran, j] =
+        runJournalled(requestFor({.folder = d.path(), .entries = entries, .lines = lines, .deleteOld = deleteOld}), path);
     EXPECT_TRUE(j && j->ended);
     return j ? *j : Journal{};
 }
