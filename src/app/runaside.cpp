@@ -1,6 +1,7 @@
 #include "app/runaside.h"
 
 #include "rename/job.h"
+#include "widgets/inputpause.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,36 +18,6 @@ namespace app {
 namespace {
 
 bool working = false;
-
-bool isUserInput(QEvent::Type t)
-{
-    switch (t) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::InputMethod:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::TabletMove:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-    case QEvent::NativeGesture:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool isMouse(QEvent::Type t)
 {
@@ -66,7 +37,7 @@ public:
             e->ignore();  // the window stays until the work is done
             return true;
         }
-        if (!isUserInput(e->type()))
+        if (!widgets::isUserInput(e->type()))
             return false;
         if (!stop_)
             return true;

@@ -6,10 +6,15 @@
 
 namespace platform {
 
-bool writeAll(int fd, std::string_view bytes)
+namespace {
+
+// Writes until every byte is out: a short write goes on with the rest, an
+// interrupted one is tried again, a write of nothing is an I/O error.
+template <class Write>
+bool writeLoop(std::string_view bytes, Write write)
 {
     while (!bytes.empty()) {
-        const ssize_t w = sys().write(fd, bytes.data(), bytes.size());
+        const ssize_t w = write(bytes);
         if (w < 0) {
             if (errno == EINTR)
                 continue;
@@ -24,23 +29,23 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+}  // namespace
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    return writeLoop(bytes, [fd](std::string_view rest) {
+        return sys().write(fd, rest.data(), rest.size());
+    });
+}
+
 bool pwriteAll(int fd, std::string_view bytes, off_t offset)
 {
-    while (!bytes.empty()) {
-        const ssize_t w = sys().pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (w == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(w));
-        offset += static_cast<off_t>(w);
-    }
-    return true;
+    const off_t start = offset;
+    const size_t total = bytes.size();
+    return writeLoop(bytes, [fd, start, total](std::string_view rest) {
+        return sys().pwrite(fd, rest.data(), rest.size(),
+                            start + static_cast<off_t>(total - rest.size()));
+    });
 }
 
 bool readAll(int fd, std::string& out)

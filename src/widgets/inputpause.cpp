@@ -5,8 +5,6 @@
 
 namespace widgets {
 
-namespace {
-
 bool isUserInput(QEvent::Type t)
 {
     switch (t) {
@@ -36,6 +34,8 @@ bool isUserInput(QEvent::Type t)
         return false;
     }
 }
+
+namespace {
 
 class Blocker : public QObject {
 public:

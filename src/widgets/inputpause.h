@@ -4,11 +4,17 @@
 // are swallowed until the pause ends.
 #pragma once
 
+#include <QEvent>
+
 #include <memory>
 
 class QObject;
 
 namespace widgets {
+
+// Keys, clicks, wheels, touches, drops: what a user does, not what the
+// window does to itself.
+bool isUserInput(QEvent::Type t);
 
 class InputPause {
 public:
