@@ -36,7 +36,8 @@ const bool swapped = shots::add("preview-swap", [](const shots::Context& ctx) {
     form.show();
     form.CheckBoxOldDel->setChecked(true);
     form.OptionSwapMenu->setChecked(true);
-    form.Memo2->setPlainText(QString::fromUtf8("IMG_0002\nIMG_0001\nIMG_0004\nIMG_0005\n"));
+    // The first line pairs with "a.tar.gz", which keeps its name.
+    form.Memo2->setPlainText(QString::fromUtf8("\nIMG_0002\nIMG_0001\nIMG_0004\nIMG_0005\n"));
     shots::onModal([&ctx](QWidget* w) {
         if (auto* p = qobject_cast<TPreviewForm*>(w))
             shots::save(ctx, p, QStringLiteral("preview-swap"));
