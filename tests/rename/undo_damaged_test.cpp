@@ -90,6 +90,8 @@ struct Damage {
     std::function<std::string(const std::string& text, const Laid& laid)> damage;
     int restored;  // entries taken back
     int unsound;   // entries whose records were left alone for failing the checks
+    // The run renamed a.txt→b.txt→c.txt→a.txt, a cycle through a temporary name.
+    bool cycle = false;
 };
 
 void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
@@ -113,8 +115,9 @@ TEST_P(UndoOfADamagedJournal, TouchesNothingOutsideAndLosesNoContent)
         RunRequest rq;
         rq.folder = platform::FolderHandle::open(laid.work);
         rq.entries = {"a.txt", "b.txt", "c.txt"};
-        rq.lines = {"x", "y", "z"};
+        rq.lines = c.cycle ? std::vector<std::string>{"b", "c", "a"} : std::vector<std::string>{"x", "y", "z"};
         rq.deleteOld = c.deleteOld;
+        rq.swap = c.cycle;
         rq.journal = &journal;
         ASSERT_EQ(runRename(rq).success, 3);
     }
@@ -204,7 +207,26 @@ INSTANTIATE_TEST_SUITE_P(
                            l.replace(l.find('\t'), 3, "\t0\t");
                    return joined(lines);
                },
-               1, 1}),
+               1, 1},
+        Damage{"CycleAsTheRunLeftIt", true, [](const std::string& text, const Laid&) { return text; }, 3, 0,
+               true},
+        // The file the cycle parked under its temporary name is said to
+        // leave from another entry's new name: a step no run could have
+        // made. Neither of the two entries can be trusted, and the third
+        // cannot go back while the second holds its old name.
+        Damage{"CycleStepFromAnotherName", true,
+               [](const std::string& text, const Laid&) {
+                   auto lines = linesOf(text);
+                   const auto tmp = std::find_if(lines.begin(), lines.end(),
+                                                 [](const std::string& l) { return l.starts_with("temporary"); });
+                   const std::string name = tmp->substr(tmp->rfind('\t') + 1, tmp->size() - tmp->rfind('\t') - 2);
+                   for (auto it = tmp + 1; it != lines.end(); ++it)
+                       if (const size_t at = it->find("\t" + name + "\t"); it->starts_with("intent") && at != std::string::npos)
+                           return joined(lines).replace(joined(lines).find(*it), it->size(),
+                                                        std::string(*it).replace(at + 1, name.size(), "c.txt"));
+                   return std::string();
+               },
+               0, 2, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
