@@ -50,7 +50,10 @@ void TMainForm::ButtonRenameClick()
 
     // The summary tells of the run as it was asked for, whatever the box
     // shows by now.
-    widgets::messageBox(QString::fromUtf8(renaming::summaryText(end.counts, rules.deleteOld)),
+    std::string summary = renaming::summaryText(end.counts, rules.deleteOld);
+    if (end.unrecordedFrom >= 0)
+        summary += "\n" + renaming::unrecordedText(end.unrecordedFrom);
+    widgets::messageBox(QString::fromUtf8(summary),
                         widgets::fromUtf8(app::msg::kRenameResultCaption), widgets::kMbOk);
     // Old journals go once the summary is read, not while the user waits.
     renaming::journals::prune();

@@ -114,6 +114,8 @@ void TMainForm::undoRun(const renaming::journals::Found& found)
     offeredJournal_ = found.path;
     updateUndoMenu();
     QString summary = undoSummaryText(job.end().undo);
+    if (job.end().undo.unrecorded > 0)
+        summary += QLatin1Char('\n') + QString::fromUtf8(renaming::undoUnrecordedText(job.end().undo.unrecorded));
     if (job.end().undo.notDone > 0)
         summary += QLatin1Char('\n') + QString::fromStdString(renaming::stoppedText(job.end().undo.notDone));
     widgets::messageBox(summary, fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);

@@ -137,6 +137,10 @@ JobEnd Job::rename(RenameRequest& r)
     end.anyDone = journal.anyDone();
     if (journal.valid())
         end.journalPath = journal.path();
+    if (journal.valid() && journal.unrecordedChanged() > 0)
+        end.unrecordedFrom = journal.unrecordedFrom();
+    else if (!journal.valid() && !r.stateFolder.empty() && end.counts.success + end.counts.deleteFailed > 0)
+        end.unrecordedFrom = 0;
     // Let go before the end is told: while it is open, the run counts as
     // going on.
     journal = JournalWriter();

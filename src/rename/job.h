@@ -91,6 +91,10 @@ struct JobEnd {
     // A whole journal that records an operation done: the run can be
     // taken back.
     bool anyDone = false;
+    // A run's first entry whose operations its journal does not tell of
+    // (the disk full, or no journal could be made), where the run changed
+    // anything; -1 where the journal tells all.
+    int unrecordedFrom = -1;
     // The folder acted in: its list is to be read again.
     platform::FolderId folder;
     // Entries the job did not come to: it was stopped before them.

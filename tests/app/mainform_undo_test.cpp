@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -237,6 +238,48 @@ TEST_F(UndoTest, ARunWithoutAJournalOffersNoUndoNotEvenOfAnOlderRun)
     // A journalled run there again can be taken back.
     rename(*form, "a4\nb4", true);
     EXPECT_TRUE(undoOffered(*form));
+}
+
+// The state folder's disk fills up mid-run: the summary says from which
+// entry on the run could not be recorded, the next start does not take the
+// run for one cut short, and undo says how many it could not take back.
+TEST_F(UndoTest, AStateDiskThatFillsUpMidRunIsToldOfAndNotTakenForACutRun)
+{
+    std::vector<std::string> files;
+    QString memo;
+    for (int i = 0; i < 40; ++i) {
+        files.push_back("f" + std::to_string(100 + i) + ".txt");
+        memo += QStringLiteral("g%1\n").arg(100 + i);
+    }
+    auto form = window(files);
+    QString summary;
+    {
+        FaultSys disk;
+        diskRoomFor(disk, 4096);
+        platform::ScopedSys scoped(disk);
+        summary = rename(*form, memo.toUtf8().constData(), true);
+    }
+    const QStringList lines = summary.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << summary.toStdString();
+    EXPECT_EQ(lines[0], u8("成功：40件　失敗：0件　無視：0件　削除失敗：0件"));
+    const QRegularExpression said(u8("^(\\d+) 番から後は記録できませんでした（元に戻せません）$"));
+    const auto match = said.match(lines[1]);
+    ASSERT_TRUE(match.hasMatch()) << lines[1].toStdString();
+    const int from = match.captured(1).toInt();
+    EXPECT_GT(from, 1);
+    EXPECT_LE(from, 40);
+
+    auto next = window({});
+    {
+        BoxAnswerer answer("No");
+        next->chooseFolder(work.path());
+        EXPECT_TRUE(answer.seen().empty()) << "taken for a run cut short";
+    }
+    const auto boxes = undo(*form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u8("元に戻した：%1件　そのまま：0件　\n記録がないため %2 件は元に戻せませんでした")
+                                 .arg(from - 1)
+                                 .arg(41 - from));
 }
 
 // Journals beyond the last ten go after a run's summary; the run's own is
