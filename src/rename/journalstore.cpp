@@ -170,6 +170,73 @@ std::optional<Newest> newestOf(const JournalFolder& here, const std::string& sta
     return std::nullopt;
 }
 
+// What a journal's last records say of its run, read from its end: enough,
+// with its start, to tell whether undo could change anything, without the
+// records between.
+struct EndFacts {
+    bool ended = false;
+    bool undone = false;
+    bool superseded = false;
+    bool anyToUndo = false;  // an operation recorded done, or with no answer
+};
+
+EndFacts endFacts(std::string_view text)
+{
+    EndFacts f;
+    // Whole lines only: the first may be the end of one cut by the window.
+    const size_t first = text.find('\n');
+    if (first == std::string_view::npos)
+        return f;
+    bool intentOpen = false;  // the last line was an intent
+    for (size_t pos = first + 1; pos < text.size();) {
+        const size_t nl = text.find('\n', pos);
+        if (nl == std::string_view::npos)
+            break;
+        const std::string_view line = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        const std::string_view kind = line.substr(0, line.find('\t'));
+        if (intentOpen && kind != "failed")
+            f.anyToUndo = true;
+        intentOpen = kind == "intent";
+        if (kind == "done")
+            f.anyToUndo = true;
+        else if (kind == "end")
+            f.ended = true;
+        else if (kind == "undone")
+            f.undone = true;
+        else if (kind == "superseded")
+            f.superseded = true;
+    }
+    f.anyToUndo = f.anyToUndo || intentOpen;
+    return f;
+}
+
+// The run of the journal at `path`, of the folder `here`, to take back:
+// nothing where it is no run of that folder, is still going, or taking it
+// back could change nothing.
+std::optional<LastRun> peek(const std::string& path, const JournalFolder& here)
+{
+    const auto ends = platform::readEnds(path, kHeadBytes);
+    if (!ends)
+        return std::nullopt;
+    const auto head = parseJournal(ends->head);
+    if (!head || !sameFolder(head->folder, here) || platform::lockHeld(path))
+        return std::nullopt;
+    if (ends->whole)
+        return undoable(*head) ? std::optional<LastRun>(LastRun{path, head->ended}) : std::nullopt;
+    const EndFacts end = endFacts(ends->tail);
+    if (end.undone || end.superseded)
+        return std::nullopt;
+    if (!end.anyToUndo && !undoable(*head)) {
+        // Nothing to take back at either end: the records between decide.
+        const auto text = platform::readHead(path);
+        const auto whole = text ? parseJournal(*text) : std::nullopt;
+        if (!whole || !undoable(*whole))
+            return std::nullopt;
+    }
+    return LastRun{path, end.ended};
+}
+
 std::optional<Found> readWhole(const std::string& path, const JournalFolder& here)
 {
     const auto text = platform::readHead(path);
@@ -255,6 +322,20 @@ std::optional<Found> runAt(const std::string& path, const platform::FolderHandle
     if (!folder || path.empty())
         return std::nullopt;
     return readWhole(path, journalFolderOf(folder));
+}
+
+std::optional<LastRun> runToUndo(const platform::FolderHandle& folder, const std::optional<std::string>& own,
+                                 const std::string& state)
+{
+    if (!folder)
+        return std::nullopt;
+    const JournalFolder here = journalFolderOf(folder);
+    if (own)
+        return own->empty() ? std::nullopt : peek(*own, here);
+    const auto last = newestOf(here, state);
+    if (!last || !last->head)
+        return std::nullopt;
+    return peek(last->path, here);
 }
 
 bool undoable(const Journal& journal)
