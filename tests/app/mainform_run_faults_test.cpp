@@ -93,6 +93,7 @@ TEST_P(RunFaultsWindow, EveryCallFailingInTurn)
             platform::ScopedSys use(fs);
             QTest::mouseClick(form->findChild<QAbstractButton*>("ButtonRename"),
                               Qt::LeftButton);
+            settleUndo(*form);
             boxes = answer.seen();
         }
         ++runs;

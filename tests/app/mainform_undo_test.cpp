@@ -27,6 +27,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <string_view>
 #include <thread>
 
 using namespace testing_support;
@@ -43,6 +44,7 @@ protected:
             click(form, "CheckBoxOldDel");
         BoxAnswerer answer;
         click(form, "ButtonRename");
+        settleUndo(form);
         EXPECT_EQ(answer.seen().size(), 1u);
         return answer.seen().empty() ? QString() : answer.seen()[0].text;
     }
@@ -50,14 +52,17 @@ protected:
     static std::vector<SeenBox> undo(TMainForm& form)
     {
         emit form.EditMenu->aboutToShow();
+        settleUndo(form);
         EXPECT_TRUE(form.EditUndoMenu->isEnabled());
         BoxAnswerer answer;
         form.EditUndoMenu->trigger();
+        settleUndo(form);
         return answer.seen();
     }
     static bool undoOffered(TMainForm& form)
     {
         emit form.EditMenu->aboutToShow();
+        settleUndo(form);
         return form.EditUndoMenu->isEnabled();
     }
 };
@@ -168,6 +173,7 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     {
         BoxAnswerer answer("Yes");
         form->chooseFolder(other.path());
+        settleUndo(*form);
         ASSERT_EQ(answer.seen().size(), 2u);
         EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
         EXPECT_EQ(answer.seen()[0].text,
@@ -184,6 +190,7 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     {
         BoxAnswerer answer("No");
         form->chooseFolder(third.path());
+        settleUndo(*form);
         ASSERT_EQ(answer.seen().size(), 1u);
         EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
     }
@@ -191,10 +198,53 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     {
         BoxAnswerer answer("No");
         form->chooseFolder(other.path());
+        settleUndo(*form);
         form->chooseFolder(third.path());
+        settleUndo(*form);
         EXPECT_TRUE(answer.seen().empty());
     }
     EXPECT_EQ(third.names(), std::vector<std::string>{"x.txt"});
+}
+
+// The window's thread opens no journal as a folder is chosen, the edit menu
+// opens or undo goes: on that thread alone, the fault layer refuses every
+// open in the state folder and notes it, so that a journal read there
+// would show in the menu and the offer as well.
+TEST_F(UndoTest, TheWindowsThreadReadsNoJournal)
+{
+    ScratchDir other;
+    writeFile(other / "x.txt", "was a");
+    cutRunJournal(platform::FolderHandle::open(other.path()), "a.txt", "x.txt", stampOfPath(other / "x.txt"));
+    auto first = window({"a.txt", "b.txt"});
+    rename(*first, "a2\nb2", true);
+
+    const auto windowThread = std::this_thread::get_id();
+    const std::string state = renaming::journals::stateFolder();
+    std::atomic<int> opened{0};
+    FaultSys watch;
+    watch.onOpen = [&](int dir, const char* path, int flags, mode_t mode) {
+        if (std::this_thread::get_id() == windowThread && std::string_view(path).starts_with(state)) {
+            ++opened;
+            return refuse(EIO);
+        }
+        return platform::Sys().openat(dir, path, flags, mode);
+    };
+    platform::ThreadSys onWindowThread(watch);
+
+    auto form = window({});
+    EXPECT_TRUE(undoOffered(*form));
+    {
+        BoxAnswerer answer("No");
+        form->chooseFolder(other.path());
+        settleUndo(*form);
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
+    }
+    EXPECT_TRUE(undoOffered(*form));
+    ASSERT_EQ(undo(*form).size(), 1u);
+    EXPECT_EQ(other.names(), std::vector<std::string>{"a.txt"});
+    EXPECT_FALSE(undoOffered(*form));
+    EXPECT_EQ(opened.load(), 0);
 }
 
 // Where the disk refuses undo's renames (a stick's write protection), the
@@ -273,6 +323,7 @@ TEST_F(UndoTest, AStateDiskThatFillsUpMidRunIsToldOfAndNotTakenForACutRun)
     {
         BoxAnswerer answer("No");
         next->chooseFolder(work.path());
+        settleUndo(*next);
         EXPECT_TRUE(answer.seen().empty()) << "taken for a run cut short";
     }
     const auto boxes = undo(*form);
@@ -322,6 +373,7 @@ TEST_F(UndoTest, WindowTakesNoInputWhileARunGoes)
     platform::ScopedSys scoped(disk);
     BoxAnswerer answer;
     click(*form, "ButtonRename");
+    settleUndo(*form);
     EXPECT_TRUE(disk.delivered());
     // One run, one summary; the memo as it was; the window still open.
     ASSERT_EQ(answer.seen().size(), 1u);

@@ -147,6 +147,29 @@ TEST(UndoJob, TakesTheRunBackAndMarksItsJournal)
     EXPECT_EQ(undo.progress().steps, 2);
 }
 
+// Given only the journal's path, undo reads it on its own thread; a run
+// taken back already, or a journal of another folder, is left alone.
+TEST(UndoJob, ReadsItsJournalItselfAndTakesNothingBackTwice)
+{
+    ScratchDir d, elsewhere, state;
+    d.write("a.txt", "A");
+    auto rq = jobRequestFor({.folder = d.path(), .entries = {"a.txt"}, .lines = {"x"}, .deleteOld = true});
+    rq.stateFolder = state.path();
+    Job run(std::move(rq));
+    const std::string path = finish(run).journalPath;
+    const auto undoBy = [&](const std::string& folder) {
+        Job undo(renaming::UndoRequest{platform::FolderHandle::open(folder), std::nullopt, path});
+        return finish(undo);
+    };
+    EXPECT_TRUE(undoBy(elsewhere.path()).nothingToUndo);
+    EXPECT_EQ(d.names(), std::vector<std::string>{"x.txt"});
+    const JobEnd first = undoBy(d.path());
+    EXPECT_FALSE(first.nothingToUndo);
+    EXPECT_EQ(first.undo.restored, 1);
+    EXPECT_EQ(d.names(), std::vector<std::string>{"a.txt"});
+    EXPECT_TRUE(undoBy(d.path()).nothingToUndo);
+}
+
 // The state folder's disk fills up mid-run: the run goes on to its end,
 // says from which entry on it could not be recorded, and undo takes back
 // what was recorded and says how many it could not.
