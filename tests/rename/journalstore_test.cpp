@@ -510,7 +510,7 @@ TEST_P(RunToUndo, ReadsOnlyTheEndsAndSaysWhatTheWholeJournalSays)
         ASSERT_TRUE(w.valid());
         path = w.path();
     }
-    const int n = 3000;  // well beyond the 64 KiB read from each end
+    const int n = 3000;  // well beyond what is read from each end
     std::string text = journal_text::header(journals::journalFolderOf(folder), 1, n, true);
     for (int i = 0; i < n; ++i) {
         journal_text::appendIntent(text, i, JournalOp::move, "old " + std::to_string(i),
