@@ -36,10 +36,10 @@ struct JobProgress;
 class TFileListBox;
 class TMemo;
 struct UndoReport;
-namespace journals {
-struct Found;
-}
 }  // namespace renaming
+namespace app {
+class UndoState;
+}
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -160,9 +160,15 @@ private:
     // Lines 0 to count - 1 of the memo.
     std::vector<std::string> memoLines(int count) const;
     void connectPairingAid();
-    // Undo is offered while the list's folder holds a run it can take back.
+    // Undo is offered while the list's folder holds a run it can take back,
+    // as a look off the window's thread finds (undoState_).
     void updateUndoMenu();
-    void undoRun(const renaming::journals::Found& found);
+    void refreshUndoState();
+    void undoStateFound();
+    bool undoFoundHere() const;
+    app::UndoState& undoState();
+    app::UndoState* undoState_ = nullptr;
+    void undoRun(const std::string& journalPath);
     // Drives a run or an undo until it ends, showing each step as
     // `stepText` words it, and the job's progress.
     void runJob(renaming::Job& job, const std::function<QString(const renaming::JobProgress&)>& stepText);
@@ -175,6 +181,7 @@ private:
     // short (the program killed, the power gone), once for each such run.
     void offerUndoOfCutRun();
     std::string offeredJournal_;
+    bool offerPending_ = false;  // asked once the look under way ends
     // This window's last run: its folder and its journal, empty where none
     // could be written. In that folder undo takes back this run, not one
     // another window made there since, and nothing at all (least of all an

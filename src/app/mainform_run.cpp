@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
+#include "app/undostate.h"
 #include "rename/job.h"
 #include "rename/journalstore.h"
 #include "rename/messages.h"
@@ -39,18 +40,22 @@ void TMainForm::ButtonRenameClick()
     });
     const renaming::JobEnd& end = job.end();
 
-    // The run's own journal is now the folder's last: when it was written
-    // whole, it tells at once whether there is anything to take back, and
-    // is not read back (for a large run, a pause before the summary).
+    // The run's own journal is now the folder's last: the run tells at once
+    // whether there is anything to take back, and a look off this thread
+    // at the journal's ends says it again.
     ownRun_ = OwnRun{end.folder, end.journalPath};
-    if (end.journal == renaming::JournalFate::whole)
-        EditUndoMenu->setEnabled(end.anyDone);
-    else
-        updateUndoMenu();
+    std::optional<renaming::journals::LastRun> own;
+    if (end.journal != renaming::JournalFate::none && end.anyDone)
+        own = renaming::journals::LastRun{end.journalPath, true};
+    undoState().settle(end.folder, std::move(own));
+    updateUndoMenu();
 
     // The summary tells of the run as it was asked for, whatever the box
     // shows by now.
-    widgets::messageBox(QString::fromUtf8(renaming::summaryText(end.counts, rules.deleteOld)),
+    std::string summary = renaming::summaryText(end.counts, rules.deleteOld);
+    if (end.unrecordedFrom >= 0)
+        summary += "\n" + renaming::unrecordedText(end.unrecordedFrom);
+    widgets::messageBox(QString::fromUtf8(summary),
                         widgets::fromUtf8(app::msg::kRenameResultCaption), widgets::kMbOk);
     // Old journals go once the summary is read, not while the user waits.
     renaming::journals::prune();

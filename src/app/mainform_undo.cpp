@@ -4,15 +4,20 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
+#include "app/runaside.h"
+#include "app/undostate.h"
 #include "rename/job.h"
 #include "rename/journalstore.h"
 #include "rename/messages.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/undo.h"
+#include "widgets/guard.h"
 #include "widgets/messagebox.h"
 #include "widgets/text.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QScopeGuard>
 
 #include <map>
 
@@ -70,50 +75,95 @@ QString TMainForm::undoSummaryText(const renaming::UndoReport& r)
     return s;
 }
 
-namespace {
-
-// The run to take back in `folder`: the window's own last run there, else
-// the folder's last run; or nothing.
-template <class OwnRun>
-std::optional<renaming::journals::Found> runToUndo(const platform::FolderHandle& folder,
-                                                  const std::optional<OwnRun>& own)
+app::UndoState& TMainForm::undoState()
 {
-    const bool mine = own && folder && folder.id() == own->folder;
-    auto found = mine ? renaming::journals::runAt(own->journal, folder) : renaming::journals::lastRunIn(folder);
-    if (!found || !renaming::journals::undoable(*found))
-        return std::nullopt;
-    return found;
+    if (!undoState_) {
+        undoState_ = new app::UndoState(this);
+        undoState_->setObjectName(QStringLiteral("UndoState"));
+        undoState_->onFound = [this] { widgets::guarded([this] { undoStateFound(); }); };
+    }
+    return *undoState_;
 }
 
-}  // namespace
+void TMainForm::refreshUndoState()
+{
+    const platform::FolderHandle& folder = FileListBox->list().folder();
+    // In the folder of the window's own last run, that run and no other.
+    std::optional<std::string> own;
+    if (ownRun_ && folder && folder.id() == ownRun_->folder)
+        own = ownRun_->journal;
+    undoState().refresh(folder.duplicate(), std::move(own));
+}
+
+bool TMainForm::undoFoundHere() const
+{
+    const platform::FolderHandle& folder = FileListBox->list().folder();
+    return undoState_ && undoState_->run() && folder && undoState_->folder() == folder.id();
+}
 
 void TMainForm::updateUndoMenu()
 {
-    EditUndoMenu->setEnabled(runToUndo(FileListBox->list().folder(), ownRun_).has_value());
+    // What the last look in this folder found stands until the next one
+    // ends; in another folder, nothing is offered till the look there ends.
+    undoState();
+    EditUndoMenu->setEnabled(undoFoundHere());
+    refreshUndoState();
+}
+
+void TMainForm::undoStateFound()
+{
+    const bool here = undoFoundHere();
+    EditUndoMenu->setEnabled(here);
+    // The offer of a run cut short waits for the window to be free.
+    if (!offerPending_ || app::workingAside())
+        return;
+    offerPending_ = false;
+    const auto& run = undoState_->run();
+    if (!here || run->ended || run->path == offeredJournal_)
+        return;
+    // Asked once for each run cut short; the menu item stays for later.
+    offeredJournal_ = run->path;
+    const std::string path = run->path;
+    if (widgets::messageBox(fromUtf8(app::msg::kUndoKilledQuestion), fromUtf8(app::msg::kUndoKilledCaption),
+                            widgets::kMbYesNo) == widgets::kIdYes)
+        undoRun(path);
 }
 
 void TMainForm::EditUndoMenuClick()
 {
-    const auto found = runToUndo(FileListBox->list().folder(), ownRun_);
-    if (!found) {
+    // The job reads the journal again and takes nothing back where the run
+    // is no longer there to take back.
+    if (!undoFoundHere()) {
         EditUndoMenu->setEnabled(false);
         return;
     }
-    undoRun(*found);
+    undoRun(undoState_->run()->path);
 }
 
-void TMainForm::undoRun(const renaming::journals::Found& found)
+void TMainForm::undoRun(const std::string& journalPath)
 {
     renaming::UndoRequest rq;
-    // Undo acts in the folder the journal names, by a handle of its own.
+    // Undo acts in the folder the journal names, by a handle of its own, and
+    // reads the journal on its own thread.
     rq.folder = FileListBox->list().folder().duplicate();
-    rq.journal = found.journal;
-    rq.journalPath = found.path;
+    rq.journalPath = journalPath;
     renaming::Job job(std::move(rq));
-    runJob(job, [](const renaming::JobProgress& p) { return stepText(p.undoStep); });
-    offeredJournal_ = found.path;
+    {
+        // Till the journal is marked as undone, at the job's end.
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        runJob(job, [](const renaming::JobProgress& p) { return stepText(p.undoStep); });
+    }
+    offeredJournal_ = journalPath;
+    // A run taken back whole is there to take back no more.
+    if (job.end().runUndone)
+        undoState().settle(job.end().folder, std::nullopt);
     updateUndoMenu();
+    if (job.end().nothingToUndo)
+        return;  // taken back or gone meanwhile: nothing to report
     QString summary = undoSummaryText(job.end().undo);
+    if (job.end().undo.unrecorded > 0)
+        summary += QLatin1Char('\n') + QString::fromUtf8(renaming::undoUnrecordedText(job.end().undo.unrecorded));
     if (job.end().undo.notDone > 0)
         summary += QLatin1Char('\n') + QString::fromStdString(renaming::stoppedText(job.end().undo.notDone));
     widgets::messageBox(summary, fromUtf8(app::msg::kUndoResultCaption), widgets::kMbOk);
@@ -123,13 +173,6 @@ void TMainForm::undoRun(const renaming::journals::Found& found)
 
 void TMainForm::offerUndoOfCutRun()
 {
-    const auto found = runToUndo(FileListBox->list().folder(), ownRun_);
-    EditUndoMenu->setEnabled(found.has_value());
-    if (!found || found->journal.ended || found->path == offeredJournal_)
-        return;
-    // Asked once for each run cut short; the menu item stays for later.
-    offeredJournal_ = found->path;
-    if (widgets::messageBox(fromUtf8(app::msg::kUndoKilledQuestion), fromUtf8(app::msg::kUndoKilledCaption),
-                            widgets::kMbYesNo) == widgets::kIdYes)
-        undoRun(*found);
+    offerPending_ = true;
+    updateUndoMenu();
 }

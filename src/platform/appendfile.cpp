@@ -17,7 +17,7 @@ constexpr uint64_t kStep = uint64_t{1} << 20;
 
 }  // namespace
 
-AppendFile::AppendFile(UniqueFd fd) : fd_(std::move(fd))
+AppendFile::AppendFile(UniqueFd fd, size_t held) : fd_(std::move(fd)), held_(held)
 {
     struct stat st {};
     if (!fd_ || sys().fstat(fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -28,7 +28,8 @@ AppendFile::AppendFile(UniqueFd fd) : fd_(std::move(fd))
 }
 
 AppendFile::AppendFile(AppendFile&& other) noexcept
-    : fd_(std::move(other.fd_)), length_(other.length_), reserved_(other.reserved_), noRoom_(other.noRoom_)
+    : fd_(std::move(other.fd_)), held_(other.held_), length_(other.length_), reserved_(other.reserved_),
+      noRoom_(other.noRoom_)
 {
     other.reset();
 }
@@ -38,6 +39,7 @@ AppendFile& AppendFile::operator=(AppendFile&& other) noexcept
     if (this != &other) {
         finish();
         fd_ = std::move(other.fd_);
+        held_ = other.held_;
         length_ = other.length_;
         reserved_ = other.reserved_;
         noRoom_ = other.noRoom_;
@@ -52,32 +54,49 @@ void AppendFile::reset() noexcept
     noRoom_ = false;
 }
 
-bool AppendFile::append(std::string_view bytes)
+bool AppendFile::append(std::string_view bytes) { return write(bytes, held_); }
+
+bool AppendFile::appendHeld(std::string_view bytes) { return write(bytes, 0); }
+
+bool AppendFile::write(std::string_view bytes, uint64_t room)
 {
     if (!fd_) {
         errno = EBADF;
         return false;
     }
-    if (!noRoom_ && length_ + bytes.size() > reserved_)
-        takeRoom(length_ + bytes.size());
+    // A write beyond the room a full disk gave would stop part way, and
+    // leave no room for the last words.
+    if (!noRoom_ && length_ + bytes.size() + room > reserved_ && !takeRoom(length_ + bytes.size() + room))
+        return false;
     if (!pwriteAll(fd_.get(), bytes, static_cast<off_t>(length_)))
         return false;
     length_ += bytes.size();
     return true;
 }
 
-void AppendFile::takeRoom(uint64_t end)
+bool AppendFile::takeRoom(uint64_t end)
 {
-    const uint64_t to = end + kStep;
-    const int e = errno;
-    if (sys().fallocate(fd_.get(), 0, static_cast<off_t>(reserved_), static_cast<off_t>(to - reserved_)) == 0) {
+    const auto take = [&](uint64_t to) {
+        if (sys().fallocate(fd_.get(), 0, static_cast<off_t>(reserved_), static_cast<off_t>(to - reserved_)) != 0)
+            return false;
         reserved_ = to;
-        return;
+        return true;
+    };
+    if (take(end + kStep))
+        return true;
+    const int e = errno;
+    if (e == ENOSPC || e == EDQUOT) {
+        if (take(end))
+            return true;
+        errno = e;
+        return false;
     }
-    // The zeros of the room taken before go, so that the file ends with
-    // its last record; should that fail too, readers stop at the zeros.
+    // No room ahead on this file system: the zeros of the room taken before
+    // go, so that the file ends with its last record; should that fail too,
+    // readers stop at the zeros.
     finish();
     errno = e;
+    return true;
 }
 
 bool AppendFile::sync()

@@ -14,6 +14,10 @@
 // a failing disk, cut short meanwhile loses records, never the program (a
 // write past its end leaves zeros before it, which no reader takes for a
 // record), and the memory a run uses does not grow with its journal.
+//
+// A few bytes of the room taken can be held back for last words: when the
+// disk fills up, the appends that would need more room are refused, and
+// the room held back still takes what the owner has to say about that.
 #pragma once
 
 #include "platform/uniquefd.h"
@@ -28,8 +32,8 @@ public:
     AppendFile() = default;
     // Appends to `fd`, a regular file open for writing without O_APPEND
     // (a write there would go past the room taken ahead), after what it
-    // holds now.
-    explicit AppendFile(UniqueFd fd);
+    // holds now, holding `held` bytes of room back for appendHeld().
+    explicit AppendFile(UniqueFd fd, size_t held = 0);
     ~AppendFile() { finish(); }
     AppendFile(AppendFile&& other) noexcept;
     AppendFile& operator=(AppendFile&& other) noexcept;
@@ -43,8 +47,12 @@ public:
 
     // Appends `bytes` in one write. False, with errno set, when they could
     // not all be written; what was appended before stays, and the next
-    // append goes where these were to go.
+    // append goes where these were to go. Refused (ENOSPC), writing
+    // nothing, where the disk has no room for them beside the room held
+    // back.
     bool append(std::string_view bytes);
+    // The same, in the room held back where there is no other.
+    bool appendHeld(std::string_view bytes);
     // Puts everything appended on the disk.
     bool sync();
     // Cuts off the room taken ahead; later records make the file longer
@@ -52,12 +60,16 @@ public:
     bool finish();
 
 private:
-    // Takes room for the file to reach `end` and a step beyond; where the
-    // file system refuses, gives back what it took and takes no more.
-    void takeRoom(uint64_t end);
+    // Takes room for the file to reach `end` and a step beyond, or, on a
+    // disk that has not that much, `end` alone. False (errno set) where the
+    // disk is full; where the file system refuses room ahead, gives back
+    // what it took and takes no more, and the writes make the file longer.
+    bool takeRoom(uint64_t end);
+    bool write(std::string_view bytes, uint64_t room);
     void reset() noexcept;
 
     UniqueFd fd_;
+    uint64_t held_ = 0;
     uint64_t length_ = 0;
     uint64_t reserved_ = 0;  // how far the file reaches with the room ahead
     bool noRoom_ = false;    // no room is taken ahead (any more)

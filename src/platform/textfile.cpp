@@ -5,9 +5,11 @@
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -66,6 +68,50 @@ std::optional<std::string> readHead(const std::string& path, size_t limit)
         return std::nullopt;
     text.resize(static_cast<size_t>(got));
     return text;
+}
+
+std::optional<FileEnds> readEnds(const std::string& path, size_t limit)
+{
+    const UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st {};
+    if (!fd || sys().fstat(fd.get(), &st) != 0)
+        return std::nullopt;
+    FileEnds ends;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    ends.head.resize(static_cast<size_t>(std::min<uint64_t>(size, limit)));
+    const ssize_t got = preadAll(fd.get(), ends.head.data(), ends.head.size(), 0);
+    if (got < 0)
+        return std::nullopt;
+    ends.head.resize(static_cast<size_t>(got));
+    ends.whole = size <= limit;
+    if (ends.whole)
+        return ends;
+    // Back over the zeros, a stretch at a time; a writer takes room ahead a
+    // few megabytes at most.
+    constexpr uint64_t kZerosAtMost = uint64_t{16} << 20;
+    uint64_t end = size;
+    std::string chunk;
+    while (end > ends.head.size() && size - end < kZerosAtMost) {
+        const uint64_t from = end - std::min<uint64_t>(end - ends.head.size(), limit);
+        chunk.resize(static_cast<size_t>(end - from));
+        const ssize_t n = preadAll(fd.get(), chunk.data(), chunk.size(), static_cast<off_t>(from));
+        if (n < 0)
+            return std::nullopt;
+        chunk.resize(static_cast<size_t>(n));
+        const size_t last = chunk.find_last_not_of('\0');
+        if (last != std::string::npos) {
+            end = from + last + 1;
+            break;
+        }
+        end = from;
+    }
+    ends.tailAt = end - std::min<uint64_t>(end - std::min<uint64_t>(end, ends.head.size()), limit);
+    ends.tail.resize(static_cast<size_t>(end - ends.tailAt));
+    const ssize_t n = preadAll(fd.get(), ends.tail.data(), ends.tail.size(), static_cast<off_t>(ends.tailAt));
+    if (n < 0)
+        return std::nullopt;
+    ends.tail.resize(static_cast<size_t>(n));
+    return ends;
 }
 
 bool appendAfterWholeLines(const std::string& path, std::string_view text, int* err)

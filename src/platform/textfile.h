@@ -8,6 +8,7 @@
 #include "platform/uniquefd.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,19 @@ bool lockHeld(const std::string& path);
 // Up to `limit` bytes from the start of the file at `path` (all of it when
 // `limit` is 0); nothing when it cannot be read.
 std::optional<std::string> readHead(const std::string& path, size_t limit = 0);
+
+// The start and the end of the file at `path`, for a file that may be too
+// large to read whole: up to `limit` bytes from its start, and up to `limit`
+// bytes ending where its trailing zero bytes begin (the room a writer takes
+// ahead, which a kill leaves), with the offset they start at. Where the file
+// is no larger than `limit`, `head` holds it whole and `tail` is empty.
+struct FileEnds {
+    std::string head;
+    std::string tail;
+    uint64_t tailAt = 0;
+    bool whole = false;
+};
+std::optional<FileEnds> readEnds(const std::string& path, size_t limit);
 
 // Cuts what follows the last line break of the file at `path` (a line a
 // kill left half written, zero bytes), adds `text` and puts the file on the

@@ -137,6 +137,10 @@ JobEnd Job::rename(RenameRequest& r)
     end.anyDone = journal.anyDone();
     if (journal.valid())
         end.journalPath = journal.path();
+    if (journal.valid() && journal.unrecordedChanged() > 0)
+        end.unrecordedFrom = journal.unrecordedFrom();
+    else if (!journal.valid() && !r.stateFolder.empty() && end.counts.success + end.counts.deleteFailed > 0)
+        end.unrecordedFrom = 0;
     // Let go before the end is told: while it is open, the run counts as
     // going on.
     journal = JournalWriter();
@@ -147,6 +151,16 @@ JobEnd Job::undo(UndoRequest& r)
 {
     JobEnd end;
     end.folder = r.folder.id();
+    // Read here, not on the window's thread: a large run's journal takes a
+    // while.
+    if (!r.journal) {
+        auto found = journals::runAt(r.journalPath, r.folder);
+        if (!found || !journals::undoable(*found)) {
+            end.nothingToUndo = true;
+            return end;
+        }
+        r.journal = std::move(found->journal);
+    }
     UndoOnDisk disk(r.folder.fd());
     UndoWatch watch;
     watch.stop = &stop_;
@@ -162,7 +176,7 @@ JobEnd Job::undo(UndoRequest& r)
             p.total = total;
         });
     };
-    end.undo = undoRun(r.journal, disk, watch);
+    end.undo = undoRun(*r.journal, disk, watch);
     // Taken back as far as it goes: what was left alone stays so. Where the
     // disk refused a step, the run stays to be taken back again, when the
     // disk takes it (a stick's write protection off, say); so does a run
@@ -170,7 +184,7 @@ JobEnd Job::undo(UndoRequest& r)
     const bool refused = std::any_of(end.undo.steps.begin(), end.undo.steps.end(),
                                      [](const UndoStep& s) { return s.result == UndoResult::failed; });
     if (!refused && end.undo.notDone == 0 && !r.journalPath.empty())
-        journals::markUndone(r.journalPath);
+        end.runUndone = journals::markUndone(r.journalPath);
     return end;
 }
 

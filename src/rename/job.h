@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <variant>
@@ -50,7 +51,10 @@ struct RenameRequest {
 // The undo of the run `journal` tells of, in `folder`.
 struct UndoRequest {
     platform::FolderHandle folder;
-    Journal journal;
+    // Where none is given, the job reads it from `journalPath`, and takes
+    // back nothing where it is no run of the folder it could change
+    // anything by taking back (JobEnd::nothingToUndo).
+    std::optional<Journal> journal;
     // Marked as undone once the run is taken back as far as it goes.
     std::string journalPath;
     const Clock* clock = &systemClock();
@@ -91,8 +95,16 @@ struct JobEnd {
     // A whole journal that records an operation done: the run can be
     // taken back.
     bool anyDone = false;
+    // A run's first entry whose operations its journal does not tell of
+    // (the disk full, or no journal could be made), where the run changed
+    // anything; -1 where the journal tells all.
+    int unrecordedFrom = -1;
     // The folder acted in: its list is to be read again.
     platform::FolderId folder;
+    // An undo that found no run to take back in its journal.
+    bool nothingToUndo = false;
+    // An undo that took its run back as far as it goes and marked it so.
+    bool runUndone = false;
     // Entries the job did not come to: it was stopped before them.
     int notDone() const { return counts.notDone + undo.notDone; }
 };

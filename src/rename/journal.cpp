@@ -231,6 +231,18 @@ std::string stopped(int notDone)
     return out;
 }
 
+std::string unrecorded(int from, int changed)
+{
+    std::string out = "unrecorded\t";
+    appendNumber(out, from);
+    if (changed >= 0) {
+        out += '\t';
+        appendNumber(out, changed);
+    }
+    out += '\n';
+    return out;
+}
+
 std::string end() { return "end\n"; }
 std::string undone() { return "undone\n"; }
 std::string superseded() { return "superseded\n"; }
@@ -310,6 +322,12 @@ std::optional<Journal> parseJournal(std::string_view text)
         } else if (kind == "stopped" && f.size() == 2 && haveStart) {
             if (!number(f[1], j.notDone) || j.notDone <= 0)
                 break;
+        } else if (kind == "unrecorded" && (f.size() == 2 || f.size() == 3) && haveStart) {
+            int from = 0, changed = -1;
+            if (!number(f[1], from) || from < 0 || (f.size() == 3 && (!number(f[2], changed) || changed < 0)))
+                break;
+            j.unrecordedFrom = from;
+            j.unrecordedChanged = changed;
         } else if (kind == "end" && f.size() == 1 && haveStart) {
             j.ended = true;
         } else if (kind == "undone" && f.size() == 1 && haveStart) {

@@ -16,6 +16,7 @@
 //   failed  <entry>  <move|copy|delete>  <errno>
 //   temporary <entry>  <name>
 //   stopped <entries not done>
+//   unrecorded <entry>  [<entries changed>]
 //   end
 //   undone
 //   superseded
@@ -27,7 +28,11 @@
 // a kill is not read. The volume names the folder's file system the same at
 // every mount (platform/volume.h); journals written before it was recorded
 // have none. "superseded" marks a run that a later run in its folder, which
-// could not be recorded, has made impossible to take back.
+// could not be recorded, has made impossible to take back. "unrecorded"
+// says the journal could not be written from the operation of an entry on
+// (its disk full), in the room the journal held back for it; at the run's
+// end it says too how many entries the run changed after that, which no
+// record tells of.
 #pragma once
 
 #include <cstdint>
@@ -78,6 +83,11 @@ struct Journal {
     std::vector<std::pair<int, std::string>> temporaries;
     // Entries the run did not come to, stopped on request before them.
     int notDone = 0;
+    // The entry from whose operation on the journal could not be written;
+    // -1 where it was written whole. Of the entries after it, how many the
+    // run changed; -1 where the run did not come to say (it was killed).
+    int unrecordedFrom = -1;
+    int unrecordedChanged = -1;
     bool ended = false;   // the run came to its end
     bool undone = false;  // undo has been run on it
     bool superseded = false;  // a later run, not recorded, came after it
@@ -93,6 +103,7 @@ std::string done(int entry, JournalOp op, const FileStamp& after);
 std::string failed(int entry, JournalOp op, int err);
 std::string temporary(int entry, const std::string& name);
 std::string stopped(int notDone);
+std::string unrecorded(int from, int changed = -1);
 std::string end();
 std::string undone();
 std::string superseded();

@@ -23,6 +23,13 @@ constexpr size_t kNumberDigits = 12;
 constexpr size_t kTagDigits = 16;
 // Enough of a journal's start for its folder and start records.
 constexpr size_t kHeadBytes = 64 * 1024;
+// What is read of a journal's start first: its folder and start records but
+// for a folder of a very long name.
+constexpr size_t kStartBytes = 4 * 1024;
+// What is read from each end of a journal too large to read whole, to find
+// the run to take back: some hundreds of records (and the folder record of
+// a long name), in few pages, which a look that often comes is not to pay for.
+constexpr size_t kEndBytes = 32 * 1024;
 
 bool isJournalName(std::string_view n)
 {
@@ -140,8 +147,32 @@ JournalWriter make(const std::string& folder, const std::string& tag, int* err)
     }
 }
 
-// The newest journal of the folder `here`: its path, and what its start
-// holds (nothing when the journal holds nothing to read).
+// A journal's first lines, which name its folder and its run: enough to
+// tell whose journal it is without going through its records.
+std::string_view startOf(std::string_view text)
+{
+    size_t end = 0;
+    for (int line = 0; line < 3; ++line) {
+        end = text.find('\n', end);
+        if (end == std::string_view::npos)
+            return text;
+        ++end;
+    }
+    return text.substr(0, end);
+}
+
+// The start of the journal at `path`: at least its first lines, read no
+// further than it takes.
+std::optional<std::string> readStart(const std::string& path)
+{
+    auto text = platform::readHead(path, kStartBytes);
+    if (text && text->size() == kStartBytes && startOf(*text).size() == text->size())
+        text = platform::readHead(path, kHeadBytes);
+    return text;
+}
+
+// The newest journal of the folder `here`: its path, and its start
+// (nothing when the journal holds nothing to read).
 struct Newest {
     std::string path;
     std::optional<Journal> head;
@@ -158,8 +189,8 @@ std::optional<Newest> newestOf(const JournalFolder& here, const std::string& sta
         if (!named.empty() && named != tag)
             continue;
         std::string path = state + "/" + *n;
-        const auto text = platform::readHead(path, kHeadBytes);
-        auto j = text ? parseJournal(*text) : std::nullopt;
+        const auto text = readStart(path);
+        auto j = text ? parseJournal(startOf(*text)) : std::nullopt;
         if (j && sameFolder(j->folder, here))
             return Newest{std::move(path), std::move(j)};
         // A journal tagged with this folder that holds no run: its run
@@ -168,6 +199,78 @@ std::optional<Newest> newestOf(const JournalFolder& here, const std::string& sta
             return Newest{std::move(path), std::nullopt};
     }
     return std::nullopt;
+}
+
+// What a journal's last records say of its run, read from its end: enough,
+// with its start, to tell whether undo could change anything, without the
+// records between.
+struct EndFacts {
+    bool ended = false;
+    bool undone = false;
+    bool superseded = false;
+    bool anyToUndo = false;  // an operation recorded done, or with no answer
+};
+
+// `text` is a stretch of whole lines of the journal and, with `answered`,
+// is followed by more: an intent last in it has its answer after it.
+EndFacts endFacts(std::string_view text, bool answered = false)
+{
+    EndFacts f;
+    bool intentOpen = false;  // the last line was an intent
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t nl = text.find('\n', pos);
+        if (nl == std::string_view::npos)
+            break;
+        const std::string_view line = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        const std::string_view kind = line.substr(0, line.find('\t'));
+        if (intentOpen && kind != "failed")
+            f.anyToUndo = true;
+        intentOpen = kind == "intent";
+        if (kind == "done")
+            f.anyToUndo = true;
+        else if (kind == "end")
+            f.ended = true;
+        else if (kind == "undone")
+            f.undone = true;
+        else if (kind == "superseded")
+            f.superseded = true;
+    }
+    f.anyToUndo = f.anyToUndo || (intentOpen && !answered);
+    return f;
+}
+
+// The run of the journal at `path`, of the folder `here`, to take back:
+// nothing where it is no run of that folder, is still going, or taking it
+// back could change nothing.
+std::optional<LastRun> peek(const std::string& path, const JournalFolder& here)
+{
+    const auto ends = platform::readEnds(path, kEndBytes);
+    if (!ends)
+        return std::nullopt;
+    // Of a journal too large to read whole, only its start is parsed: the
+    // records at either end are only looked through.
+    const auto head = parseJournal(ends->whole ? std::string_view(ends->head) : startOf(ends->head));
+    if (!head || !sameFolder(head->folder, here) || platform::lockHeld(path))
+        return std::nullopt;
+    if (ends->whole)
+        return undoable(*head) ? std::optional<LastRun>(LastRun{path, head->ended}) : std::nullopt;
+    // Whole lines only: the first of the end may be cut by where it starts,
+    // the last of the start by where it ends.
+    const std::string_view tail(ends->tail);
+    const size_t cut = tail.find('\n');
+    const EndFacts end = endFacts(cut == std::string_view::npos ? std::string_view() : tail.substr(cut + 1));
+    if (end.undone || end.superseded)
+        return std::nullopt;
+    const std::string_view start(ends->head);
+    if (!end.anyToUndo && !endFacts(start.substr(0, start.rfind('\n') + 1), true).anyToUndo) {
+        // Nothing to take back at either end: the records between decide.
+        const auto text = platform::readHead(path);
+        const auto whole = text ? parseJournal(*text) : std::nullopt;
+        if (!whole || !undoable(*whole))
+            return std::nullopt;
+    }
+    return LastRun{path, end.ended};
 }
 
 std::optional<Found> readWhole(const std::string& path, const JournalFolder& here)
@@ -255,6 +358,20 @@ std::optional<Found> runAt(const std::string& path, const platform::FolderHandle
     if (!folder || path.empty())
         return std::nullopt;
     return readWhole(path, journalFolderOf(folder));
+}
+
+std::optional<LastRun> runToUndo(const platform::FolderHandle& folder, const std::optional<std::string>& own,
+                                 const std::string& state)
+{
+    if (!folder)
+        return std::nullopt;
+    const JournalFolder here = journalFolderOf(folder);
+    if (own)
+        return own->empty() ? std::nullopt : peek(*own, here);
+    const auto last = newestOf(here, state);
+    if (!last || !last->head)
+        return std::nullopt;
+    return peek(last->path, here);
 }
 
 bool undoable(const Journal& journal)

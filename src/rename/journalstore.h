@@ -71,6 +71,23 @@ std::optional<Found> lastRunIn(const platform::FolderHandle& folder);
 // window's own last run); nothing otherwise.
 std::optional<Found> runAt(const std::string& path, const platform::FolderHandle& folder);
 
+// What undo would take back in a folder, as found without reading its
+// journal whole.
+struct LastRun {
+    std::string path;  // the journal
+    bool ended = false;  // the run came to its end; else it was cut short
+};
+
+// The run undo would take back in `folder`: with `own`, the window's own
+// last run there, recorded at that path (none when it is empty: the run
+// could not be recorded), else the folder's last run; nothing when there is
+// none, while it is still going, or where taking it back could change
+// nothing. Reads the start and the end of a journal, not the records
+// between (but for a journal whose end tells of no operation done).
+std::optional<LastRun> runToUndo(const platform::FolderHandle& folder,
+                                 const std::optional<std::string>& own = std::nullopt,
+                                 const std::string& state = stateFolder());
+
 // True when taking the run back could change anything: not yet undone nor
 // superseded, and with an operation that was not refused.
 bool undoable(const Journal& journal);

@@ -2,15 +2,20 @@
 
 #include "platform/foldersync.h"
 #include "platform/textfile.h"
+#include "rename/messages.h"
+
+#include <cstdio>
 
 namespace renaming {
 
 namespace {
 constexpr auto kSyncEvery = std::chrono::seconds(1);
+// Room for the records a broken journal ends with, and more.
+constexpr size_t kLastWords = 256;
 }
 
 JournalWriter::JournalWriter(platform::UniqueFd fd, std::string path)
-    : file_(std::move(fd)), path_(std::move(path)), lastSync_(std::chrono::steady_clock::now())
+    : file_(std::move(fd), kLastWords), path_(std::move(path)), lastSync_(std::chrono::steady_clock::now())
 {
 }
 
@@ -28,12 +33,31 @@ void JournalWriter::put()
     pending_.clear();
     if (!written) {
         broken_ = true;
+        // In the room held back, so that a kill from here on still leaves
+        // where the journal went silent.
+        unrecordedFrom_ = pendingEntry_;
+        if (unrecordedFrom_ >= 0)
+            file_.appendHeld(journal_text::unrecorded(unrecordedFrom_));
         return;
     }
+    pendingEntry_ = -1;
     anyDone_ = anyDone_ || pendingDone_;
     pendingDone_ = false;
     if (std::chrono::steady_clock::now() - lastSync_ >= kSyncEvery)
         sync();
+}
+
+void JournalWriter::changed(int entry)
+{
+    if (!broken_ || entry < 0)
+        return;
+    const auto at = static_cast<size_t>(entry);
+    if (at >= changedSince_.size())
+        changedSince_.resize(at + 1);
+    if (!changedSince_[at]) {
+        changedSince_[at] = true;
+        ++changedCount_;
+    }
 }
 
 void JournalWriter::sync()
@@ -58,6 +82,7 @@ void JournalWriter::begin(const JournalFolder& folder, int64_t started, int entr
     if (!file_.valid() || broken_)
         return;
     pending_ += journal_text::header(folder, started, entries, deleteOld);
+    pendingEntry_ = 0;  // without its start, nothing of the run is recorded
     put();
 }
 
@@ -67,6 +92,7 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
     if (!file_.valid() || broken_)
         return;
     journal_text::appendIntent(pending_, entry, op, from, to, before);
+    pendingEntry_ = entry;
     put();
     // The copy the removal relies on is recorded for good before the only
     // other place of its content goes.
@@ -79,6 +105,7 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
 // kill may come.
 void JournalWriter::done(int entry, JournalOp op, const FileStamp& after)
 {
+    changed(entry);
     if (!file_.valid() || broken_)
         return;
     journal_text::appendDone(pending_, entry, op, after);
@@ -97,11 +124,13 @@ void JournalWriter::temporary(int entry, const std::string& name)
     if (!file_.valid() || broken_)
         return;
     pending_ += journal_text::temporary(entry, name);
+    pendingEntry_ = entry;
     put();
 }
 
 void JournalWriter::stopped(int notDone)
 {
+    notDone_ = notDone;
     if (!file_.valid() || broken_)
         return;
     pending_ += journal_text::stopped(notDone);
@@ -110,17 +139,38 @@ void JournalWriter::stopped(int notDone)
 
 void JournalWriter::end()
 {
-    if (!file_.valid() || broken_)
+    if (!file_.valid())
         return;
-    pending_ += journal_text::end();
-    put();
+    if (!broken_) {
+        pending_ += journal_text::end();
+        put();
+    }
+    if (broken_) {
+        // The last words: what the journal does not tell, and that the run
+        // came to its end all the same.
+        std::string last;
+        if (unrecordedFrom_ >= 0)
+            last += journal_text::unrecorded(unrecordedFrom_, changedCount_);
+        if (notDone_ > 0)
+            last += journal_text::stopped(notDone_);
+        last += journal_text::end();
+        if (!file_.appendHeld(last))
+            return;
+    }
     // The room taken ahead goes before the journal is put on the disk, so
     // that the disk has the journal as it ends. The run's summary does not
     // wait for the disk.
-    if (!broken_ && !file_.finish())
+    if (!file_.finish())
         broken_ = true;
-    if (!broken_ && !path_.empty())
+    else if (!path_.empty())
         platform::syncAside(path_);
+}
+
+std::string unrecordedText(int from)
+{
+    char buf[128];
+    std::snprintf(buf, sizeof buf, msg::kUnrecordedFormat, from + 1);
+    return buf;
 }
 
 }  // namespace renaming

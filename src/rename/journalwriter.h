@@ -11,7 +11,11 @@
 //
 // A journal that cannot be written (its disk full, say) stops where it
 // failed and the run goes on: the rename matters more than its undo, and
-// undo then takes back what the journal tells.
+// undo then takes back what the journal tells. In a few bytes of room held
+// back for it, the journal then says from which entry on it is silent and,
+// as the run ends, how many entries the run changed after that, and that
+// the run came to its end: undo can say what it cannot take back, and the
+// run is not taken for one cut short.
 #pragma once
 
 #include "platform/appendfile.h"
@@ -20,6 +24,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace renaming {
 
@@ -42,6 +47,11 @@ public:
     // A record of an operation done has been written: a run whose journal
     // is whole can be taken back exactly when this holds.
     bool anyDone() const { return anyDone_; }
+    // The entry from whose operation on nothing could be written; -1 while
+    // the journal is whole or broke with no operation of an entry lost.
+    int unrecordedFrom() const { return unrecordedFrom_; }
+    // The entries the run changed from there on, as far as it has gone.
+    int unrecordedChanged() const { return changedCount_; }
 
     void begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
     void intent(int entry, JournalOp op, const std::string& from, const std::string& to,
@@ -59,6 +69,9 @@ public:
 private:
     // Appends what is held back; then, once a second, puts it on the disk.
     void put();
+    // After a record of `entry` that tells of a change: counted where the
+    // journal has broken.
+    void changed(int entry);
 
     platform::AppendFile file_;
     std::string path_;
@@ -68,8 +81,18 @@ private:
     // with the next record.
     std::string pending_;
     bool pendingDone_ = false;
+    int pendingEntry_ = -1;  // the entry of the intent or temporary record in pending_
+    // Once broken: where, and the entries changed since, each counted once.
+    int unrecordedFrom_ = -1;
+    int notDone_ = 0;
+    std::vector<bool> changedSince_;
+    int changedCount_ = 0;
     bool folderSynced_ = false;  // the journal's entry in its folder is on the disk
     std::chrono::steady_clock::time_point lastSync_{};
 };
+
+// The summary's line for a run whose journal could not be written from
+// entry `from` (0 for the first) on.
+std::string unrecordedText(int from);
 
 }  // namespace renaming

@@ -62,3 +62,13 @@ inline constexpr const char* kUndoPartialCopyRemoved = "」（作成途中のコ
 inline constexpr const char* kUndoWhyUnsound = "記録が壊れていた：";
 
 }  // namespace renaming::msg
+
+namespace renaming::msg {
+
+// A run whose journal could not be written from an entry on (the disk full):
+// the line its summary ends with, and the line undo's report ends with for
+// the entries it could not take back for want of a record.
+inline constexpr const char* kUnrecordedFormat = "%d 番から後は記録できませんでした（元に戻せません）";
+inline constexpr const char* kUndoUnrecordedFormat = "記録がないため %d 件は元に戻せませんでした";
+
+}  // namespace renaming::msg

@@ -1,7 +1,10 @@
 #include "rename/undo.h"
 
 #include "rename/journalcheck.h"
+#include "rename/messages.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cerrno>
 #include <map>
 #include <string>
@@ -343,7 +346,17 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& 
     }
     if (watch.onProgress)
         watch.onProgress(total - report.notDone, total);
+    if (journal.unrecordedFrom >= 0)
+        report.unrecorded = journal.unrecordedChanged >= 0 ? journal.unrecordedChanged
+                                                           : std::max(0, journal.entries - journal.unrecordedFrom);
     return report;
+}
+
+std::string undoUnrecordedText(int n)
+{
+    char buf[128];
+    std::snprintf(buf, sizeof buf, msg::kUndoUnrecordedFormat, n);
+    return buf;
 }
 
 }  // namespace renaming

@@ -83,6 +83,10 @@ struct UndoReport {
     int leftAlone = 0;
     // Entries undo did not come to: it was stopped before them.
     int notDone = 0;
+    // Entries the run changed that its journal, broken (the disk full), does
+    // not tell of: at most this many, where the run was killed before it
+    // could count them.
+    int unrecorded = 0;
 };
 
 // What undo tells as it goes.
@@ -100,5 +104,8 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& 
 // The same, told only of each step.
 UndoReport undoRun(const Journal& journal, UndoFolder& folder,
                    const std::function<void(const UndoStep&)>& onStep = nullptr);
+
+// Undo's line for `n` entries it could not take back for want of a record.
+std::string undoUnrecordedText(int n);
 
 }  // namespace renaming

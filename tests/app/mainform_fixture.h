@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/mainform.h"
+#include "app/undostate.h"
 #include "rename/ui/filelistbox.h"
 #include "support/faultsys.h"
 #include "support/programhome.h"
@@ -39,6 +40,16 @@ inline QString statusLine(const TMainForm& form)
 {
     const auto* label = form.findChild<QLabel*>(QStringLiteral("SimpleText"));
     return label ? label->text() : QString();
+}
+
+// Waits until the look for a run to take back, made off the window's thread
+// as a folder is chosen, a run ends or the edit menu opens, has ended, and
+// what it found is shown (the offer of a run cut short answered too). Before
+// a Sys of the test's goes: the look makes the calls of the Sys it began with.
+inline void settleUndo(TMainForm& form)
+{
+    auto* state = static_cast<app::UndoState*>(form.findChild<QObject*>(QStringLiteral("UndoState")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !state || !state->looking(); }, 30000));
 }
 
 class WindowTest : public ProgramInScratch {

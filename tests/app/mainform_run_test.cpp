@@ -278,6 +278,7 @@ TEST_F(WindowTest, LongRunRepaintsTheStatusLineAndShowsProgress)
         return QString();
     });
     click(*form, "ButtonRename");
+    settleUndo(*form);
     ASSERT_EQ(answer.seen().size(), 1u);
     EXPECT_EQ(answer.seen()[0].text, u8("成功：25件　失敗：0件　無視：0件　削除失敗：0件"));
     // Each of the 25 files' steps was on the screen while the run went on,

@@ -57,6 +57,7 @@ TEST_P(StopButton, StopsBeforeTheNextFileAndTheSummarySaysHowManyAreLeft)
             form->EditUndoMenu->trigger();
         else
             click(*form, "ButtonRename");
+        settleUndo(*form);
         EXPECT_TRUE(disk.delivered());
         ASSERT_EQ(answer.seen().size(), 1u);
         EXPECT_EQ(answer.seen()[0].text, u8(c.summary));
@@ -67,6 +68,8 @@ TEST_P(StopButton, StopsBeforeTheNextFileAndTheSummarySaysHowManyAreLeft)
     EXPECT_EQ(work.names(), c.namesAfter);
     // What was done can be taken back; what an undo did not come to, too.
     emit form->EditMenu->aboutToShow();
+    EXPECT_TRUE(form->EditUndoMenu->isEnabled());
+    settleUndo(*form);
     EXPECT_TRUE(form->EditUndoMenu->isEnabled());
 }
 
@@ -96,6 +99,7 @@ TEST_F(WindowTest, TheSummaryWordsTheDeleteBoxAsTheRunWasAsked)
     platform::ScopedSys scoped(disk);
     BoxAnswerer answer;
     click(*form, "ButtonRename");
+    settleUndo(*form);
     EXPECT_TRUE(disk.delivered());
     ASSERT_EQ(answer.seen().size(), 1u);
     EXPECT_EQ(answer.seen()[0].text, u8("成功：2件　失敗：0件　無視：0件　削除失敗：0件"));

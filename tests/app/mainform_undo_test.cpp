@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,6 +27,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <string_view>
 #include <thread>
 
 using namespace testing_support;
@@ -42,6 +44,7 @@ protected:
             click(form, "CheckBoxOldDel");
         BoxAnswerer answer;
         click(form, "ButtonRename");
+        settleUndo(form);
         EXPECT_EQ(answer.seen().size(), 1u);
         return answer.seen().empty() ? QString() : answer.seen()[0].text;
     }
@@ -49,14 +52,17 @@ protected:
     static std::vector<SeenBox> undo(TMainForm& form)
     {
         emit form.EditMenu->aboutToShow();
+        settleUndo(form);
         EXPECT_TRUE(form.EditUndoMenu->isEnabled());
         BoxAnswerer answer;
         form.EditUndoMenu->trigger();
+        settleUndo(form);
         return answer.seen();
     }
     static bool undoOffered(TMainForm& form)
     {
         emit form.EditMenu->aboutToShow();
+        settleUndo(form);
         return form.EditUndoMenu->isEnabled();
     }
 };
@@ -167,6 +173,7 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     {
         BoxAnswerer answer("Yes");
         form->chooseFolder(other.path());
+        settleUndo(*form);
         ASSERT_EQ(answer.seen().size(), 2u);
         EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
         EXPECT_EQ(answer.seen()[0].text,
@@ -183,6 +190,7 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     {
         BoxAnswerer answer("No");
         form->chooseFolder(third.path());
+        settleUndo(*form);
         ASSERT_EQ(answer.seen().size(), 1u);
         EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
     }
@@ -190,10 +198,53 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     {
         BoxAnswerer answer("No");
         form->chooseFolder(other.path());
+        settleUndo(*form);
         form->chooseFolder(third.path());
+        settleUndo(*form);
         EXPECT_TRUE(answer.seen().empty());
     }
     EXPECT_EQ(third.names(), std::vector<std::string>{"x.txt"});
+}
+
+// The window's thread opens no journal as a folder is chosen, the edit menu
+// opens or undo goes: on that thread alone, the fault layer refuses every
+// open in the state folder and notes it, so that a journal read there
+// would show in the menu and the offer as well.
+TEST_F(UndoTest, TheWindowsThreadReadsNoJournal)
+{
+    ScratchDir other;
+    writeFile(other / "x.txt", "was a");
+    cutRunJournal(platform::FolderHandle::open(other.path()), "a.txt", "x.txt", stampOfPath(other / "x.txt"));
+    auto first = window({"a.txt", "b.txt"});
+    rename(*first, "a2\nb2", true);
+
+    const auto windowThread = std::this_thread::get_id();
+    const std::string state = renaming::journals::stateFolder();
+    std::atomic<int> opened{0};
+    FaultSys watch;
+    watch.onOpen = [&](int dir, const char* path, int flags, mode_t mode) {
+        if (std::this_thread::get_id() == windowThread && std::string_view(path).starts_with(state)) {
+            ++opened;
+            return refuse(EIO);
+        }
+        return platform::Sys().openat(dir, path, flags, mode);
+    };
+    platform::ThreadSys onWindowThread(watch);
+
+    auto form = window({});
+    EXPECT_TRUE(undoOffered(*form));
+    {
+        BoxAnswerer answer("No");
+        form->chooseFolder(other.path());
+        settleUndo(*form);
+        ASSERT_EQ(answer.seen().size(), 1u);
+        EXPECT_EQ(answer.seen()[0].caption, u8("前回のリネーム"));
+    }
+    EXPECT_TRUE(undoOffered(*form));
+    ASSERT_EQ(undo(*form).size(), 1u);
+    EXPECT_EQ(other.names(), std::vector<std::string>{"a.txt"});
+    EXPECT_FALSE(undoOffered(*form));
+    EXPECT_EQ(opened.load(), 0);
 }
 
 // Where the disk refuses undo's renames (a stick's write protection), the
@@ -239,6 +290,49 @@ TEST_F(UndoTest, ARunWithoutAJournalOffersNoUndoNotEvenOfAnOlderRun)
     EXPECT_TRUE(undoOffered(*form));
 }
 
+// The state folder's disk fills up mid-run: the summary says from which
+// entry on the run could not be recorded, the next start does not take the
+// run for one cut short, and undo says how many it could not take back.
+TEST_F(UndoTest, AStateDiskThatFillsUpMidRunIsToldOfAndNotTakenForACutRun)
+{
+    std::vector<std::string> files;
+    QString memo;
+    for (int i = 0; i < 40; ++i) {
+        files.push_back("f" + std::to_string(100 + i) + ".txt");
+        memo += QStringLiteral("g%1\n").arg(100 + i);
+    }
+    auto form = window(files);
+    QString summary;
+    {
+        FaultSys disk;
+        diskRoomFor(disk, 4096);
+        platform::ScopedSys scoped(disk);
+        summary = rename(*form, memo.toUtf8().constData(), true);
+    }
+    const QStringList lines = summary.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << summary.toStdString();
+    EXPECT_EQ(lines[0], u8("成功：40件　失敗：0件　無視：0件　削除失敗：0件"));
+    const QRegularExpression said(u8("^(\\d+) 番から後は記録できませんでした（元に戻せません）$"));
+    const auto match = said.match(lines[1]);
+    ASSERT_TRUE(match.hasMatch()) << lines[1].toStdString();
+    const int from = match.captured(1).toInt();
+    EXPECT_GT(from, 1);
+    EXPECT_LE(from, 40);
+
+    auto next = window({});
+    {
+        BoxAnswerer answer("No");
+        next->chooseFolder(work.path());
+        settleUndo(*next);
+        EXPECT_TRUE(answer.seen().empty()) << "taken for a run cut short";
+    }
+    const auto boxes = undo(*form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u8("元に戻した：%1件　そのまま：0件　\n記録がないため %2 件は元に戻せませんでした")
+                                 .arg(from - 1)
+                                 .arg(41 - from));
+}
+
 // Journals beyond the last ten go after a run's summary; the run's own is
 // kept and can be taken back.
 TEST_F(UndoTest, ARunLeavesTheLastTenJournalsItsOwnAmongThem)
@@ -279,6 +373,7 @@ TEST_F(UndoTest, WindowTakesNoInputWhileARunGoes)
     platform::ScopedSys scoped(disk);
     BoxAnswerer answer;
     click(*form, "ButtonRename");
+    settleUndo(*form);
     EXPECT_TRUE(disk.delivered());
     // One run, one summary; the memo as it was; the window still open.
     ASSERT_EQ(answer.seen().size(), 1u);

@@ -53,8 +53,9 @@ TEST(AppendFile, EveryRecordIsInTheFileAtOnceAndTheRoomAheadGoesWithTheOwner)
         for (int i = 0; i < 3000; ++i) {
             ASSERT_TRUE(f.append(record(i)));
             expected += record(i);
-            if (i % 500 == 0)
+            if (i % 500 == 0) {
                 EXPECT_EQ(records(d / "j"), expected) << "after record " << i;
+            }
         }
         EXPECT_EQ(f.length(), expected.size());
         ASSERT_TRUE(f.sync());
@@ -66,25 +67,11 @@ TEST(AppendFile, EveryRecordIsInTheFileAtOnceAndTheRoomAheadGoesWithTheOwner)
     EXPECT_EQ(readFile(d / "j"), expected);
 }
 
-struct Refusal {
-    const char* name;
-    int err;
-    bool afterFirstStep;
-};
-void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
-
-class AppendFileRefused : public ::testing::TestWithParam<Refusal> {};
-
-TEST_P(AppendFileRefused, RecordsStillFollowOneAnotherWithNothingBetween)
+TEST(AppendFile, WhereTheFileSystemRefusesRoomAheadRecordsStillFollowOneAnother)
 {
-    const Refusal r = GetParam();
     ScratchDir d;
     FaultSys faults;
-    faults.onFallocate = [&, n = 0](int fd, int mode, off_t at, off_t len) mutable {
-        if (++n > (r.afterFirstStep ? 1 : 0))
-            return refuse(r.err);
-        return platform::Sys().fallocate(fd, mode, at, len);
-    };
+    faults.onFallocate = [](int, int, off_t, off_t) { return refuse(EOPNOTSUPP); };
     platform::ScopedSys use(faults);
     std::string expected;
     {
@@ -93,17 +80,54 @@ TEST_P(AppendFileRefused, RecordsStillFollowOneAnotherWithNothingBetween)
             ASSERT_TRUE(f.append(record(i)));
             expected += record(i);
         }
-        // Once room is refused, the room taken before is given back: the
-        // file ends with its last record.
         EXPECT_EQ(readFile(d / "j"), expected);
     }
     EXPECT_EQ(readFile(d / "j"), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(, AppendFileRefused,
-                         ::testing::Values(Refusal{"NoRoomAheadOnThisFileSystem", EOPNOTSUPP, false},
-                                           Refusal{"DiskFullAtTheFirstStep", ENOSPC, false},
-                                           Refusal{"DiskFullAtTheSecondStep", ENOSPC, true}),
+// A disk that gives room for `steps` steps of room ahead, then no more.
+struct FullDisk {
+    const char* name;
+    int steps;
+    int err;
+    bool lastWordsFit;  // the room held back was taken before the disk filled up
+};
+void PrintTo(const FullDisk& f, std::ostream* os) { *os << f.name; }
+
+class AppendFileOnAFullDisk : public ::testing::TestWithParam<FullDisk> {};
+
+TEST_P(AppendFileOnAFullDisk, RefusesRecordsWholeAndKeepsTheHeldRoomForTheLastWords)
+{
+    const FullDisk disk = GetParam();
+    ScratchDir d;
+    FaultSys faults;
+    faults.onFallocate = [&, n = 0](int fd, int mode, off_t at, off_t len) mutable {
+        if (++n > disk.steps)
+            return refuse(disk.err);
+        return platform::Sys().fallocate(fd, mode, at, len);
+    };
+    platform::ScopedSys use(faults);
+    std::string expected;
+    {
+        AppendFile f(platform::UniqueFd(::open((d / "j").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)), 64);
+        int i = 0;
+        for (; i < 3000 && f.append(record(i)); ++i)
+            expected += record(i);
+        EXPECT_EQ(errno, disk.err);
+        EXPECT_LT(i, 3000);
+        // Whole records only, the refused one not begun.
+        EXPECT_EQ(records(d / "j"), expected);
+        EXPECT_EQ(f.appendHeld("last words\n"), disk.lastWordsFit);
+        if (disk.lastWordsFit)
+            expected += "last words\n";
+    }
+    EXPECT_EQ(readFile(d / "j"), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(, AppendFileOnAFullDisk,
+                         ::testing::Values(FullDisk{"FullAtTheFirstStep", 0, ENOSPC, false},
+                                           FullDisk{"FullAtTheSecondStep", 1, ENOSPC, true},
+                                           FullDisk{"OverQuotaAtTheThirdStep", 2, EDQUOT, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Another program, or a failing disk, cuts the file short under its writer:

@@ -91,6 +91,7 @@ struct FateCase {
     bool stateFolderIsAFile;
     JournalFate fate;
     bool anyDone;
+    int unrecordedFrom;
 };
 
 void PrintTo(const FateCase& c, std::ostream* os) { *os << c.name; }
@@ -110,14 +111,16 @@ TEST_P(JournalOfAJob, EndsWithItsFate)
     const JobEnd end = finish(job);
     EXPECT_EQ(end.journal, c.fate);
     EXPECT_EQ(end.anyDone, c.anyDone);
+    EXPECT_EQ(end.unrecordedFrom, c.unrecordedFrom);
     EXPECT_EQ(end.folder, platform::FolderHandle::open(d.path()).id());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Job, JournalOfAJob,
-    ::testing::Values(FateCase{"AMoveToTakeBack", {"b"}, false, JournalFate::whole, true},
-                      FateCase{"NothingDone", {"a?"}, false, JournalFate::whole, false},
-                      FateCase{"NoStateFolder", {"b"}, true, JournalFate::none, false}),
+    ::testing::Values(FateCase{"AMoveToTakeBack", {"b"}, false, JournalFate::whole, true, -1},
+                      FateCase{"NothingDone", {"a?"}, false, JournalFate::whole, false, -1},
+                      FateCase{"NoStateFolder", {"b"}, true, JournalFate::none, false, 0},
+                      FateCase{"NoStateFolderAndNothingDone", {"a?"}, true, JournalFate::none, false, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UndoJob, TakesTheRunBackAndMarksItsJournal)
@@ -142,6 +145,73 @@ TEST(UndoJob, TakesTheRunBackAndMarksItsJournal)
     EXPECT_TRUE(readJournal(state / journals[0])->undone);
     EXPECT_EQ(undo.progress().done, 2);
     EXPECT_EQ(undo.progress().steps, 2);
+}
+
+// Given only the journal's path, undo reads it on its own thread; a run
+// taken back already, or a journal of another folder, is left alone.
+TEST(UndoJob, ReadsItsJournalItselfAndTakesNothingBackTwice)
+{
+    ScratchDir d, elsewhere, state;
+    d.write("a.txt", "A");
+    auto rq = jobRequestFor({.folder = d.path(), .entries = {"a.txt"}, .lines = {"x"}, .deleteOld = true});
+    rq.stateFolder = state.path();
+    Job run(std::move(rq));
+    const std::string path = finish(run).journalPath;
+    const auto undoBy = [&](const std::string& folder) {
+        Job undo(renaming::UndoRequest{platform::FolderHandle::open(folder), std::nullopt, path});
+        return finish(undo);
+    };
+    EXPECT_TRUE(undoBy(elsewhere.path()).nothingToUndo);
+    EXPECT_EQ(d.names(), std::vector<std::string>{"x.txt"});
+    const JobEnd first = undoBy(d.path());
+    EXPECT_FALSE(first.nothingToUndo);
+    EXPECT_EQ(first.undo.restored, 1);
+    EXPECT_EQ(d.names(), std::vector<std::string>{"a.txt"});
+    EXPECT_TRUE(undoBy(d.path()).nothingToUndo);
+}
+
+// The state folder's disk fills up mid-run: the run goes on to its end,
+// says from which entry on it could not be recorded, and undo takes back
+// what was recorded and says how many it could not.
+TEST(RenameJob, AStateDiskThatFillsUpMidRunLeavesAJournalThatSaysSo)
+{
+    ScratchDir d, state;
+    std::vector<std::string> entries, lines;
+    for (int i = 0; i < 60; ++i) {
+        entries.push_back("f" + std::to_string(100 + i));
+        lines.push_back("g" + std::to_string(100 + i));
+        d.write(entries.back(), entries.back());
+    }
+    const auto before = snapshot(d.path());
+    FaultSys disk;
+    diskRoomFor(disk, 4096);
+    auto rq = jobRequestFor({.folder = d.path(), .entries = entries, .lines = lines, .deleteOld = true});
+    rq.stateFolder = state.path();
+    rq.sys = &disk;
+    Job run(std::move(rq));
+    const JobEnd ran = finish(run);
+    EXPECT_EQ(ran.counts, (RunCounts{60, 0, 0, 0}));
+    EXPECT_EQ(ran.journal, JournalFate::broken);
+    const int from = ran.unrecordedFrom;
+    ASSERT_GT(from, 0);
+    ASSERT_LT(from, 60);
+    const auto journal = readJournal(ran.journalPath);
+    ASSERT_TRUE(journal);
+    EXPECT_TRUE(journal->ended) << "not a run cut short";
+    EXPECT_EQ(journal->unrecordedFrom, from);
+    EXPECT_EQ(journal->unrecordedChanged, 60 - from);
+
+    Job undo(renaming::UndoRequest{platform::FolderHandle::open(d.path()), *journal, ran.journalPath});
+    const JobEnd undone = finish(undo);
+    EXPECT_EQ(undone.undo.restored, from);
+    EXPECT_EQ(undone.undo.leftAlone, 0);
+    EXPECT_EQ(undone.undo.unrecorded, 60 - from);
+    EXPECT_EQ(renaming::undoUnrecordedText(undone.undo.unrecorded),
+              "記録がないため " + std::to_string(60 - from) + " 件は元に戻せませんでした");
+    const auto after = snapshot(d.path());
+    EXPECT_EQ(after.size(), before.size());
+    for (int i = 0; i < 60; ++i)
+        EXPECT_TRUE(after.count(i < from ? entries[i] : lines[i])) << i;
 }
 
 }  // namespace

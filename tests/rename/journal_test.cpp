@@ -22,7 +22,9 @@ std::string sampleText()
     t += journal_text::failed(1, JournalOp::remove, 13);
     t += journal_text::intent(2, JournalOp::move, "c", "z", {0, 0, 13});
     t += journal_text::failed(2, JournalOp::move, 17);
+    t += journal_text::unrecorded(2);
     t += journal_text::stopped(1);
+    t += journal_text::unrecorded(2, 1);
     t += journal_text::end();
     t += journal_text::undone();
     return t;
@@ -51,6 +53,8 @@ TEST(Journal, ReadsBackEveryRecordAndOddNamesByteForByte)
     EXPECT_FALSE(j->steps[2].after);
     EXPECT_EQ(j->steps[3].failedErrno, 17);
     EXPECT_EQ(j->notDone, 1);
+    EXPECT_EQ(j->unrecordedFrom, 2);
+    EXPECT_EQ(j->unrecordedChanged, 1);
     EXPECT_TRUE(j->ended);
     EXPECT_TRUE(j->undone);
 }
@@ -122,6 +126,7 @@ TEST(Journal, EscapesOnlyWhatWouldBreakALine)
 // can happen, and what came of it at the latest with the next record, or
 // when the writer goes.
 #include "rename/journalwriter.h"
+#include "support/faultsys.h"
 #include "support/scratch.h"
 
 #include <fcntl.h>
@@ -166,5 +171,61 @@ TEST(JournalWriter, AnIntentIsWrittenAtOnceAndItsOutcomeWithTheNextRecord)
     EXPECT_EQ(j->steps[1].failedErrno, 28);
     EXPECT_FALSE(j->ended);
 }
+
+// A journal whose disk fills up mid-run: the run goes on, and the journal
+// ends with where it went silent, and, where the run came to its end, how
+// many entries it changed after that and that it ended.
+struct FillsUp {
+    const char* name;
+    bool runEnds;
+};
+void PrintTo(const FillsUp& f, std::ostream* os) { *os << f.name; }
+
+class JournalWriterOnAFullDisk : public ::testing::TestWithParam<FillsUp> {};
+
+TEST_P(JournalWriterOnAFullDisk, SaysFromWhichEntryOnItIsSilent)
+{
+    testing_support::ScratchDir d;
+    const std::string path = d / "run.journal";
+    testing_support::FaultSys disk;
+    testing_support::diskRoomFor(disk, 4096);
+    platform::ScopedSys use(disk);
+    constexpr int kEntries = 100;
+    int brokeAt = -1;
+    {
+        renaming::JournalWriter w(
+            platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)), path);
+        w.begin({"/f", 1, 2}, 5, kEntries, true);
+        for (int i = 0; i < kEntries; ++i) {
+            w.intent(i, JournalOp::move, "a" + std::to_string(i), "b" + std::to_string(i), {1, 2, 3});
+            if (w.broken() && brokeAt < 0)
+                brokeAt = i;
+            // Every third entry's move is refused.
+            if (i % 3 == 0)
+                w.failed(i, JournalOp::move, 13);
+            else
+                w.done(i, JournalOp::move, {1, 2, 3});
+        }
+        ASSERT_GT(brokeAt, 0);
+        ASSERT_LT(brokeAt, kEntries);
+        EXPECT_EQ(w.unrecordedFrom(), brokeAt);
+        if (GetParam().runEnds)
+            w.end();
+    }
+    int changed = 0;
+    for (int i = brokeAt; i < kEntries; ++i)
+        changed += i % 3 != 0;
+    const auto j = parseJournal(d.read("run.journal"));
+    ASSERT_TRUE(j);
+    EXPECT_EQ(j->unrecordedFrom, brokeAt);
+    EXPECT_EQ(j->unrecordedChanged, GetParam().runEnds ? changed : -1);
+    EXPECT_EQ(j->ended, GetParam().runEnds);
+    ASSERT_EQ(j->steps.size(), static_cast<size_t>(brokeAt));
+    EXPECT_EQ(j->steps.back().entry, brokeAt - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(, JournalWriterOnAFullDisk,
+                         ::testing::Values(FillsUp{"TheRunEnds", true}, FillsUp{"TheRunIsCutShort", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

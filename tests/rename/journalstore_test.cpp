@@ -483,4 +483,72 @@ TEST(JournalStore, AJournalsNameIsOnTheDiskBeforeAnOriginalGoes)
     EXPECT_TRUE(synced.count(st.st_ino));
 }
 
+// A journal too large to read whole, ending in each of the ways a run's
+// journal ends: what is found from its start and its end, without the
+// records between, is what its whole text says.
+struct LargeJournal {
+    const char* name;
+    bool firstDone;    // the first operation done, else refused
+    bool othersDone;   // every other one done, else refused
+    const char* ending;
+    bool zerosAfter;   // the room taken ahead a kill leaves
+};
+void PrintTo(const LargeJournal& c, std::ostream* os) { *os << c.name; }
+
+class RunToUndo : public ::testing::TestWithParam<LargeJournal> {};
+
+TEST_P(RunToUndo, ReadsOnlyTheEndsAndSaysWhatTheWholeJournalSays)
+{
+    const LargeJournal c = GetParam();
+    Environment env;
+    ScratchDir state, top;
+    Environment::set("XDG_STATE_HOME", state.path().c_str());
+    const auto folder = platform::FolderHandle::open(top.path());
+    std::string path;
+    {
+        JournalWriter w = journals::create(folder);
+        ASSERT_TRUE(w.valid());
+        path = w.path();
+    }
+    const int n = 3000;  // well beyond what is read from each end
+    std::string text = journal_text::header(journals::journalFolderOf(folder), 1, n, true);
+    for (int i = 0; i < n; ++i) {
+        journal_text::appendIntent(text, i, JournalOp::move, "old " + std::to_string(i),
+                                   "new " + std::to_string(i), {1, 2, static_cast<uint64_t>(i + 1)});
+        if (i == 0 ? c.firstDone : c.othersDone)
+            journal_text::appendDone(text, i, JournalOp::move, {1, 2, static_cast<uint64_t>(i + 1)});
+        else
+            journal_text::appendFailed(text, i, JournalOp::move, EEXIST);
+    }
+    text += c.ending;
+    if (c.zerosAfter)
+        text += std::string(size_t{1} << 20, '\0');
+    writeFile(path, text, 0600);
+
+    const auto whole = journals::lastRunIn(folder);
+    ASSERT_TRUE(whole);
+    const auto found = journals::runToUndo(folder);
+    EXPECT_EQ(found.has_value(), journals::undoable(*whole));
+    if (found) {
+        EXPECT_EQ(found->path, path);
+        EXPECT_EQ(found->ended, whole->journal.ended);
+    }
+    // As the window's own run, by its path: the same.
+    const auto own = journals::runToUndo(folder, path);
+    EXPECT_EQ(own.has_value(), found.has_value());
+    EXPECT_FALSE(journals::runToUndo(folder, std::string())) << "a run with no journal";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RunToUndo,
+    ::testing::Values(LargeJournal{"Ended", true, true, "end\n", false},
+                      LargeJournal{"CutShortWithTheRoomAheadLeft", true, true, "", true},
+                      LargeJournal{"CutShortInAnIntent", true, true, "intent\t3000\tmove\ta\tb\t1\t2\t3\n", true},
+                      LargeJournal{"Undone", true, true, "end\nundone\n", false},
+                      LargeJournal{"Superseded", true, true, "end\nsuperseded\n", false},
+                      LargeJournal{"EveryOperationRefused", false, false, "end\n", false},
+                      LargeJournal{"OnlyTheFirstDone", true, false, "end\n", false},
+                      LargeJournal{"OnlyTheFirstRefused", false, true, "end\n", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

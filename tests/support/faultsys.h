@@ -167,4 +167,8 @@ void nfsFileSystem(FaultSys& f);
 // renames, exclusive creates and hidden names work.
 void fuseFileSystem(FaultSys& f);
 
+// Answers as a disk that has room for `bytes` bytes of a file grown by room
+// taken ahead (a journal) does: room beyond them is refused (ENOSPC).
+void diskRoomFor(FaultSys& f, off_t bytes);
+
 }  // namespace testing_support

@@ -306,4 +306,11 @@ void fuseFileSystem(FaultSys& f)
     f.onFchmod = [](int, mode_t) { return refuse(ENOSYS); };
 }
 
+void diskRoomFor(FaultSys& f, off_t bytes)
+{
+    f.onFallocate = [bytes](int fd, int mode, off_t at, off_t len) {
+        return at + len > bytes ? refuse(ENOSPC) : platform::Sys().fallocate(fd, mode, at, len);
+    };
+}
+
 }  // namespace testing_support
