@@ -206,10 +206,26 @@ private:
     void deleteSelection();
 
     // Drawing and scrolling (memo_view.cpp).
+    // A line laid out for drawing and for finding places in it. A line too
+    // long to lay out whole (a pasted text with no breaks) has the part
+    // around where it is looked at laid out, put where an average
+    // character's width says.
+    struct LaidLine {
+        std::unique_ptr<QTextLayout> layout;
+        int from = 0;      // the column the layout starts at
+        qreal left = 0;    // and its x
+        qreal cursorToX(int column) const;
+        int xToCursor(qreal x) const;
+        qreal width = 0;   // of the whole line
+    };
+    LaidLine layoutLine(int line, bool withPreedit, qreal nearX) const;
+    LaidLine layoutLineAt(int line, bool withPreedit, int nearColumn) const;
+    // The text of line `line`, or for a very long line the part of it
+    // around `column`, with the column it starts at.
+    QString lineAround(int line, Pos column, Pos* from) const;
     int rowsShown() const;
     int topLine() const;
     int textLeft() const;
-    std::unique_ptr<QTextLayout> layoutLine(int line, bool withPreedit) const;
     Pos hitTest(QPoint viewportPos) const;
     qreal caretX(Pos position) const;
     void updateScrollBars();

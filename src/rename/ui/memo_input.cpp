@@ -108,11 +108,12 @@ TMemo::Pos TMemo::graphemeEdge(Pos from, bool forward) const
         return std::min(from + 1, length());
     if (!forward && from <= start)
         return std::max<Pos>(from - 1, 0);
-    const QString s = line(l);
+    Pos first = 0;
+    const QString s = lineAround(l, from - start, &first);
     QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, s);
-    f.setPosition(static_cast<qsizetype>(from - start));
+    f.setPosition(static_cast<qsizetype>(from - start - first));
     const qsizetype next = forward ? f.toNextBoundary() : f.toPreviousBoundary();
-    return next < 0 ? (forward ? end : start) : start + next;
+    return next < 0 ? (forward ? end : start) : start + first + next;
 }
 
 TMemo::Pos TMemo::wordEdge(Pos from, bool forward) const
@@ -125,8 +126,9 @@ TMemo::Pos TMemo::wordEdge(Pos from, bool forward) const
         return std::min(from + 1, length());
     if (!forward && from <= start)
         return std::max<Pos>(from - 1, 0);
-    const QString s = line(l);
-    qsizetype i = from - start;
+    Pos first = 0;
+    const QString s = lineAround(l, from - start, &first);
+    qsizetype i = from - start - first;
     const qsizetype n = s.size();
     if (forward) {
         if (isWordSeparator(s[i])) {
@@ -149,14 +151,15 @@ TMemo::Pos TMemo::wordEdge(Pos from, bool forward) const
                 --i;
         }
     }
-    return start + i;
+    return start + first + i;
 }
 
 void TMemo::selectWordAt(Pos position)
 {
     const int l = text_.lineAt(position);
-    const Pos start = text_.lineStart(l);
-    const QString s = line(l);
+    Pos first = 0;
+    const QString s = lineAround(l, position - text_.lineStart(l), &first);
+    const Pos start = text_.lineStart(l) + first;
     if (s.isEmpty()) {
         wordAnchorStart_ = wordAnchorEnd_ = position;
         setCaret(position);
@@ -193,8 +196,8 @@ void TMemo::moveVertically(int lines, bool keepAnchor)
     } else {
         if (wantX_ < 0)
             wantX_ = caretX(pos_);
-        const auto layout = layoutLine(target, false);
-        to = text_.lineStart(target) + layout->lineAt(0).xToCursor(wantX_);
+        const LaidLine laid = layoutLine(target, false, wantX_);
+        to = text_.lineStart(target) + std::clamp<Pos>(laid.xToCursor(wantX_), 0, text_.lineLength(target));
     }
     const qreal x = wantX_;
     pos_ = to;
@@ -591,8 +594,9 @@ void TMemo::dragTo(QPoint at)
     } else if (wordAnchorStart_ >= 0) {
         // After a double click the selection grows by whole words.
         const int l = text_.lineAt(p);
-        const QString s = line(l);
-        const Pos start = text_.lineStart(l);
+        Pos first = 0;
+        const QString s = lineAround(l, p - text_.lineStart(l), &first);
+        const Pos start = text_.lineStart(l) + first;
         QTextBoundaryFinder f(QTextBoundaryFinder::Word, s);
         if (p < wordAnchorStart_) {
             f.setPosition(p - start);

@@ -19,11 +19,86 @@ namespace {
 
 // The text two pixels in from the left, as the list's names.
 constexpr int kIndent = 2;
-// Lines longer than this are not shaped to find their width (a line of a
-// million characters would take seconds): their width is estimated.
-constexpr LineStore::Pos kMeasuredUnits = 100000;
+// Lines longer than this are laid out a part at a time: shaping a line of a
+// million characters would take seconds at every look.
+constexpr int kLongLine = 8192;
+// The part laid out, and the step its start moves by.
+constexpr int kPart = 4096;
+constexpr int kPartStep = 1024;
 
 }  // namespace
+
+qreal TMemo::LaidLine::cursorToX(int column) const
+{
+    const QTextLine tl = layout->lineAt(0);
+    const auto n = static_cast<int>(layout->text().size());
+    if (column < from)
+        return left - (from - column) * (tl.naturalTextWidth() / std::max(1, n));
+    return left + tl.cursorToX(column - from);
+}
+
+int TMemo::LaidLine::xToCursor(qreal x) const
+{
+    return from + layout->lineAt(0).xToCursor(x - left, QTextLine::CursorBetweenCharacters);
+}
+
+QString TMemo::lineAround(int l, Pos column, Pos* from) const
+{
+    const Pos start = text_.lineStart(l), length = text_.lineLength(l);
+    Pos first = 0, last = length;
+    if (length > kLongLine) {
+        first = std::clamp<Pos>((column - kPart / 2) / kPartStep * kPartStep, 0, length);
+        last = std::min(length, first + kPart);
+        // Never half a pair of surrogates at either end.
+        if (first > 0 && QChar::isLowSurrogate(text_.at(start + first)))
+            ++first;
+        if (last < length && QChar::isLowSurrogate(text_.at(start + last)))
+            ++last;
+    }
+    if (from)
+        *from = first;
+    return textBetween(start + first, start + last);
+}
+
+TMemo::LaidLine TMemo::layoutLine(int l, bool withPreedit, qreal nearX) const
+{
+    const int average = std::max(1, fontMetrics().averageCharWidth());
+    return layoutLineAt(l, withPreedit, static_cast<int>(std::max<qreal>(0, nearX) / average));
+}
+
+TMemo::LaidLine TMemo::layoutLineAt(int l, bool withPreedit, int nearColumn) const
+{
+    LaidLine laid;
+    Pos from = 0;
+    const QString text = lineAround(l, nearColumn, &from);
+    const int average = std::max(1, fontMetrics().averageCharWidth());
+    laid.from = static_cast<int>(from);
+    laid.left = static_cast<qreal>(from) * average;
+    laid.layout = std::make_unique<QTextLayout>(text, font(), viewport());
+    QTextLayout& layout = *laid.layout;
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    const int column = static_cast<int>(caretColumn()) - laid.from;
+    if (withPreedit && !preedit_.isEmpty() && l == caretLine() && column >= 0 && column <= text.size()) {
+        layout.setPreeditArea(column, preedit_);
+        QList<QTextLayout::FormatRange> formats = preeditFormats_;
+        for (auto& f : formats)
+            f.start += column;
+        layout.setFormats(formats);
+    }
+    layout.beginLayout();
+    QTextLine tl = layout.createLine();
+    if (tl.isValid()) {
+        tl.setLineWidth(16777215.0);
+        tl.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    const Pos length = text_.lineLength(l);
+    laid.width = length > kLongLine ? static_cast<qreal>(length) * average : tl.naturalTextWidth();
+    return laid;
+}
 
 int TMemo::rowsShown() const { return std::max(1, viewport()->height() / kRowHeight); }
 
@@ -31,40 +106,13 @@ int TMemo::topLine() const { return verticalScrollBar()->value(); }
 
 int TMemo::textLeft() const { return kIndent - horizontalScrollBar()->value(); }
 
-std::unique_ptr<QTextLayout> TMemo::layoutLine(int l, bool withPreedit) const
-{
-    auto layout = std::make_unique<QTextLayout>(line(l), font(), viewport());
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout->setTextOption(option);
-    layout->setCacheEnabled(true);
-    if (withPreedit && !preedit_.isEmpty() && l == caretLine()) {
-        const int column = static_cast<int>(caretColumn());
-        layout->setPreeditArea(column, preedit_);
-        QList<QTextLayout::FormatRange> formats = preeditFormats_;
-        for (auto& f : formats)
-            f.start += column;
-        layout->setFormats(formats);
-    }
-    layout->beginLayout();
-    QTextLine tl = layout->createLine();
-    if (tl.isValid()) {
-        tl.setLineWidth(16777215.0);
-        tl.setPosition(QPointF(0, 0));
-    }
-    layout->endLayout();
-    return layout;
-}
-
 qreal TMemo::caretX(Pos position) const
 {
     const int l = text_.lineAt(position);
     const bool here = position == pos_ && !preedit_.isEmpty();
-    const auto layout = layoutLine(l, here);
-    int column = static_cast<int>(position - text_.lineStart(l));
-    if (here)
-        column += preeditCursor_;
-    return layout->lineAt(0).cursorToX(column);
+    const int column = static_cast<int>(position - text_.lineStart(l));
+    const LaidLine laid = layoutLineAt(l, here, column);
+    return laid.cursorToX(column + (here ? preeditCursor_ : 0));
 }
 
 QRect TMemo::cursorRect(Pos position) const
@@ -79,9 +127,9 @@ TMemo::Pos TMemo::hitTest(QPoint at) const
 {
     const int row = at.y() < 0 ? -1 - (-at.y() - 1) / kRowHeight : at.y() / kRowHeight;
     const int l = std::clamp(topLine() + row, 0, lineCount() - 1);
-    const auto layout = layoutLine(l, false);
-    const int column = layout->lineAt(0).xToCursor(at.x() - textLeft(), QTextLine::CursorBetweenCharacters);
-    return text_.lineStart(l) + std::clamp<Pos>(column, 0, text_.lineLength(l));
+    const qreal x = at.x() - textLeft();
+    const LaidLine laid = layoutLine(l, false, x);
+    return text_.lineStart(l) + std::clamp<Pos>(laid.xToCursor(x), 0, text_.lineLength(l));
 }
 
 void TMemo::measureLongest()
@@ -95,12 +143,8 @@ void TMemo::measureLongest()
     if (!widthStale_)
         return;
     widthStale_ = false;
-    if (longest_.length > kMeasuredUnits) {
-        widest_ = std::max<qint64>(widest_, longest_.length * fontMetrics().averageCharWidth());
-        return;
-    }
-    const auto layout = layoutLine(std::min(longest_.line, lineCount() - 1), false);
-    widest_ = std::max(widest_, qCeil(layout->lineAt(0).naturalTextWidth()));
+    const LaidLine laid = layoutLineAt(std::min(longest_.line, lineCount() - 1), false, 0);
+    widest_ = std::max(widest_, static_cast<int>(std::min<qreal>(qCeil(laid.width), 1 << 30)));
 }
 
 void TMemo::updateScrollBars()
@@ -204,12 +248,14 @@ void TMemo::paintEvent(QPaintEvent* e)
     const Pos from = selectionStart(), to = selectionEnd();
     const int caretAt = caretLine();
     const int cursorWidth = style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this);
-    std::vector<std::unique_ptr<QTextLayout>> layouts;
+    // Where a very long line is looked at: the middle of the view.
+    const qreal nearX = horizontalScrollBar()->value() + width / 2.0;
+    std::vector<LaidLine> laids;
     std::vector<QList<QTextLayout::FormatRange>> formats;
     for (int l = first; l <= last; ++l) {
         const int y = (l - top) * kRowHeight;
-        layouts.push_back(layoutLine(l, true));
-        const QTextLine tl = layouts.back()->lineAt(0);
+        laids.push_back(layoutLine(l, true, nearX));
+        const LaidLine& laid = laids.back();
         formats.emplace_back();
         const Pos start = text_.lineStart(l), end = text_.lineEnd(l);
         if (!(from < to && from <= end && to > start))
@@ -225,36 +271,37 @@ void TMemo::paintEvent(QPaintEvent* e)
             a += a >= column ? n : 0;
             b += b >= column ? n : 0;
         }
-        const qreal x1 = tl.cursorToX(a);
-        qreal x2 = tl.cursorToX(b);
+        const qreal x1 = laid.cursorToX(a);
+        qreal x2 = laid.cursorToX(b);
         if (to > end)
-            x2 = std::max(x2, tl.naturalTextWidth()) + kRowHeight / 4.0;
+            x2 = std::max(x2, laid.width) + kRowHeight / 4.0;
         p.fillRect(QRectF(left + x1, y, x2 - x1, kRowHeight) & QRectF(area), pal.brush(group, QPalette::Highlight));
-        selected.start = a;
-        selected.length = b - a;
+        selected.start = std::max(0, a - laid.from);
+        selected.length = std::max(0, b - laid.from) - selected.start;
         formats.back() << selected;
     }
     p.setPen(pal.text().color());
     bool wider = false;
     for (int l = first; l <= last; ++l) {
         const int y = (l - top) * kRowHeight;
-        QTextLayout& layout = *layouts[static_cast<size_t>(l - first)];
-        layout.draw(&p, QPointF(left, y), formats[static_cast<size_t>(l - first)]);
+        const LaidLine& laid = laids[static_cast<size_t>(l - first)];
+        QTextLayout& layout = *laid.layout;
+        const QPointF at(left + laid.left, y);
+        layout.draw(&p, at, formats[static_cast<size_t>(l - first)]);
         const bool caret = l == caretAt && caretOn_ && !(preeditHidesCaret_ && !preedit_.isEmpty());
         const bool drop = dropAt_ >= 0 && text_.lineAt(dropAt_) == l;
         if (caret || drop) {
             p.save();
             p.setClipRect(QRect(0, y, width, kRowHeight));
-            if (caret)
-                layout.drawCursor(&p, QPointF(left, y),
-                                  static_cast<int>(caretColumn()) + (preedit_.isEmpty() ? 0 : preeditCursor_),
-                                  cursorWidth);
-            if (drop)
-                layout.drawCursor(&p, QPointF(left, y), static_cast<int>(dropAt_ - text_.lineStart(l)),
-                                  cursorWidth);
+            const int caretColumnHere = static_cast<int>(caretColumn()) - laid.from;
+            if (caret && caretColumnHere >= 0)
+                layout.drawCursor(&p, at, caretColumnHere + (preedit_.isEmpty() ? 0 : preeditCursor_), cursorWidth);
+            const int dropColumn = static_cast<int>(dropAt_ - text_.lineStart(l)) - laid.from;
+            if (drop && dropColumn >= 0)
+                layout.drawCursor(&p, at, dropColumn, cursorWidth);
             p.restore();
         }
-        const int w = qCeil(layout.lineAt(0).naturalTextWidth());
+        const int w = static_cast<int>(std::min<qreal>(qCeil(laid.width), 1 << 30));
         if (w > widest_) {
             widest_ = w;
             wider = true;

@@ -7,6 +7,8 @@
 
 namespace renaming {
 
+using Pos = TMemo::Pos;
+
 namespace {
 
 QAccessibleInterface* memoFactory(const QString& key, QObject* object)
@@ -120,8 +122,9 @@ QString MemoAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType t
         *endOffset = static_cast<int>(l + 1 < m.lineCount() ? m.lineStart(l + 1) : m.lineEnd(l));
         return m.textBetween(*startOffset, *endOffset);
     }
-    const QString line = m.line(l);
-    if (offset - start >= line.size()) {
+    Pos first = 0;
+    const QString line = m.lineAround(l, offset - start, &first);
+    if (offset - start >= m.lineEnd(l) - m.lineStart(l)) {
         // At a line's end: its break, or nothing at the end of the text.
         *startOffset = offset;
         *endOffset = std::min(offset + 1, count);
@@ -131,13 +134,13 @@ QString MemoAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType t
                       : type == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
                                                           : QTextBoundaryFinder::Sentence;
     QTextBoundaryFinder f(kind, line);
-    const qsizetype at = offset - start;
+    const qsizetype at = offset - start - first;
     f.setPosition(at);
     qsizetype begin = f.isAtBoundary() ? at : f.toPreviousBoundary();
     f.setPosition(at);
     qsizetype end = f.toNextBoundary();
-    *startOffset = start + static_cast<int>(std::max<qsizetype>(begin, 0));
-    *endOffset = start + static_cast<int>(end < 0 ? line.size() : end);
+    *startOffset = start + static_cast<int>(first + std::max<qsizetype>(begin, 0));
+    *endOffset = start + static_cast<int>(first + (end < 0 ? line.size() : end));
     return m.textBetween(*startOffset, *endOffset);
 }
 
