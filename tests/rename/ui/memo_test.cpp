@@ -1,6 +1,7 @@
 // The new-names list reads exactly the lines the user sees, and gives back
 // the bytes of the names it was given.
 #include "rename/ui/memo.h"
+#include "support/memo_ui.h"
 #include "widgets/text.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 namespace {
 
 using renaming::TMemo;
+using testing_support::MemoTest;
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 
@@ -39,18 +41,6 @@ std::vector<std::string> lines(TMemo& m)
         out.push_back(m.Lines[i]);
     return out;
 }
-
-class MemoTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        memo.resize(300, 200);
-        memo.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&memo));
-        memo.setFocus();
-    }
-    TMemo memo;
-};
 
 TEST_F(MemoTest, EnterWithAnyModifierStartsAPlainLine)
 {
