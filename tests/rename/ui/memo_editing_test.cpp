@@ -169,3 +169,24 @@ TEST_F(MemoTest, AnEditOfManyChangesIsUndoneWhole)
 }
 
 }  // namespace
+
+namespace {
+
+// A pasted text with no breaks makes one line far too long to lay out whole:
+// the caret still reaches its end, shows there and edits there.
+TEST_F(MemoTest, AVeryLongLineIsEditedAtItsEnd)
+{
+    const QString longLine(200000, u'a');
+    memo.setPlainText(longLine + u8("\nb"));
+    QTest::keyClick(&memo, Qt::Key_End);
+    EXPECT_EQ(memo.position(), longLine.size());
+    EXPECT_TRUE(memo.viewport()->rect().contains(memo.cursorRect().center()));
+    pressAll(&memo, {type("z"), shift(Qt::Key_Home)});
+    // Compared whole, not printed: a failure would print 200,000 characters.
+    EXPECT_TRUE(memo.selectedText() == longLine + u8("z"));
+    pressAll(&memo, {key(Qt::Key_Down), key(Qt::Key_Up), key(Qt::Key_End), key(Qt::Key_Backspace)});
+    EXPECT_TRUE(memo.line(0) == longLine);
+    EXPECT_EQ(memo.line(1), u8("b"));
+}
+
+}  // namespace
