@@ -4,6 +4,10 @@
 #include "support/memo_ui.h"
 
 #include <QInputMethodEvent>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTranslator>
 #include <QTextCharFormat>
 
 namespace {
@@ -106,6 +110,36 @@ TEST_F(MemoTest, ADoubleClickSelectsAWord)
     const int x = static_cast<int>(memo.cursorRect(8).x());
     QTest::mouseDClick(memo.viewport(), Qt::LeftButton, {}, QPoint(x, rowAt(0).y()));
     EXPECT_EQ(memo.selectedText(), u8("beta"));
+}
+
+// The right-click menu is the toolkit's editor menu, word for word in the
+// toolkit's translation, and its items are on when they can act.
+TEST_F(MemoTest, TheMenuIsTheToolkitsInItsOwnWords)
+{
+    QTranslator japanese;
+    ASSERT_TRUE(japanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&japanese);
+    QPlainTextEdit toolkits;
+    auto items = [](QMenu* menu) {
+        QStringList texts;
+        for (const QAction* a : menu->actions())
+            texts << a->text() + (a->isEnabled() ? u8(" on") : u8(" off"));
+        delete menu;
+        return texts;
+    };
+    for (const char* text : {"", "a<b|c"}) {
+        setMarked(memo, u8(text));
+        toolkits.setPlainText(memo.toPlainText());
+        QTextCursor c = toolkits.textCursor();
+        c.setPosition(static_cast<int>(memo.anchor()));
+        c.setPosition(static_cast<int>(memo.position()), QTextCursor::KeepAnchor);
+        toolkits.setTextCursor(c);
+        const QStringList ours = items(memo.createStandardContextMenu());
+        EXPECT_EQ(ours, items(toolkits.createStandardContextMenu())) << text;
+        ASSERT_FALSE(ours.isEmpty());
+        EXPECT_FALSE(ours[0].startsWith(u8("&Undo")));  // translated indeed
+    }
+    QCoreApplication::removeTranslator(&japanese);
 }
 
 // An input method's composition is drawn at the caret but is no part of the
