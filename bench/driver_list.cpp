@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -248,6 +249,31 @@ double peakRss()
     return mib;
 }
 
+// The memory, in MiB, the allocator has given out and not had back: unlike
+// the resident size, it does not depend on what an earlier repetition left.
+double allocatedMib()
+{
+    const struct mallinfo2 m = ::mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd) / (1 << 20);
+}
+
+// What a memo of as many lines as the list has entries holds, the list
+// aside: its store, its line index, its undo step.
+double memoMib()
+{
+    auto memo = std::make_unique<renaming::TMemo>();
+    const double before = allocatedMib();
+    char name[32];
+    memo->Lines.Assign(static_cast<size_t>(entries()), [&](size_t i) {
+        const int n = std::snprintf(name, sizeof name, "IMG_%07zu", i);
+        return std::string_view(name, static_cast<size_t>(n));
+    });
+    const double after = allocatedMib();
+    if (memo->Lines.Count() != entries())
+        std::fprintf(stderr, "the memo holds %d of %d lines\n", memo->Lines.Count(), entries());
+    return after - before;
+}
+
 const bool registered = [] {
     add({"choose_folder_{n}", 0.6, setUpFolders, chooseFolder, baseline, nullptr});
     add({"copy_names_{n}", 0.8, setUpFolders, copyNames, baseline, tearDownForm});
@@ -256,6 +282,7 @@ const bool registered = [] {
     add({"paste_64MiB_longest_stall_ms", 1000, setUpLargestPaste, largestPasteStallMs, nullptr, tearDownForm});
     add({"paste_over_64MiB_refused_s", 1.0, setUpFolders, refuseHugePaste, nullptr, tearDownForm});
     add({"peak_rss_mib", 250, setUpFolders, peakRss, nullptr, nullptr});
+    add({"memo_{n}_lines_mib", 75, nullptr, memoMib, nullptr, nullptr});
     add({"preview_{n}", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
     return true;
 }();
