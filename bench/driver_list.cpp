@@ -11,6 +11,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -249,6 +250,36 @@ double peakRss()
     return mib;
 }
 
+// A memo of as many lines as the list has entries, the caret halfway down.
+void setUpTyping()
+{
+    setUpFolders();
+    form->FileListBox->SetFolder(bigDir());
+    form->ButtonCopyClick();
+    renaming::TMemo& memo = *form->Memo2;
+    memo.setFocus();
+    memo.setCaret(memo.lineEnd(memo.lineCount() / 2));
+    QApplication::processEvents();
+}
+
+// Milliseconds a key takes there, until the memo, the list beside it and
+// the status bar are drawn again: characters typed and taken back in turn.
+double typeKeys()
+{
+    renaming::TMemo& memo = *form->Memo2;
+    constexpr int kKeys = 40;
+    const double start = now();
+    for (int i = 0; i < kKeys; ++i) {
+        const bool back = i % 2 == 1;
+        QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                      back ? QString() : QStringLiteral("a"));
+        QApplication::sendEvent(&memo, &key);
+        memo.repaint();
+        QApplication::processEvents();
+    }
+    return (now() - start) * 1000 / kKeys;
+}
+
 // The memory, in MiB, the allocator has given out and not had back: unlike
 // the resident size, it does not depend on what an earlier repetition left.
 double allocatedMib()
@@ -282,6 +313,7 @@ const bool registered = [] {
     add({"paste_64MiB_longest_stall_ms", 1000, setUpLargestPaste, largestPasteStallMs, nullptr, tearDownForm});
     add({"paste_over_64MiB_refused_s", 1.0, setUpFolders, refuseHugePaste, nullptr, tearDownForm});
     add({"peak_rss_mib", 250, setUpFolders, peakRss, nullptr, nullptr});
+    add({"type_in_{n}_lines_ms", 16, setUpTyping, typeKeys, nullptr, tearDownForm});
     add({"memo_{n}_lines_mib", 75, nullptr, memoMib, nullptr, nullptr});
     add({"preview_{n}", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
     return true;
