@@ -4,6 +4,8 @@
 
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace renaming {
 
@@ -118,29 +120,39 @@ QString MemoAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType t
     const int l = m.lineAt(offset);
     const auto start = static_cast<int>(m.lineStart(l));
     if (type == QAccessible::LineBoundary || type == QAccessible::ParagraphBoundary) {
+        // The line without its break, as the toolkit's editors read it.
         *startOffset = start;
-        *endOffset = static_cast<int>(l + 1 < m.lineCount() ? m.lineStart(l + 1) : m.lineEnd(l));
+        *endOffset = static_cast<int>(m.lineEnd(l));
         return m.textBetween(*startOffset, *endOffset);
     }
+    if (type == QAccessible::CharBoundary) {
+        if (offset - start >= m.lineEnd(l) - m.lineStart(l)) {
+            // At a line's end: its break, or nothing at the end of the text.
+            *startOffset = offset;
+            *endOffset = std::min(offset + 1, count);
+            return m.textBetween(*startOffset, *endOffset);
+        }
+        Pos first = 0;
+        const QString line = m.lineAround(l, offset - start, &first);
+        QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, line);
+        const qsizetype at = offset - start - first;
+        f.setPosition(at);
+        const qsizetype begin = f.isAtBoundary() ? at : f.toPreviousBoundary();
+        f.setPosition(at);
+        const qsizetype end = f.toNextBoundary();
+        *startOffset = start + static_cast<int>(first + std::max<qsizetype>(begin, 0));
+        *endOffset = start + static_cast<int>(first + (end < 0 ? line.size() : end));
+        return m.textBetween(*startOffset, *endOffset);
+    }
+    // Words and sentences as the toolkit's editors find them, looked for in
+    // the line alone (neither goes past a break): a document of one line.
     Pos first = 0;
-    const QString line = m.lineAround(l, offset - start, &first);
-    if (offset - start >= m.lineEnd(l) - m.lineStart(l)) {
-        // At a line's end: its break, or nothing at the end of the text.
-        *startOffset = offset;
-        *endOffset = std::min(offset + 1, count);
-        return m.textBetween(*startOffset, *endOffset);
-    }
-    const auto kind = type == QAccessible::CharBoundary   ? QTextBoundaryFinder::Grapheme
-                      : type == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
-                                                          : QTextBoundaryFinder::Sentence;
-    QTextBoundaryFinder f(kind, line);
-    const qsizetype at = offset - start - first;
-    f.setPosition(at);
-    qsizetype begin = f.isAtBoundary() ? at : f.toPreviousBoundary();
-    f.setPosition(at);
-    qsizetype end = f.toNextBoundary();
-    *startOffset = start + static_cast<int>(first + std::max<qsizetype>(begin, 0));
-    *endOffset = start + static_cast<int>(first + (end < 0 ? line.size() : end));
+    QTextDocument doc(m.lineAround(l, offset - start, &first));
+    QTextCursor c(&doc);
+    c.setPosition(offset - start - static_cast<int>(first));
+    const auto [begin, end] = QAccessible::qAccessibleTextBoundaryHelper(c, type);
+    *startOffset = start + static_cast<int>(first) + begin;
+    *endOffset = start + static_cast<int>(first) + end;
     return m.textBetween(*startOffset, *endOffset);
 }
 
