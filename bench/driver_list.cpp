@@ -11,12 +11,14 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -160,6 +162,21 @@ double pasteLines()
 
 double pasteStallMs() { return paste().longestStall * 1000; }
 
+// The largest paste taken: just under 64 MiB of names, 5.6 million lines.
+void setUpLargestPaste()
+{
+    setUpFolders();
+    putOnClipboard(pastedLines(static_cast<int>(renaming::TMemo::kMaxPasteBytes / 12)));
+}
+
+double largestPasteStallMs()
+{
+    const PasteTimes t = paste();
+    if (form->Memo2->Lines.Count() != renaming::TMemo::kMaxPasteBytes / 12)
+        std::fprintf(stderr, "pasted %d lines\n", form->Memo2->Lines.Count());
+    return t.longestStall * 1000;
+}
+
 // Until the refusal of a paste just over 64 MiB is on the screen.
 double refuseHugePaste()
 {
@@ -233,13 +250,71 @@ double peakRss()
     return mib;
 }
 
+// A memo of as many lines as the list has entries, the caret halfway down.
+void setUpTyping()
+{
+    setUpFolders();
+    form->FileListBox->SetFolder(bigDir());
+    form->ButtonCopyClick();
+    renaming::TMemo& memo = *form->Memo2;
+    memo.setFocus();
+    memo.setCaret(memo.lineEnd(memo.lineCount() / 2));
+    QApplication::processEvents();
+}
+
+// Milliseconds a key takes there, until the memo, the list beside it and
+// the status bar are drawn again: characters typed and taken back in turn.
+double typeKeys()
+{
+    renaming::TMemo& memo = *form->Memo2;
+    constexpr int kKeys = 40;
+    const double start = now();
+    for (int i = 0; i < kKeys; ++i) {
+        const bool back = i % 2 == 1;
+        QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                      back ? QString() : QStringLiteral("a"));
+        QApplication::sendEvent(&memo, &key);
+        memo.repaint();
+        QApplication::processEvents();
+    }
+    return (now() - start) * 1000 / kKeys;
+}
+
+// The memory, in MiB, the allocator has given out and not had back: unlike
+// the resident size, it does not depend on what an earlier repetition left.
+double allocatedMib()
+{
+    const struct mallinfo2 m = ::mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd) / (1 << 20);
+}
+
+// What a memo of as many lines as the list has entries holds, the list
+// aside: its store, its line index, its undo step.
+double memoMib()
+{
+    auto memo = std::make_unique<renaming::TMemo>();
+    const double before = allocatedMib();
+    char name[32];
+    memo->Lines.Assign(static_cast<size_t>(entries()), [&](size_t i) {
+        const int n = std::snprintf(name, sizeof name, "IMG_%07zu", i);
+        return std::string_view(name, static_cast<size_t>(n));
+    });
+    const double after = allocatedMib();
+    if (memo->Lines.Count() != entries())
+        std::fprintf(stderr, "the memo holds %d of %d lines\n", memo->Lines.Count(), entries());
+    return after - before;
+}
+
 const bool registered = [] {
     add({"choose_folder_{n}", 0.6, setUpFolders, chooseFolder, baseline, nullptr});
     add({"copy_names_{n}", 0.8, setUpFolders, copyNames, baseline, tearDownForm});
     add({"paste_{n}_lines_s", 1.0, setUpPaste, pasteLines, nullptr, tearDownForm});
     add({"paste_{n}_longest_stall_ms", 1000, setUpPaste, pasteStallMs, nullptr, tearDownForm});
+    add({"paste_64MiB_longest_stall_ms", 1000, setUpLargestPaste, largestPasteStallMs, nullptr, tearDownForm});
     add({"paste_over_64MiB_refused_s", 1.0, setUpFolders, refuseHugePaste, nullptr, tearDownForm});
     add({"peak_rss_mib", 250, setUpFolders, peakRss, nullptr, nullptr});
+    add({"type_in_{n}_lines_ms", 16, setUpTyping, typeKeys, nullptr, tearDownForm});
+    add({"memo_{n}_lines_mib", 75, nullptr, memoMib, nullptr, nullptr});
     add({"preview_{n}", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
     return true;
 }();

@@ -122,16 +122,12 @@ void TMainForm::buildListGuard()
     guard->setTextFormat(Qt::PlainText);
     lineGuard_ = guard;
     StatusBar->addPermanentWidget(lineGuard_);
-    connect(Memo2->document(), &QTextDocument::contentsChanged, this, [this] { updateLineGuard(); });
+    connect(Memo2, &renaming::TMemo::textChanged, this, [this] { updateLineGuard(); });
     connect(FileListBox->model(), &QAbstractItemModel::modelReset, this, [this] { updateLineGuard(); });
     updateLineGuard();
-    auto* lock = new renaming::RowLock(
+    new renaming::RowLock(
         FileListBox->verticalScrollBar(), [this] { return FileListBox->model()->rowCount(); },
-        Memo2->verticalScrollBar(), [this] { return Memo2->document()->blockCount(); }, this);
-    connect(Memo2, &QPlainTextEdit::updateRequest, lock, [this, lock](const QRect&, int dy) {
-        if (dy != 0)
-            lock->followFrom(Memo2->verticalScrollBar());
-    });
+        Memo2->verticalScrollBar(), [this] { return Memo2->lineCount(); }, this);
 }
 
 void TMainForm::updateLineGuard()

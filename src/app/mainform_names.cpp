@@ -41,14 +41,7 @@ void TMainForm::ButtonCopyClick()
 {
     const auto cp = platform::systemCodePage();
     const std::vector<std::string>& names = FileListBox->list().entries();
-    size_t total = 0;
-    for (const auto& n : names)
-        total += n.size() + 1;
-    std::string joined;
-    joined.reserve(total);
-    for (const auto& n : names) {
-        joined += renaming::baseOf(n, cp);
-        joined += '\n';
-    }
-    Memo2->Lines.AssignJoined(joined);
+    // Straight from the list into the memo, as one edit that undo takes
+    // back.
+    Memo2->Lines.Assign(names.size(), [&](size_t i) { return renaming::baseOf(names[i], cp); });
 }

@@ -16,8 +16,6 @@
 #include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QTextBlock>
-#include <QTextCursor>
 
 renaming::PlanRules TMainForm::planRules() const
 {
@@ -53,14 +51,8 @@ void TMainForm::EditPreviewMenuClick()
         return;
     // The caret goes to the start of the pair's line; a pair past the last
     // line puts it at the end, where that line would be typed.
-    QTextCursor c(Memo2->document());
-    const QTextBlock b = Memo2->document()->findBlockByNumber(preview.chosenLine());
-    if (b.isValid())
-        c.setPosition(b.position());
-    else
-        c.movePosition(QTextCursor::End);
-    Memo2->setTextCursor(c);
-    Memo2->ensureCursorVisible();
+    const int line = preview.chosenLine();
+    Memo2->setCaret(line < Memo2->lineCount() ? Memo2->lineStart(line) : Memo2->length());
     Memo2->setFocus();
 }
 
@@ -68,8 +60,8 @@ void TMainForm::connectPairingAid()
 {
     // Selecting an entry still changes no operation: it only shows which
     // file the line the caret is on will rename.
-    connect(Memo2, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        const int line = Memo2->textCursor().blockNumber();
+    connect(Memo2, &renaming::TMemo::cursorPositionChanged, this, [this] {
+        const int line = Memo2->caretLine();
         QItemSelectionModel* sel = FileListBox->selectionModel();
         if (line < 0 || line >= FileListBox->Count()) {
             sel->clear();

@@ -1,6 +1,7 @@
 #include "rename/namelist.h"
 
 #include "platform/error.h"
+#include "platform/freememory.h"
 #include "platform/fs.h"
 #include "rename/messages.h"
 #include "rename/orderednames.h"
@@ -83,9 +84,16 @@ void NameList::Reread()
         throw platform::makeInOutError(ENOENT);
     if (!folder_.enter(&err))
         throw platform::makeInOutError(err);
-    Read r = read(folder_);
+    adopt(read(folder_));
+}
+
+void NameList::adopt(Read r)
+{
     entries_ = std::move(r.names);
     unshown_ = r.unshown;
+    // The sort of a large folder leaves its many small blocks free.
+    if (entries_.size() > 10000)
+        platform::returnFreeMemory();
 }
 
 void NameList::SetFolder(const std::string& path)
@@ -116,8 +124,7 @@ void NameList::SetFolder(const std::string& path)
         throw;
     }
     folder_ = std::move(next);
-    entries_ = std::move(r.names);
-    unshown_ = r.unshown;
+    adopt(std::move(r));
 }
 
 }  // namespace renaming

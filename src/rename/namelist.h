@@ -76,6 +76,8 @@ private:
     // Reads the folder of `handle` into sorted names; raises InOutError.
     Read read(const platform::FolderHandle& handle) const;
     const Collation& collation(Digits digits) const;
+    // The names of a read become the list's.
+    void adopt(Read r);
     // Back into the list's own folder after a failed step.
     void returnHome() const;
 

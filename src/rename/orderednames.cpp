@@ -92,12 +92,14 @@ std::vector<std::string> OrderedNames::take()
     // Every batch but the last is full.
     auto name = [this](uint32_t i) -> std::string& { return batches_[i / kBatch][i % kBatch]; };
     const auto order = keyOrder(keys_, [&](uint32_t a, uint32_t b) { return name(a) < name(b); });
+    // The keys go before the sorted list is made: a million of them are
+    // as large as the names.
+    keys_ = SortKeys();
     std::vector<std::string> sorted;
     sorted.reserve(order.size());
     for (uint32_t i : order)
         sorted.push_back(std::move(name(i)));
     batches_.clear();
-    keys_ = SortKeys();
     added_ = 0;
     return sorted;
 }

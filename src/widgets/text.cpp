@@ -7,7 +7,7 @@ namespace widgets {
 
 namespace {
 
-bool allAscii(const std::string& s)
+bool allAscii(std::string_view s)
 {
     for (const char c : s)
         if (static_cast<unsigned char>(c) >= 0x80)
@@ -17,10 +17,8 @@ bool allAscii(const std::string& s)
 
 bool isStandInCodePoint(char32_t u) { return u >= kStandInBase + 0x80 && u <= kStandInBase + 0xFF; }
 
-QString fromUtf8Bytes(const std::string& s)
+void appendUtf8Bytes(QString& out, std::string_view s)
 {
-    QString out;
-    out.reserve(static_cast<qsizetype>(s.size()));
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         if (b < 0x80) {
@@ -45,7 +43,6 @@ QString fromUtf8Bytes(const std::string& s)
         }
         i += len;
     }
-    return out;
 }
 
 void appendUtf8(std::string& out, char32_t u)
@@ -91,9 +88,8 @@ std::string toUtf8Bytes(const QString& text)
 
 // Shift-JIS (CP932): each character is decoded on its own, and kept only when it
 // encodes back to the same bytes; the rest become stand-ins.
-QString fromCp932Bytes(const std::string& s)
+void appendCp932Bytes(QString& out, std::string_view s)
 {
-    QString out;
     for (size_t i = 0; i < s.size();) {
         const size_t n = platform::charLength(s, i, platform::CodePage::cp932);
         const auto b = static_cast<unsigned char>(s[i]);
@@ -102,7 +98,7 @@ QString fromCp932Bytes(const std::string& s)
             ++i;
             continue;
         }
-        const std::string ch = s.substr(i, n);
+        const std::string_view ch = s.substr(i, n);
         QStringDecoder dec("CP932", QStringDecoder::Flag::Stateless);
         QStringEncoder enc("CP932", QStringEncoder::Flag::Stateless);
         QString text;
@@ -127,7 +123,6 @@ QString fromCp932Bytes(const std::string& s)
         }
         i += n;
     }
-    return out;
 }
 
 std::string toCp932Bytes(const QString& text)
@@ -164,7 +159,20 @@ QString fromBytes(const std::string& bytes, platform::CodePage cp)
 {
     if (allAscii(bytes))
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    return cp == platform::CodePage::cp932 ? fromCp932Bytes(bytes) : fromUtf8Bytes(bytes);
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    appendBytes(out, bytes, cp);
+    return out;
+}
+
+void appendBytes(QString& out, std::string_view bytes, platform::CodePage cp)
+{
+    if (allAscii(bytes))
+        out.append(QLatin1StringView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    else if (cp == platform::CodePage::cp932)
+        appendCp932Bytes(out, bytes);
+    else
+        appendUtf8Bytes(out, bytes);
 }
 
 QString fromBytes(const std::string& bytes) { return fromBytes(bytes, platform::systemCodePage()); }

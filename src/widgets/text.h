@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace widgets {
 
@@ -24,6 +25,8 @@ inline QString fromUtf8(const char* s) { return QString::fromUtf8(s); }
 // A name or path, for display.
 QString fromBytes(const std::string& bytes);
 QString fromBytes(const std::string& bytes, platform::CodePage cp);
+// The same, added to the end of `out`: many names into one text.
+void appendBytes(QString& out, std::string_view bytes, platform::CodePage cp);
 
 // What the user typed or a control holds, as the bytes a file call takes.
 std::string toBytes(const QString& text);

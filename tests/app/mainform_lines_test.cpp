@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTextBlock>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -124,10 +123,7 @@ TEST_F(LinesWindow, SelectedLinesAreTheLinesTheSelectionTouches)
     auto form = window({"a.jpg"});
     form->Memo2->setPlainText(u8("a\na\na\na\n"));
     // Lines 2 and 3, selected whole: the selection ends where line 4 starts.
-    QTextCursor c(form->Memo2->document());
-    c.setPosition(form->Memo2->document()->findBlockByNumber(1).position());
-    c.setPosition(form->Memo2->document()->findBlockByNumber(3).position(), QTextCursor::KeepAnchor);
-    form->Memo2->setTextCursor(c);
+    form->Memo2->select(form->Memo2->lineStart(1), form->Memo2->lineStart(3));
     withDialog<TReplaceDialog>(form->EditReplaceMenu, [&](TReplaceDialog& d) {
         ASSERT_TRUE(d.SelectedLines->isEnabled());
         d.SelectedLines->setChecked(true);

@@ -13,7 +13,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTableView>
-#include <QTextBlock>
 
 using namespace testing_support;
 
@@ -84,8 +83,8 @@ TEST_F(PreviewWindow, ADoubleClickedPairPutsTheCaretOnItsLine)
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
     });
-    EXPECT_EQ(form->Memo2->textCursor().blockNumber(), 2);
-    EXPECT_EQ(form->Memo2->textCursor().positionInBlock(), 0);
+    EXPECT_EQ(form->Memo2->caretLine(), 2);
+    EXPECT_EQ(form->Memo2->caretColumn(), 0);
     EXPECT_EQ(form->focusWidget(), form->Memo2);
 }
 
@@ -94,20 +93,16 @@ TEST_F(PreviewWindow, ThePairingAidShowsTheEntryOfTheCaretsLine)
     auto form = window({"a.txt", "b.txt", "c.txt"});
     EXPECT_EQ(selectedEntry(*form), -1);
     form->Memo2->setPlainText(u8("x\ny\nz\nw\n"));
-    QTextCursor c(form->Memo2->document());
     for (int line : {1, 2, 0}) {
-        c.setPosition(form->Memo2->document()->findBlockByNumber(line).position());
-        form->Memo2->setTextCursor(c);
+        form->Memo2->setCaret(form->Memo2->lineStart(line));
         EXPECT_EQ(selectedEntry(*form), line);
     }
     // A line with no entry shows none.
-    c.setPosition(form->Memo2->document()->findBlockByNumber(3).position());
-    form->Memo2->setTextCursor(c);
+    form->Memo2->setCaret(form->Memo2->lineStart(3));
     EXPECT_EQ(selectedEntry(*form), -1);
 
     // The selection changes no operation: the test still takes entry 0.
-    c.setPosition(form->Memo2->document()->findBlockByNumber(2).position());
-    form->Memo2->setTextCursor(c);
+    form->Memo2->setCaret(form->Memo2->lineStart(2));
     BoxAnswerer answer;
     click(*form, "ButtonTest");
     ASSERT_EQ(answer.seen().size(), 1u);

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -47,8 +46,8 @@ int rowTop(TMainForm& f, int i)
 }
 int lineTop(TMainForm& f, int i)
 {
-    QTextCursor c(f.Memo2->document()->findBlockByNumber(i));
-    return f.Memo2->viewport()->mapToGlobal(f.Memo2->cursorRect(c).topLeft()).y();
+    const QRect r = f.Memo2->cursorRect(f.Memo2->lineStart(i));
+    return f.Memo2->viewport()->mapToGlobal(r.topLeft()).y();
 }
 
 class RowsLevel : public WindowTest, public ::testing::WithParamInterface<ScrollCase> {};

@@ -2,31 +2,25 @@
 
 #include "rename/ui/memo.h"
 
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-
 namespace lines::ui {
 
 MemoSnapshot snapshotOf(const renaming::TMemo& memo)
 {
     MemoSnapshot s;
-    const QTextDocument* doc = memo.document();
     const int count = memo.Lines.Count();
     s.lines.reserve(static_cast<size_t>(count));
-    for (QTextBlock b = doc->begin(); b.isValid() && static_cast<int>(s.lines.size()) < count; b = b.next())
-        s.lines.push_back(b.text().toStdU16String());
+    for (int i = 0; i < count; ++i)
+        s.lines.push_back(memo.line(i).toStdU16String());
 
-    const QTextCursor c = memo.textCursor();
-    if (c.hasSelection()) {
-        const QTextBlock first = doc->findBlock(c.selectionStart());
-        const QTextBlock last = doc->findBlock(c.selectionEnd());
-        int end = last.blockNumber() + 1;
+    if (memo.hasSelection()) {
+        const int first = memo.lineAt(memo.selectionStart());
+        const int last = memo.lineAt(memo.selectionEnd());
+        int end = last + 1;
         // A selection of whole lines ends at the start of the next line,
         // which it does not touch.
-        if (c.selectionEnd() == last.position() && last.blockNumber() > first.blockNumber())
-            end = last.blockNumber();
-        s.selection = LineRange{first.blockNumber(), end};
+        if (memo.selectionEnd() == memo.lineStart(last) && last > first)
+            end = last;
+        s.selection = LineRange{first, end};
     }
     return s;
 }
@@ -35,18 +29,9 @@ void applyChanges(renaming::TMemo& memo, const std::vector<LineChange>& changes)
 {
     if (changes.empty())
         return;
-    QTextDocument* doc = memo.document();
-    QTextCursor c(doc);
-    c.beginEditBlock();
-    for (const LineChange& ch : changes) {
-        const QTextBlock b = doc->findBlockByNumber(ch.line);
-        if (!b.isValid())
-            continue;
-        c.setPosition(b.position());
-        c.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
-        c.insertText(QString::fromStdU16String(ch.text));
-    }
-    c.endEditBlock();
+    renaming::TMemo::Edit edit(memo);
+    for (const LineChange& ch : changes)
+        edit.replaceLine(ch.line, QStringView(ch.text.data(), static_cast<qsizetype>(ch.text.size())));
 }
 
 void replaceAllLines(renaming::TMemo& memo, const std::vector<Text>& lines)
@@ -54,17 +39,20 @@ void replaceAllLines(renaming::TMemo& memo, const std::vector<Text>& lines)
     size_t total = 0;
     for (const Text& l : lines)
         total += l.size() + 1;
-    QString text;
-    text.reserve(static_cast<qsizetype>(total));
+    renaming::TMemo::Edit edit(memo);
+    edit.replaceAll({});
+    edit.reserve(static_cast<renaming::TMemo::Pos>(total));
+    // A piece at a time, each one change of the one edit.
+    QString piece;
     for (const Text& l : lines) {
-        text += QStringView(l.data(), static_cast<qsizetype>(l.size()));
-        text += QLatin1Char('\n');
+        piece += QStringView(l.data(), static_cast<qsizetype>(l.size()));
+        piece += QLatin1Char('\n');
+        if (piece.size() >= (1 << 16)) {
+            edit.append(piece);
+            piece.clear();
+        }
     }
-    QTextCursor c(memo.document());
-    c.beginEditBlock();
-    c.select(QTextCursor::Document);
-    c.insertText(text);
-    c.endEditBlock();
+    edit.append(piece);
 }
 
 }  // namespace lines::ui

@@ -29,14 +29,6 @@ RowLock::RowLock(QScrollBar* a, std::function<int()> rowsA, QScrollBar* b,
     follow(a_, b_);
 }
 
-void RowLock::followFrom(QScrollBar* bar)
-{
-    if (bar == a_.bar)
-        follow(a_, b_);
-    else if (bar == b_.bar)
-        follow(b_, a_);
-}
-
 void RowLock::widen()
 {
     if (!a_.bar || !b_.bar)

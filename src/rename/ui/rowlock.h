@@ -20,11 +20,6 @@ public:
     RowLock(QScrollBar* a, std::function<int()> rowsA, QScrollBar* b, std::function<int()> rowsB,
             QObject* parent = nullptr);
 
-    // Brings the other side to `bar`'s top row. For a view that moves its
-    // bar without telling (the plain text editor pages and keeps its caret
-    // in view so), called on its own word that it scrolled.
-    void followFrom(QScrollBar* bar);
-
 private:
     struct Side {
         // Either view may go first as the window closes.
