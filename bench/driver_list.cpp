@@ -4,11 +4,13 @@
 #include "bench/driver.h"
 
 #include "app/mainform.h"
+#include "app/planmodel.h"
 #include "app/previewform.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
@@ -178,31 +180,67 @@ double refuseHugePaste()
     return t;
 }
 
-// From the menu item until the preview of every pair is on the screen.
-double openPreview()
+void tearDownForm();
+
+// A real plan: every entry a move to a free name.
+void setUpPreview()
 {
+    setUpFolders();
     form->FileListBox->SetFolder(bigDir());
-    form->ButtonCopyClick();
+    form->CheckBoxOldDel->setChecked(true);
+    std::string lines;
+    lines.reserve(static_cast<size_t>(entries()) * 10);
+    char line[32];
+    for (int i = 0; i < entries(); ++i) {
+        std::snprintf(line, sizeof line, "P_%07d\n", i);
+        lines += line;
+    }
+    form->Memo2->Lines.AssignJoined(lines);
     QApplication::processEvents();
-    double shown = -1;
+}
+
+struct PreviewTimes {
+    double firstRows = -1;  // the preview on the screen with its first rows
+    double counts = -1;     // its counts whole
+};
+
+// From the menu item until the preview shows its first rows, and until it
+// shows its counts.
+PreviewTimes openPreview()
+{
+    PreviewTimes t;
     const double t0 = now();
+    // Not a busy poll: the plan's thread needs the processor more.
     QTimer poll;
-    poll.setInterval(0);
+    poll.setInterval(2);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* p = qobject_cast<TPreviewForm*>(QApplication::activeModalWidget());
         if (!p || !p->isVisible())
             return;
+        const auto* model = qobject_cast<const app::PlanModel*>(p->PreviewList->model());
+        if (t.firstRows < 0 && model->rowCount() > 0) {
+            p->repaint();
+            t.firstRows = now() - t0;
+        }
+        if (!model->complete())
+            return;
         p->repaint();
-        shown = now() - t0;
+        t.counts = now() - t0;
         poll.stop();
-        if (p->PreviewList->model()->rowCount() != entries())
-            std::fprintf(stderr, "previewed %d of %d\n", p->PreviewList->model()->rowCount(),
-                         entries());
+        if (model->rowCount() != entries() || model->plan().counts.success != entries())
+            std::fprintf(stderr, "previewed %d of %d, %d moves\n", model->rowCount(), entries(),
+                         model->plan().counts.success);
         p->reject();
     });
     poll.start();
     form->EditPreviewMenuClick();
-    return shown;
+    return t;
+}
+
+void tearDownPreview()
+{
+    form->CheckBoxOldDel->setChecked(false);
+    tearDownForm();
 }
 
 void tearDownForm()
@@ -240,7 +278,10 @@ const bool registered = [] {
     add({"paste_{n}_longest_stall_ms", 1000, setUpPaste, pasteStallMs, nullptr, tearDownForm});
     add({"paste_over_64MiB_refused_s", 1.0, setUpFolders, refuseHugePaste, nullptr, tearDownForm});
     add({"peak_rss_mib", 250, setUpFolders, peakRss, nullptr, nullptr});
-    add({"preview_{n}", 1.0, setUpFolders, openPreview, nullptr, tearDownForm});
+    add({"preview_{n}_first_rows_s", 0.5, setUpPreview, [] { return openPreview().firstRows; }, nullptr,
+         tearDownPreview});
+    add({"preview_{n}_counts_s", 2.0, setUpPreview, [] { return openPreview().counts; }, nullptr,
+         tearDownPreview});
     return true;
 }();
 
