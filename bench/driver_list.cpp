@@ -278,7 +278,7 @@ const bool registered = [] {
     add({"paste_{n}_longest_stall_ms", 1000, setUpPaste, pasteStallMs, nullptr, tearDownForm});
     add({"paste_over_64MiB_refused_s", 1.0, setUpFolders, refuseHugePaste, nullptr, tearDownForm});
     add({"peak_rss_mib", 250, setUpFolders, peakRss, nullptr, nullptr});
-    add({"preview_{n}_first_rows_s", 0.5, setUpPreview, [] { return openPreview().firstRows; }, nullptr,
+    add({"preview_{n}_first_rows_ms", 500, setUpPreview, [] { return openPreview().firstRows * 1000; }, nullptr,
          tearDownPreview});
     add({"preview_{n}_counts_s", 2.0, setUpPreview, [] { return openPreview().counts; }, nullptr,
          tearDownPreview});
