@@ -15,13 +15,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <atomic>
 #include <memory>
