@@ -230,6 +230,9 @@ PreviewTimes openPreview()
         if (model->rowCount() != entries() || model->plan().counts.success != entries())
             std::fprintf(stderr, "previewed %d of %d, %d moves\n", model->rowCount(), entries(),
                          model->plan().counts.success);
+        // As the memory figure has it: the box toggled twice.
+        p->OnlyProblems->setChecked(true);
+        p->OnlyProblems->setChecked(false);
         p->reject();
     });
     poll.start();
