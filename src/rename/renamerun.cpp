@@ -2,11 +2,9 @@
 
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
-#include "platform/tempfile.h"
 #include "platform/textfile.h"
 #include "rename/folderondisk.h"
 #include "rename/journalstore.h"
-#include "rename/looks.h"
 #include "rename/messages.h"
 #include "rename/plan.h"
 
@@ -14,7 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
-#include <thread>
 
 namespace renaming {
 
@@ -23,22 +20,14 @@ namespace {
 // The run's view of its folder, as the plan's, keeping the identity of the
 // regular file it found last: the journal's record of the operation on an
 // entry's file, made right after the entry's decision looked at it, takes
-// the identity from that look instead of one of its own. The look at an
-// entry's own name may have been made ahead (use()).
+// the identity from that look instead of one of its own.
 class RunFolder : public FolderOnDisk {
 public:
     explicit RunFolder(int dir) : FolderOnDisk(dir), dir_(dir) {}
     NameState state(const std::string& name) const override
     {
-        // A name found free ahead may have been made since, by the run
-        // itself: that one is looked at again.
-        Look l;
-        if (given_ && name == *givenName_ && given_->kind != platform::NameKind::missing)
-            l = *given_;
-        else
-            l = lookNow(dir_, name);
-        given_ = {};
-        switch (l.kind) {
+        platform::FileIdentity id;
+        switch (platform::nameKind(dir_, name, &id)) {
         case platform::NameKind::missing:
             return NameState::missing;
         case platform::NameKind::other:
@@ -47,8 +36,8 @@ public:
             break;
         }
         seenName_ = name;
-        seen_ = FileStamp{l.id.size, l.id.mtimeNs, l.id.inode};
-        seenMode_ = l.id.mode;
+        seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
+        seenMode_ = id.mode;
         return NameState::regular;
     }
     // Taken or not, the no-replace operation finds out itself, and refuses
@@ -61,13 +50,6 @@ public:
         if (seen_ && seenName_ == name)
             return platform::isReadOnlyMode(seenMode_);
         return FolderOnDisk::readOnly(name);
-    }
-    // The look the next question about `name` is answered from, made
-    // before: the question makes none of its own.
-    void use(const std::string& name, const Look& look)
-    {
-        givenName_ = &name;
-        given_ = look;
     }
     // Takes `id` as the last look at the regular file `name`.
     void seen(const std::string& name, const platform::FileIdentity& id)
@@ -89,8 +71,6 @@ public:
 
 private:
     int dir_;
-    const std::string* givenName_ = nullptr;
-    mutable std::optional<Look> given_;
     mutable std::string seenName_;
     mutable std::optional<FileStamp> seen_;
     mutable unsigned seenMode_ = 0;
@@ -99,35 +79,32 @@ private:
 // The folder as a swapping run's plan looks at it, keeping what it saw of
 // each entry's file: the run's moves are those of the plan, made against
 // that one look at each file, and the journal names each file as it saw it.
-// The plan asks about every entry's file first, in list order; those looks
-// are made on helper threads too, where there are processors for them.
 class PlannedFolder : public FolderOnDisk {
 public:
     PlannedFolder(int dir, const std::vector<std::string>& entries)
-        : FolderOnDisk(dir), entries_(entries), looks_(dir, entries, lookHelpers())
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size())
     {
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
+        platform::FileIdentity id;
+        const platform::NameKind kind = platform::nameKind(dir_, name, &id);
+        isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
         // An entry's own name is asked as the entry's string itself.
-        if (entries_.empty() || &name < &entries_.front() || &name > &entries_.back())
-            return FolderOnDisk::look(name, isReadOnly);
-        const Look& l = looks_.take(static_cast<size_t>(&name - &entries_.front()));
-        isReadOnly = l.kind == platform::NameKind::regular && platform::isReadOnlyMode(l.id.mode);
-        return l.kind == platform::NameKind::missing   ? NameState::missing
-               : l.kind == platform::NameKind::regular ? NameState::regular
-                                                       : NameState::other;
+        if (kind == platform::NameKind::regular && !entries_.empty() && &name >= &entries_.front() &&
+            &name <= &entries_.back())
+            looks_[static_cast<size_t>(&name - &entries_.front())] = id;
+        return kind == platform::NameKind::missing   ? NameState::missing
+               : kind == platform::NameKind::regular ? NameState::regular
+                                                     : NameState::other;
     }
-    // What the plan saw of entry `i`'s file, when it was a regular file.
-    const platform::FileIdentity* lookAt(int i) const
-    {
-        const Look& l = looks_.at(static_cast<size_t>(i));
-        return l.kind == platform::NameKind::regular ? &l.id : nullptr;
-    }
+    // What the plan saw of entry `i`'s file.
+    const std::optional<platform::FileIdentity>& lookAt(int i) const { return looks_[static_cast<size_t>(i)]; }
 
 private:
+    int dir_;
     const std::vector<std::string>& entries_;
-    mutable LooksAhead looks_;
+    mutable std::vector<std::optional<platform::FileIdentity>> looks_;
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -220,18 +197,6 @@ public:
 
     RunCounts run()
     {
-        // What killed runs left in the folder: scratch files, which no entry
-        // is, go on a thread of their own while the run starts.
-        std::thread aside;
-        if (helpers_ && std::none_of(rq_.entries.begin(), rq_.entries.end(), platform::TempFile::isScratchName))
-            aside = std::thread([dir = dir_] {
-                try {
-                    platform::removeStaleScratchFiles(dir);
-                } catch (...) {  // leftovers stay for the next run
-                }
-            });
-        else
-            platform::removeStaleScratchFiles(dir_);
         if (rq_.journal) {
             const Clock& clock = rq_.clock ? *rq_.clock : systemClock();
             rq_.journal->begin(journals::journalFolderOf(rq_.folder), clock.wallSeconds(), total_, rq_.deleteOld);
@@ -240,8 +205,6 @@ public:
             runSteps();
         else
             runInListOrder();
-        if (aside.joinable())
-            aside.join();
         if (rq_.journal) {
             if (c_.notDone)
                 rq_.journal->stopped(c_.notDone);
@@ -279,25 +242,20 @@ private:
 
     void runInListOrder()
     {
-        // Each file is looked at a few entries ahead, where a processor is
-        // free for it; without one, at its turn.
-        LooksAhead looks(dir_, rq_.entries, helpers_, kLookLead);
         for (int i = 0; i < total_; ++i) {
-            if (!entry(i, looks))
+            if (!entry(i))
                 return;
         }
     }
 
     // Decides entry `i` now and does what the decision says. False when the
     // run stopped before the entry was done.
-    bool entry(int i, LooksAhead& looks)
+    bool entry(int i)
     {
         if (stopAsked()) {
             c_.notDone = total_ - done_;
             return false;
         }
-        if (looks.ahead())
-            folder_.use(oldName(i), looks.take(static_cast<size_t>(i)));
         const Decision d = decideNow(i);
         const auto outcome = act(i, d);
         if (!outcome) {
@@ -433,7 +391,7 @@ private:
     // The plan's look at entry `i`'s file, for the journal's record of it.
     void usePlansLook(int i)
     {
-        if (const platform::FileIdentity* id = looked_->lookAt(i))
+        if (const auto& id = looked_->lookAt(i))
             folder_.seen(oldName(i), *id);
     }
 
@@ -530,12 +488,7 @@ private:
         }
     }
 
-    // How far ahead of the run its files are looked at: a look is the
-    // folder as it was this many entries before.
-    static constexpr size_t kLookLead = 256;
-
     const RunRequest& rq_;
-    const unsigned helpers_ = lookHelpers();
     const int dir_;
     const int total_;
     const PlanRules rules_;
@@ -554,6 +507,7 @@ private:
 
 RunCounts runRename(const RunRequest& rq)
 {
+    platform::removeStaleScratchFiles(rq.folder.fd());  // what killed runs left there
     return Runner(rq).run();
 }
 
