@@ -22,6 +22,8 @@ struct Case {
     std::function<double()> ours;
     std::function<double()> base;
     std::function<void()> tearDown;
+    // Run only when --files= asks for a number of files (too long for CI).
+    bool onlyWithFiles = false;
 };
 
 bool add(Case c);

@@ -276,6 +276,8 @@ int main(int argc, char** argv)
             c.name.replace(at, 3, countLabel(listFiles()));
         if (!only.empty() && c.name.find(only) == std::string::npos)
             continue;
+        if (c.onlyWithFiles && cfg.files == 0)
+            continue;
         std::fprintf(stderr, "-- %s\n", c.name.c_str());
         if (c.setUp)
             c.setUp();

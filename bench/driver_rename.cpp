@@ -84,6 +84,15 @@ double cpBaseline(Flipper& f, const std::string& glob)
     return t;
 }
 
+Flipper shmSmall, many, shmMany;
+
+// A folder on the memory file system where there is one.
+std::string shmDir(const std::string& name)
+{
+    const bool shm = std::filesystem::is_directory("/dev/shm");
+    return (shm ? std::string("/dev/shm/tsumugi-bench-") : config().dataDir + "/") + name;
+}
+
 int smallCount() { return config().quick ? 1000 : 10000; }
 size_t largeSize() { return config().quick ? (size_t{32} << 20) : (size_t{256} << 20); }
 size_t hugeSize() { return config().quick ? (size_t{64} << 20) : (size_t{1} << 30); }
@@ -174,6 +183,18 @@ const bool registered = [] {
          [] { small.make(config().dataDir + "/ticked-small", smallCount(), 4096); },
          [] { return ourRun(small, true); }, [] { return renameLoop(small); },
          [] { removeTree(small.dir); }});
+    // The same on a memory file system, where the disk hides nothing of the
+    // run's own cost; and with as many files as --files= asks, on both.
+    add({"rename_ticked_10k_4KiB_tmpfs", 1.3,
+         [] { shmSmall.make(shmDir("ticked-small"), smallCount(), 4096); },
+         [] { return ourRun(shmSmall, true); }, [] { return renameLoop(shmSmall); },
+         [] { removeTree(shmSmall.dir); }});
+    add({"rename_ticked_{n}", 1.1, [] { many.make(config().dataDir + "/ticked-many", listFiles(), 0); },
+         [] { return ourRun(many, true); }, [] { return renameLoop(many); }, [] { removeTree(many.dir); },
+         true});
+    add({"rename_ticked_{n}_tmpfs", 1.3, [] { shmMany.make(shmDir("ticked-many"), listFiles(), 0); },
+         [] { return ourRun(shmMany, true); }, [] { return renameLoop(shmMany); },
+         [] { removeTree(shmMany.dir); }, true});
     add({"rename_ticked_20x256MiB", 2.0,
          [] { large.make(config().dataDir + "/ticked-large", 20, largeSize()); },
          [] { return ourRun(large, true); }, [] { return renameLoop(large); },

@@ -3,6 +3,7 @@
 #include "app/mainform.h"
 
 #include "app/messages.h"
+#include "app/planmodel.h"
 #include "app/previewform.h"
 #include "app/radiogroup.h"
 #include "platform/codepage.h"
@@ -13,9 +14,23 @@
 #include "widgets/text.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+// How long the window waits for a plan before it shows the preview with the
+// rows made so far: a plan of some thousand entries is whole by then.
+constexpr int kPreviewWait = 150;
+
+}  // namespace
 
 renaming::PlanRules TMainForm::planRules() const
 {
@@ -36,18 +51,48 @@ void TMainForm::EditPreviewMenuClick()
     const int lineCount = Memo2->Lines.Count();
     const renaming::PlanRules rules = planRules();
     // The plan sees the list as it stands, and the folder as it is now: the
-    // run would start from exactly this.
-    const std::vector<std::string> lines = memoLines(std::min(lineCount, FileListBox->Count()));
-    renaming::Plan plan = renaming::makePlan(list.entries(), lines, lineCount, rules,
-                                             renaming::FolderOnDisk(list.folder().fd()));
-    TPreviewForm preview(std::move(plan), rules.deleteOld, this);
-    if (renaming::linesLookShifted(list.entries(), lines, rules.cp)) {
-        const QString head = preview.PreviewCounts->text();
-        const QString space = QString::fromUtf8("　");
-        preview.PreviewCounts->setText(head + (head.endsWith(space) ? QString() : space) +
-                                       widgets::fromUtf8(app::msg::kShiftWarning));
+    // run would start from exactly this. It is made on a thread of its own
+    // (the list stays as it is while the preview is open, which it outlives);
+    // the window waits for it a moment, taking no input, then shows the rows
+    // made so far and the rest as they come.
+    auto shifted = std::make_shared<std::atomic<bool>>(false);
+    auto* model = new app::PlanModel(
+        [&entries = list.entries(), lines = memoLines(std::min(lineCount, FileListBox->Count())), lineCount,
+         rules, dir = list.folder().fd(), shifted](renaming::Plan& plan, renaming::PlanProgress& progress) {
+            renaming::makePlanInto(plan, entries, lines, lineCount, rules, renaming::FolderOnDisk(dir), progress);
+            if (!progress.stop)
+                *shifted = renaming::linesLookShifted(entries, lines, rules.cp);
+        });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!model->complete()) {
+        QEventLoop wait;
+        QTimer::singleShot(kPreviewWait, &wait, &QEventLoop::quit);
+        connect(model, &app::PlanModel::completed, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    if (preview.exec() != QDialog::Accepted || preview.chosenLine() < 0)
+    TPreviewForm preview(model, rules.deleteOld, this);
+    bool busy = true;
+    auto whole = [&] {
+        if (*shifted) {
+            const QString head = preview.PreviewCounts->text();
+            const QString space = QString::fromUtf8("　");
+            preview.PreviewCounts->setText(head + (head.endsWith(space) ? QString() : space) +
+                                           widgets::fromUtf8(app::msg::kShiftWarning));
+        }
+        QApplication::restoreOverrideCursor();
+        busy = false;
+    };
+    if (model->complete()) {
+        whole();
+    } else {
+        // The preview answers the user while the rest is planned.
+        QApplication::changeOverrideCursor(Qt::BusyCursor);
+        connect(model, &app::PlanModel::completed, &preview, whole);
+    }
+    const int shown = preview.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    if (shown != QDialog::Accepted || preview.chosenLine() < 0)
         return;
     // The caret goes to the start of the pair's line; a pair past the last
     // line puts it at the end, where that line would be typed.

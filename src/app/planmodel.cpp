@@ -16,6 +16,50 @@ using renaming::Counted;
 PlanModel::PlanModel(renaming::Plan plan, QObject* parent)
     : QAbstractTableModel(parent), plan_(std::move(plan))
 {
+    shown_ = static_cast<int>(plan_.order.size());
+    initIcons();
+}
+
+PlanModel::PlanModel(Maker make, QObject* parent) : QAbstractTableModel(parent), complete_(false)
+{
+    initIcons();
+    maker_ = std::thread([this, make = std::move(make)] {
+        make(plan_, progress_);
+        made_.store(true, std::memory_order_release);
+    });
+    poll_.setInterval(40);
+    connect(&poll_, &QTimer::timeout, this, &PlanModel::poll);
+    poll_.start();
+}
+
+PlanModel::~PlanModel()
+{
+    progress_.stop = true;
+    if (maker_.joinable())
+        maker_.join();
+}
+
+void PlanModel::poll()
+{
+    const bool done = made_.load(std::memory_order_acquire);
+    const int steps = static_cast<int>(progress_.steps.load(std::memory_order_acquire));
+    // Each insertion costs the view a look over all its rows: the rows
+    // come in a few growing batches, the first as soon as there are any.
+    if (steps > shown_ && (shown_ == 0 || steps >= 2 * shown_ || done)) {
+        beginInsertRows({}, shown_, steps - 1);
+        shown_ = steps;
+        endInsertRows();
+    }
+    if (!done)
+        return;
+    poll_.stop();
+    maker_.join();
+    complete_ = true;
+    emit completed();
+}
+
+void PlanModel::initIcons()
+{
     QStyle* style = QApplication::style();
     failedIcon_ = style->standardIcon(QStyle::SP_MessageBoxCritical);
     deleteFailedIcon_ = style->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -24,6 +68,8 @@ PlanModel::PlanModel(renaming::Plan plan, QObject* parent)
 
 void PlanModel::setOnlyProblems(bool only)
 {
+    if (!complete_)
+        return;  // the problems are known once the whole plan is
     beginResetModel();
     only_ = only;
     rows_.clear();
@@ -40,7 +86,7 @@ int PlanModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return only_ ? static_cast<int>(rows_.size()) : static_cast<int>(plan_.order.size());
+    return only_ ? static_cast<int>(rows_.size()) : shown_;
 }
 
 int PlanModel::columnCount(const QModelIndex& parent) const

@@ -30,34 +30,28 @@ constexpr int kRowHeight = 20;
 }  // namespace
 
 TPreviewForm::TPreviewForm(renaming::Plan plan, bool deleteOld, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                         Qt::WindowMaximizeButtonHint)
+    : TPreviewForm(new app::PlanModel(std::move(plan)), deleteOld, owner)
 {
+}
+
+TPreviewForm::TPreviewForm(app::PlanModel* model, bool deleteOld, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::WindowMaximizeButtonHint),
+      model_(model)
+{
+    model_->setParent(this);
     setObjectName(QStringLiteral("PreviewForm"));
     setWindowTitle(widgets::fromUtf8(app::msg::kPreviewCaption));
     setModal(true);
     setSizeGripEnabled(true);
     setFont(widgets::gothicFont(12));
 
-    const renaming::RunCounts counts = plan.counts;
-    const int unpaired = plan.unpairedLines;
-    model_ = new app::PlanModel(std::move(plan), this);
-
     PreviewCounts = named(new QLabel(this), "PreviewCounts");
     PreviewCounts->setFont(widgets::gothicFont(16));
     PreviewCounts->setTextFormat(Qt::PlainText);
-    PreviewCounts->setText(
-        widgets::fromUtf8(renaming::summaryText(counts, deleteOld).c_str()));
-
     PreviewUnpaired = named(new QLabel(this), "PreviewUnpaired");
     PreviewUnpaired->setTextFormat(Qt::PlainText);
-    if (unpaired > 0) {
-        char buf[256];
-        std::snprintf(buf, sizeof buf, app::msg::kPreviewUnpairedFormat, unpaired);
-        PreviewUnpaired->setText(QString::fromUtf8(buf));
-    } else {
-        PreviewUnpaired->hide();
-    }
+    PreviewUnpaired->hide();
 
     PreviewList = named(new QTableView(this), "PreviewList");
     PreviewList->setFont(widgets::gothicFont(16));
@@ -106,6 +100,30 @@ TPreviewForm::TPreviewForm(renaming::Plan plan, bool deleteOld, QWidget* owner)
     });
 
     resize(760, 480);
+
+    if (model_->complete()) {
+        showCounts(deleteOld);
+    } else {
+        // The head line keeps its height while the counts are not known.
+        PreviewCounts->setText(QString::fromUtf8("　"));
+        OnlyProblems->setEnabled(false);
+        connect(model_, &app::PlanModel::completed, this, [this, deleteOld] {
+            showCounts(deleteOld);
+            OnlyProblems->setEnabled(true);
+        });
+    }
+}
+
+void TPreviewForm::showCounts(bool deleteOld)
+{
+    const renaming::Plan& plan = model_->plan();
+    PreviewCounts->setText(widgets::fromUtf8(renaming::summaryText(plan.counts, deleteOld).c_str()));
+    if (plan.unpairedLines > 0) {
+        char buf[256];
+        std::snprintf(buf, sizeof buf, app::msg::kPreviewUnpairedFormat, plan.unpairedLines);
+        PreviewUnpaired->setText(QString::fromUtf8(buf));
+        PreviewUnpaired->show();
+    }
 }
 
 TPreviewForm::~TPreviewForm() = default;

@@ -20,6 +20,9 @@ class TPreviewForm : public QDialog {
     Q_OBJECT
 public:
     TPreviewForm(renaming::Plan plan, bool deleteOld, QWidget* owner = nullptr);
+    // Shows the plan `model` holds or is making, and takes it over: rows
+    // show as they come, the counts and the narrowing once it is whole.
+    TPreviewForm(app::PlanModel* model, bool deleteOld, QWidget* owner = nullptr);
     ~TPreviewForm() override;
 
     QTableView* PreviewList;
@@ -32,6 +35,8 @@ public:
     int chosenLine() const { return chosen_; }
 
 private:
+    void showCounts(bool deleteOld);
+
     app::PlanModel* model_;
     int chosen_ = -1;
 };

@@ -237,8 +237,12 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
         return false;
     // On any failure below the target's destructor removes what was made.
     auto fill = [&](TempFile& t) {
-        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused, options.stop))
-            return fail(err, errno);
+        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused, options.stop)) {
+            const int e = errno;
+            if (e == kCopyStopped)
+                t.discardAside();  // the stop is answered before the disk is done
+            return fail(err, e);
+        }
         if (!copyAttributes(t.fd(), src, options.flushData, err))
             return false;
         // Publishing gives the file a name and changes nothing else of it.

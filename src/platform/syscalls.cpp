@@ -89,6 +89,8 @@ thread_local Sys* threadCurrent = nullptr;
 
 Sys& sys() { return threadCurrent ? *threadCurrent : *current; }
 
+bool systemCallsInForce() { return &sys() == &realSys; }
+
 ScopedSys::ScopedSys(Sys& replacement) : previous_(current) { current = &replacement; }
 ScopedSys::~ScopedSys() { current = previous_; }
 

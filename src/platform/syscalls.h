@@ -74,6 +74,10 @@ public:
 // else the process's. Starts as the real one.
 Sys& sys();
 
+// Whether the Sys in force is the system's own, whose calls any thread may
+// make at any time: a test's counts calls and fails them in their order.
+bool systemCallsInForce();
+
 // Puts another Sys in force for the lifetime of this object (tests).
 class ScopedSys {
 public:

@@ -75,6 +75,10 @@ public:
     // Removes whatever was made; true when nothing is left of it. A scratch
     // name whose removal fails is tried a second time.
     bool discard();
+    // discard(), but an unnamed file is let go on a thread of its own: the
+    // last close of a large file waits for the disk to finish writing out
+    // its data, which an abandoned copy need not wait for.
+    void discardAside();
 
 private:
     TempFile(int dirFd, UniqueFd fd, Kind kind, std::string name)

@@ -134,6 +134,9 @@ void JournalWriter::stopped(int notDone)
     if (!file_.valid() || broken_)
         return;
     pending_ += journal_text::stopped(notDone);
+    // The stop is answered before the disk has the record: end() puts the
+    // journal there aside, where no writeback of the run's data holds it up.
+    lastSync_ = std::chrono::steady_clock::now();
     put();
 }
 

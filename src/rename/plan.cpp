@@ -2,7 +2,8 @@
 
 #include "platform/fs.h"
 
-#include <unordered_map>
+#include <deque>
+#include <functional>
 
 namespace renaming {
 
@@ -13,16 +14,18 @@ namespace {
 // Those names are compared as the folder's file system compares them, or a
 // name made by one entry would look free to a later one that differs only
 // in case, where the run finds it taken.
+//
+// A plan of a million moves changes two million names: they are kept in one
+// open table of pointers to the names themselves (which the caller keeps
+// where they are), not a node and a copy each.
 class PlannedFolder : public FolderView {
 public:
     explicit PlannedFolder(const FolderView& now) : now_(now) {}
 
     NameState state(const std::string& name) const override
     {
-        if (changed_.empty())
-            return now_.state(name);
-        const auto it = changed_.find(key(name));
-        return it == changed_.end() ? now_.state(name) : it->second.state;
+        const Slot* s = find(name);
+        return s ? s->state() : now_.state(name);
     }
     bool readOnly(const std::string& name) const override
     {
@@ -30,37 +33,102 @@ public:
         // a read-only file under an entry's name before that entry's turn.
         return now_.readOnly(name);
     }
+    NameState look(const std::string& name, bool& isReadOnly) const override
+    {
+        if (const Slot* s = find(name)) {
+            isReadOnly = s->state() == NameState::regular && now_.readOnly(name);
+            return s->state();
+        }
+        return now_.look(name, isReadOnly);
+    }
     size_t nameMax() const override { return now_.nameMax(); }
     bool foldsCase() const override { return now_.foldsCase(); }
     // The entry that last made or removed `name`, or -1.
     int changedBy(const std::string& name) const
     {
-        if (changed_.empty())
-            return -1;
-        const auto it = changed_.find(key(name));
-        return it == changed_.end() ? -1 : it->second.by;
+        const Slot* s = find(name);
+        return s ? s->by() : -1;
     }
-    void set(const std::string& name, NameState s, int by)
+    // `name` stays where it is while this object lives.
+    void set(const std::string& name, NameState st, int by)
     {
         // Asked only once a name changes: a plan that changes nothing
         // never has the folder probed.
-        if (changed_.empty())
+        if (slots_.empty()) {
             folds_ = now_.foldsCase();
-        changed_[key(name)] = {s, by};
+            slots_.resize(1024);
+        }
+        if ((used_ + 1) * 4 > slots_.size() * 3)
+            grow();
+        const std::string& k = key(name);
+        const uint32_t h = hashOf(k);
+        Slot* s = place(k, h);
+        if (!s->name) {
+            s->name = folds_ ? &folded_.emplace_back(k) : &name;
+            s->hash = h;
+            ++used_;
+        }
+        s->value = static_cast<uint32_t>(by) << 2 | static_cast<uint32_t>(st);
     }
 
 private:
-    std::string key(const std::string& name) const
-    {
-        return folds_ ? platform::caseFolded(name) : name;
-    }
-    struct Change {
-        NameState state;
-        int by;
+    struct Slot {
+        const std::string* name = nullptr;  // as compared: folded where the folder folds case
+        uint32_t hash = 0;
+        uint32_t value = 0;  // the entry << 2 | the state
+        NameState state() const { return static_cast<NameState>(value & 3); }
+        int by() const { return static_cast<int>(value >> 2); }
     };
+    static uint32_t hashOf(const std::string& k) { return static_cast<uint32_t>(std::hash<std::string>{}(k)); }
+    // The slot of `k`, or the free one where it would go.
+    Slot* place(const std::string& k, uint32_t h) const
+    {
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = h & mask;; i = (i + 1) & mask) {
+            Slot& s = slots_[i];
+            if (!s.name || (s.hash == h && *s.name == k))
+                return &s;
+        }
+    }
+    const Slot* find(const std::string& name) const
+    {
+        if (slots_.empty())
+            return nullptr;
+        if (!folds_) {
+            const Slot* s = place(name, hashOf(name));
+            return s->name ? s : nullptr;
+        }
+        const std::string k = platform::caseFolded(name);
+        const Slot* s = place(k, hashOf(k));
+        return s->name ? s : nullptr;
+    }
+    void grow()
+    {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (const Slot& s : old) {
+            if (!s.name)
+                continue;
+            size_t i = s.hash & mask;
+            while (slots_[i].name)
+                i = (i + 1) & mask;
+            slots_[i] = s;
+        }
+    }
+    const std::string& key(const std::string& name)
+    {
+        if (!folds_)
+            return name;
+        foldedKey_ = platform::caseFolded(name);
+        return foldedKey_;
+    }
     const FolderView& now_;
     bool folds_ = false;
-    std::unordered_map<std::string, Change> changed_;
+    mutable std::vector<Slot> slots_;  // a power of two of them, at most three quarters used
+    size_t used_ = 0;
+    std::deque<std::string> folded_;  // the keys, where the folder folds case
+    std::string foldedKey_;
 };
 
 }  // namespace
@@ -80,7 +148,10 @@ Decision decide(const std::string& oldName, const std::string& line, const PlanR
     // has the folder asked.
     if ((newName.size() > 14 && newName.size() > folder.nameMax()) || newName.find('\0') != std::string::npos)
         return with(Outcome::unacceptable);
-    switch (folder.state(oldName)) {
+    // Where the old file is to go, whether it may is known from the same
+    // look as whether it is there.
+    bool readOnly = false;
+    switch (rules.deleteOld ? folder.look(oldName, readOnly) : folder.state(oldName)) {
     case NameState::missing:
         return with(Outcome::oldGone);
     case NameState::other:
@@ -92,7 +163,7 @@ Decision decide(const std::string& oldName, const std::string& line, const PlanR
         return with(Outcome::taken);
     if (!rules.deleteOld)
         return with(Outcome::copied);
-    return with(folder.readOnly(oldName) ? Outcome::oldStays : Outcome::moved);
+    return with(readOnly ? Outcome::oldStays : Outcome::moved);
 }
 
 Decision decideName(const std::string& oldName, const std::string& line, const PlanRules& rules,
@@ -115,13 +186,34 @@ Decision decideName(const std::string& oldName, const std::string& line, const P
 Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder)
 {
-    if (rules.swaps())
-        return makeSwapPlan(entries, lines, lineCount, rules, folder);
     Plan plan;
-    plan.entries.reserve(entries.size());
+    PlanProgress progress;
+    makePlanInto(plan, entries, lines, lineCount, rules, folder, progress);
+    return plan;
+}
+
+void makePlanInto(Plan& plan, const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+                  int lineCount, const PlanRules& rules, const FolderView& folder, PlanProgress& progress)
+{
+    if (rules.swaps()) {
+        Plan swapped = makeSwapPlan(entries, lines, lineCount, rules, folder);
+        plan = std::move(swapped);
+        progress.steps.store(plan.order.size(), std::memory_order_release);
+        progress.done.store(true, std::memory_order_release);
+        return;
+    }
+    // Sized before the first entry is decided: a reader of the steps made
+    // so far never sees them move.
+    plan.entries.resize(entries.size());
+    plan.order.resize(entries.size());
     PlannedFolder planned(folder);
     const std::string noLine;
     for (size_t i = 0; i < entries.size(); ++i) {
+        if (i % 1024 == 0) {
+            if (progress.stop.load(std::memory_order_relaxed))
+                return;
+            progress.steps.store(i, std::memory_order_release);
+        }
         const int at = static_cast<int>(i);
         const std::string& oldName = entries[i];
         Decision d = decide(oldName, i < lines.size() ? lines[i] : noLine, rules, planned);
@@ -136,26 +228,28 @@ Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::st
                    by >= 0) {
             e.because = by;  // the name was freed by an earlier entry
         }
-        switch (e.outcome) {
+        // The names are kept where the plan keeps them.
+        countInto(plan.counts, e.outcome);
+        const PlannedEntry& kept = plan.entries[i] = std::move(e);
+        plan.order[i] = {at, PlannedStep::Kind::entry};
+        switch (kept.outcome) {
         case Outcome::copied:
         case Outcome::oldStays:
-            planned.set(e.newName, NameState::regular, at);
+            planned.set(kept.newName, NameState::regular, at);
             break;
         case Outcome::moved:
-            planned.set(e.newName, NameState::regular, at);
+            planned.set(kept.newName, NameState::regular, at);
             planned.set(oldName, NameState::missing, at);
             break;
         default:
             break;
         }
-        countInto(plan.counts, e.outcome);
-        plan.entries.push_back(std::move(e));
-        plan.order.push_back({at, PlannedStep::Kind::entry});
     }
     plan.unpairedLines = lineCount > static_cast<int>(entries.size())
                              ? lineCount - static_cast<int>(entries.size())
                              : 0;
-    return plan;
+    progress.steps.store(entries.size(), std::memory_order_release);
+    progress.done.store(true, std::memory_order_release);
 }
 
 }  // namespace renaming

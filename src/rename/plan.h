@@ -9,6 +9,7 @@
 #include "rename/namerule.h"
 #include "rename/renamerun.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -121,6 +122,23 @@ struct Plan {
 // many the memo holds, which may be more than `lines` carries.
 Plan makePlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,
               int lineCount, const PlanRules& rules, const FolderView& folder);
+
+// How far a plan made on another thread has come, and the request to stop
+// making it.
+struct PlanProgress {
+    // Steps at the front of the plan's order that are final, with their
+    // entries: in list order they come as the entries are decided; where
+    // names are swapped, all at once at the end.
+    std::atomic<size_t> steps{0};
+    std::atomic<bool> done{false};  // the whole plan, counts included
+    std::atomic<bool> stop{false};
+};
+
+// makePlan into `plan`, which another thread may read up to `progress`'s
+// steps meanwhile. Returns at once, with the plan unfinished, when a stop is
+// asked.
+void makePlanInto(Plan& plan, const std::vector<std::string>& entries, const std::vector<std::string>& lines,
+                  int lineCount, const PlanRules& rules, const FolderView& folder, PlanProgress& progress);
 
 // The plan where names are swapped (swapplan.cpp).
 Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,

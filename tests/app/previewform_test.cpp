@@ -21,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -187,6 +189,69 @@ TEST_F(PreviewOpenings, EachOpeningStartsAtTheFirstSizeWithEveryPairShown)
         form->EditPreviewMenu->trigger();
         EXPECT_TRUE(seen);
     }
+}
+
+// A plan made on another thread that holds at the entry "hold" until let go.
+class HeldPlan {
+public:
+    std::atomic<bool> letGo{false};
+    std::vector<std::string> entries, lines;
+    HeldPlan()
+    {
+        for (int i = 0; i < 3000; ++i) {
+            entries.push_back(i == 2000 ? "hold" : "f" + std::to_string(i) + ".txt");
+            lines.push_back("n" + std::to_string(i));
+        }
+    }
+    app::PlanModel* model()
+    {
+        return new app::PlanModel([this](Plan& plan, PlanProgress& progress) {
+            class Held : public FolderView {
+            public:
+                explicit Held(HeldPlan& h, PlanProgress& p) : h_(h), p_(p) {}
+                NameState state(const std::string& n) const override
+                {
+                    if (n == "hold")
+                        while (!h_.letGo && !p_.stop)
+                            std::this_thread::yield();
+                    return n.starts_with("n") ? NameState::missing : NameState::regular;
+                }
+                bool readOnly(const std::string&) const override { return false; }
+
+            private:
+                HeldPlan& h_;
+                PlanProgress& p_;
+            };
+            makePlanInto(plan, entries, lines, int(lines.size()), PlanRules{NameRule::replace, platform::CodePage::utf8, true},
+                         Held(*this, progress), progress);
+        });
+    }
+};
+
+TEST(PreviewWhilePlanned, ShowsTheFirstRowsAtOnceAndTheCountsOnceWhole)
+{
+    HeldPlan held;
+    TPreviewForm form(held.model(), true);
+    form.show();
+    QAbstractItemModel* m = form.PreviewList->model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m->rowCount() > 0; }));
+    EXPECT_EQ(cell(form.PreviewList, 0, 2), u("n0.txt"));
+    EXPECT_FALSE(form.OnlyProblems->isEnabled());
+    EXPECT_FALSE(form.PreviewCounts->text().contains(u("3000")));
+    held.letGo = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m->rowCount() == 3000; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.OnlyProblems->isEnabled(); }));
+    EXPECT_EQ(form.PreviewCounts->text().toStdString(), summaryText(RunCounts{3000, 0, 0, 0, 0}, true));
+}
+
+TEST(PreviewWhilePlanned, ClosedBeforeTheEndStopsThePlan)
+{
+    HeldPlan held;
+    auto form = std::make_unique<TPreviewForm>(held.model(), true);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->PreviewList->model()->rowCount() > 0; }));
+    // Never let go: closing must stop the plan's thread, or this hangs.
+    form.reset();
 }
 
 }  // namespace
