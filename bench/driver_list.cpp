@@ -205,14 +205,10 @@ void setUpPreview()
     setUpFolders();
     form->FileListBox->SetFolder(bigDir());
     form->CheckBoxOldDel->setChecked(true);
-    std::string lines;
-    lines.reserve(static_cast<size_t>(entries()) * 10);
     char line[32];
-    for (int i = 0; i < entries(); ++i) {
-        std::snprintf(line, sizeof line, "P_%07d\n", i);
-        lines += line;
-    }
-    form->Memo2->Lines.AssignJoined(lines);
+    form->Memo2->Lines.Assign(static_cast<size_t>(entries()), [&line](size_t i) {
+        return std::string_view(line, static_cast<size_t>(std::snprintf(line, sizeof line, "P_%07zu", i)));
+    });
     QApplication::processEvents();
 }
 
