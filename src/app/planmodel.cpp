@@ -107,6 +107,11 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
         return entry;
     const Counted kind = renaming::countedAs(e.outcome);
     switch (role) {
+    case Qt::ToolTipRole:
+        // Whole, where a column cuts a long name or a swap step's words short.
+        if (index.column() == number)
+            return {};
+        [[fallthrough]];
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         switch (index.column()) {

@@ -84,6 +84,7 @@ TEST_F(PreviewTest, ListsEveryPairWithItsOutcomeAndTheCounts)
     EXPECT_EQ(cell(list, 3, 2), QString());
     EXPECT_EQ(cell(list, 3, 3), u("失敗：使えない文字があります"));
     EXPECT_EQ(cell(list, 4, 3), u("削除失敗：古いファイルは読み取り専用"));
+    EXPECT_EQ(list->model()->index(2, 3).data(Qt::ToolTipRole).toString(), cell(list, 2, 3));
     EXPECT_EQ(form->PreviewCounts->text(), u("成功：2件　失敗：2件　無視：0件　削除失敗：1件"));
     EXPECT_TRUE(form->PreviewUnpaired->isVisible());
     EXPECT_EQ(form->PreviewUnpaired->text(), u("2 行の名前に対応するファイルがありません"));
