@@ -1,7 +1,7 @@
 #include "app/runaside.h"
 
 #include "rename/job.h"
-#include "widgets/inputpause.h"
+#include "widgets/userinput.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,4 @@
-#include "widgets/inputpause.h"
-
-#include <QCoreApplication>
-#include <QEvent>
+#include "widgets/userinput.h"
 
 namespace widgets {
 
@@ -34,30 +31,5 @@ bool isUserInput(QEvent::Type t)
         return false;
     }
 }
-
-namespace {
-
-class Blocker : public QObject {
-public:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Close) {
-            e->ignore();  // the window stays until the work is done
-            return true;
-        }
-        return isUserInput(e->type());
-    }
-};
-
-}  // namespace
-
-InputPause::InputPause() : filter_(std::make_unique<Blocker>())
-{
-    QCoreApplication::instance()->installEventFilter(filter_.get());
-}
-
-InputPause::~InputPause() { QCoreApplication::instance()->removeEventFilter(filter_.get()); }
-
-void InputPause::turn() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 }  // namespace widgets
