@@ -264,9 +264,18 @@ TEST_F(FuseStick, ARunCutShortIsFoundAgainOnceTheStickIsMountedAgain)
     const dev_t before = deviceOf(mountPoint);
     unmount(mountPoint);
     // Another stick comes first and takes the number the first one had.
+    // Mounts of tests running beside this one take and give back numbers
+    // too, so the stick may get its old number all the same: then it is
+    // taken off again behind one more stick, until its number differs.
     const std::string other = newImage("other.img");
     ASSERT_TRUE(!other.empty() && mount(other, scratch / "other"));
     ASSERT_TRUE(mount(image, mountPoint));
+    for (int more = 0; more < 5 && deviceOf(mountPoint) == before; ++more) {
+        unmount(mountPoint);
+        const std::string extra = newImage("more" + std::to_string(more) + ".img");
+        ASSERT_TRUE(!extra.empty() && mount(extra, scratch / ("more" + std::to_string(more))));
+        ASSERT_TRUE(mount(image, mountPoint));
+    }
     ASSERT_NE(deviceOf(mountPoint), before);
 
     const auto found = renaming::journals::lastRunIn(platform::FolderHandle::open(mountPoint));
