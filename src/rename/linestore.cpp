@@ -145,7 +145,8 @@ bool LineStore::replace(Pos from, Pos to, std::u16string_view text)
     bgapEnd_ += last - first;
     moveGap(from);
     gapEnd_ += to - from;
-    std::memcpy(buf_ + gap_, text.data(), static_cast<size_t>(n) * sizeof(char16_t));
+    if (n > 0)  // an empty view may have no data at all
+        std::memcpy(buf_ + gap_, text.data(), static_cast<size_t>(n) * sizeof(char16_t));
     gap_ += n;
     size_ = newSize;
     for (Pos i = 0; i < n; ++i)

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <array>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,9 @@ private:
     bool sticky_ = false;
     size_t writeLimit_ = 0;
     std::string lastFault_;
+    // The run's worker, the journal's end sync and undo's look may call at
+    // once: the counts and `calls` are taken one call at a time.
+    std::mutex mutex_;
 };
 
 // For hooks: fails with `e`.

@@ -51,6 +51,7 @@ int FaultSys::indexOf(const std::string& name) const
 
 bool FaultSys::hit(Kind kind, const char* name)
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
     calls.emplace_back(name);
     const long nKind = ++perKind_[kind];
     const long nAll = ++total_;
