@@ -385,32 +385,16 @@ void TMemo::insertFromMimeData(const QMimeData* source)
     insertPlainText(text);
 }
 
-void TMemo::undo()
-{
-    commitPreedit();
-    const Caret before{anchor_, pos_};
-    changed_ = false;
-    const auto caret = history_.undo(text_, [this](Pos at, Pos removed, Pos inserted) {
-        afterChange(at, removed, inserted);
-    });
-    if (!caret)
-        return;
-    setCaretState(*caret);
-    wantX_ = -1;
-    text_.trim();
-    updateScrollBars();
-    ensureCaretVisible();
-    viewport()->update();
-    notifyTextChanged();
-    caretMoved(before);
-}
+void TMemo::undo() { stepHistory(&LineHistory::undo); }
 
-void TMemo::redo()
+void TMemo::redo() { stepHistory(&LineHistory::redo); }
+
+void TMemo::stepHistory(std::optional<Caret> (LineHistory::*step)(LineStore&, const LineHistory::Observer&))
 {
     commitPreedit();
     const Caret before{anchor_, pos_};
     changed_ = false;
-    const auto caret = history_.redo(text_, [this](Pos at, Pos removed, Pos inserted) {
+    const auto caret = (history_.*step)(text_, [this](Pos at, Pos removed, Pos inserted) {
         afterChange(at, removed, inserted);
     });
     if (!caret)

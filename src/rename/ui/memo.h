@@ -201,6 +201,8 @@ private:
     void resetText(const QString& text);
     void setCaretState(Caret c);
     void caretMoved(Caret before);
+    // Undo or redo one step of the history, caret and view following it.
+    void stepHistory(std::optional<Caret> (LineHistory::*step)(LineStore&, const LineHistory::Observer&));
     void notifyTextChanged();
     bool canPaste() const;
     void deleteSelection();
