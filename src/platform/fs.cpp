@@ -213,14 +213,13 @@ bool fileExists(const std::string& path)
     return !S_ISDIR(st.st_mode);
 }
 
-bool folderId(const std::string& path, FolderId& id)
+bool folderId(const std::string& path, FileId& id)
 {
     struct stat st {};
     if (path.empty() || sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0 ||
         !S_ISDIR(st.st_mode))
         return false;
-    id.dev = st.st_dev;
-    id.ino = st.st_ino;
+    id = placeOf(st);
     return true;
 }
 

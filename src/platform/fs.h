@@ -60,7 +60,7 @@ std::string currentFolder(int* err = nullptr);
 bool isFolder(const std::string& path);  // exists and is a folder (links followed)
 bool fileExists(const std::string& path);  // an entry that is not a folder
 // Identity of the folder at `path` (links followed); false for no folder.
-bool folderId(const std::string& path, FolderId& id);
+bool folderId(const std::string& path, FileId& id);
 
 // --- letter case ---------------------------------------------------------
 

@@ -44,7 +44,7 @@ bool FolderOnDisk::readOnly(const std::string& name) const { return platform::is
 
 NameState FolderOnDisk::look(const std::string& name, bool& isReadOnly) const
 {
-    platform::FileIdentity id;
+    platform::FileId id;
     const platform::NameKind kind = platform::nameKind(dir_, name, &id);
     isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
     switch (kind) {
@@ -65,12 +65,12 @@ bool FolderOnDisk::foldsCase() const
     return *folds_;
 }
 
-std::optional<FileStamp> stampOf(int dirFd, const std::string& name)
+std::optional<platform::FileId> stampOf(int dirFd, const std::string& name)
 {
-    platform::FileIdentity id;
+    platform::FileId id;
     if (!platform::fileIdentity(dirFd, name, id))
         return std::nullopt;
-    return FileStamp{id.size, id.mtimeNs, id.inode};
+    return id;
 }
 
 namespace {
@@ -123,7 +123,7 @@ bool UndoOnDisk::sameEntry(const std::string& a, const std::string& b) const
     return platform::oneEntry(dir_, a, b);
 }
 
-std::optional<FileStamp> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
+std::optional<platform::FileId> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
 
 bool UndoOnDisk::taken(const std::string& name) const
 {

@@ -310,7 +310,7 @@ std::string stateFolder()
 
 JournalFolder journalFolderOf(const platform::FolderHandle& folder)
 {
-    return {folder.path(), folder.id().dev, folder.id().ino, folder ? platform::volumeId(folder.fd()) : ""};
+    return {folder.path(), folder.id().device, folder.id().inode, folder ? platform::volumeId(folder.fd()) : ""};
 }
 
 bool sameFolder(const JournalFolder& recorded, const JournalFolder& now)

@@ -197,7 +197,7 @@ TEST(Folders, IdentityTellsCaseDistinctFoldersApart)
     d.mkdir("A");
     d.mkdir("a");
     d.write("file");
-    platform::FolderId upper, lower, again, none;
+    platform::FileId upper, lower, again, none;
     ASSERT_TRUE(platform::folderId(d.file("A"), upper));
     ASSERT_TRUE(platform::folderId(d.file("a"), lower));
     ASSERT_TRUE(platform::folderId(d.file("A/."), again));

@@ -218,7 +218,7 @@ TEST(JournalStore, ALongJournalIsReadWhole)
     JournalWriter w = journals::create();
     ASSERT_TRUE(w.valid());
     const int n = 3000;  // well beyond the first 64 KiB looked at
-    w.begin({folder.path(), folder.id().dev, folder.id().ino}, 1, n, false);
+    w.begin({folder.path(), folder.id().device, folder.id().inode}, 1, n, false);
     for (int i = 0; i < n; ++i) {
         w.intent(i, JournalOp::copy, "old name " + std::to_string(i), "new " + std::to_string(i),
                  {1, 2, static_cast<uint64_t>(i)});
@@ -310,7 +310,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     writeRun(folder, "older.txt");
     JournalWriter going = journals::create();
     ASSERT_TRUE(going.valid());
-    going.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250001, 2, true);
+    going.begin({folder.path(), folder.id().device, folder.id().inode}, 1765250001, 2, true);
     going.intent(0, JournalOp::move, "b.txt", "going.txt", {1, 2, 4});
     going.done(0, JournalOp::move, {1, 2, 4});
     going.intent(1, JournalOp::move, "c.txt", "next.txt", {1, 2, 5});
@@ -366,7 +366,7 @@ TEST_P(RunsInClockSkew, TheLaterRunIsTheLastWhateverTheClockSaid)
         std::snprintf(name, sizeof name, "run-%020lld-4242-0.journal",
                       static_cast<long long>(c.first) * 1000000000);
         writeFile(state / ("tsumugi/" + std::string(name)),
-                  journal_text::header({folder.path(), folder.id().dev, folder.id().ino}, c.first, 1, true) +
+                  journal_text::header({folder.path(), folder.id().device, folder.id().inode}, c.first, 1, true) +
                       journal_text::intent(0, JournalOp::move, "a.txt", "first.txt", {1, 2, 3}) +
                       journal_text::done(0, JournalOp::move, {1, 2, 3}) + journal_text::end(), 0600);
     } else {
