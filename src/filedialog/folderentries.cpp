@@ -31,7 +31,10 @@ bool makeFolder(const std::string& parent, const std::string& name, int* err)
         return false;
     }
     // An existing entry is never replaced: EEXIST tells the caller.
-    return platform::makeFolder(joinPath(parent, name), err);
+    const platform::Status s = platform::makeFolder(joinPath(parent, name));
+    if (!s && err)
+        *err = s.error();
+    return s.ok();
 }
 
 }  // namespace nx

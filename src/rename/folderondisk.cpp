@@ -81,8 +81,7 @@ namespace {
 // and it would stay in the folder for good, though undo knows it for its own.
 int removeOwn(int dirFd, const std::string& name)
 {
-    int e = 0;
-    return platform::removeOwnFile(dirFd, name, &e) ? 0 : e;
+    return platform::removeOwnFile(dirFd, name).error();
 }
 
 // Whether the regular file `part` holds the first bytes of `whole`: all of
@@ -148,10 +147,10 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
     int e = 0;
     if (!platform::copyFileNoReplace(dir_, from, dir_, to, &e, {true, nullptr}))
         return e ? e : EIO;
-    if (!platform::deleteOriginal(dir_, from, &e)) {
+    if (const platform::Status s = platform::deleteOriginal(dir_, from); !s) {
         // Both names would hold the file: the old one goes again.
         removeOwn(dir_, to);
-        return e ? e : EIO;
+        return s.error();
     }
     return 0;
 }

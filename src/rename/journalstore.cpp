@@ -116,9 +116,8 @@ JournalWriter make(const std::string& folder, const std::string& tag, int* err)
         fail(err, ENOENT);
         return {};
     }
-    int e = 0;
-    if (!platform::makeFolders(folder, &e)) {
-        fail(err, e);
+    if (const platform::Status made = platform::makeFolders(folder); !made) {
+        fail(err, made.error());
         return {};
     }
     const auto names = journalNames(folder);
@@ -137,6 +136,7 @@ JournalWriter make(const std::string& folder, const std::string& tag, int* err)
         std::snprintf(name, sizeof name, "run-s%0*llu%s%s.journal", static_cast<int>(kNumberDigits),
                       static_cast<unsigned long long>(++number), tag.empty() ? "" : "-", tag.c_str());
         const std::string path = folder + "/" + name;
+        int e = 0;
         platform::UniqueFd fd = platform::createLocked(path, &e);
         if (fd)
             return JournalWriter(std::move(fd), path);

@@ -341,11 +341,12 @@ private:
         if (!rq_.deleteOld)
             return Outcome::copied;
         record_.intent(i, JournalOp::remove, from, {});
-        if (platform::deleteOriginal(dir_, from, &err)) {
+        const platform::Status removed = platform::deleteOriginal(dir_, from);
+        if (removed) {
             record_.done(i, JournalOp::remove, {});
             return Outcome::moved;
         }
-        record_.failed(i, JournalOp::remove, err);
+        record_.failed(i, JournalOp::remove, removed.error());
         // The copy stands beside the file it was to replace.
         return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
     }
