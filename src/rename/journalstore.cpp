@@ -292,8 +292,7 @@ void supersedeLastRun(const platform::FolderHandle& folder, const std::string& s
     const auto last = newestOf(here, state);
     if (!last || !last->head || platform::lockHeld(last->path))
         return;
-    int e = 0;
-    if (platform::appendAfterWholeLines(last->path, journal_text::superseded(), &e))
+    if (platform::appendAfterWholeLines(last->path, journal_text::superseded()))
         return;
     for (auto older = newestOf(here, state); older && platform::removeUnlocked(older->path);
          older = newestOf(here, state)) {
@@ -383,10 +382,10 @@ bool undoable(const Journal& journal)
 
 bool undoable(const Found& found) { return !found.running && undoable(found.journal); }
 
-bool markUndone(const std::string& path, int* err)
+platform::Status markUndone(const std::string& path)
 {
     // A record cut short by a kill goes first, so that the mark is read.
-    return platform::appendAfterWholeLines(path, journal_text::undone(), err);
+    return platform::appendAfterWholeLines(path, journal_text::undone());
 }
 
 }  // namespace renaming::journals

@@ -283,8 +283,8 @@ TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
         EXPECT_FALSE(before->journal.undone);
         EXPECT_TRUE(journals::undoable(before->journal));
 
-        int err = 0;
-        ASSERT_TRUE(journals::markUndone(path, &err)) << std::strerror(err);
+        const platform::Status s = journals::markUndone(path);
+        ASSERT_TRUE(s) << std::strerror(s.error());
         const auto after = journals::lastRunIn(folder);
         ASSERT_TRUE(after);
         EXPECT_EQ(after->path, path);
@@ -293,9 +293,7 @@ TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
         EXPECT_EQ(after->journal.steps.size(), 1u);
         EXPECT_TRUE(readFile(path).ends_with("\nundone\n"));
     }
-    int err = 0;
-    EXPECT_FALSE(journals::markUndone(state / "missing.journal", &err));
-    EXPECT_EQ(err, ENOENT);
+    EXPECT_EQ(journals::markUndone(state / "missing.journal").error(), ENOENT);
 }
 
 // A run still going in another copy of the program: its journal is found
@@ -321,9 +319,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     EXPECT_TRUE(found->running);
     EXPECT_TRUE(journals::undoable(found->journal));
     EXPECT_FALSE(journals::undoable(*found));
-    int err = 0;
-    EXPECT_FALSE(journals::markUndone(going.path(), &err));
-    EXPECT_EQ(err, EBUSY);
+    EXPECT_EQ(journals::markUndone(going.path()).error(), EBUSY);
     // Ten newer runs elsewhere: the oldest journals go, the one being
     // written stays.
     for (int i = 0; i < journals::kKept; ++i)
@@ -337,7 +333,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     ASSERT_TRUE(after);
     EXPECT_FALSE(after->running);
     EXPECT_TRUE(journals::undoable(*after));
-    EXPECT_TRUE(journals::markUndone(path, &err));
+    EXPECT_TRUE(journals::markUndone(path));
 }
 
 // Two runs in a folder, the clock changed between them (or an earlier
