@@ -132,8 +132,8 @@ Status replaceFileDurably(const std::string& path, std::string_view bytes)
         return Status::lastError();  // the scratch file goes with `tmp`
     // Renaming over the name replaces whatever is there now, a link put
     // there meanwhile included, and never writes through it.
-    if (!tmp.keepReplacing(fileNameOf(file), &e))
-        return Status::failure(e);
+    if (const Status kept = tmp.keepReplacing(fileNameOf(file)); !kept)
+        return kept;
     // The new name itself must survive a crash too.
     UniqueFd dir(s.openat(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir)
