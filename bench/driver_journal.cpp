@@ -49,7 +49,7 @@ void writeJournal()
     std::string chunk;
     for (int i = 0; i < journalEntries(); ++i) {
         const std::string from = "IMG_" + std::to_string(1000000 + i) + ".JPG";
-        const renaming::FileStamp stamp{4096, 1765250000123456789, static_cast<uint64_t>(i + 100)};
+        const platform::FileId stamp{4096, 1765250000123456789, static_cast<uint64_t>(i + 100)};
         renaming::journal_text::appendIntent(chunk, i, renaming::JournalOp::move, from, "new " + from, stamp);
         renaming::journal_text::appendDone(chunk, i, renaming::JournalOp::move, stamp);
         if (chunk.size() > (size_t{4} << 20)) {

@@ -187,7 +187,7 @@ private:
     // another window made there since, and nothing at all (least of all an
     // older run) when the run has no journal.
     struct OwnRun {
-        platform::FolderId folder;
+        platform::FileId folder;
         std::string journal;
     };
     std::optional<OwnRun> ownRun_;

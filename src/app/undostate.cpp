@@ -30,7 +30,7 @@ void UndoState::refresh(platform::FolderHandle folder, std::optional<std::string
     wake_.notify_one();
 }
 
-void UndoState::settle(platform::FolderId folder, std::optional<renaming::journals::LastRun> run)
+void UndoState::settle(platform::FileId folder, std::optional<renaming::journals::LastRun> run)
 {
     // A look under way began before this was known.
     if (looking())

@@ -37,11 +37,11 @@ public:
 
     // What the window knows without a look (a run or an undo of its own
     // just ended): it stands in `folder` until a look asked for after it ends.
-    void settle(platform::FolderId folder, std::optional<renaming::journals::LastRun> run);
+    void settle(platform::FileId folder, std::optional<renaming::journals::LastRun> run);
 
     // What the last look found, and in which folder.
     const std::optional<renaming::journals::LastRun>& run() const { return run_; }
-    const platform::FolderId& folder() const { return folder_; }
+    const platform::FileId& folder() const { return folder_; }
     // The last look asked for has not ended yet.
     bool looking() const { return answered_ != asked_; }
 
@@ -68,7 +68,7 @@ private:
     uint64_t asked_ = 0;
     uint64_t answered_ = 0;
     std::optional<renaming::journals::LastRun> run_;
-    platform::FolderId folder_;
+    platform::FileId folder_;
 };
 
 }  // namespace app

@@ -12,7 +12,7 @@ bool listFolder(const std::string& path, bool includeFiles, std::vector<FolderEn
                 int* err)
 {
     // A folder that cannot be looked at is simply not offered.
-    return platform::forEachEntry(
+    const platform::Status read = platform::forEachEntry(
         path,
         [&](const char* n, size_t, platform::EntryKind kind) {
             if (kind == platform::EntryKind::directory && n[0] != '.')
@@ -20,7 +20,10 @@ bool listFolder(const std::string& path, bool includeFiles, std::vector<FolderEn
             else if (kind == platform::EntryKind::plain && includeFiles)
                 out.push_back({n, false});
         },
-        false, err);
+        false);
+    if (!read && err)
+        *err = read.error();
+    return read.ok();
 }
 
 bool makeFolder(const std::string& parent, const std::string& name, int* err)
@@ -31,7 +34,10 @@ bool makeFolder(const std::string& parent, const std::string& name, int* err)
         return false;
     }
     // An existing entry is never replaced: EEXIST tells the caller.
-    return platform::makeFolder(joinPath(parent, name), err);
+    const platform::Status s = platform::makeFolder(joinPath(parent, name));
+    if (!s && err)
+        *err = s.error();
+    return s.ok();
 }
 
 }  // namespace nx

@@ -191,7 +191,7 @@ std::vector<ListedFile> listFiles(const std::string& pattern, const std::string&
     const std::string mask = sep == std::string::npos ? pattern : pattern.substr(sep + 1);
     const bool anyExt = extFilter == ".*";
     std::vector<ListedFile> out;
-    const bool read = platform::listPlainFiles(folder, [&](const char* name, size_t len) {
+    const platform::Status read = platform::listPlainFiles(folder, [&](const char* name, size_t len) {
         const std::string_view n(name, len);
         if (!matchesMask(n, mask, cp))
             return;

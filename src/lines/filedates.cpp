@@ -29,7 +29,7 @@ std::optional<DateTime> FileDates::dateOf(int line, DateKind kind)
         if (kind == DateKind::taken) {
             k.date = photoTaken(dirFd_, names_[i]);
         } else {
-            platform::FileIdentity id;
+            platform::FileId id;
             if (platform::fileIdentity(dirFd_, names_[i], id))
                 k.date = localDateTime(id.mtimeNs);
         }

@@ -27,8 +27,8 @@ ImportResult importFile(const std::string& path)
 {
     ImportResult r;
     std::string bytes;
-    int err = 0;
-    if (!platform::readRegularFile(path, kMaxImportBytes, bytes, &err)) {
+    if (const platform::Status read = platform::readRegularFile(path, kMaxImportBytes, bytes); !read) {
+        const int err = read.error();
         r.problem = ImportProblem{err == EFBIG ? ImportProblem::Kind::tooLarge
                                                : ImportProblem::Kind::unreadable,
                                   err};

@@ -1,6 +1,5 @@
 #include "platform/durablefile.h"
 
-#include "platform/failure.h"
 #include "platform/fdio.h"
 #include "platform/pathparts.h"
 #include "platform/syscalls.h"
@@ -17,45 +16,46 @@ namespace platform {
 
 namespace {
 
-bool rewriteInPlace(const std::string& path, std::string_view bytes, int* err)
+Status rewriteInPlace(const std::string& path, std::string_view bytes)
 {
     auto& s = sys();
     UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
     if (!fd)
-        return fail(err, errno);
+        return Status::lastError();
     const bool ok = writeAll(fd.get(), bytes) &&
                     s.ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 &&
                     s.fsync(fd.get()) == 0;
     const int e = errno;
-    if (!fd.close(err) && ok)
-        return false;
-    return ok || fail(err, e);
+    int closeErr = 0;
+    if (!fd.close(&closeErr) && ok)
+        return Status::failure(closeErr);
+    return ok ? Status() : Status::failure(e);
 }
 
 // A file system that keeps no permission bits refuses them.
 bool modeRefused(int e) { return e == ENOSYS || e == EPERM || e == EOPNOTSUPP || e == ENOTSUP; }
 
-bool readLink(const std::string& path, std::string& out, int* err)
+Status readLink(const std::string& path, std::string& out)
 {
     std::string buf(256, '\0');
     for (;;) {
         const ssize_t n = sys().readlink(path.c_str(), buf.data(), buf.size());
         if (n < 0)
-            return fail(err, errno);
+            return Status::lastError();
         if (static_cast<size_t>(n) < buf.size()) {
             buf.resize(static_cast<size_t>(n));
             out = std::move(buf);
-            return true;
+            return {};
         }
         if (buf.size() >= 65536)
-            return fail(err, ENAMETOOLONG);
+            return Status::failure(ENAMETOOLONG);
         buf.resize(buf.size() * 2);
     }
 }
 
 // The path of the file that `path` names, its links followed one at a time,
 // each only to what has the link's own owner.
-bool resolveLinks(const std::string& path, std::string& file, int* err)
+Status resolveLinks(const std::string& path, std::string& file)
 {
     constexpr int kMaxLinks = 40;  // the kernel's own limit
     auto& s = sys();
@@ -64,81 +64,81 @@ bool resolveLinks(const std::string& path, std::string& file, int* err)
         struct stat link {};
         if (s.fstatat(AT_FDCWD, at.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
-                return fail(err, errno);
+                return Status::lastError();
             file = at;  // no file yet
-            return true;
+            return {};
         }
         if (!S_ISLNK(link.st_mode)) {
             file = at;
-            return true;
+            return {};
         }
         std::string to;
-        if (!readLink(at, to, err))
-            return false;
+        if (const Status read = readLink(at, to); !read)
+            return read;
         if (to.empty())
-            return fail(err, ENOENT);
+            return Status::failure(ENOENT);
         const std::string next = to[0] == '/' ? to : folderOf(at) + "/" + to;
         struct stat target {};
         if (s.fstatat(AT_FDCWD, next.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
-                return fail(err, errno);
+                return Status::lastError();
             // The file would be made in that folder: it is the folder's.
             if (s.fstatat(AT_FDCWD, folderOf(next).c_str(), &target, 0) != 0)
-                return fail(err, errno);
+                return Status::lastError();
         }
         if (target.st_uid != link.st_uid)
-            return fail(err, EACCES);
+            return Status::failure(EACCES);
         at = next;
     }
-    return fail(err, ELOOP);
+    return Status::failure(ELOOP);
 }
 
 }  // namespace
 
-bool replaceFileDurably(const std::string& path, std::string_view bytes, int* err)
+Status replaceFileDurably(const std::string& path, std::string_view bytes)
 {
     auto& s = sys();
     std::string file;
-    if (!resolveLinks(path, file, err))
-        return false;
+    if (const Status resolved = resolveLinks(path, file); !resolved)
+        return resolved;
     struct stat st {};
     const bool exists = s.fstatat(AT_FDCWD, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)
-        return fail(err, errno);
+        return Status::lastError();
     if (exists) {
         if (S_ISDIR(st.st_mode))
-            return fail(err, EISDIR);
+            return Status::failure(EISDIR);
         // No write bit at all: read-only, for root as well.
         if ((st.st_mode & 0222) == 0)
-            return fail(err, EACCES);
+            return Status::failure(EACCES);
     }
 
     const std::string folderPath = folderOf(file);
     UniqueFd folder(s.openat(AT_FDCWD, folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
-        return fail(err, errno);
+        return Status::lastError();
     int e = 0;
     // A name to rename from: never an unnamed file.
     TempFile tmp = TempFile::create(folder.get(), &e, exists ? (st.st_mode & 0777) : 0666,
                                     /*unnamed=*/false);
     if (!tmp) {
         if (exists && (e == EACCES || e == EPERM))
-            return rewriteInPlace(file, bytes, err);
-        return fail(err, e);
+            return rewriteInPlace(file, bytes);
+        return Status::failure(e);
     }
     if (!writeAll(tmp.fd(), bytes) ||
         (exists && s.fchmod(tmp.fd(), st.st_mode & 0777) != 0 && !modeRefused(errno)) ||
         s.fsync(tmp.fd()) != 0)
-        return fail(err, errno);  // the scratch file goes with `tmp`
+        return Status::lastError();  // the scratch file goes with `tmp`
     // Renaming over the name replaces whatever is there now, a link put
     // there meanwhile included, and never writes through it.
-    if (!tmp.keepReplacing(fileNameOf(file), err))
-        return false;
+    if (const Status kept = tmp.keepReplacing(fileNameOf(file)); !kept)
+        return kept;
     // The new name itself must survive a crash too.
     UniqueFd dir(s.openat(AT_FDCWD, folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir)
         s.fsync(dir.get());
-    return true;
+    return {};
 }
 
 }  // namespace platform

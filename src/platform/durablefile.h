@@ -2,6 +2,8 @@
 // or its new content.
 #pragma once
 
+#include "platform/status.h"
+
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,6 @@ namespace platform {
 // file yet the folder it is to be made in), so that nobody can plant a link
 // that makes the program write over a file not theirs: EACCES. A chain of
 // more than 40 links is a loop (ELOOP).
-bool replaceFileDurably(const std::string& path, std::string_view bytes, int* err = nullptr);
+Status replaceFileDurably(const std::string& path, std::string_view bytes);
 
 }  // namespace platform

@@ -27,7 +27,7 @@ std::string& overridePath()
 
 bool sameFolder(const std::string& a, const std::string& b)
 {
-    FolderId ia, ib;
+    FileId ia, ib;
     if (folderId(a, ia) && folderId(b, ib))
         return ia == ib;
     return a == b;

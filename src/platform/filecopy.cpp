@@ -250,7 +250,7 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
             struct stat st {};
             *options.made = {};
             if (sys().fstat(t.fd(), &st) == 0)
-                identityOf(st, *options.made);
+                *options.made = identityOf(st);
         }
         return true;
     };

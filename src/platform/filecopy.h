@@ -38,7 +38,7 @@ struct CopyOptions {
     const CopyTick* tick = nullptr;
     // When given, what the new file is once the copy has been published;
     // zeros where it could not be looked at.
-    FileIdentity* made = nullptr;
+    FileId* made = nullptr;
     // When given, set once the file system has refused to share a file's
     // extents, and then not asked again: the copies of one run, all in one
     // folder, spare a refused call each.

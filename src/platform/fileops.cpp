@@ -1,6 +1,5 @@
 #include "platform/fileops.h"
 
-#include "platform/failure.h"
 #include "platform/foldersync.h"
 #include "platform/syscalls.h"
 
@@ -21,33 +20,35 @@ bool isReadOnly(int dirFd, const std::string& name)
 
 bool isReadOnly(const std::string& path) { return isReadOnly(AT_FDCWD, path); }
 
-bool deleteFile(int dirFd, const std::string& name, int* err)
+Status deleteFile(int dirFd, const std::string& name)
 {
     if (name.empty())
-        return fail(err, ENOENT);
+        return Status::failure(ENOENT);
     if (!acceptableName(name))
-        return fail(err, EINVAL);
+        return Status::failure(EINVAL);
     if (isReadOnly(dirFd, name))
-        return fail(err, EACCES);
-    return removeOwnFile(dirFd, name, err);
+        return Status::failure(EACCES);
+    return removeOwnFile(dirFd, name);
 }
 
-bool deleteOriginal(int dirFd, const std::string& name, int* err)
+Status deleteOriginal(int dirFd, const std::string& name)
 {
-    return syncFolder(dirFd, err) && deleteFile(dirFd, name, err);
+    if (const Status s = syncFolder(dirFd); !s)
+        return s;
+    return deleteFile(dirFd, name);
 }
 
-bool removeOwnFile(int dirFd, const std::string& name, int* err)
+Status removeOwnFile(int dirFd, const std::string& name)
 {
     if (name.empty())
-        return fail(err, ENOENT);
+        return Status::failure(ENOENT);
     if (!acceptableName(name))
-        return fail(err, EINVAL);
+        return Status::failure(EINVAL);
     if (sys().unlinkat(dirFd, name.c_str(), 0) != 0)
-        return fail(err, errno ? errno : EIO);
-    return true;
+        return Status::lastError();
+    return {};
 }
 
-bool deleteFile(const std::string& path, int* err) { return deleteFile(AT_FDCWD, path, err); }
+Status deleteFile(const std::string& path) { return deleteFile(AT_FDCWD, path); }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include "platform/filecopy.h"
 #include "platform/noreplace.h"
+#include "platform/status.h"
 
 #include <string>
 
@@ -21,19 +22,19 @@ inline bool acceptableName(const std::string& name)
 
 // Removes `name` at once. A file whose mode has no write bit at all is
 // read-only and is not removed (EACCES), for root as well.
-bool deleteFile(int dirFd, const std::string& name, int* err = nullptr);
-bool deleteFile(const std::string& path, int* err = nullptr);
+Status deleteFile(int dirFd, const std::string& name);
+Status deleteFile(const std::string& path);
 
 // Removes the original `name` whose content another name in the same folder
 // holds now (a copy made there): deleteFile, once the folder is synced, so
 // that a power cut never takes the new name and leaves the old one gone.
 // Fails, leaving the original, where the disk could not keep the folder.
-bool deleteOriginal(int dirFd, const std::string& name, int* err = nullptr);
+Status deleteOriginal(int dirFd, const std::string& name);
 
 // Removes `name` whatever its mode: for a file the caller made itself or
 // proved to be its own (a copy keeps its original's mode, so the copy of a
 // read-only file is read-only too).
-bool removeOwnFile(int dirFd, const std::string& name, int* err = nullptr);
+Status removeOwnFile(int dirFd, const std::string& name);
 
 // True when a file of permission bits `mode` is read-only: no write bit at all.
 inline bool isReadOnlyMode(unsigned mode) { return (mode & 0222) == 0; }

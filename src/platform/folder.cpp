@@ -31,7 +31,7 @@ FolderHandle FolderHandle::adopt(int raw, std::string path, int* err)
         fail(err, ENOTDIR);
         return {};
     }
-    return FolderHandle(std::move(fd), std::move(path), {st.st_dev, st.st_ino});
+    return FolderHandle(std::move(fd), std::move(path), placeOf(st));
 }
 
 FolderHandle FolderHandle::open(const std::string& path, int* err)

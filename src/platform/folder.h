@@ -5,17 +5,12 @@
 // in it (openat and the like) never reach another folder.
 #pragma once
 
+#include "platform/fileid.h"
 #include "platform/uniquefd.h"
 
 #include <string>
 
 namespace platform {
-
-// Identity of a folder, for "is this the same folder".
-struct FolderId {
-    unsigned long long dev = 0, ino = 0;
-    bool operator==(const FolderId&) const = default;
-};
 
 class FolderHandle {
 public:
@@ -40,7 +35,8 @@ public:
     // The directory descriptor, for the *at calls; -1 for no folder.
     int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
-    const FolderId& id() const { return id_; }
+    // Device and inode, for "is this the same folder".
+    const FileId& id() const { return id_; }
 
     // Makes the folder the process's current folder (fchdir). A removed
     // folder can still be entered; nothing can be made in it.
@@ -50,7 +46,7 @@ public:
     FolderHandle duplicate(int* err = nullptr) const;
 
 private:
-    FolderHandle(UniqueFd fd, std::string path, FolderId id)
+    FolderHandle(UniqueFd fd, std::string path, FileId id)
         : fd_(std::move(fd)), path_(std::move(path)), id_(id)
     {
     }
@@ -58,7 +54,7 @@ private:
 
     UniqueFd fd_;
     std::string path_;
-    FolderId id_;
+    FileId id_;
 };
 
 }  // namespace platform

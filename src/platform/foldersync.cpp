@@ -1,6 +1,5 @@
 #include "platform/foldersync.h"
 
-#include "platform/failure.h"
 #include "platform/syscalls.h"
 #include "platform/uniquefd.h"
 
@@ -12,24 +11,24 @@ namespace platform {
 
 namespace {
 
-bool syncOpen(const UniqueFd& fd, int* err)
+Status syncOpen(const UniqueFd& fd)
 {
     if (!fd || sys().fsync(fd.get()) == 0)
-        return true;
+        return {};
     const int e = errno;
-    return !(e == EIO || e == ENOSPC || e == EDQUOT) || fail(err, e);
+    return e == EIO || e == ENOSPC || e == EDQUOT ? Status::failure(e) : Status();
 }
 
 }  // namespace
 
-bool syncFolder(int dirFd, int* err)
+Status syncFolder(int dirFd)
 {
-    return syncOpen(UniqueFd(sys().openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)), err);
+    return syncOpen(UniqueFd(sys().openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
 }
 
-bool syncFolder(const std::string& path, int* err)
+Status syncFolder(const std::string& path)
 {
-    return syncOpen(UniqueFd(sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), err);
+    return syncOpen(UniqueFd(sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
 }
 
 }  // namespace platform

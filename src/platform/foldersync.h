@@ -4,17 +4,19 @@
 // of the content syncs the folder first.
 #pragma once
 
+#include "platform/status.h"
+
 #include <string>
 
 namespace platform {
 
 // Syncs the folder of the directory descriptor `dirFd` (an O_PATH one
-// too). False, with `err` set, only when the disk reports that it could not
+// too). A failure only when the disk reports that it could not
 // keep the entries (EIO, ENOSPC, EDQUOT); a folder that cannot be opened
 // for it, or a file system that keeps no such order, has nothing to sync.
-bool syncFolder(int dirFd, int* err = nullptr);
+Status syncFolder(int dirFd);
 
 // The same for the folder at `path`.
-bool syncFolder(const std::string& path, int* err = nullptr);
+Status syncFolder(const std::string& path);
 
 }  // namespace platform

@@ -82,32 +82,26 @@ EntryKind kindByType(int dirFd, const char* name, unsigned char dType, int* err)
 }
 
 // Reads the open folder `dir` to its end and closes it.
-bool readEntries(DIR* dir, const EntryFn& onEntry, bool strict, int* err)
+Status readEntries(DIR* dir, const EntryFn& onEntry, bool strict)
 {
     const int fd = ::dirfd(dir);
-    bool ok = true;
+    Status status;
     for (;;) {
         errno = 0;
         struct dirent* e = sys().readdir(dir);
         if (!e) {
-            if (errno != 0) {
-                ok = false;
-                if (err)
-                    *err = errno;
-            }
+            if (errno != 0)
+                status = Status::lastError();
             break;
         }
         int statErr = 0;
         const EntryKind kind = classify(fd, e->d_name, e->d_type, strict ? &statErr : nullptr);
-        if (statErr != 0) {
-            ok = false;
-            if (err)
-                *err = statErr;
-        }
+        if (statErr != 0)
+            status = Status::failure(statErr);
         onEntry(e->d_name, std::strlen(e->d_name), kind);
     }
     sys().closedir(dir);
-    return ok;
+    return status;
 }
 
 // An entry of unknown kind fails the listing rather than go missing from
@@ -122,41 +116,41 @@ EntryFn plainOnly(const FileFn& onFile)
 
 }  // namespace
 
-bool forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict, int* err)
+Status forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict)
 {
     DIR* dir = sys().opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)
-        return fail(err, errno);
-    return readEntries(dir, onEntry, strict, err);
+        return Status::lastError();
+    return readEntries(dir, onEntry, strict);
 }
 
-bool forEachEntry(int dirFd, const EntryFn& onEntry, bool strict, int* err)
+Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict)
 {
     auto& s = sys();
     UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd)
-        return fail(err, errno);
+        return Status::lastError();
     DIR* dir = s.fdopendir(fd.get());
     if (!dir)
-        return fail(err, errno);
+        return Status::lastError();
     fd.release();
-    if (!readEntries(dir, onEntry, strict, err))
-        return false;
+    if (const Status read = readEntries(dir, onEntry, strict); !read)
+        return read;
     // The system reads a removed folder as an empty one.
     struct stat st {};
     if (s.fstat(dirFd, &st) == 0 && st.st_nlink == 0)
-        return fail(err, ENOENT);
-    return true;
+        return Status::failure(ENOENT);
+    return {};
 }
 
-bool listPlainFiles(const std::string& folder, const FileFn& onFile, int* err)
+Status listPlainFiles(const std::string& folder, const FileFn& onFile)
 {
-    return forEachEntry(folder, plainOnly(onFile), true, err);
+    return forEachEntry(folder, plainOnly(onFile), true);
 }
 
-bool listPlainFiles(int dirFd, const FileFn& onFile, int* err)
+Status listPlainFiles(int dirFd, const FileFn& onFile)
 {
-    return forEachEntry(dirFd, plainOnly(onFile), true, err);
+    return forEachEntry(dirFd, plainOnly(onFile), true);
 }
 
 bool breaksALine(std::string_view name)
@@ -167,13 +161,9 @@ bool breaksALine(std::string_view name)
     return splitsATypedLine(name);
 }
 
-bool enterFolder(const std::string& path, int* err)
+Status enterFolder(const std::string& path)
 {
-    if (sys().chdir(path.c_str()) == 0)
-        return true;
-    if (err)
-        *err = errno;
-    return false;
+    return sys().chdir(path.c_str()) == 0 ? Status() : Status::lastError();
 }
 
 std::string currentFolder(int* err)
@@ -213,14 +203,13 @@ bool fileExists(const std::string& path)
     return !S_ISDIR(st.st_mode);
 }
 
-bool folderId(const std::string& path, FolderId& id)
+bool folderId(const std::string& path, FileId& id)
 {
     struct stat st {};
     if (path.empty() || sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0 ||
         !S_ISDIR(st.st_mode))
         return false;
-    id.dev = st.st_dev;
-    id.ino = st.st_ino;
+    id = placeOf(st);
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/error.h"  // ioErrorMessage, which callers reach through here
 #include "platform/folder.h"
+#include "platform/status.h"
 
 #include <functional>
 #include <string>
@@ -33,20 +34,19 @@ enum class EntryKind {
 
 // Calls `onEntry` for every entry of `folder` with its kind, in the file
 // system's own order. When `strict`, an entry whose kind cannot be looked at
-// (other than a dangling link) fails the listing. Returns false with `err`
-// set when the folder cannot be read.
+// (other than a dangling link) fails the listing. A failure when the folder
+// cannot be read.
 using EntryFn = std::function<void(const char* name, size_t len, EntryKind kind)>;
-bool forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict,
-                  int* err = nullptr);
+Status forEachEntry(const std::string& folder, const EntryFn& onEntry, bool strict);
 // The same for the open folder `dirFd`. A folder that has been removed
 // cannot be read (ENOENT), although the system lists it as empty.
-bool forEachEntry(int dirFd, const EntryFn& onEntry, bool strict, int* err = nullptr);
+Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict);
 
 // Calls `onFile` for every plain file of `folder`, in the file system's own
-// order. Returns false with `err` set when the folder cannot be read.
+// order. A failure when the folder cannot be read.
 using FileFn = std::function<void(const char* name, size_t len)>;
-bool listPlainFiles(const std::string& folder, const FileFn& onFile, int* err = nullptr);
-bool listPlainFiles(int dirFd, const FileFn& onFile, int* err = nullptr);
+Status listPlainFiles(const std::string& folder, const FileFn& onFile);
+Status listPlainFiles(int dirFd, const FileFn& onFile);
 
 // True when `name` holds a line break or a character the new-names editor
 // takes for one.
@@ -54,13 +54,13 @@ bool breaksALine(std::string_view name);
 
 // --- folders -------------------------------------------------------------
 
-bool enterFolder(const std::string& path, int* err = nullptr);
+Status enterFolder(const std::string& path);
 // Absolute path of the current folder; empty (with `err`) when unknown.
 std::string currentFolder(int* err = nullptr);
 bool isFolder(const std::string& path);  // exists and is a folder (links followed)
 bool fileExists(const std::string& path);  // an entry that is not a folder
 // Identity of the folder at `path` (links followed); false for no folder.
-bool folderId(const std::string& path, FolderId& id);
+bool folderId(const std::string& path, FileId& id);
 
 // --- letter case ---------------------------------------------------------
 

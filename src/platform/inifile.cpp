@@ -1,6 +1,5 @@
 #include "platform/inifile.h"
 
-#include "platform/failure.h"
 #include "platform/fdio.h"
 #include "platform/syscalls.h"
 #include "platform/uniquefd.h"
@@ -402,15 +401,14 @@ std::string IniFile::text() const
     return out;
 }
 
-bool IniFile::write(std::string_view section, std::string_view key, std::string_view value,
-                    int* err)
+Status IniFile::write(std::string_view section, std::string_view key, std::string_view value)
 {
     // A file that exists but could not be read would lose its other lines.
     if (readError_ != 0)
-        return fail(err, readError_);
+        return Status::failure(readError_);
     if (findFirstChar(section, "\r\n]", cp_) != std::string_view::npos ||
         key.find_first_of("\r\n=") != std::string_view::npos || trim(key).empty())
-        return fail(err, EINVAL);
+        return Status::failure(EINVAL);
     if (value.find_first_of("\r\n") != std::string_view::npos)
         value = {};
     // A folder named "photo " must read back as that folder, here and for
@@ -452,14 +450,14 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
 
     std::string bytes;
     const CodePage writtenIn = encode(lines, sources, bytes);
-    if (!replaceFileDurably(path_, bytes, err))
-        return false;
+    if (const Status written = replaceFileDurably(path_, bytes); !written)
+        return written;
     lines_ = std::move(lines);
     fileCp_ = writtenIn;
     if (fileCp_ == cp_)
         sources.clear();
     sources_ = std::move(sources);
-    return true;
+    return {};
 }
 
 }  // namespace platform

@@ -80,10 +80,9 @@ public:
 
     // Sets `key` in `section` to `value` and puts the whole file on the disk
     // before returning. A value holding a line break is written empty: it
-    // would otherwise add lines of its own to the file. Returns false, with
-    // `err` set, when the file cannot be written; the file is then as it was.
-    bool write(std::string_view section, std::string_view key, std::string_view value,
-               int* err = nullptr);
+    // would otherwise add lines of its own to the file. A failure when the
+    // file cannot be written; the file is then as it was.
+    Status write(std::string_view section, std::string_view key, std::string_view value);
 
     // The file's bytes as they would be written now.
     std::string text() const;

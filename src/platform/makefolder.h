@@ -2,15 +2,17 @@
 // name is never replaced (EEXIST).
 #pragma once
 
+#include "platform/status.h"
+
 #include <string>
 
 namespace platform {
 
-// Makes the folder `path`; false with `err` on failure.
-bool makeFolder(const std::string& path, int* err = nullptr);
+// Makes the folder `path`.
+Status makeFolder(const std::string& path);
 
 // Creates `path` and any missing folder above it; true when `path` is a
 // folder afterwards.
-bool makeFolders(const std::string& path, int* err = nullptr);
+Status makeFolders(const std::string& path);
 
 }  // namespace platform

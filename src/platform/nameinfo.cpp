@@ -10,14 +10,6 @@
 
 namespace platform {
 
-void identityOf(const struct stat& st, FileIdentity& out)
-{
-    out.size = static_cast<uint64_t>(st.st_size);
-    out.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    out.inode = st.st_ino;
-    out.mode = st.st_mode & 07777;
-}
-
 bool isPlainFile(int dirFd, const std::string& name)
 {
     struct stat st {};
@@ -36,7 +28,7 @@ bool oneEntry(int dirFd, const std::string& a, const std::string& b)
            sa.st_ino == sb.st_ino && sa.st_nlink < 2;
 }
 
-NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity)
+NameKind nameKind(int dirFd, const std::string& name, FileId* identity)
 {
     if (name.empty() || name.find('\0') != std::string::npos)
         return NameKind::missing;
@@ -51,17 +43,17 @@ NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity)
     if (!S_ISREG(st.st_mode))
         return NameKind::other;
     if (identity)
-        identityOf(st, *identity);
+        *identity = identityOf(st);
     return NameKind::regular;
 }
 
-bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out)
+bool fileIdentity(int dirFd, const std::string& name, FileId& out)
 {
     struct stat st {};
     if (name.empty() || name.find('\0') != std::string::npos ||
         sys().fstatat(dirFd, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode))
         return false;
-    identityOf(st, out);
+    out = identityOf(st);
     return true;
 }
 

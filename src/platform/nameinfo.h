@@ -4,10 +4,9 @@
 // descriptor given with them.
 #pragma once
 
-#include <sys/stat.h>
+#include "platform/fileid.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -18,21 +17,9 @@ enum class NameKind {
     other,    // a folder, a FIFO, a device, a dangling link: taken, but no file
 };
 
-// A regular file's size, modification time and inode (links followed),
-// and its permission bits.
-struct FileIdentity {
-    uint64_t size = 0;
-    int64_t mtimeNs = 0;
-    uint64_t inode = 0;
-    unsigned mode = 0;
-};
-
-// With `identity`, a regular file's identity is given too, from the same
-// look.
-NameKind nameKind(int dirFd, const std::string& name, FileIdentity* identity = nullptr);
-
-// The identity of the file `st` describes.
-void identityOf(const struct stat& st, FileIdentity& out);
+// With `identity`, a regular file's identity (links followed) is given
+// too, from the same look.
+NameKind nameKind(int dirFd, const std::string& name, FileId* identity = nullptr);
 
 // True when `name` is a regular file itself, not a link to one.
 bool isPlainFile(int dirFd, const std::string& name);
@@ -43,7 +30,7 @@ bool isPlainFile(int dirFd, const std::string& name);
 bool oneEntry(int dirFd, const std::string& a, const std::string& b);
 
 // False when `name` is no regular file (or cannot be looked at).
-bool fileIdentity(int dirFd, const std::string& name, FileIdentity& out);
+bool fileIdentity(int dirFd, const std::string& name, FileId& out);
 
 // The longest name, in bytes, the folder's file system takes; 255 where it
 // does not say.

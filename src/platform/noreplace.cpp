@@ -73,10 +73,9 @@ RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
         return refusesLinks(le) ? result(RenameStatus::notPossible, e) : refused(le);
     }
     // The second name is on the disk before the first one goes.
-    int se = 0;
-    if (!syncFolder(toDir, &se)) {
+    if (const Status synced = syncFolder(toDir); !synced) {
         dropSecondName(toDir, to, fromDir, from);
-        return result(RenameStatus::failed, se);
+        return result(RenameStatus::failed, synced.error());
     }
     if (s.unlinkat(fromDir, from.c_str(), 0) != 0) {
         const int ue = errno;

@@ -53,40 +53,41 @@ UniqueFd openRegular(int dirFd, const std::string& name, int* err)
 
 std::string pathOfOpenFile(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-bool readRegularFile(const std::string& path, size_t limit, std::string& out, int* err)
+Status readRegularFile(const std::string& path, size_t limit, std::string& out)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
-        return fail(err, ENOENT);
-    const UniqueFd fd = openChecked(AT_FDCWD, path.c_str(), err);
+        return Status::failure(ENOENT);
+    int openErr = 0;
+    const UniqueFd fd = openChecked(AT_FDCWD, path.c_str(), &openErr);
     if (!fd)
-        return false;
+        return Status::failure(openErr);
     struct stat st {};
     if (sys().fstat(fd.get(), &st) != 0)
-        return fail(err, errno);
+        return Status::lastError();
     if (static_cast<unsigned long long>(st.st_size) > limit)
-        return fail(err, EFBIG);
+        return Status::failure(EFBIG);
     // One byte more than the limit tells a file that grew meanwhile.
     std::string bytes(std::min(static_cast<size_t>(st.st_size), limit) + 1, '\0');
     size_t got = 0;
     for (;;) {
         if (got == bytes.size()) {
             if (bytes.size() > limit)
-                return fail(err, EFBIG);
+                return Status::failure(EFBIG);
             bytes.resize(std::min(bytes.size() * 2, limit + 1));
         }
         const ssize_t n = preadAll(fd.get(), bytes.data() + got, bytes.size() - got,
                                    static_cast<off_t>(got));
         if (n < 0)
-            return fail(err, errno);
+            return Status::lastError();
         got += static_cast<size_t>(n);
         if (got < bytes.size())
             break;
     }
     if (got > limit)
-        return fail(err, EFBIG);
+        return Status::failure(EFBIG);
     bytes.resize(got);
     out = std::move(bytes);
-    return true;
+    return {};
 }
 
 }  // namespace platform

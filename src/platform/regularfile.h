@@ -3,6 +3,7 @@
 // read whole only up to a limit.
 #pragma once
 
+#include "platform/status.h"
 #include "platform/uniquefd.h"
 
 #include <cstddef>
@@ -21,6 +22,6 @@ std::string pathOfOpenFile(int fd);
 // Reads the regular file at `path` (links followed) into `out`. Refused with
 // EFBIG when it holds more than `limit` bytes, as openRegular when it is no
 // regular file.
-bool readRegularFile(const std::string& path, size_t limit, std::string& out, int* err = nullptr);
+Status readRegularFile(const std::string& path, size_t limit, std::string& out);
 
 }  // namespace platform

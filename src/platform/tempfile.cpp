@@ -210,17 +210,17 @@ RenameResult TempFile::keep(const std::string& name)
     return {RenameStatus::failed, EINVAL};
 }
 
-bool TempFile::keepReplacing(const std::string& name, int* err)
+Status TempFile::keepReplacing(const std::string& name)
 {
     if (kind_ != Kind::scratch)
-        return fail(err, kind_ == Kind::none ? EBADF : EINVAL);
+        return Status::failure(kind_ == Kind::none ? EBADF : EINVAL);
     int e = 0;
     if (fd_ && !fd_.close(&e))
-        return fail(err, e);
+        return Status::failure(e);
     if (sys().renameat2(dirFd_, name_.c_str(), dirFd_, name.c_str(), 0) != 0)
-        return fail(err, errno);
+        return Status::lastError();
     kind_ = Kind::none;
-    return true;
+    return {};
 }
 
 namespace {

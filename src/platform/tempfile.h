@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/noreplace.h"
+#include "platform/status.h"
 #include "platform/uniquefd.h"
 
 #include <sys/types.h>
@@ -70,7 +71,7 @@ public:
 
     // Gives a scratch file the name `name`, replacing an entry of that name
     // in one step (a settings file written anew), and closes it.
-    bool keepReplacing(const std::string& name, int* err = nullptr);
+    Status keepReplacing(const std::string& name);
 
     // Removes whatever was made; true when nothing is left of it. A scratch
     // name whose removal fails is tried a second time.

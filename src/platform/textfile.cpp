@@ -114,25 +114,25 @@ std::optional<FileEnds> readEnds(const std::string& path, size_t limit)
     return ends;
 }
 
-bool appendAfterWholeLines(const std::string& path, std::string_view text, int* err)
+Status appendAfterWholeLines(const std::string& path, std::string_view text)
 {
     auto& s = sys();
     const UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
     if (!fd)
-        return fail(err, errno);
+        return Status::lastError();
     if (heldElsewhere(fd.get()))
-        return fail(err, EBUSY);
+        return Status::failure(EBUSY);
     std::string now;
     if (!readAll(fd.get(), now))
-        return fail(err, errno);
+        return Status::lastError();
     if (!now.empty() && now.back() != '\n') {
         const size_t keep = now.rfind('\n') + 1;  // 0 when there is no whole line
         if (s.ftruncate(fd.get(), static_cast<off_t>(keep)) != 0)
-            return fail(err, errno);
+            return Status::lastError();
     }
     if (!writeAll(fd.get(), text) || s.fdatasync(fd.get()) != 0)
-        return fail(err, errno);
-    return true;
+        return Status::lastError();
+    return {};
 }
 
 bool removeUnlocked(const std::string& path)

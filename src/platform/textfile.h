@@ -5,6 +5,7 @@
 // Links are never followed to them. Nothing here throws.
 #pragma once
 
+#include "platform/status.h"
 #include "platform/uniquefd.h"
 
 #include <cstddef>
@@ -48,7 +49,7 @@ std::optional<FileEnds> readEnds(const std::string& path, size_t limit);
 // Cuts what follows the last line break of the file at `path` (a line a
 // kill left half written, zero bytes), adds `text` and puts the file on the
 // disk. Refused (EBUSY) while the file's lock is held.
-bool appendAfterWholeLines(const std::string& path, std::string_view text, int* err = nullptr);
+Status appendAfterWholeLines(const std::string& path, std::string_view text);
 
 // Removes the file at `path` unless its lock is held.
 bool removeUnlocked(const std::string& path);

@@ -44,7 +44,7 @@ bool FolderOnDisk::readOnly(const std::string& name) const { return platform::is
 
 NameState FolderOnDisk::look(const std::string& name, bool& isReadOnly) const
 {
-    platform::FileIdentity id;
+    platform::FileId id;
     const platform::NameKind kind = platform::nameKind(dir_, name, &id);
     isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
     switch (kind) {
@@ -65,12 +65,12 @@ bool FolderOnDisk::foldsCase() const
     return *folds_;
 }
 
-std::optional<FileStamp> stampOf(int dirFd, const std::string& name)
+std::optional<platform::FileId> stampOf(int dirFd, const std::string& name)
 {
-    platform::FileIdentity id;
+    platform::FileId id;
     if (!platform::fileIdentity(dirFd, name, id))
         return std::nullopt;
-    return FileStamp{id.size, id.mtimeNs, id.inode};
+    return id;
 }
 
 namespace {
@@ -81,8 +81,7 @@ namespace {
 // and it would stay in the folder for good, though undo knows it for its own.
 int removeOwn(int dirFd, const std::string& name)
 {
-    int e = 0;
-    return platform::removeOwnFile(dirFd, name, &e) ? 0 : e;
+    return platform::removeOwnFile(dirFd, name).error();
 }
 
 // Whether the regular file `part` holds the first bytes of `whole`: all of
@@ -123,7 +122,7 @@ bool UndoOnDisk::sameEntry(const std::string& a, const std::string& b) const
     return platform::oneEntry(dir_, a, b);
 }
 
-std::optional<FileStamp> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
+std::optional<platform::FileId> UndoOnDisk::stamp(const std::string& name) const { return stampOf(dir_, name); }
 
 bool UndoOnDisk::taken(const std::string& name) const
 {
@@ -148,10 +147,10 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
     int e = 0;
     if (!platform::copyFileNoReplace(dir_, from, dir_, to, &e, {true, nullptr}))
         return e ? e : EIO;
-    if (!platform::deleteOriginal(dir_, from, &e)) {
+    if (const platform::Status s = platform::deleteOriginal(dir_, from); !s) {
         // Both names would hold the file: the old one goes again.
         removeOwn(dir_, to);
-        return e ? e : EIO;
+        return s.error();
     }
     return 0;
 }

@@ -33,13 +33,13 @@ private:
 // The identity of the regular file `name` in the folder of `dirFd` (for a
 // link to one, of the file it leads to, as the run sees it); nothing when
 // the name is free or stands for anything else.
-std::optional<FileStamp> stampOf(int dirFd, const std::string& name);
+std::optional<platform::FileId> stampOf(int dirFd, const std::string& name);
 
 class UndoOnDisk : public UndoFolder {
 public:
     // The folder of `dirFd`, which stays open for the object's life.
     explicit UndoOnDisk(int dirFd) : dir_(dirFd) {}
-    std::optional<FileStamp> stamp(const std::string& name) const override;
+    std::optional<platform::FileId> stamp(const std::string& name) const override;
     bool taken(const std::string& name) const override;
     bool plainFile(const std::string& name) const override;
     // Where the file system cannot rename without replacing, the file is

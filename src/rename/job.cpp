@@ -184,7 +184,7 @@ JobEnd Job::undo(UndoRequest& r)
     const bool refused = std::any_of(end.undo.steps.begin(), end.undo.steps.end(),
                                      [](const UndoStep& s) { return s.result == UndoResult::failed; });
     if (!refused && end.undo.notDone == 0 && !r.journalPath.empty())
-        end.runUndone = journals::markUndone(r.journalPath);
+        end.runUndone = journals::markUndone(r.journalPath).ok();
     return end;
 }
 

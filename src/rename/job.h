@@ -100,7 +100,7 @@ struct JobEnd {
     // anything; -1 where the journal tells all.
     int unrecordedFrom = -1;
     // The folder acted in: its list is to be read again.
-    platform::FolderId folder;
+    platform::FileId folder;
     // An undo that found no run to take back in its journal.
     bool nothingToUndo = false;
     // An undo that took its run back as far as it goes and marked it so.

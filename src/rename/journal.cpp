@@ -6,6 +6,11 @@
 
 namespace renaming {
 
+bool sameRecord(const platform::FileId& a, const platform::FileId& b)
+{
+    return a.size == b.size && a.mtimeNs == b.mtimeNs && a.inode == b.inode;
+}
+
 namespace {
 
 constexpr std::string_view kMagic = "TSUMUGI-JOURNAL 1";
@@ -42,7 +47,7 @@ void appendNumber(std::string& out, T n)
     out.append(buf, r.ptr);
 }
 
-void appendStamp(std::string& out, const FileStamp& s)
+void appendStamp(std::string& out, const platform::FileId& s)
 {
     appendNumber(out, s.size);
     out += '\t';
@@ -84,7 +89,7 @@ bool number(std::string_view s, T& out)
     return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-bool stampOf(const std::vector<std::string_view>& f, size_t at, FileStamp& s)
+bool stampOf(const std::vector<std::string_view>& f, size_t at, platform::FileId& s)
 {
     return f.size() >= at + 3 && number(f[at], s.size) && number(f[at + 1], s.mtimeNs) &&
            number(f[at + 2], s.inode);
@@ -166,7 +171,7 @@ std::string header(const JournalFolder& folder, int64_t started, int entries, bo
 }
 
 void appendIntent(std::string& out, int entry, JournalOp op, std::string_view from, std::string_view to,
-                  const FileStamp& before)
+                  const platform::FileId& before)
 {
     appendOpStart(out, "intent", entry, op);
     appendEscaped(out, from);
@@ -177,7 +182,7 @@ void appendIntent(std::string& out, int entry, JournalOp op, std::string_view fr
     out += '\n';
 }
 
-void appendDone(std::string& out, int entry, JournalOp op, const FileStamp& after)
+void appendDone(std::string& out, int entry, JournalOp op, const platform::FileId& after)
 {
     appendOpStart(out, "done", entry, op);
     appendStamp(out, after);
@@ -192,14 +197,14 @@ void appendFailed(std::string& out, int entry, JournalOp op, int err)
 }
 
 std::string intent(int entry, JournalOp op, const std::string& from, const std::string& to,
-                   const FileStamp& before)
+                   const platform::FileId& before)
 {
     std::string out;
     appendIntent(out, entry, op, from, to, before);
     return out;
 }
 
-std::string done(int entry, JournalOp op, const FileStamp& after)
+std::string done(int entry, JournalOp op, const platform::FileId& after)
 {
     std::string out;
     appendDone(out, entry, op, after);
@@ -303,7 +308,7 @@ std::optional<Journal> parseJournal(std::string_view text)
                 j.steps.back().op != *op || j.steps.back().after || j.steps.back().failedErrno)
                 break;
             if (kind == "done") {
-                FileStamp after;
+                platform::FileId after;
                 if (!stampOf(f, 3, after))
                     break;
                 j.steps.back().after = after;

@@ -35,6 +35,8 @@
 // record tells of.
 #pragma once
 
+#include "platform/fileid.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,14 +48,10 @@ namespace renaming {
 
 enum class JournalOp { move, copy, remove };
 
-// What identifies a file's content for undo: a run's copy keeps the old
-// file's size and modification time, and a move keeps its inode.
-struct FileStamp {
-    uint64_t size = 0;
-    int64_t mtimeNs = 0;
-    uint64_t inode = 0;
-    bool operator==(const FileStamp&) const = default;
-};
+// What the journal keeps of a file's identity, and undo knows its content
+// by: a run's copy keeps the old file's size and modification time, and a
+// move keeps its inode. Device and mode are not recorded.
+bool sameRecord(const platform::FileId& a, const platform::FileId& b);
 
 struct JournalFolder {
     std::string path;
@@ -68,8 +66,8 @@ struct JournalStep {
     JournalOp op = JournalOp::move;
     std::string from;              // the old name
     std::string to;                // the new name (empty for a delete)
-    FileStamp before;              // the old file at the intent
-    std::optional<FileStamp> after;  // set when the operation was done
+    platform::FileId before;              // the old file at the intent
+    std::optional<platform::FileId> after;  // set when the operation was done
     int failedErrno = 0;           // set when it failed
 };
 
@@ -98,8 +96,8 @@ struct Journal {
 namespace journal_text {
 std::string header(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
 std::string intent(int entry, JournalOp op, const std::string& from, const std::string& to,
-                   const FileStamp& before);
-std::string done(int entry, JournalOp op, const FileStamp& after);
+                   const platform::FileId& before);
+std::string done(int entry, JournalOp op, const platform::FileId& after);
 std::string failed(int entry, JournalOp op, int err);
 std::string temporary(int entry, const std::string& name);
 std::string stopped(int notDone);
@@ -109,8 +107,8 @@ std::string undone();
 std::string superseded();
 // The same records of operations, added to the end of `out`.
 void appendIntent(std::string& out, int entry, JournalOp op, std::string_view from, std::string_view to,
-                  const FileStamp& before);
-void appendDone(std::string& out, int entry, JournalOp op, const FileStamp& after);
+                  const platform::FileId& before);
+void appendDone(std::string& out, int entry, JournalOp op, const platform::FileId& after);
 void appendFailed(std::string& out, int entry, JournalOp op, int err);
 }  // namespace journal_text
 

@@ -10,7 +10,7 @@ namespace renaming {
 namespace {
 
 // A stamp the run could not take is zeros; no file has inode 0.
-bool known(const FileStamp& s) { return s.inode != 0; }
+bool known(const platform::FileId& s) { return s.inode != 0; }
 
 bool namesSound(const JournalStep& s)
 {
@@ -53,7 +53,7 @@ bool stepsSound(const std::vector<const JournalStep*>& steps)
             break;
         }
     }
-    if (move && move->after && known(move->before) && known(*move->after) && *move->after != move->before)
+    if (move && move->after && known(move->before) && known(*move->after) && !sameRecord(*move->after, move->before))
         return false;
     if (copy && copy->after && known(copy->before) && copy->after->inode == copy->before.inode)
         return false;

@@ -116,9 +116,8 @@ JournalWriter make(const std::string& folder, const std::string& tag, int* err)
         fail(err, ENOENT);
         return {};
     }
-    int e = 0;
-    if (!platform::makeFolders(folder, &e)) {
-        fail(err, e);
+    if (const platform::Status made = platform::makeFolders(folder); !made) {
+        fail(err, made.error());
         return {};
     }
     const auto names = journalNames(folder);
@@ -137,6 +136,7 @@ JournalWriter make(const std::string& folder, const std::string& tag, int* err)
         std::snprintf(name, sizeof name, "run-s%0*llu%s%s.journal", static_cast<int>(kNumberDigits),
                       static_cast<unsigned long long>(++number), tag.empty() ? "" : "-", tag.c_str());
         const std::string path = folder + "/" + name;
+        int e = 0;
         platform::UniqueFd fd = platform::createLocked(path, &e);
         if (fd)
             return JournalWriter(std::move(fd), path);
@@ -292,8 +292,7 @@ void supersedeLastRun(const platform::FolderHandle& folder, const std::string& s
     const auto last = newestOf(here, state);
     if (!last || !last->head || platform::lockHeld(last->path))
         return;
-    int e = 0;
-    if (platform::appendAfterWholeLines(last->path, journal_text::superseded(), &e))
+    if (platform::appendAfterWholeLines(last->path, journal_text::superseded()))
         return;
     for (auto older = newestOf(here, state); older && platform::removeUnlocked(older->path);
          older = newestOf(here, state)) {
@@ -310,7 +309,7 @@ std::string stateFolder()
 
 JournalFolder journalFolderOf(const platform::FolderHandle& folder)
 {
-    return {folder.path(), folder.id().dev, folder.id().ino, folder ? platform::volumeId(folder.fd()) : ""};
+    return {folder.path(), folder.id().device, folder.id().inode, folder ? platform::volumeId(folder.fd()) : ""};
 }
 
 bool sameFolder(const JournalFolder& recorded, const JournalFolder& now)
@@ -383,10 +382,10 @@ bool undoable(const Journal& journal)
 
 bool undoable(const Found& found) { return !found.running && undoable(found.journal); }
 
-bool markUndone(const std::string& path, int* err)
+platform::Status markUndone(const std::string& path)
 {
     // A record cut short by a kill goes first, so that the mark is read.
-    return platform::appendAfterWholeLines(path, journal_text::undone(), err);
+    return platform::appendAfterWholeLines(path, journal_text::undone());
 }
 
 }  // namespace renaming::journals

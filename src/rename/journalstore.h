@@ -16,6 +16,7 @@
 #pragma once
 
 #include "platform/folder.h"
+#include "platform/status.h"
 #include "rename/journal.h"
 #include "rename/journalwriter.h"
 
@@ -95,6 +96,6 @@ bool undoable(const Journal& journal);
 bool undoable(const Found& found);
 
 // Marks the journal at `path` as undone; refused (EBUSY) while its run goes.
-bool markUndone(const std::string& path, int* err = nullptr);
+platform::Status markUndone(const std::string& path);
 
 }  // namespace renaming::journals

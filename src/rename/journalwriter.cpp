@@ -87,7 +87,7 @@ void JournalWriter::begin(const JournalFolder& folder, int64_t started, int entr
 }
 
 void JournalWriter::intent(int entry, JournalOp op, const std::string& from, const std::string& to,
-                           const FileStamp& before)
+                           const platform::FileId& before)
 {
     if (!file_.valid() || broken_)
         return;
@@ -103,7 +103,7 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
 // What came of an operation goes out with the next record: nothing happens
 // to the folder in between, so the journal says just as much at any moment a
 // kill may come.
-void JournalWriter::done(int entry, JournalOp op, const FileStamp& after)
+void JournalWriter::done(int entry, JournalOp op, const platform::FileId& after)
 {
     changed(entry);
     if (!file_.valid() || broken_)

@@ -55,8 +55,8 @@ public:
 
     void begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
     void intent(int entry, JournalOp op, const std::string& from, const std::string& to,
-                const FileStamp& before);
-    void done(int entry, JournalOp op, const FileStamp& after);
+                const platform::FileId& before);
+    void done(int entry, JournalOp op, const platform::FileId& after);
     void failed(int entry, JournalOp op, int err);
     // The file of `entry` is about to go to the temporary name `name`.
     void temporary(int entry, const std::string& name);

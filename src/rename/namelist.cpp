@@ -43,27 +43,27 @@ NameList::Read NameList::read(const platform::FolderHandle& handle) const
         collation(order_ == ListOrder::natural ? Digits::byValue : Digits::asText),
         order_ == ListOrder::modified, handle.fd());
     bool busy = false;
-    int err = 0;
-    if (!platform::forEachEntry(
-            handle.fd(),
-            [&](const char* name, size_t len, platform::EntryKind kind) {
-                if (kind != platform::EntryKind::plain && kind != platform::EntryKind::unpairable)
-                    return;
-                if (!filter_.matches(name))
-                    return;
-                if (kind == platform::EntryKind::unpairable) {
-                    ++r.unshown;
-                    return;
-                }
-                names.add(name, len);
-                if (!busy && names.size() > 100) {
-                    busy = true;
-                    if (busyHook_)
-                        busyHook_();
-                }
-            },
-            /*strict=*/true, &err))
-        throw platform::makeInOutError(err);
+    const platform::Status read = platform::forEachEntry(
+        handle.fd(),
+        [&](const char* name, size_t len, platform::EntryKind kind) {
+            if (kind != platform::EntryKind::plain && kind != platform::EntryKind::unpairable)
+                return;
+            if (!filter_.matches(name))
+                return;
+            if (kind == platform::EntryKind::unpairable) {
+                ++r.unshown;
+                return;
+            }
+            names.add(name, len);
+            if (!busy && names.size() > 100) {
+                busy = true;
+                if (busyHook_)
+                    busyHook_();
+            }
+        },
+        /*strict=*/true);
+    if (!read)
+        throw platform::makeInOutError(read.error());
     r.names = names.take();
     return r;
 }
@@ -100,11 +100,11 @@ void NameList::SetFolder(const std::string& path)
 {
     if (path.empty())
         return;
-    int err = 0;
     // Entering the folder is the check that it exists and may be entered;
     // a refused change leaves the process where it was.
-    if (!platform::enterFolder(path, &err))
-        throw platform::makeInOutError(err);
+    if (const platform::Status entered = platform::enterFolder(path); !entered)
+        throw platform::makeInOutError(entered.error());
+    int err = 0;
     // From here every failure returns to the list's folder by its handle.
     platform::FolderHandle next = platform::FolderHandle::current(&err);
     if (!next) {

@@ -55,7 +55,7 @@ void OrderedNames::keyBatch(Batch& batch)
         if (byTime_) {
             // Big-endian with the sign bit flipped, so that the bytes order
             // as the times do. A file gone meanwhile counts as the oldest.
-            platform::FileIdentity id;
+            platform::FileId id;
             const int64_t t = platform::fileIdentity(dirFd_, n, id) ? id.mtimeNs : INT64_MIN;
             const uint64_t u = static_cast<uint64_t>(t) ^ (uint64_t{1} << 63);
             for (int shift = 56; shift >= 0; shift -= 8)

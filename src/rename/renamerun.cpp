@@ -26,7 +26,7 @@ public:
     explicit RunFolder(int dir) : FolderOnDisk(dir), dir_(dir) {}
     NameState state(const std::string& name) const override
     {
-        platform::FileIdentity id;
+        platform::FileId id;
         switch (platform::nameKind(dir_, name, &id)) {
         case platform::NameKind::missing:
             return NameState::missing;
@@ -36,8 +36,7 @@ public:
             break;
         }
         seenName_ = name;
-        seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
-        seenMode_ = id.mode;
+        seen_ = id;
         return NameState::regular;
     }
     // Taken or not, the no-replace operation finds out itself, and refuses
@@ -48,21 +47,20 @@ public:
     bool readOnly(const std::string& name) const override
     {
         if (seen_ && seenName_ == name)
-            return platform::isReadOnlyMode(seenMode_);
+            return platform::isReadOnlyMode(seen_->mode);
         return FolderOnDisk::readOnly(name);
     }
     // Takes `id` as the last look at the regular file `name`.
-    void seen(const std::string& name, const platform::FileIdentity& id)
+    void seen(const std::string& name, const platform::FileId& id)
     {
         seenName_ = name;
-        seen_ = FileStamp{id.size, id.mtimeNs, id.inode};
-        seenMode_ = id.mode;
+        seen_ = id;
     }
     // The identity of `name` from the last look, when that look was at
     // `name`; asked once, so that a later operation on the file looks again.
-    std::optional<FileStamp> take(const std::string& name)
+    std::optional<platform::FileId> take(const std::string& name)
     {
-        std::optional<FileStamp> s;
+        std::optional<platform::FileId> s;
         if (seen_ && seenName_ == name)
             s = seen_;
         seen_.reset();
@@ -72,8 +70,7 @@ public:
 private:
     int dir_;
     mutable std::string seenName_;
-    mutable std::optional<FileStamp> seen_;
-    mutable unsigned seenMode_ = 0;
+    mutable std::optional<platform::FileId> seen_;
 };
 
 // The folder as a swapping run's plan looks at it, keeping what it saw of
@@ -87,7 +84,7 @@ public:
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
-        platform::FileIdentity id;
+        platform::FileId id;
         const platform::NameKind kind = platform::nameKind(dir_, name, &id);
         isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
         // An entry's own name is asked as the entry's string itself.
@@ -99,12 +96,12 @@ public:
                                                      : NameState::other;
     }
     // What the plan saw of entry `i`'s file.
-    const std::optional<platform::FileIdentity>& lookAt(int i) const { return looks_[static_cast<size_t>(i)]; }
+    const std::optional<platform::FileId>& lookAt(int i) const { return looks_[static_cast<size_t>(i)]; }
 
 private:
     int dir_;
     const std::vector<std::string>& entries_;
-    mutable std::vector<std::optional<platform::FileIdentity>> looks_;
+    mutable std::vector<std::optional<platform::FileId>> looks_;
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -114,32 +111,32 @@ public:
     Record(JournalWriter* j, int dir, RunFolder& folder) : j_(j), dir_(dir), folder_(folder) {}
     // Returns the stamp it recorded, so that the operation's other uses of
     // the old file's identity need no look of their own.
-    std::optional<FileStamp> intent(int entry, JournalOp op, const std::string& from, const std::string& to)
+    std::optional<platform::FileId> intent(int entry, JournalOp op, const std::string& from, const std::string& to)
     {
         if (!j_)
             return std::nullopt;
         auto before = folder_.take(from);
         if (!before)
             before = stampOf(dir_, from);
-        j_->intent(entry, op, from, to, before.value_or(FileStamp{}));
+        j_->intent(entry, op, from, to, before.value_or(platform::FileId{}));
         return before;
     }
     void done(int entry, JournalOp op, const std::string& made)
     {
         if (j_)
-            j_->done(entry, op, made.empty() ? FileStamp{} : stampOf(dir_, made).value_or(FileStamp{}));
+            j_->done(entry, op, made.empty() ? platform::FileId{} : stampOf(dir_, made).value_or(platform::FileId{}));
     }
     // A copy, as the copy saw the file it published (`madeOut()`).
     void copied(int entry)
     {
         if (j_)
-            j_->done(entry, JournalOp::copy, FileStamp{made_.size, made_.mtimeNs, made_.inode});
+            j_->done(entry, JournalOp::copy, made_);
     }
     // Where the copy is to say what it made: only for the journal.
-    platform::FileIdentity* madeOut() { return j_ ? &made_ : nullptr; }
+    platform::FileId* madeOut() { return j_ ? &made_ : nullptr; }
     // A rename keeps the file's inode, size and time: the file under its new
     // name is the one the intent recorded, and is not looked at again.
-    void moved(int entry, const std::optional<FileStamp>& before, const std::string& made)
+    void moved(int entry, const std::optional<platform::FileId>& before, const std::string& made)
     {
         if (j_ && before)
             j_->done(entry, JournalOp::move, *before);
@@ -156,7 +153,7 @@ private:
     JournalWriter* j_;
     int dir_;
     RunFolder& folder_;
-    platform::FileIdentity made_;
+    platform::FileId made_;
 };
 
 }  // namespace
@@ -344,11 +341,12 @@ private:
         if (!rq_.deleteOld)
             return Outcome::copied;
         record_.intent(i, JournalOp::remove, from, {});
-        if (platform::deleteOriginal(dir_, from, &err)) {
+        const platform::Status removed = platform::deleteOriginal(dir_, from);
+        if (removed) {
             record_.done(i, JournalOp::remove, {});
             return Outcome::moved;
         }
-        record_.failed(i, JournalOp::remove, err);
+        record_.failed(i, JournalOp::remove, removed.error());
         // The copy stands beside the file it was to replace.
         return planned == Outcome::oldStays ? Outcome::oldStays : Outcome::notRemoved;
     }

@@ -24,16 +24,11 @@ struct EntrySteps {
 // The run writes the stamp of a file it could not look at (the disk said
 // no to that one call) as zeros; no file has inode 0. Such a stamp says
 // nothing, and the other record of the same operation must tell the file.
-bool known(const FileStamp& s) { return s.inode != 0; }
+bool known(const platform::FileId& s) { return s.inode != 0; }
 
-std::optional<FileStamp> knownAfter(const JournalStep& st)
+std::optional<platform::FileId> knownAfter(const JournalStep& st)
 {
     return st.after && known(*st.after) ? st.after : std::nullopt;
-}
-
-bool sameCopy(const FileStamp& now, const FileStamp& made)
-{
-    return now.inode == made.inode && now.size == made.size && now.mtimeNs == made.mtimeNs;
 }
 
 UndoStep moveBack(UndoFolder& folder, UndoStep s)
@@ -93,7 +88,7 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
 // name, where the file system made the copy under that name itself (FUSE
 // sticks): the run had not said the copy was made, the file is another
 // than the original, and its bytes are the original's first ones.
-bool partialCopy(const UndoFolder& folder, const JournalStep& c, const std::optional<FileStamp>& atNew,
+bool partialCopy(const UndoFolder& folder, const JournalStep& c, const std::optional<platform::FileId>& atNew,
                  bool originalThere)
 {
     return !c.after && originalThere && known(c.before) && atNew && atNew->inode != c.before.inode &&
@@ -110,7 +105,7 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
     // stopped before recording it, by the size and time it took over from
     // its original under a name the run had found free.
     const auto made = knownAfter(c);
-    const bool ours = atNew && (made ? sameCopy(*atNew, *made)
+    const bool ours = atNew && (made ? sameRecord(*atNew, *made)
                                      : known(c.before) && atNew->inode != c.before.inode &&
                                            atNew->size == c.before.size &&
                                            atNew->mtimeNs == c.before.mtimeNs);
@@ -123,7 +118,7 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
     // Where the run could not look at the original before the copy, it is
     // known as the copy is: by the size and time the copy took over from it.
     const bool sameAsBefore =
-        atOld && (known(c.before) ? *atOld == c.before
+        atOld && (known(c.before) ? sameRecord(*atOld, c.before)
                                   : made && atOld->inode != made->inode &&
                                         atOld->size == made->size && atOld->mtimeNs == made->mtimeNs);
     const bool originalThere = sameAsBefore && !(r && r->after);

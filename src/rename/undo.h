@@ -23,7 +23,7 @@ public:
     virtual ~UndoFolder() = default;
     // The identity of the regular file `name`; nothing when the name is
     // free or stands for something else.
-    virtual std::optional<FileStamp> stamp(const std::string& name) const = 0;
+    virtual std::optional<platform::FileId> stamp(const std::string& name) const = 0;
     // True when `name` stands for anything at all (a dangling link too).
     virtual bool taken(const std::string& name) const = 0;
     // True when `name` is a regular file itself, not a link to one.

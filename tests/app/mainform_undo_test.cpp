@@ -144,17 +144,17 @@ TEST_F(UndoTest, EachOfTwoWindowsInAFolderTakesBackItsOwnRun)
 
 // A journal as a run leaves it when it is killed after its first move.
 void cutRunJournal(const platform::FolderHandle& folder, const std::string& from, const std::string& to,
-                   const renaming::FileStamp& stamp, const renaming::FileStamp& second = {})
+                   const platform::FileId& stamp, const platform::FileId& second = {})
 {
     renaming::JournalWriter j = renaming::journals::create();
     ASSERT_TRUE(j.valid());
-    j.begin({folder.path(), folder.id().dev, folder.id().ino}, 1, 2, true);
+    j.begin({folder.path(), folder.id().device, folder.id().inode}, 1, 2, true);
     j.intent(0, renaming::JournalOp::move, from, to, stamp);
     j.done(0, renaming::JournalOp::move, stamp);
     j.intent(1, renaming::JournalOp::move, "b.txt", "y.txt", second);
 }
 
-renaming::FileStamp stampOfPath(const std::string& path)
+platform::FileId stampOfPath(const std::string& path)
 {
     struct stat st {};
     ::stat(path.c_str(), &st);

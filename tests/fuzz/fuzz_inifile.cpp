@@ -138,8 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         p.before = ini.read(p.section, p.key, "\x01none");
     const std::vector<std::string> oldLines = linesOf(file);
 
-    int err = 0;
-    FUZZ_CHECK(ini.write(section, key, value, &err));
+    FUZZ_CHECK(ini.write(section, key, value).ok());
     const std::string got = ini.read(section, key, "\x01none");
     FUZZ_CHECK(got == readForm(value));
 

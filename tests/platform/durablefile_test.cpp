@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 using namespace testing_support;
@@ -66,9 +67,7 @@ TEST(ReplaceFileDurably, NewContentIsOnDiskBeforeItsNameAndAFailureLeavesTheOld)
     for (const auto& c : cases) {
         fs.reset();
         fs.failNthOf(c.kind, 1, c.err);
-        int err = 0;
-        EXPECT_FALSE(replaceFileDurably(d / "f.ini", "[a]\r\nk=3\r\n", &err)) << c.what;
-        EXPECT_EQ(err, c.err) << c.what;
+        EXPECT_EQ(replaceFileDurably(d / "f.ini", "[a]\r\nk=3\r\n").error(), c.err) << c.what;
         EXPECT_EQ(readFile(d / "f.ini"), "[a]\r\nk=2\r\n") << c.what;
         EXPECT_EQ(d.names(), std::vector<std::string>{"f.ini"}) << c.what;
     }
@@ -110,9 +109,7 @@ TEST(ReplaceFileDurably, FolderThatTakesNoNewFileGetsTheFileRewrittenInPlace)
     EXPECT_EQ(fs.indexOf("renameat2"), -1);
 
     // No file yet, and none can be made there.
-    int err = 0;
-    EXPECT_FALSE(replaceFileDurably(d / "new.ini", "[a]\r\n", &err));
-    EXPECT_EQ(err, EACCES);
+    EXPECT_EQ(replaceFileDurably(d / "new.ini", "[a]\r\n").error(), EACCES);
     EXPECT_FALSE(exists(d / "new.ini"));
 }
 
@@ -126,9 +123,7 @@ TEST(ReplaceFileDurably, ReadOnlyFilesAndFoldersAreNotWritten)
         int err;
     } cases[] = {{"r.ini", EACCES}, {"dir.ini", EISDIR}, {"missing/x.ini", ENOENT}};
     for (const auto& c : cases) {
-        int err = 0;
-        EXPECT_FALSE(replaceFileDurably(d / c.name, "new", &err)) << c.name;
-        EXPECT_EQ(err, c.err) << c.name;
+        EXPECT_EQ(replaceFileDurably(d / c.name, "new").error(), c.err) << c.name;
     }
     EXPECT_EQ(readFile(d / "r.ini"), "old");
     EXPECT_EQ(d.names(), (std::vector<std::string>{"dir.ini", "r.ini"}));
@@ -180,9 +175,7 @@ TEST_F(LinkedSettings, FullDiskLeavesTheOldFileWhole)
     fs.limitWrites(8);
     fs.failNthOf(FaultSys::kWrite, 2, ENOSPC);
     platform::ScopedSys use(fs);
-    int err = 0;
-    EXPECT_FALSE(replaceFileDurably(link, kNew, &err));
-    EXPECT_EQ(err, ENOSPC);
+    EXPECT_EQ(replaceFileDurably(link, kNew).error(), ENOSPC);
     expectUntouched("full disk");
 }
 
@@ -273,9 +266,7 @@ TEST(ReplaceFileDurably, DanglingLinkIsWrittenThroughAndStaysALink)
     // A link that leads round in a circle names no file.
     ASSERT_EQ(::symlink("loop2", (home / "loop1").c_str()), 0);
     ASSERT_EQ(::symlink("loop1", (home / "loop2").c_str()), 0);
-    int err = 0;
-    EXPECT_FALSE(replaceFileDurably(home / "loop1", "x", &err));
-    EXPECT_EQ(err, ELOOP);
+    EXPECT_EQ(replaceFileDurably(home / "loop1", "x").error(), ELOOP);
 }
 
 // As the kernel does for links in shared folders: a link is followed only
@@ -309,12 +300,12 @@ TEST(ReplaceFileDurably, LinkWhoseOwnerIsNotItsTargetsOwnerIsNotFollowed)
         ASSERT_EQ(::chown(target.path().c_str(), c.targetOwner, c.targetOwner), 0);
         ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
         ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
-        int err = 0;
-        EXPECT_EQ(replaceFileDurably(link, "[ours]\r\n", &err), c.followed) << err;
+        const platform::Status s = replaceFileDurably(link, "[ours]\r\n");
+        EXPECT_EQ(s.ok(), c.followed) << s.error();
         if (c.followed) {
             EXPECT_EQ(readFile(file), "[ours]\r\n");
         } else {
-            EXPECT_EQ(err, EACCES);
+            EXPECT_EQ(s.error(), EACCES);
             if (c.dangling)
                 EXPECT_FALSE(exists(file));
             else
@@ -336,8 +327,8 @@ TEST(ReplaceFileDurably, FileSystemWithoutModeBitsTakesTheFileAllTheSame)
         FaultSys fs;
         fs.onFchmod = [refusal](int, mode_t) { return refuse(refusal); };
         platform::ScopedSys use(fs);
-        int err = 0;
-        EXPECT_TRUE(replaceFileDurably(d / "meibo.ini", "[b]\r\n", &err)) << err;
+        const platform::Status s = replaceFileDurably(d / "meibo.ini", "[b]\r\n");
+        EXPECT_TRUE(s) << std::strerror(s.error());
         EXPECT_EQ(readFile(d / "meibo.ini"), "[b]\r\n");
         writeFile(d / "meibo.ini", "[a]\r\n");
     }

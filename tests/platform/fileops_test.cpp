@@ -31,12 +31,8 @@ TEST(DeleteFile, RemovesWritableFilesOnlyEvenForRoot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(platform::isReadOnly(d / c.name), c.readOnly);
-        int err = 0;
-        EXPECT_EQ(platform::deleteFile(d / c.name, &err), c.deleted);
+        EXPECT_EQ(platform::deleteFile(d / c.name).ok(), c.deleted);
         EXPECT_EQ(exists(d / c.name), !c.deleted && std::string(c.name) != "missing");
-        if (!c.deleted) {
-            EXPECT_NE(err, 0);
-        }
     }
 }
 
@@ -51,18 +47,14 @@ TEST(DeleteFile, InAFolderHeldOpenActsThereOnly)
     here.write("other");
     CwdGuard cwd(here.path());
     const platform::FolderHandle dir = platform::FolderHandle::open(work.path());
-    int err = 0;
     EXPECT_TRUE(platform::isReadOnly(dir.fd(), "ro"));
-    EXPECT_FALSE(platform::deleteFile(dir.fd(), "ro", &err));
-    EXPECT_EQ(err, EACCES);
+    EXPECT_EQ(platform::deleteFile(dir.fd(), "ro").error(), EACCES);
     EXPECT_TRUE(platform::deleteFile(dir.fd(), "rw"));
     EXPECT_FALSE(work.exists("rw"));
-    EXPECT_FALSE(platform::deleteFile(dir.fd(), "other", &err));
-    EXPECT_EQ(err, ENOENT);
+    EXPECT_EQ(platform::deleteFile(dir.fd(), "other").error(), ENOENT);
     EXPECT_EQ(here.names(), (std::vector<std::string>{"other", "rw"}));
     // No folder at all: nothing anywhere is removed.
-    EXPECT_FALSE(platform::deleteFile(platform::FolderHandle().fd(), "other", &err));
-    EXPECT_EQ(err, EBADF);
+    EXPECT_EQ(platform::deleteFile(platform::FolderHandle().fd(), "other").error(), EBADF);
     EXPECT_TRUE(here.exists("other"));
 }
 
@@ -70,9 +62,7 @@ TEST(DeleteFile, NameWithANulByteIsRefused)
 {
     ScratchDir d;
     d.write("a");
-    int err = 0;
-    EXPECT_FALSE(platform::deleteFile(d.file(std::string("a\0b", 3)), &err));
-    EXPECT_EQ(err, EINVAL);
+    EXPECT_EQ(platform::deleteFile(d.file(std::string("a\0b", 3))).error(), EINVAL);
     EXPECT_TRUE(d.exists("a"));
 }
 

@@ -22,11 +22,11 @@ std::string realPath(const std::string& p)
     return ::realpath(p.c_str(), buf) ? buf : "";
 }
 
-platform::FolderId idOf(const std::string& path)
+platform::FileId idOf(const std::string& path)
 {
     struct stat st {};
     ::stat(path.c_str(), &st);
-    return {st.st_dev, st.st_ino};
+    return {.inode = st.st_ino, .device = st.st_dev};
 }
 
 TEST(FolderHandle, OpensFoldersOnly)

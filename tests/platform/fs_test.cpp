@@ -99,12 +99,11 @@ TEST(Listing, ClassifiesByInodeWhenTheTypeIsUnknown)
         return e;
     };
     std::vector<std::string> got;
-    int err = 0;
     {
         platform::ScopedSys use(fs);
-        EXPECT_TRUE(platform::listPlainFiles(
-            d.path(), [&](const char* n, size_t len) { got.emplace_back(n, len); }, &err))
-            << err;
+        const platform::Status s =
+            platform::listPlainFiles(d.path(), [&](const char* n, size_t len) { got.emplace_back(n, len); });
+        EXPECT_TRUE(s) << s.error();
     }
     std::sort(got.begin(), got.end());
     EXPECT_EQ(got, (std::vector<std::string>{"f", "link-to-f"}));
@@ -124,9 +123,7 @@ TEST(Listing, KeepsNamesThatAreNotUtf8AsBytes)
 
 TEST(Listing, MissingFolderFailsWithErrno)
 {
-    int err = 0;
-    EXPECT_FALSE(platform::listPlainFiles("/nonexistent/folder", [](const char*, size_t) {}, &err));
-    EXPECT_EQ(err, ENOENT);
+    EXPECT_EQ(platform::listPlainFiles("/nonexistent/folder", [](const char*, size_t) {}).error(), ENOENT);
 }
 
 // A folder held open lists what its path lists; a folder renamed meanwhile
@@ -143,8 +140,10 @@ TEST(Listing, ByDescriptorFollowsTheFolderAndFailsForARemovedOne)
     ASSERT_GE(fd, 0);
     auto byFd = [&](int* err) {
         std::vector<std::string> out;
-        const bool ok = platform::listPlainFiles(
-            fd, [&](const char* n, size_t len) { out.emplace_back(n, len); }, err);
+        const platform::Status s =
+            platform::listPlainFiles(fd, [&](const char* n, size_t len) { out.emplace_back(n, len); });
+        *err = s.error();
+        const bool ok = s.ok();
         std::sort(out.begin(), out.end());
         return ok ? out : std::vector<std::string>{"<failed>"};
     };
@@ -184,11 +183,8 @@ TEST(Folders, EnterReadAndTest)
     ASSERT_EQ(::symlink("nowhere", d.file("dangling").c_str()), 0);
     EXPECT_TRUE(platform::fileExists("dangling"));  // an entry a copy must not replace
 
-    int err = 0;
-    EXPECT_FALSE(platform::enterFolder(d.file("missing"), &err));
-    EXPECT_EQ(err, ENOENT);
-    EXPECT_FALSE(platform::enterFolder(d.file("file"), &err));
-    EXPECT_EQ(err, ENOTDIR);
+    EXPECT_EQ(platform::enterFolder(d.file("missing")).error(), ENOENT);
+    EXPECT_EQ(platform::enterFolder(d.file("file")).error(), ENOTDIR);
 }
 
 TEST(Folders, IdentityTellsCaseDistinctFoldersApart)
@@ -197,7 +193,7 @@ TEST(Folders, IdentityTellsCaseDistinctFoldersApart)
     d.mkdir("A");
     d.mkdir("a");
     d.write("file");
-    platform::FolderId upper, lower, again, none;
+    platform::FileId upper, lower, again, none;
     ASSERT_TRUE(platform::folderId(d.file("A"), upper));
     ASSERT_TRUE(platform::folderId(d.file("a"), lower));
     ASSERT_TRUE(platform::folderId(d.file("A/."), again));
@@ -262,14 +258,14 @@ TEST(Listing, NeverSucceedsWithAFileMissingUnderAnyFault)
             FaultSys faults;
             faults.failNth(k, err);
             std::vector<std::string> got;
-            int e = 0;
-            bool ok;
+            platform::Status listed;
             {
                 platform::ScopedSys use(faults);
                 auto add = [&](const char* n, size_t len) { got.emplace_back(n, len); };
-                ok = byFd ? platform::listPlainFiles(dirFd, add, &e)
-                          : platform::listPlainFiles(d.path(), add, &e);
+                listed = byFd ? platform::listPlainFiles(dirFd, add) : platform::listPlainFiles(d.path(), add);
             }
+            const bool ok = listed.ok();
+            const int e = listed.error();
             if (faults.faults() == 0) {
                 ASSERT_TRUE(ok);
                 break;  // k is past the last call: every call has had its fault

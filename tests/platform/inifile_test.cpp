@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <ostream>
 
 using namespace testing_support;
@@ -114,8 +115,8 @@ TEST_P(IniWrite, ChangesOnlyWhatItMust)
     if (c.before)
         writeFile(d / "w.ini", c.before);
     IniFile ini(d / "w.ini");
-    int err = 0;
-    ASSERT_TRUE(ini.write(c.section, c.key, c.value, &err)) << err;
+    const platform::Status s = ini.write(c.section, c.key, c.value);
+    ASSERT_TRUE(s) << std::strerror(s.error());
     EXPECT_EQ(readFile(d / "w.ini"), c.after);
     // No temporary file is left beside it.
     EXPECT_EQ(snapshot(d.path()).size(), 1u);
@@ -152,9 +153,7 @@ TEST(IniWrite, ReadOnlyFileIsNotWrittenEvenByRoot)
     ScratchDir d;
     writeFile(d / "r.ini", "[a]\nk=1\n", 0444);
     IniFile ini(d / "r.ini");
-    int err = 0;
-    EXPECT_FALSE(ini.write("a", "k", "2", &err));
-    EXPECT_EQ(err, EACCES);
+    EXPECT_EQ(ini.write("a", "k", "2").error(), EACCES);
     EXPECT_EQ(readFile(d / "r.ini"), "[a]\nk=1\n");
 }
 

@@ -177,9 +177,7 @@ TEST(TempFile, ScratchFileReplacesAFileInOneStep)
     // An unnamed file has no name to be renamed from.
     TempFile u = TempFile::create(dir.fd());
     ASSERT_EQ(u.kind(), TempFile::Kind::unnamed);
-    int err = 0;
-    EXPECT_FALSE(u.keepReplacing("settings.ini", &err));
-    EXPECT_EQ(err, EINVAL);
+    EXPECT_EQ(u.keepReplacing("settings.ini").error(), EINVAL);
     EXPECT_EQ(d.read("settings.ini"), "new");
 }
 

@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
+
 using namespace testing_support;
 
 namespace {
@@ -68,8 +70,8 @@ TEST(TextFile, AddsAfterTheLastWholeLineAndReadsTheHead)
     };
     for (const auto& c : cases) {
         writeFile(d / "f", c.before);
-        int err = 0;
-        ASSERT_TRUE(platform::appendAfterWholeLines(d / "f", "mark\n", &err)) << err;
+        const platform::Status s = platform::appendAfterWholeLines(d / "f", "mark\n");
+        ASSERT_TRUE(s) << std::strerror(s.error());
         EXPECT_EQ(readFile(d / "f"), c.after) << c.before;
     }
     EXPECT_EQ(platform::readHead(d / "f", 3), std::optional<std::string>("mar"));

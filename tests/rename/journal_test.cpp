@@ -8,6 +8,7 @@
 namespace {
 
 using namespace renaming;
+using platform::FileId;
 
 const std::string kOdd = std::string("a\tb\nc%d e\x7F\x01\xE9\xE5\x86\x99", 13);
 
@@ -43,11 +44,11 @@ TEST(Journal, ReadsBackEveryRecordAndOddNamesByteForByte)
     ASSERT_EQ(j->steps.size(), 4u);
     EXPECT_EQ(j->steps[0].from, "a.txt");
     EXPECT_EQ(j->steps[0].to, "x.txt");
-    EXPECT_EQ(j->steps[0].before, (FileStamp{4096, 1700000000123456789, 11}));
-    EXPECT_EQ(j->steps[0].after, (FileStamp{4096, 1700000000123456789, 11}));
+    EXPECT_EQ(j->steps[0].before, (FileId{4096, 1700000000123456789, 11}));
+    EXPECT_EQ(j->steps[0].after, (FileId{4096, 1700000000123456789, 11}));
     EXPECT_EQ(j->steps[1].from, kOdd);
     EXPECT_EQ(j->steps[1].to, "y" + kOdd);
-    EXPECT_EQ(j->steps[1].after, (FileStamp{5, -1, 99}));
+    EXPECT_EQ(j->steps[1].after, (FileId{5, -1, 99}));
     EXPECT_EQ(j->steps[2].op, JournalOp::remove);
     EXPECT_EQ(j->steps[2].failedErrno, 13);
     EXPECT_FALSE(j->steps[2].after);

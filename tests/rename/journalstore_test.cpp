@@ -218,7 +218,7 @@ TEST(JournalStore, ALongJournalIsReadWhole)
     JournalWriter w = journals::create();
     ASSERT_TRUE(w.valid());
     const int n = 3000;  // well beyond the first 64 KiB looked at
-    w.begin({folder.path(), folder.id().dev, folder.id().ino}, 1, n, false);
+    w.begin({folder.path(), folder.id().device, folder.id().inode}, 1, n, false);
     for (int i = 0; i < n; ++i) {
         w.intent(i, JournalOp::copy, "old name " + std::to_string(i), "new " + std::to_string(i),
                  {1, 2, static_cast<uint64_t>(i)});
@@ -283,8 +283,8 @@ TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
         EXPECT_FALSE(before->journal.undone);
         EXPECT_TRUE(journals::undoable(before->journal));
 
-        int err = 0;
-        ASSERT_TRUE(journals::markUndone(path, &err)) << std::strerror(err);
+        const platform::Status s = journals::markUndone(path);
+        ASSERT_TRUE(s) << std::strerror(s.error());
         const auto after = journals::lastRunIn(folder);
         ASSERT_TRUE(after);
         EXPECT_EQ(after->path, path);
@@ -293,9 +293,7 @@ TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
         EXPECT_EQ(after->journal.steps.size(), 1u);
         EXPECT_TRUE(readFile(path).ends_with("\nundone\n"));
     }
-    int err = 0;
-    EXPECT_FALSE(journals::markUndone(state / "missing.journal", &err));
-    EXPECT_EQ(err, ENOENT);
+    EXPECT_EQ(journals::markUndone(state / "missing.journal").error(), ENOENT);
 }
 
 // A run still going in another copy of the program: its journal is found
@@ -310,7 +308,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     writeRun(folder, "older.txt");
     JournalWriter going = journals::create();
     ASSERT_TRUE(going.valid());
-    going.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250001, 2, true);
+    going.begin({folder.path(), folder.id().device, folder.id().inode}, 1765250001, 2, true);
     going.intent(0, JournalOp::move, "b.txt", "going.txt", {1, 2, 4});
     going.done(0, JournalOp::move, {1, 2, 4});
     going.intent(1, JournalOp::move, "c.txt", "next.txt", {1, 2, 5});
@@ -321,9 +319,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     EXPECT_TRUE(found->running);
     EXPECT_TRUE(journals::undoable(found->journal));
     EXPECT_FALSE(journals::undoable(*found));
-    int err = 0;
-    EXPECT_FALSE(journals::markUndone(going.path(), &err));
-    EXPECT_EQ(err, EBUSY);
+    EXPECT_EQ(journals::markUndone(going.path()).error(), EBUSY);
     // Ten newer runs elsewhere: the oldest journals go, the one being
     // written stays.
     for (int i = 0; i < journals::kKept; ++i)
@@ -337,7 +333,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     ASSERT_TRUE(after);
     EXPECT_FALSE(after->running);
     EXPECT_TRUE(journals::undoable(*after));
-    EXPECT_TRUE(journals::markUndone(path, &err));
+    EXPECT_TRUE(journals::markUndone(path));
 }
 
 // Two runs in a folder, the clock changed between them (or an earlier
@@ -366,7 +362,7 @@ TEST_P(RunsInClockSkew, TheLaterRunIsTheLastWhateverTheClockSaid)
         std::snprintf(name, sizeof name, "run-%020lld-4242-0.journal",
                       static_cast<long long>(c.first) * 1000000000);
         writeFile(state / ("tsumugi/" + std::string(name)),
-                  journal_text::header({folder.path(), folder.id().dev, folder.id().ino}, c.first, 1, true) +
+                  journal_text::header({folder.path(), folder.id().device, folder.id().inode}, c.first, 1, true) +
                       journal_text::intent(0, JournalOp::move, "a.txt", "first.txt", {1, 2, 3}) +
                       journal_text::done(0, JournalOp::move, {1, 2, 3}) + journal_text::end(), 0600);
     } else {

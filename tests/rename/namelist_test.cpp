@@ -30,11 +30,11 @@ std::string realPath(const std::string& p)
 }
 
 // The folder the process is in, by identity: a removed one has no path.
-platform::FolderId here()
+platform::FileId here()
 {
     struct stat st {};
     ::stat(".", &st);
-    return {st.st_dev, st.st_ino};
+    return {.inode = st.st_ino, .device = st.st_dev};
 }
 
 }  // namespace
@@ -208,7 +208,7 @@ TEST_P(FailedFolderChange, ListCurrentFolderAndRunStayTogether)
     renaming::NameList list;
     list.SetFolder(d.file("old"));
     ASSERT_EQ(list.entries(), std::vector<std::string>{"x.txt"});
-    const platform::FolderId shown = list.folder().id();
+    const platform::FileId shown = list.folder().id();
     const std::string shownPath = list.Folder();
     switch (GetParam()) {
     case OldFolder::kept:
@@ -293,7 +293,7 @@ TEST(NameList, FolderChangeFailingAtAnyStepChangesNothing)
         renaming::NameList list;
         list.SetFolder(d.file("old"));
         list.Reread();  // the process may have stayed there from the last round
-        const platform::FolderId old = list.folder().id();
+        const platform::FileId old = list.folder().id();
         FaultSys fs;
         fs.failNth(k, EIO);
         bool changed = false;

@@ -142,8 +142,8 @@ TEST(JournalledRun, RecordsExactlyWhatTheRunDidWithTheStampsOfTheFiles)
             ASSERT_TRUE(j);
             const auto folder = platform::FolderHandle::open(journalled.path());
             EXPECT_EQ(j->folder.path, journalled.path());
-            EXPECT_EQ(j->folder.device, folder.id().dev);
-            EXPECT_EQ(j->folder.inode, folder.id().ino);
+            EXPECT_EQ(j->folder.device, folder.id().device);
+            EXPECT_EQ(j->folder.inode, folder.id().inode);
             EXPECT_EQ(j->entries, static_cast<int>(kEntries.size()));
             EXPECT_EQ(j->deleteOld, deleteOld);
             EXPECT_TRUE(j->ended);
@@ -213,7 +213,7 @@ TEST(JournalledRun, RecordsExactlyWhatTheRunDidWithTheStampsOfTheFiles)
                 ASSERT_TRUE(s.after);
                 EXPECT_EQ(s.failedErrno, 0);
                 if (s.op == JournalOp::remove) {
-                    EXPECT_EQ(*s.after, FileStamp{});
+                    EXPECT_EQ(*s.after, platform::FileId{});
                     continue;
                 }
                 // The file the operation left, as it is on the disk now: the

@@ -20,13 +20,13 @@
 #include <map>
 
 using namespace testing_support;
-using renaming::FileStamp;
+using platform::FileId;
 using renaming::JournalOp;
 using renaming::RunCounts;
 
 namespace {
 
-FileStamp stampAt(const std::string& path)
+FileId stampAt(const std::string& path)
 {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
@@ -57,7 +57,7 @@ TEST_P(RunJournal, NamesEachFileAsItWasAndAsTheRunLeftIt)
     d.write("c.txt", "CCC");
     d.write("taken.txt", "T");
     const auto before = snapshot(d.path());
-    std::map<std::string, FileStamp> was;
+    std::map<std::string, FileId> was;
     for (const char* n : {"a.txt", "b.txt", "c.txt"})
         was[n] = stampAt(d / n);
 

@@ -22,6 +22,7 @@
 
 using namespace testing_support;
 using namespace renaming;
+using platform::FileId;
 
 namespace {
 
@@ -30,10 +31,10 @@ namespace {
 struct Laid {
     ScratchDir top, state;
     std::string work = top / "work";
-    FileStamp stampOf(const std::string& path) const
+    FileId stampOf(const std::string& path) const
     {
         const auto folder = platform::FolderHandle::open(path.substr(0, path.rfind('/')));
-        return renaming::stampOf(folder.fd(), path.substr(path.rfind('/') + 1)).value_or(FileStamp{});
+        return renaming::stampOf(folder.fd(), path.substr(path.rfind('/') + 1)).value_or(FileId{});
     }
 };
 
@@ -78,7 +79,7 @@ std::string withEntry(const std::string& text, int entry, const std::string& rec
     return joined(out);
 }
 
-std::string moved(int entry, const std::string& from, const std::string& to, const FileStamp& s)
+std::string moved(int entry, const std::string& from, const std::string& to, const FileId& s)
 {
     return journal_text::intent(entry, JournalOp::move, from, to, s) +
            journal_text::done(entry, JournalOp::move, s);
@@ -175,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"CopyFromANameToItself", false,
                [](const std::string& text, const Laid& laid) {
                    ::unlink((laid.work + "/a.txt").c_str());
-                   const FileStamp x = laid.stampOf(laid.work + "/x.txt");
+                   const FileId x = laid.stampOf(laid.work + "/x.txt");
                    return withEntry(text, 0,
                                     journal_text::intent(0, JournalOp::copy, "x.txt", "x.txt", x) +
                                         journal_text::done(0, JournalOp::copy, x));
@@ -183,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                2, 1},
         Damage{"ParentFolderInANewName", true,
                [](const std::string& text, const Laid& laid) {
-                   const FileStamp outside = laid.stampOf(laid.top / "outside.txt");
+                   const FileId outside = laid.stampOf(laid.top / "outside.txt");
                    return withEntry(text, 0, moved(0, "a.txt", "../outside.txt", outside));
                },
                2, 1},

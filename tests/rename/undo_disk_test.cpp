@@ -297,7 +297,7 @@ TEST_P(UndoOfACopyCutShort, RemovesOnlyTheStartOfTheCopy)
     const auto folder = platform::FolderHandle::open(d.path());
     {
         JournalWriter j = journalAt(state / "run.journal");
-        j.begin({folder.path(), folder.id().dev, folder.id().ino}, 1765250000, 1, false);
+        j.begin({folder.path(), folder.id().device, folder.id().inode}, 1765250000, 1, false);
         j.intent(0, JournalOp::copy, "a.jpg", "x.jpg", *stampOf(folder.fd(), "a.jpg"));
     }
     d.write("x.jpg", c.bytes);

@@ -11,14 +11,15 @@
 namespace {
 
 using namespace renaming;
+using platform::FileId;
 
 class MemoryFolder : public UndoFolder {
 public:
-    std::map<std::string, FileStamp> files;
-    std::optional<FileStamp> stamp(const std::string& n) const override
+    std::map<std::string, FileId> files;
+    std::optional<FileId> stamp(const std::string& n) const override
     {
         const auto it = files.find(n);
-        return it == files.end() ? std::nullopt : std::optional<FileStamp>(it->second);
+        return it == files.end() ? std::nullopt : std::optional<FileId>(it->second);
     }
     bool taken(const std::string& n) const override { return files.count(n) > 0; }
     bool plainFile(const std::string& n) const override { return taken(n); }
@@ -50,14 +51,14 @@ struct Written {
         j.entries = 100;
         return j;
     }();
-    JournalStep& intent(int entry, JournalOp op, std::string from, std::string to, FileStamp before)
+    JournalStep& intent(int entry, JournalOp op, std::string from, std::string to, FileId before)
     {
         j.steps.push_back({entry, op, std::move(from), std::move(to), before, std::nullopt, 0});
         return j.steps.back();
     }
 };
 
-const FileStamp A{10, 100, 1}, B{20, 200, 2}, C{30, 300, 3};
+const FileId A{10, 100, 1}, B{20, 200, 2}, C{30, 300, 3};
 
 TEST(Undo, TakesAChainOfMovesBackInReverseOrder)
 {
@@ -68,7 +69,7 @@ TEST(Undo, TakesAChainOfMovesBackInReverseOrder)
     r.intent(0, JournalOp::move, "a", "c", A).after = A;
     r.intent(1, JournalOp::move, "b", "a", B).after = B;
     const UndoReport rep = undoRun(r.j, f);
-    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}, {"b", B}}));
+    EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}, {"b", B}}));
     EXPECT_EQ(rep.restored, 2);
     EXPECT_EQ(rep.leftAlone, 0);
     ASSERT_EQ(rep.steps.size(), 2u);
@@ -80,12 +81,12 @@ TEST(Undo, RemovesOnlyACopyThatIsStillExactlyTheRunsAndWhoseOriginalIsThere)
 {
     struct Case {
         const char* name;
-        std::map<std::string, FileStamp> now;
+        std::map<std::string, FileId> now;
         UndoResult want;
-        std::map<std::string, FileStamp> after;
+        std::map<std::string, FileId> after;
     };
-    const FileStamp copy{10, 100, 7};
-    const FileStamp edited{11, 555, 7};
+    const FileId copy{10, 100, 7};
+    const FileId edited{11, 555, 7};
     const Case cases[] = {
         {"untouched", {{"a", A}, {"x", copy}}, UndoResult::copyRemoved, {{"a", A}}},
         {"edited after the run", {{"a", A}, {"x", edited}}, UndoResult::leftChanged,
@@ -116,7 +117,7 @@ TEST(Undo, RemovesOnlyACopyThatIsStillExactlyTheRunsAndWhoseOriginalIsThere)
     Written r;
     r.intent(0, JournalOp::copy, "a", "x", A).after = copy;
     EXPECT_TRUE(undoRun(r.j, f).steps.empty());
-    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+    EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
 }
 
 TEST(Undo, NeverMovesOntoANameTakenMeanwhile)
@@ -128,7 +129,7 @@ TEST(Undo, NeverMovesOntoANameTakenMeanwhile)
     const UndoReport rep = undoRun(r.j, f);
     ASSERT_EQ(rep.steps.size(), 1u);
     EXPECT_EQ(rep.steps[0].result, UndoResult::leftNameTaken);
-    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", A}, {"a", C}}));
+    EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"x", A}, {"a", C}}));
 }
 
 TEST(Undo, AfterAKillFindsOutWhatTookEffect)
@@ -141,7 +142,7 @@ TEST(Undo, AfterAKillFindsOutWhatTookEffect)
         Written r;
         r.intent(0, JournalOp::move, "a", "x", A);
         EXPECT_TRUE(undoRun(r.j, f).steps.empty());
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         MemoryFolder f;  // killed after the rename
@@ -149,7 +150,7 @@ TEST(Undo, AfterAKillFindsOutWhatTookEffect)
         Written r;
         r.intent(0, JournalOp::move, "a", "x", A);
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         // Killed between the link and the removal of a rename made by the
@@ -159,15 +160,15 @@ TEST(Undo, AfterAKillFindsOutWhatTookEffect)
         Written r;
         r.intent(0, JournalOp::move, "a", "x", A);
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         MemoryFolder f;  // killed after the copy got its name
-        f.files = {{"a", A}, {"x", FileStamp{A.size, A.mtimeNs, 9}}};
+        f.files = {{"a", A}, {"x", FileId{A.size, A.mtimeNs, 9}}};
         Written r;
         r.intent(0, JournalOp::copy, "a", "x", A);
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         MemoryFolder f;  // killed before the copy got its name
@@ -178,13 +179,13 @@ TEST(Undo, AfterAKillFindsOutWhatTookEffect)
     }
     {
         MemoryFolder f;  // killed after the original's deletion
-        const FileStamp copy{A.size, A.mtimeNs, 9};
+        const FileId copy{A.size, A.mtimeNs, 9};
         f.files = {{"x", copy}};
         Written r;
         r.intent(0, JournalOp::copy, "a", "x", A).after = copy;
         r.intent(0, JournalOp::remove, "a", "", A);
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", copy}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", copy}}));
     }
 }
 
@@ -192,14 +193,14 @@ TEST(Undo, ACopyWhoseOriginalWasDeletedGoesBackEvenWhenEdited)
 {
     // Its content is the only one left: moved back, never removed.
     MemoryFolder f;
-    const FileStamp copy{A.size, A.mtimeNs, 9}, edited{99, 999, 9};
+    const FileId copy{A.size, A.mtimeNs, 9}, edited{99, 999, 9};
     f.files = {{"x", edited}};
     Written r;
     r.intent(0, JournalOp::copy, "a", "x", A).after = copy;
-    r.intent(0, JournalOp::remove, "a", "", A).after = FileStamp{};
+    r.intent(0, JournalOp::remove, "a", "", A).after = FileId{};
     const UndoReport rep = undoRun(r.j, f);
     EXPECT_EQ(rep.restored, 1);
-    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", edited}}));
+    EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", edited}}));
 }
 
 TEST(Undo, ACopyWhoseOriginalWasDeletedIsNeverRemovedForANewFileUnderTheOldName)
@@ -208,15 +209,15 @@ TEST(Undo, ACopyWhoseOriginalWasDeletedIsNeverRemovedForANewFileUnderTheOldName)
     // and even its size and time. The journal saw the deletion done, so the
     // copy is all that is left of the original.
     MemoryFolder f;
-    const FileStamp copy{A.size, A.mtimeNs, 9};
+    const FileId copy{A.size, A.mtimeNs, 9};
     f.files = {{"x", copy}, {"a", A}};
     Written r;
     r.intent(0, JournalOp::copy, "a", "x", A).after = copy;
-    r.intent(0, JournalOp::remove, "a", "", A).after = FileStamp{};
+    r.intent(0, JournalOp::remove, "a", "", A).after = FileId{};
     const UndoReport rep = undoRun(r.j, f);
     ASSERT_EQ(rep.steps.size(), 1u);
     EXPECT_EQ(rep.steps[0].result, UndoResult::leftNameTaken);
-    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", copy}, {"a", A}}));
+    EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"x", copy}, {"a", A}}));
 }
 
 // The run could not look at a file (the disk refused that one call) and
@@ -224,32 +225,32 @@ TEST(Undo, ACopyWhoseOriginalWasDeletedIsNeverRemovedForANewFileUnderTheOldName)
 // file.
 TEST(Undo, AStampTheRunCouldNotTakeIsToldByTheOtherRecord)
 {
-    const FileStamp unknown{};
+    const FileId unknown{};
     {
         MemoryFolder f;  // a move, its file known by what the move left
         f.files = {{"x", A}};
         Written r;
         r.intent(0, JournalOp::move, "a", "x", unknown).after = A;
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         MemoryFolder f;  // a copy, its original known by the copy's size and time
-        const FileStamp copy{A.size, A.mtimeNs, 9};
+        const FileId copy{A.size, A.mtimeNs, 9};
         f.files = {{"a", A}, {"x", copy}};
         Written r;
         r.intent(0, JournalOp::copy, "a", "x", unknown).after = copy;
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         MemoryFolder f;  // a copy whose own stamp is unknown
-        const FileStamp copy{A.size, A.mtimeNs, 9};
+        const FileId copy{A.size, A.mtimeNs, 9};
         f.files = {{"a", A}, {"x", copy}};
         Written r;
         r.intent(0, JournalOp::copy, "a", "x", A).after = unknown;
         EXPECT_EQ(undoRun(r.j, f).restored, 1);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}}));
     }
     {
         MemoryFolder f;  // nothing tells the file: left alone
@@ -258,22 +259,22 @@ TEST(Undo, AStampTheRunCouldNotTakeIsToldByTheOtherRecord)
         r.intent(0, JournalOp::move, "a", "x", unknown);
         const UndoReport rep = undoRun(r.j, f);
         EXPECT_EQ(rep.restored, 0);
-        EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"x", A}}));
+        EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"x", A}}));
     }
 }
 
 TEST(Undo, FailedStepsNeedNothing)
 {
     MemoryFolder f;
-    f.files = {{"a", A}, {"b", B}, {"y", FileStamp{B.size, B.mtimeNs, 8}}};
+    f.files = {{"a", A}, {"b", B}, {"y", FileId{B.size, B.mtimeNs, 8}}};
     Written r;
     r.intent(0, JournalOp::move, "a", "x", A).failedErrno = EEXIST;
-    r.intent(1, JournalOp::copy, "b", "y", B).after = FileStamp{B.size, B.mtimeNs, 8};
+    r.intent(1, JournalOp::copy, "b", "y", B).after = FileId{B.size, B.mtimeNs, 8};
     r.intent(1, JournalOp::remove, "b", "", B).failedErrno = EACCES;
     const UndoReport rep = undoRun(r.j, f);
     ASSERT_EQ(rep.steps.size(), 1u);
     EXPECT_EQ(rep.steps[0].result, UndoResult::copyRemoved);
-    EXPECT_EQ(f.files, (std::map<std::string, FileStamp>{{"a", A}, {"b", B}}));
+    EXPECT_EQ(f.files, (std::map<std::string, FileId>{{"a", A}, {"b", B}}));
 }
 
 }  // namespace

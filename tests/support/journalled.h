@@ -36,7 +36,7 @@ inline std::optional<renaming::Journal> readJournal(const std::string& path)
 struct HeldFile {
     std::string content;
     mode_t mode = 0;
-    renaming::FileStamp stamp;
+    platform::FileId stamp;
     bool operator==(const HeldFile&) const = default;
 };
 using HeldFolder = std::map<std::string, HeldFile>;
