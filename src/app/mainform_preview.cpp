@@ -7,7 +7,7 @@
 #include "app/previewform.h"
 #include "app/radiogroup.h"
 #include "platform/codepage.h"
-#include "rename/folderondisk.h"
+#include "rename/folderindex.h"
 #include "rename/shiftcheck.h"
 #include "rename/ui/filelistbox.h"
 #include "rename/ui/memo.h"
@@ -55,14 +55,28 @@ void TMainForm::EditPreviewMenuClick()
     // (the list stays as it is while the preview is open, which it outlives);
     // the window waits for it a moment, taking no input, then shows the rows
     // made so far and the rest as they come.
+    // The memo's lines go with the plan as one copy of their text, read
+    // into names only as the plan comes to them and for the rows shown.
     auto shifted = std::make_shared<std::atomic<bool>>(false);
+    auto lines = std::make_shared<const renaming::LineSnapshot>(
+        Memo2->Lines.Snapshot(std::min(lineCount, FileListBox->Count())));
+    auto lineAt = [lines](size_t i) {
+        return i < lines->size() ? renaming::TMemoLines::Bytes(lines->line(i)) : std::string();
+    };
+    const std::vector<std::string>& entries = list.entries();
+    app::PlanModel::Names names{
+        [&entries](int e) { return entries[static_cast<size_t>(e)]; },
+        [&entries, lineAt, rules](int e, renaming::Outcome o) {
+            return renaming::plannedNewName(entries[static_cast<size_t>(e)], lineAt(static_cast<size_t>(e)), o, rules);
+        }};
     auto* model = new app::PlanModel(
-        [&entries = list.entries(), lines = memoLines(std::min(lineCount, FileListBox->Count())), lineCount,
-         rules, dir = list.folder().fd(), shifted](renaming::Plan& plan, renaming::PlanProgress& progress) {
-            renaming::makePlanInto(plan, entries, lines, lineCount, rules, renaming::FolderOnDisk(dir), progress);
+        [&entries, lineAt, count = lines->size(), lineCount, rules, dir = list.folder().fd(),
+         shifted](renaming::PlanRows& plan, renaming::PlanProgress& progress) {
+            renaming::makePlanRows(plan, entries, lineAt, lineCount, rules, renaming::IndexedFolder(dir), progress);
             if (!progress.stop)
-                *shifted = renaming::linesLookShifted(entries, lines, rules.cp);
-        });
+                *shifted = renaming::linesLookShifted(entries, lineAt, count, rules.cp);
+        },
+        std::move(names));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!model->complete()) {
         QEventLoop wait;

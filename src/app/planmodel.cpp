@@ -8,19 +8,34 @@
 #include <QColor>
 #include <QStyle>
 
+#include <memory>
+
 
 namespace app {
 
 using renaming::Counted;
 
-PlanModel::PlanModel(renaming::Plan plan, QObject* parent)
-    : QAbstractTableModel(parent), plan_(std::move(plan))
+PlanModel::PlanModel(renaming::Plan plan, QObject* parent) : QAbstractTableModel(parent)
 {
+    const size_t n = plan.entries.size();
+    plan_.outcomes.resize(n);
+    plan_.because.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        plan_.outcomes[i] = static_cast<std::uint8_t>(plan.entries[i].outcome);
+        plan_.because[i] = plan.entries[i].because;
+    }
+    plan_.order = std::move(plan.order);
+    plan_.counts = plan.counts;
+    plan_.unpairedLines = plan.unpairedLines;
+    auto kept = std::make_shared<renaming::Plan>(std::move(plan));
+    names_.oldName = [kept](int e) { return kept->entries[static_cast<size_t>(e)].oldName; };
+    names_.newName = [kept](int e, renaming::Outcome) { return kept->entries[static_cast<size_t>(e)].newName; };
     shown_ = static_cast<int>(plan_.order.size());
     initIcons();
 }
 
-PlanModel::PlanModel(Maker make, QObject* parent) : QAbstractTableModel(parent), complete_(false)
+PlanModel::PlanModel(Maker make, Names names, QObject* parent)
+    : QAbstractTableModel(parent), names_(std::move(names)), complete_(false)
 {
     initIcons();
     maker_ = std::thread([this, make = std::move(make)] {
@@ -75,8 +90,7 @@ void PlanModel::setOnlyProblems(bool only)
     rows_.clear();
     if (only) {
         for (size_t i = 0; i < plan_.order.size(); ++i)
-            if (renaming::countedAs(plan_.entries[static_cast<size_t>(plan_.order[i].entry)].outcome) !=
-                Counted::success)
+            if (renaming::countedAs(plan_.outcome(plan_.order[i].entry)) != Counted::success)
                 rows_.push_back(static_cast<int>(i));
     }
     endResetModel();
@@ -102,10 +116,10 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
     const int row = only_ ? rows_[static_cast<size_t>(index.row())] : index.row();
     const renaming::PlannedStep& step = plan_.order[static_cast<size_t>(row)];
     const int entry = step.entry;
-    const renaming::PlannedEntry& e = plan_.entries[static_cast<size_t>(entry)];
     if (role == kEntryRole)
         return entry;
-    const Counted kind = renaming::countedAs(e.outcome);
+    const renaming::Outcome outcomeOf = plan_.outcome(entry);
+    const Counted kind = renaming::countedAs(outcomeOf);
     switch (role) {
     case Qt::ToolTipRole:
         // Whole, where a column cuts a long name or a swap step's words short.
@@ -119,13 +133,13 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const
             return entry + 1;
         case oldName:
             return step.kind == Kind::fromTemporary ? QString::fromStdString(renaming::msg::kTemporaryName)
-                                                    : widgets::fromBytes(e.oldName);
+                                                    : widgets::fromBytes(names_.oldName(entry));
         case newName:
             return step.kind == Kind::toTemporary ? QString::fromStdString(renaming::msg::kTemporaryName)
-                                                  : widgets::fromBytes(e.newName);
+                                                  : widgets::fromBytes(names_.newName(entry, outcomeOf));
         case outcome:
             return QString::fromStdString(step.kind == Kind::toTemporary ? renaming::msg::kToTemporary
-                                                                         : renaming::outcomeWords(e.outcome, e.because));
+                                                                         : renaming::outcomeWords(outcomeOf, plan_.because[static_cast<size_t>(entry)]));
         }
         return {};
     case Qt::DecorationRole:

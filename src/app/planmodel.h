@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -27,15 +28,21 @@ public:
     static constexpr int kEntryRole = Qt::UserRole + 1;
 
     explicit PlanModel(renaming::Plan plan, QObject* parent = nullptr);
+    // The names a row shows, asked of the rows on the screen only: an
+    // entry's old name, and the new name the plan gave it.
+    struct Names {
+        std::function<std::string(int entry)> oldName;
+        std::function<std::string(int entry, renaming::Outcome)> newName;
+    };
     // Runs `make` on a thread of its own, which fills the plan and tells of
     // its progress; completed() follows once it is done.
-    using Maker = std::function<void(renaming::Plan&, renaming::PlanProgress&)>;
-    explicit PlanModel(Maker make, QObject* parent = nullptr);
+    using Maker = std::function<void(renaming::PlanRows&, renaming::PlanProgress&)>;
+    PlanModel(Maker make, Names names, QObject* parent = nullptr);
     // Stops a plan still being made and waits for its thread.
     ~PlanModel() override;
 
     // The plan: whole once complete() (before, only the rows shown).
-    const renaming::Plan& plan() const { return plan_; }
+    const renaming::PlanRows& plan() const { return plan_; }
     bool complete() const { return complete_; }
     void setOnlyProblems(bool only);
 
@@ -51,7 +58,8 @@ private:
     void poll();
     void initIcons();
 
-    renaming::Plan plan_;
+    renaming::PlanRows plan_;
+    Names names_;
     renaming::PlanProgress progress_;
     std::atomic<bool> made_{false};  // the maker has returned
     std::thread maker_;

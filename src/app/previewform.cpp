@@ -116,7 +116,7 @@ TPreviewForm::TPreviewForm(app::PlanModel* model, bool deleteOld, QWidget* owner
 
 void TPreviewForm::showCounts(bool deleteOld)
 {
-    const renaming::Plan& plan = model_->plan();
+    const renaming::PlanRows& plan = model_->plan();
     PreviewCounts->setText(widgets::fromUtf8(renaming::summaryText(plan.counts, deleteOld).c_str()));
     if (plan.unpairedLines > 0) {
         char buf[256];

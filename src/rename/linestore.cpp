@@ -176,6 +176,25 @@ void LineStore::trim()
     }
 }
 
+LineSnapshot LineStore::snapshot(int lines) const
+{
+    LineSnapshot s;
+    lines = std::max(0, std::min(lines, lineCount()));
+    if (lines == 0)
+        return s;
+    // The text up to the last line's end, and a break after it as after
+    // every other line.
+    const Pos end = lineEnd(lines - 1);
+    s.text_.resize(static_cast<size_t>(end) + 1);
+    copy(0, end, s.text_.data());
+    s.text_[static_cast<size_t>(end)] = u'\n';
+    s.starts_.resize(static_cast<size_t>(lines) + 1);
+    for (int k = 0; k < lines; ++k)
+        s.starts_[static_cast<size_t>(k)] = static_cast<std::uint32_t>(lineStart(k));
+    s.starts_[static_cast<size_t>(lines)] = static_cast<std::uint32_t>(end + 1);
+    return s;
+}
+
 LineStore::Longest LineStore::longest() const
 {
     Longest best;

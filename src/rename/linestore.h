@@ -9,8 +9,27 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace renaming {
+
+// The first lines of a store as they were when it was taken, for another
+// thread to read while the store goes on changing: their units in one
+// piece and where each line starts, some 2 bytes a character and 4 a line.
+class LineSnapshot {
+public:
+    size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+    // Line i, without its break.
+    std::u16string_view line(size_t i) const
+    {
+        return std::u16string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i] - 1);
+    }
+
+private:
+    friend class LineStore;
+    std::u16string text_;                // each line followed by its break
+    std::vector<std::uint32_t> starts_;  // one more than the lines
+};
 
 class LineStore {
 public:
@@ -53,6 +72,9 @@ public:
     bool reserve(Pos units);
     // Gives back the room a shrunken text no longer needs.
     void trim();
+
+    // Lines 0 to `lines` - 1 (fewer where there are fewer), copied.
+    LineSnapshot snapshot(int lines) const;
 
     // The longest line in code units (the first of that length): a look at
     // every line, some milliseconds for a million.

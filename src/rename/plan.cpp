@@ -2,12 +2,24 @@
 
 #include "platform/fs.h"
 
-#include <deque>
+#include <bit>
+#include <cstdlib>
 #include <functional>
+#include <new>
+#include <string_view>
 
 namespace renaming {
 
 namespace {
+
+// What the list-order loop keeps of each entry it decided.
+class EntrySink {
+public:
+    virtual ~EntrySink() = default;
+    virtual void put(size_t i, Outcome o, int because, std::string&& newName) = 0;
+    // The new name entry `e` was given: kept, or made again into `scratch`.
+    virtual std::string_view newName(int e, std::string& scratch) const = 0;
+};
 
 // The folder as the planned steps before the current one will have left it:
 // names made or removed by earlier entries, over the folder as it is now.
@@ -16,11 +28,17 @@ namespace {
 // in case, where the run finds it taken.
 //
 // A plan of a million moves changes two million names: they are kept in one
-// open table of pointers to the names themselves (which the caller keeps
-// where they are), not a node and a copy each.
+// open table that refers to each name by its entry (an old name is the
+// list's, a new one the sink's), 12 bytes a slot, not a node and a copy each.
 class PlannedFolder : public FolderView {
 public:
-    explicit PlannedFolder(const FolderView& now) : now_(now) {}
+    PlannedFolder(const FolderView& now, const std::vector<std::string>& entries, const EntrySink& sink)
+        : now_(now), entries_(entries), sink_(sink)
+    {
+    }
+    ~PlannedFolder() override { std::free(slots_); }
+    PlannedFolder(const PlannedFolder&) = delete;
+    PlannedFolder& operator=(const PlannedFolder&) = delete;
 
     NameState state(const std::string& name) const override
     {
@@ -49,87 +67,161 @@ public:
         const Slot* s = find(name);
         return s ? s->by() : -1;
     }
-    // `name` stays where it is while this object lives.
-    void set(const std::string& name, NameState st, int by)
+    // Entry `at` makes its new name or removes its old one, `name`; at
+    // most `namesLeft` names change from here on.
+    void set(int at, bool isNew, std::string_view name, NameState st, size_t namesLeft)
     {
         // Asked only once a name changes: a plan that changes nothing
-        // never has the folder probed.
-        if (slots_.empty()) {
+        // never has the folder probed. Sized then for every name that may
+        // still change, so that the table is never copied as it grows.
+        if (!slots_) {
             folds_ = now_.foldsCase();
-            slots_.resize(1024);
+            allocate(std::bit_ceil(std::max<size_t>(namesLeft * 4 / 3 + 1, 1024)));
         }
-        if ((used_ + 1) * 4 > slots_.size() * 3)
+        if ((used_ + 1) * 4 > size_ * 3)
             grow();
-        const std::string& k = key(name);
+        const std::string_view k = key(name);
         const uint32_t h = hashOf(k);
         Slot* s = place(k, h);
-        if (!s->name) {
-            s->name = folds_ ? &folded_.emplace_back(k) : &name;
+        if (!s->ref) {
+            s->ref = static_cast<uint32_t>(at) << 1 | (isNew ? 1u : 0u);
+            s->ref += 2;  // 0 is a free slot
             s->hash = h;
             ++used_;
         }
-        s->value = static_cast<uint32_t>(by) << 2 | static_cast<uint32_t>(st);
+        s->value = static_cast<uint32_t>(at) << 2 | static_cast<uint32_t>(st);
     }
 
 private:
     struct Slot {
-        const std::string* name = nullptr;  // as compared: folded where the folder folds case
-        uint32_t hash = 0;
-        uint32_t value = 0;  // the entry << 2 | the state
+        uint32_t hash;
+        uint32_t value;  // the entry << 2 | the state
+        uint32_t ref;    // 0 for a free slot, else 2 + (the entry << 1 | whether its new name)
         NameState state() const { return static_cast<NameState>(value & 3); }
         int by() const { return static_cast<int>(value >> 2); }
     };
-    static uint32_t hashOf(const std::string& k) { return static_cast<uint32_t>(std::hash<std::string>{}(k)); }
-    // The slot of `k`, or the free one where it would go.
-    Slot* place(const std::string& k, uint32_t h) const
+    static uint32_t hashOf(std::string_view k) { return static_cast<uint32_t>(std::hash<std::string_view>{}(k)); }
+    std::string_view nameOf(int e, bool isNew, std::string& scratch) const
     {
-        const size_t mask = slots_.size() - 1;
+        return isNew ? sink_.newName(e, scratch) : std::string_view(entries_[static_cast<size_t>(e)]);
+    }
+    // The name as compared: folded where the folder folds case.
+    std::string_view key(std::string_view name) const
+    {
+        if (!folds_)
+            return name;
+        foldedKey_ = platform::caseFolded(std::string(name));
+        return foldedKey_;
+    }
+    bool holds(const Slot& s, std::string_view k) const
+    {
+        const uint32_t ref = s.ref - 2;
+        std::string scratch;
+        const std::string_view n = nameOf(static_cast<int>(ref >> 1), (ref & 1) != 0, scratch);
+        return folds_ ? platform::caseFolded(std::string(n)) == k : n == k;
+    }
+    // The slot of `k`, or the free one where it would go.
+    Slot* place(std::string_view k, uint32_t h) const
+    {
+        const size_t mask = size_ - 1;
         for (size_t i = h & mask;; i = (i + 1) & mask) {
             Slot& s = slots_[i];
-            if (!s.name || (s.hash == h && *s.name == k))
+            if (!s.ref || (s.hash == h && holds(s, k)))
                 return &s;
         }
     }
     const Slot* find(const std::string& name) const
     {
-        if (slots_.empty())
+        if (!slots_)
             return nullptr;
-        if (!folds_) {
-            const Slot* s = place(name, hashOf(name));
-            return s->name ? s : nullptr;
-        }
-        const std::string k = platform::caseFolded(name);
+        std::string folded;
+        if (folds_)
+            folded = platform::caseFolded(name);
+        const std::string_view k = folds_ ? std::string_view(folded) : std::string_view(name);
         const Slot* s = place(k, hashOf(k));
-        return s->name ? s : nullptr;
+        return s->ref ? s : nullptr;
+    }
+    // Zeroed pages from the system: the table costs only what it touches.
+    void allocate(size_t n)
+    {
+        slots_ = static_cast<Slot*>(std::calloc(n, sizeof(Slot)));
+        if (!slots_)
+            throw std::bad_alloc();
+        size_ = n;
     }
     void grow()
     {
-        std::vector<Slot> old(slots_.size() * 2);
-        old.swap(slots_);
-        const size_t mask = slots_.size() - 1;
-        for (const Slot& s : old) {
-            if (!s.name)
+        Slot* old = slots_;
+        const size_t oldSize = size_;
+        allocate(size_ * 2);
+        const size_t mask = size_ - 1;
+        for (size_t k = 0; k < oldSize; ++k) {
+            const Slot& s = old[k];
+            if (!s.ref)
                 continue;
             size_t i = s.hash & mask;
-            while (slots_[i].name)
+            while (slots_[i].ref)
                 i = (i + 1) & mask;
             slots_[i] = s;
         }
-    }
-    const std::string& key(const std::string& name)
-    {
-        if (!folds_)
-            return name;
-        foldedKey_ = platform::caseFolded(name);
-        return foldedKey_;
+        std::free(old);
     }
     const FolderView& now_;
+    const std::vector<std::string>& entries_;
+    const EntrySink& sink_;
     bool folds_ = false;
-    mutable std::vector<Slot> slots_;  // a power of two of them, at most three quarters used
+    Slot* slots_ = nullptr;  // a power of two of them, at most three quarters used
+    size_t size_ = 0;
     size_t used_ = 0;
-    std::deque<std::string> folded_;  // the keys, where the folder folds case
-    std::string foldedKey_;
+    mutable std::string foldedKey_;
 };
+
+// The entries of a plan in list order, each seeing the folder as the
+// entries before it will have left it. False when a stop was asked.
+bool planInListOrder(const std::vector<std::string>& entries, const LineAt& lineAt, const PlanRules& rules,
+                     const FolderView& folder, PlanProgress& progress, EntrySink& sink,
+                     std::vector<PlannedStep>& order, RunCounts& counts)
+{
+    PlannedFolder planned(folder, entries, sink);
+    const size_t n = entries.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i % 1024 == 0) {
+            if (progress.stop.load(std::memory_order_relaxed))
+                return false;
+            progress.steps.store(i, std::memory_order_release);
+        }
+        const int at = static_cast<int>(i);
+        const std::string& oldName = entries[i];
+        Decision d = decide(oldName, lineAt(i), rules, planned);
+        Outcome outcome = d.outcome;
+        int because = -1;
+        const int by = d.newName.empty() ? -1 : planned.changedBy(d.newName);
+        if (outcome == Outcome::taken && by >= 0 && planned.state(d.newName) != NameState::missing) {
+            outcome = Outcome::takenByRun;
+            because = by;
+        } else if ((outcome == Outcome::copied || outcome == Outcome::moved || outcome == Outcome::oldStays) &&
+                   by >= 0) {
+            because = by;  // the name was freed by an earlier entry
+        }
+        countInto(counts, outcome);
+        order[i] = {at, PlannedStep::Kind::entry};
+        const size_t left = 2 * (n - i);
+        const bool makes = outcome == Outcome::copied || outcome == Outcome::oldStays || outcome == Outcome::moved;
+        // The new name is entered while it is at hand, before the sink
+        // keeps it (or lets it go, to make it again when asked).
+        if (makes)
+            planned.set(at, true, d.newName, NameState::regular, left);
+        sink.put(i, outcome, because, std::move(d.newName));
+        if (outcome == Outcome::moved)
+            planned.set(at, false, oldName, NameState::missing, left);
+    }
+    return true;
+}
+
+int unpaired(int lineCount, size_t entries)
+{
+    return lineCount > static_cast<int>(entries) ? lineCount - static_cast<int>(entries) : 0;
+}
 
 }  // namespace
 
@@ -202,53 +294,95 @@ void makePlanInto(Plan& plan, const std::vector<std::string>& entries, const std
         progress.done.store(true, std::memory_order_release);
         return;
     }
+    class Entries : public EntrySink {
+    public:
+        Entries(Plan& p, const std::vector<std::string>& e) : plan_(p), entries_(e) {}
+        void put(size_t i, Outcome o, int because, std::string&& newName) override
+        {
+            plan_.entries[i] = {entries_[i], std::move(newName), o, because};
+        }
+        std::string_view newName(int e, std::string&) const override
+        {
+            return plan_.entries[static_cast<size_t>(e)].newName;
+        }
+
+    private:
+        Plan& plan_;
+        const std::vector<std::string>& entries_;
+    } sink(plan, entries);
     // Sized before the first entry is decided: a reader of the steps made
     // so far never sees them move.
     plan.entries.resize(entries.size());
     plan.order.resize(entries.size());
-    PlannedFolder planned(folder);
-    const std::string noLine;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i % 1024 == 0) {
-            if (progress.stop.load(std::memory_order_relaxed))
-                return;
-            progress.steps.store(i, std::memory_order_release);
-        }
-        const int at = static_cast<int>(i);
-        const std::string& oldName = entries[i];
-        Decision d = decide(oldName, i < lines.size() ? lines[i] : noLine, rules, planned);
-        PlannedEntry e{oldName, std::move(d.newName), d.outcome, -1};
-        const int by = e.newName.empty() ? -1 : planned.changedBy(e.newName);
-        if (e.outcome == Outcome::taken && by >= 0 &&
-            planned.state(e.newName) != NameState::missing) {
-            e.outcome = Outcome::takenByRun;
-            e.because = by;
-        } else if ((e.outcome == Outcome::copied || e.outcome == Outcome::moved ||
-                    e.outcome == Outcome::oldStays) &&
-                   by >= 0) {
-            e.because = by;  // the name was freed by an earlier entry
-        }
-        // The names are kept where the plan keeps them.
-        countInto(plan.counts, e.outcome);
-        const PlannedEntry& kept = plan.entries[i] = std::move(e);
-        plan.order[i] = {at, PlannedStep::Kind::entry};
-        switch (kept.outcome) {
-        case Outcome::copied:
-        case Outcome::oldStays:
-            planned.set(kept.newName, NameState::regular, at);
-            break;
-        case Outcome::moved:
-            planned.set(kept.newName, NameState::regular, at);
-            planned.set(oldName, NameState::missing, at);
-            break;
-        default:
-            break;
-        }
-    }
-    plan.unpairedLines = lineCount > static_cast<int>(entries.size())
-                             ? lineCount - static_cast<int>(entries.size())
-                             : 0;
+    const LineAt lineAt = [&lines](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
+    if (!planInListOrder(entries, lineAt, rules, folder, progress, sink, plan.order, plan.counts))
+        return;
+    plan.unpairedLines = unpaired(lineCount, entries.size());
     progress.steps.store(entries.size(), std::memory_order_release);
+    progress.done.store(true, std::memory_order_release);
+}
+
+std::string plannedNewName(const std::string& oldName, const std::string& line, Outcome o, const PlanRules& rules)
+{
+    if (o == Outcome::badLine || o == Outcome::noName)
+        return {};
+    return makeNewFileName(oldName, line, rules.rule, rules.cp);
+}
+
+void makePlanRows(PlanRows& rows, const std::vector<std::string>& entries, const LineAt& lines, int lineCount,
+                  const PlanRules& rules, const FolderView& folder, PlanProgress& progress)
+{
+    const size_t n = entries.size();
+    if (rules.swaps()) {
+        std::vector<std::string> given;
+        given.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            given.push_back(lines(i));
+        const Plan p = makeSwapPlan(entries, given, lineCount, rules, folder);
+        rows.outcomes.resize(n);
+        rows.because.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            rows.outcomes[i] = static_cast<std::uint8_t>(p.entries[i].outcome);
+            rows.because[i] = p.entries[i].because;
+        }
+        rows.order = p.order;
+        rows.counts = p.counts;
+        rows.unpairedLines = p.unpairedLines;
+        progress.steps.store(rows.order.size(), std::memory_order_release);
+        progress.done.store(true, std::memory_order_release);
+        return;
+    }
+    class Rows : public EntrySink {
+    public:
+        Rows(PlanRows& r, const std::vector<std::string>& e, const LineAt& l, const PlanRules& rules)
+            : rows_(r), entries_(e), lines_(l), rules_(rules)
+        {
+        }
+        void put(size_t i, Outcome o, int because, std::string&&) override
+        {
+            rows_.outcomes[i] = static_cast<std::uint8_t>(o);
+            rows_.because[i] = because;
+        }
+        std::string_view newName(int e, std::string& scratch) const override
+        {
+            const size_t i = static_cast<size_t>(e);
+            scratch = plannedNewName(entries_[i], lines_(i), rows_.outcome(e), rules_);
+            return scratch;
+        }
+
+    private:
+        PlanRows& rows_;
+        const std::vector<std::string>& entries_;
+        const LineAt& lines_;
+        const PlanRules& rules_;
+    } sink(rows, entries, lines, rules);
+    rows.outcomes.resize(n);
+    rows.because.resize(n, -1);
+    rows.order.resize(n);
+    if (!planInListOrder(entries, lines, rules, folder, progress, sink, rows.order, rows.counts))
+        return;
+    rows.unpairedLines = unpaired(lineCount, n);
+    progress.steps.store(n, std::memory_order_release);
     progress.done.store(true, std::memory_order_release);
 }
 

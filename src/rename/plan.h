@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,31 @@ struct PlanProgress {
 // asked.
 void makePlanInto(Plan& plan, const std::vector<std::string>& entries, const std::vector<std::string>& lines,
                   int lineCount, const PlanRules& rules, const FolderView& folder, PlanProgress& progress);
+
+// Line i of the memo, or the empty string beyond its last, as a plan reads
+// them one at a time.
+using LineAt = std::function<std::string(size_t)>;
+
+// A plan as the preview keeps it for a million entries: of each entry only
+// its outcome and the entry it depends on. The old names are the list's,
+// and a new name is made again from its old name and line (plannedNewName)
+// for the rows shown: some 13 bytes an entry instead of two names.
+struct PlanRows {
+    std::vector<std::uint8_t> outcomes;  // each an Outcome
+    std::vector<int> because;            // as PlannedEntry::because
+    std::vector<PlannedStep> order;
+    RunCounts counts;
+    int unpairedLines = 0;
+    Outcome outcome(int entry) const { return static_cast<Outcome>(outcomes[static_cast<size_t>(entry)]); }
+};
+
+// The new name the plan gave an entry of outcome `o`, as decide made it.
+std::string plannedNewName(const std::string& oldName, const std::string& line, Outcome o, const PlanRules& rules);
+
+// makePlanInto as rows, with the lines read one at a time as they are
+// needed: `lines` is called on this thread only.
+void makePlanRows(PlanRows& rows, const std::vector<std::string>& entries, const LineAt& lines, int lineCount,
+                  const PlanRules& rules, const FolderView& folder, PlanProgress& progress);
 
 // The plan where names are swapped (swapplan.cpp).
 Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std::string>& lines,

@@ -79,12 +79,18 @@ std::optional<int64_t> onlyNumber(std::string_view s, platform::CodePage cp)
 bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
                       platform::CodePage cp)
 {
-    const size_t pairs = std::min(names.size(), lines.size());
+    return linesLookShifted(names, [&lines](size_t i) { return lines[i]; }, lines.size(), cp);
+}
+
+bool linesLookShifted(const std::vector<std::string>& names, const std::function<std::string(size_t)>& lineAt,
+                      size_t lines, platform::CodePage cp)
+{
+    const size_t pairs = std::min(names.size(), lines);
     int counted = 0;
     std::map<int64_t, int> byDifference;
     for (size_t i = 0; i < pairs; ++i) {
         const auto name = onlyNumber(baseOf(names[i], cp), cp);
-        const auto line = name ? onlyNumber(lines[i], cp) : std::nullopt;
+        const auto line = name ? onlyNumber(lineAt(i), cp) : std::nullopt;
         if (!line)
             continue;
         ++counted;

@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,8 @@ namespace renaming {
 // are the ASCII ones and their full-width forms.
 bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
                       platform::CodePage cp);
+// The same with line i given by `lineAt`, for i below `lines`.
+bool linesLookShifted(const std::vector<std::string>& names, const std::function<std::string(size_t)>& lineAt,
+                      size_t lines, platform::CodePage cp);
 
 }  // namespace renaming

@@ -197,6 +197,7 @@ class HeldPlan {
 public:
     std::atomic<bool> letGo{false};
     std::vector<std::string> entries, lines;
+    const PlanRules rules{NameRule::replace, platform::CodePage::utf8, true};
     HeldPlan()
     {
         for (int i = 0; i < 3000; ++i) {
@@ -206,7 +207,7 @@ public:
     }
     app::PlanModel* model()
     {
-        return new app::PlanModel([this](Plan& plan, PlanProgress& progress) {
+        return new app::PlanModel([this](PlanRows& plan, PlanProgress& progress) {
             class Held : public FolderView {
             public:
                 explicit Held(HeldPlan& h, PlanProgress& p) : h_(h), p_(p) {}
@@ -223,9 +224,10 @@ public:
                 HeldPlan& h_;
                 PlanProgress& p_;
             };
-            makePlanInto(plan, entries, lines, int(lines.size()), PlanRules{NameRule::replace, platform::CodePage::utf8, true},
+            makePlanRows(plan, entries, [this](size_t i) { return lines[i]; }, int(lines.size()), rules,
                          Held(*this, progress), progress);
-        });
+        }, {[this](int e) { return entries[size_t(e)]; },
+            [this](int e, Outcome o) { return plannedNewName(entries[size_t(e)], lines[size_t(e)], o, rules); }});
     }
 };
 

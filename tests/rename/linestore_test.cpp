@@ -48,6 +48,12 @@ void expectSame(const LineStore& s, const std::u16string& want)
         longest = std::max(longest, lines[static_cast<size_t>(i)].size());
     }
     EXPECT_EQ(s.longest().length, static_cast<Pos>(longest));
+    // A snapshot of all lines but the last, wherever the gap is now.
+    const int first = std::max(1, s.lineCount() - 1);
+    const renaming::LineSnapshot snap = s.snapshot(first);
+    ASSERT_EQ(snap.size(), static_cast<size_t>(first));
+    for (size_t i = 0; i < snap.size(); ++i)
+        ASSERT_EQ(std::u16string(snap.line(i)), lines[i]) << i;
 }
 
 // A run of edits: how long the texts put in are, how many of their

@@ -4,6 +4,7 @@
 // and never makes a name that would vanish from the list.
 #include "platform/folder.h"
 #include "platform/syscalls.h"
+#include "rename/folderindex.h"
 #include "rename/folderondisk.h"
 #include "rename/plan.h"
 #include "rename/renamerun.h"
@@ -52,6 +53,28 @@ std::vector<Reported> expected(const Plan& p)
     }
     return out;
 }
+
+// The same, of the preview's rows: the old names are the list's and the
+// new ones made again from the lines.
+std::vector<Reported> expected(const PlanRows& p, const std::vector<std::string>& files,
+                               const std::vector<std::string>& lines, const PlanRules& rules)
+{
+    std::vector<Reported> out;
+    for (const auto& st : p.order) {
+        if (st.kind == PlannedStep::Kind::toTemporary)
+            continue;
+        const auto e = static_cast<size_t>(st.entry);
+        const Outcome o = p.outcome(st.entry);
+        for (RunStep s : stepsOf(o))
+            out.push_back({s, aboutNewName(s) ? plannedNewName(files[e], e < lines.size() ? lines[e] : "", o, rules)
+                                              : files[e]});
+    }
+    return out;
+}
+
+// One hash for every name: every question is a hit, and only the look
+// that confirms it can tell a free name from a taken one.
+std::uint64_t oneHash(std::string_view) { return 42; }
 
 struct Scenario {
     std::vector<std::string> files;     // listed, sorted by bytes
@@ -171,6 +194,13 @@ void planEqualsRun(bool plainFs, int scenarios, unsigned seed, Scenario (*make)(
         ASSERT_TRUE(folder.valid());
         const Plan plan = makePlan(s.files, s.lines, static_cast<int>(s.lines.size()), s.rules,
                                    FolderOnDisk(folder.fd()));
+        // The preview's plan, from one read of the folder after a few
+        // looks of its own, with the names' own hashes or one for all.
+        PlanRows rows;
+        PlanProgress progress;
+        makePlanRows(rows, s.files, [&s](size_t i) { return i < s.lines.size() ? s.lines[i] : std::string(); },
+                     static_cast<int>(s.lines.size()), s.rules,
+                     IndexedFolder(folder.fd(), k % 3, k % 2 ? oneHash : NameHashes::defaultHash), progress);
 
         RunRequest rq;
         rq.folder = std::move(folder);
@@ -184,7 +214,9 @@ void planEqualsRun(bool plainFs, int scenarios, unsigned seed, Scenario (*make)(
         const RunCounts counts = runRename(rq);
 
         ASSERT_EQ(show(reported), show(expected(plan))) << s.describe();
+        ASSERT_EQ(show(reported), show(expected(rows, s.files, s.lines, s.rules))) << s.describe();
         ASSERT_EQ(counts, plan.counts) << s.describe();
+        ASSERT_EQ(counts, rows.counts) << s.describe();
         ASSERT_EQ(plan.unpairedLines,
                   std::max(0, static_cast<int>(s.lines.size()) - static_cast<int>(s.files.size())));
     }

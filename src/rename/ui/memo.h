@@ -38,6 +38,11 @@ public:
     // Lines 0 to `count` - 1 as operator[] gives them, fewer where the memo
     // has fewer.
     std::vector<std::string> First(int count) const;
+    // The first `count` lines as they are now, for another thread to read
+    // with Bytes() as it goes: a copy of their text, not a string a line.
+    LineSnapshot Snapshot(int count) const;
+    // A line of a snapshot as operator[] gives it.
+    static std::string Bytes(std::u16string_view line);
     void Clear();
     // Appends `text` as a new last line followed by a line break.
     void Add(const std::string& text);

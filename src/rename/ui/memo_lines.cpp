@@ -70,6 +70,13 @@ std::vector<std::string> TMemoLines::First(int count) const
     return lines;
 }
 
+LineSnapshot TMemoLines::Snapshot(int count) const { return memo_.text_.snapshot(std::min(count, Count())); }
+
+std::string TMemoLines::Bytes(std::u16string_view line)
+{
+    return lineBytes(QStringView(line.data(), static_cast<qsizetype>(line.size())));
+}
+
 void TMemoLines::Clear() { memo_.clear(); }
 
 void TMemoLines::Add(const std::string& text)
