@@ -60,8 +60,8 @@ void TMainForm::EditPreviewMenuClick()
     auto shifted = std::make_shared<std::atomic<bool>>(false);
     auto lines = std::make_shared<const renaming::LineSnapshot>(
         Memo2->Lines.Snapshot(std::min(lineCount, FileListBox->Count())));
-    auto lineAt = [lines](size_t i) {
-        return i < lines->size() ? renaming::TMemoLines::Bytes(lines->line(i)) : std::string();
+    auto lineAt = [lines, cp = rules.cp](size_t i) {
+        return i < lines->size() ? renaming::TMemoLines::Bytes(lines->line(i), cp) : std::string();
     };
     const std::vector<std::string>& entries = list.entries();
     app::PlanModel::Names names{
@@ -70,11 +70,23 @@ void TMainForm::EditPreviewMenuClick()
             return renaming::plannedNewName(entries[static_cast<size_t>(e)], lineAt(static_cast<size_t>(e)), o, rules);
         }};
     auto* model = new app::PlanModel(
-        [&entries, lineAt, count = lines->size(), lineCount, rules, dir = list.folder().fd(),
-         shifted](renaming::PlanRows& plan, renaming::PlanProgress& progress) {
-            renaming::makePlanRows(plan, entries, lineAt, lineCount, rules, renaming::IndexedFolder(dir), progress);
+        [&entries, lineAt, lineCount, rules, dir = list.folder().fd(), shifted](renaming::PlanRows& plan,
+                                                                              renaming::PlanProgress& progress) {
+            // The plan reads each line once, in list order: whether the
+            // lines look shifted is seen on the way.
+            renaming::ShiftCheck shift(rules.cp);
+            size_t checked = 0;
+            const renaming::LineAt read = [&](size_t i) {
+                std::string line = lineAt(i);
+                if (i == checked && i < entries.size()) {
+                    shift.add(entries[i], line);
+                    ++checked;
+                }
+                return line;
+            };
+            renaming::makePlanRows(plan, entries, read, lineCount, rules, renaming::IndexedFolder(dir), progress);
             if (!progress.stop)
-                *shifted = renaming::linesLookShifted(entries, lineAt, count, rules.cp);
+                *shifted = shift.shifted();
         },
         std::move(names));
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -88,6 +88,7 @@ void PlanModel::setOnlyProblems(bool only)
     beginResetModel();
     only_ = only;
     rows_.clear();
+    rows_.shrink_to_fit();  // a million problems need not stay once shown all
     if (only) {
         for (size_t i = 0; i < plan_.order.size(); ++i)
             if (renaming::countedAs(plan_.outcome(plan_.order[i].entry)) != Counted::success)

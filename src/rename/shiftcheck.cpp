@@ -79,28 +79,29 @@ std::optional<int64_t> onlyNumber(std::string_view s, platform::CodePage cp)
 bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
                       platform::CodePage cp)
 {
-    return linesLookShifted(names, [&lines](size_t i) { return lines[i]; }, lines.size(), cp);
+    ShiftCheck check(cp);
+    for (size_t i = 0; i < std::min(names.size(), lines.size()); ++i)
+        check.add(names[i], lines[i]);
+    return check.shifted();
 }
 
-bool linesLookShifted(const std::vector<std::string>& names, const std::function<std::string(size_t)>& lineAt,
-                      size_t lines, platform::CodePage cp)
+void ShiftCheck::add(const std::string& name, const std::string& line)
 {
-    const size_t pairs = std::min(names.size(), lines);
-    int counted = 0;
-    std::map<int64_t, int> byDifference;
-    for (size_t i = 0; i < pairs; ++i) {
-        const auto name = onlyNumber(baseOf(names[i], cp), cp);
-        const auto line = name ? onlyNumber(lineAt(i), cp) : std::nullopt;
-        if (!line)
-            continue;
-        ++counted;
-        if (*name >= 0 && *line >= 0)
-            ++byDifference[*line - *name];
-    }
-    if (counted < 5)
+    const auto n = onlyNumber(baseOf(name, cp_), cp_);
+    const auto l = n ? onlyNumber(line, cp_) : std::nullopt;
+    if (!l)
+        return;
+    ++counted_;
+    if (*n >= 0 && *l >= 0)
+        ++byDifference_[*l - *n];
+}
+
+bool ShiftCheck::shifted() const
+{
+    if (counted_ < 5)
         return false;
-    for (const auto& [difference, n] : byDifference)
-        if (difference != 0 && n * 5 >= counted * 4)
+    for (const auto& [difference, n] : byDifference_)
+        if (difference != 0 && n * 5 >= counted_ * 4)
             return true;
     return false;
 }

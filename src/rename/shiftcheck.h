@@ -5,7 +5,8 @@
 
 #include "platform/codepage.h"
 
-#include <functional>
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,18 @@ namespace renaming {
 // are the ASCII ones and their full-width forms.
 bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
                       platform::CodePage cp);
-// The same with line i given by `lineAt`, for i below `lines`.
-bool linesLookShifted(const std::vector<std::string>& names, const std::function<std::string(size_t)>& lineAt,
-                      size_t lines, platform::CodePage cp);
+
+// The same, pair by pair, for lines read one at a time as a plan reads them.
+class ShiftCheck {
+public:
+    explicit ShiftCheck(platform::CodePage cp) : cp_(cp) {}
+    void add(const std::string& name, const std::string& line);
+    bool shifted() const;
+
+private:
+    platform::CodePage cp_;
+    int counted_ = 0;
+    std::map<int64_t, int> byDifference_;
+};
 
 }  // namespace renaming

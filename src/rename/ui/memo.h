@@ -2,6 +2,7 @@
 // read and fill it.
 #pragma once
 
+#include "platform/codepage.h"
 #include "rename/linehistory.h"
 #include "rename/linestore.h"
 
@@ -42,7 +43,7 @@ public:
     // with Bytes() as it goes: a copy of their text, not a string a line.
     LineSnapshot Snapshot(int count) const;
     // A line of a snapshot as operator[] gives it.
-    static std::string Bytes(std::u16string_view line);
+    static std::string Bytes(std::u16string_view line, platform::CodePage cp);
     void Clear();
     // Appends `text` as a new last line followed by a line break.
     void Add(const std::string& text);

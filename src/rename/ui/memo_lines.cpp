@@ -14,11 +14,10 @@ constexpr size_t kMaxLineBytes = 4096;
 constexpr qsizetype kChunk = qsizetype{1} << 16;
 
 // A line's text as bytes, cut to the longest line there may be.
-std::string lineBytes(QStringView text)
+std::string lineBytes(QStringView text, platform::CodePage cp = platform::systemCodePage())
 {
-    std::string line = widgets::toBytes(QString::fromRawData(text.data(), text.size()));
+    std::string line = widgets::toBytes(QString::fromRawData(text.data(), text.size()), cp);
     if (line.size() > kMaxLineBytes) {
-        const auto cp = platform::systemCodePage();
         size_t end = 0;
         while (end < line.size()) {
             const size_t n = platform::charLength(line, end, cp);
@@ -72,9 +71,9 @@ std::vector<std::string> TMemoLines::First(int count) const
 
 LineSnapshot TMemoLines::Snapshot(int count) const { return memo_.text_.snapshot(std::min(count, Count())); }
 
-std::string TMemoLines::Bytes(std::u16string_view line)
+std::string TMemoLines::Bytes(std::u16string_view line, platform::CodePage cp)
 {
-    return lineBytes(QStringView(line.data(), static_cast<qsizetype>(line.size())));
+    return lineBytes(QStringView(line.data(), static_cast<qsizetype>(line.size())), cp);
 }
 
 void TMemoLines::Clear() { memo_.clear(); }
