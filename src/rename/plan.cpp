@@ -142,18 +142,25 @@ private:
         return s->ref ? s : nullptr;
     }
     // Zeroed pages from the system: the table costs only what it touches.
+    static Slot* zeroed(size_t n)
+    {
+        auto* p = static_cast<Slot*>(std::calloc(n, sizeof(Slot)));
+        if (!p)
+            throw std::bad_alloc();
+        return p;
+    }
     void allocate(size_t n)
     {
-        slots_ = static_cast<Slot*>(std::calloc(n, sizeof(Slot)));
-        if (!slots_)
-            throw std::bad_alloc();
+        slots_ = zeroed(n);
         size_ = n;
     }
     void grow()
     {
+        Slot* fresh = zeroed(size_ * 2);
         Slot* old = slots_;
         const size_t oldSize = size_;
-        allocate(size_ * 2);
+        slots_ = fresh;
+        size_ *= 2;
         const size_t mask = size_ - 1;
         for (size_t k = 0; k < oldSize; ++k) {
             const Slot& s = old[k];
