@@ -1,9 +1,12 @@
 // How a platform call that can fail says how it went: ok, or the errno
 // value of the failure, for the caller to act on or to hand to the message
-// code (ioErrorMessage). A failure always carries a nonzero value.
+// code (ioErrorMessage). A failure always carries a nonzero value. A call
+// that gives a value on success returns a Result: the value, or the Status
+// of the failure.
 #pragma once
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
@@ -27,6 +30,36 @@ public:
 private:
     constexpr explicit Status(int e) : error_(e) {}
     int error_ = 0;
+};
+
+// A value of type T, or the failure that kept the call from giving one.
+// A failure holds T's empty value (T{}: no folder, no file), so a caller
+// that has no use for the errno can take the value either way.
+template <class T>
+class Result {
+public:
+    Result(T value) : value_(std::move(value)) {}
+    // A failure; an ok Status given here counts as EIO, as no value came.
+    Result(Status failure) : status_(failure.ok() ? Status::failure(EIO) : failure) {}
+
+    bool ok() const { return status_.ok(); }
+    explicit operator bool() const { return ok(); }
+    const Status& status() const { return status_; }
+    // The errno value; 0 when ok.
+    int error() const { return status_.error(); }
+
+    T& value() & { return value_; }
+    const T& value() const& { return value_; }
+    T&& value() && { return std::move(value_); }
+    T& operator*() & { return value_; }
+    const T& operator*() const& { return value_; }
+    T&& operator*() && { return std::move(value_); }
+    T* operator->() { return &value_; }
+    const T* operator->() const { return &value_; }
+
+private:
+    Status status_;
+    T value_{};
 };
 
 }  // namespace platform

@@ -32,16 +32,14 @@ public:
 
     // Makes a new file in the folder `dirFd` with `mode` (before the umask).
     // With `unnamed` false it always gets a scratch name (a file that is to
-    // replace another one must have a name to be renamed from). A file of
-    // no kind, with `err` set, when neither can be made.
-    static TempFile create(int dirFd, int* err = nullptr, mode_t mode = 0600,
-                           bool unnamed = true);
+    // replace another one must have a name to be renamed from). A failure
+    // when neither can be made.
+    static Result<TempFile> create(int dirFd, mode_t mode = 0600, bool unnamed = true);
 
     // Makes the file under `name` itself, failing when the name is taken:
     // for a folder that takes neither an unnamed file nor a scratch name.
     // The name shows the file while it is written.
-    static TempFile createInPlace(int dirFd, const std::string& name, int* err = nullptr,
-                                  mode_t mode = 0600);
+    static Result<TempFile> createInPlace(int dirFd, const std::string& name, mode_t mode = 0600);
 
     // True for a name of the scratch pattern (of any process).
     static bool isScratchName(std::string_view name);

@@ -1,6 +1,5 @@
 #include "platform/textfile.h"
 
-#include "platform/failure.h"
 #include "platform/fdio.h"
 #include "platform/syscalls.h"
 
@@ -31,14 +30,12 @@ bool heldElsewhere(int fd)
 
 long processId() { return static_cast<long>(::getpid()); }
 
-UniqueFd createLocked(const std::string& path, int* err)
+Result<UniqueFd> createLocked(const std::string& path)
 {
     UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(),
                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd) {
-        fail(err, errno);
-        return fd;
-    }
+    if (!fd)
+        return Status::lastError();
     // A new file: nobody else can hold its lock yet, and a file system that
     // keeps none (ENOLCK, EOPNOTSUPP) only loses the other copy's view of it.
     sys().flock(fd.get(), LOCK_EX | LOCK_NB);

@@ -144,9 +144,8 @@ int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
     case platform::RenameStatus::notPossible:
         break;
     }
-    int e = 0;
-    if (!platform::copyFileNoReplace(dir_, from, dir_, to, &e, {true, nullptr}))
-        return e ? e : EIO;
+    if (const platform::Status copied = platform::copyFileNoReplace(dir_, from, dir_, to, {true, nullptr}); !copied)
+        return copied.error();
     if (const platform::Status s = platform::deleteOriginal(dir_, from); !s) {
         // Both names would hold the file: the old one goes again.
         removeOwn(dir_, to);

@@ -327,11 +327,11 @@ private:
             const auto st = before ? before : stampOf(dir_, from);
             rq_.onCopy(st ? st->size : 0, forMove);
         }
-        int err = 0;
         platform::CopyOptions options = copy_;
         options.made = record_.madeOut();
         options.stop = stop;
-        if (!platform::copyFileNoReplace(dir_, from, dir_, to, &err, options)) {
+        if (const platform::Status copied = platform::copyFileNoReplace(dir_, from, dir_, to, options); !copied) {
+            const int err = copied.error();
             record_.failed(i, JournalOp::copy, err);
             if (err == platform::kCopyStopped && stopAsked())
                 return std::nullopt;

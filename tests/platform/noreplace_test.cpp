@@ -201,8 +201,8 @@ TEST(RenameNoReplace, NamesResolveInTheFoldersGiven)
     from.write("a", "A");
     here.write("a", "here");
     CwdGuard cwd(here.path());
-    const platform::FolderHandle f = platform::FolderHandle::open(from.path());
-    const platform::FolderHandle t = platform::FolderHandle::open(to.path());
+    const platform::FolderHandle f = platform::FolderHandle::open(from.path()).value();
+    const platform::FolderHandle t = platform::FolderHandle::open(to.path()).value();
     EXPECT_TRUE(platform::renameNoReplace(f.fd(), "a", t.fd(), "b"));
     EXPECT_EQ(to.read("b"), "A");
     EXPECT_FALSE(from.exists("a"));
