@@ -252,8 +252,8 @@ Status copyFileNoReplace(int fromDir, const std::string& from, int toDir, const 
     };
     if (const Status filled = fill(target); !filled)
         return filled;
-    RenameResult r = target.keep(to);
-    if (r.status == RenameStatus::notPossible) {
+    Status kept = target.keep(to);
+    if (kept.notPossible()) {
         // The scratch copy cannot be given its name without the risk of
         // replacing one: the copy is made again, under the name itself.
         target.discard();
@@ -263,9 +263,9 @@ Status copyFileNoReplace(int fromDir, const std::string& from, int toDir, const 
             return again.status();
         if (const Status filled = fill(target); !filled)
             return filled;
-        r = target.keep(to);
+        kept = target.keep(to);
     }
-    return r ? Status() : Status::failure(r.error);
+    return kept;
 }
 
 Status copyFileNoReplace(const std::string& from, const std::string& to, bool flushData)

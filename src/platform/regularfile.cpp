@@ -60,11 +60,11 @@ Status readRegularFile(const std::string& path, size_t limit, std::string& out)
                 return Status::failure(EFBIG);
             bytes.resize(std::min(bytes.size() * 2, limit + 1));
         }
-        const ssize_t n = preadAll(fd.get(), bytes.data() + got, bytes.size() - got,
-                                   static_cast<off_t>(got));
-        if (n < 0)
-            return Status::lastError();
-        got += static_cast<size_t>(n);
+        const Result<size_t> n = preadAll(fd.get(), bytes.data() + got, bytes.size() - got,
+                                          static_cast<off_t>(got));
+        if (!n)
+            return n.status();
+        got += *n;
         if (got < bytes.size())
             break;
     }

@@ -19,17 +19,30 @@ public:
     static constexpr Status failure(int e) { return Status(e != 0 ? e : EIO); }
     // A failure with the errno the last system call left.
     static Status lastError() { return failure(errno); }
+    // A failure because this file system cannot do the call at all (no
+    // rename without replacing, no links): nothing changed, and a caller
+    // that has another way (a copy) may take it. `e` is the system's own
+    // refusal.
+    static constexpr Status notPossible(int e)
+    {
+        Status s = failure(e);
+        s.notPossible_ = true;
+        return s;
+    }
 
     constexpr bool ok() const { return error_ == 0; }
     constexpr explicit operator bool() const { return ok(); }
     // The errno value; 0 when ok.
     constexpr int error() const { return error_; }
+    // True for a failure made by notPossible().
+    constexpr bool notPossible() const { return notPossible_; }
 
     constexpr bool operator==(const Status&) const = default;
 
 private:
     constexpr explicit Status(int e) : error_(e) {}
     int error_ = 0;
+    bool notPossible_ = false;
 };
 
 // A value of type T, or the failure that kept the call from giving one.

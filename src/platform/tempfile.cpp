@@ -152,33 +152,31 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept
     return *this;
 }
 
-RenameResult TempFile::keep(const std::string& name)
+Status TempFile::keep(const std::string& name)
 {
     auto& s = sys();
     switch (kind_) {
     case Kind::none:
-        return {RenameStatus::failed, EBADF};
+        return Status::failure(EBADF);
     case Kind::unnamed: {
         if (name.empty() || name.find('\0') != std::string::npos)
-            return {RenameStatus::failed, name.empty() ? ENOENT : EINVAL};
+            return Status::failure(name.empty() ? ENOENT : EINVAL);
         const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
         int r = s.linkat(AT_FDCWD, self.c_str(), dirFd_, name.c_str(), AT_SYMLINK_FOLLOW);
         struct stat st {};
         if (r != 0 && errno == ENOENT && s.fstatat(AT_FDCWD, "/proc/self/fd", &st, 0) != 0)
             // No /proc: the privileged way, where the process may use it.
             r = s.linkat(fd_.get(), "", dirFd_, name.c_str(), AT_EMPTY_PATH);
-        if (r != 0) {
-            const int e = errno;
-            return {e == EEXIST ? RenameStatus::targetExists : RenameStatus::failed, e};
-        }
+        if (r != 0)
+            return Status::lastError();
         if (const Status closed = fd_.close(); !closed) {
             // The data may not all have reached the file: the name goes again.
             s.unlinkat(dirFd_, name.c_str(), 0);
             kind_ = Kind::none;
-            return {RenameStatus::failed, closed.error()};
+            return closed;
         }
         kind_ = Kind::none;
-        return {RenameStatus::done, 0};
+        return {};
     }
     case Kind::scratch: {
         // Closed first, so that a write error reported only at close never
@@ -186,21 +184,21 @@ RenameResult TempFile::keep(const std::string& name)
         // keeps its lock until the file has its name.
         const UniqueFd locked(fd_ ? s.dupfd(fd_.get()) : -1);
         if (const Status closed = fd_.close(); !closed)
-            return {RenameStatus::failed, closed.error()};
-        const RenameResult r = renameNoReplace(dirFd_, name_, dirFd_, name);
+            return closed;
+        const Status r = renameNoReplace(dirFd_, name_, dirFd_, name);
         if (r)
             kind_ = Kind::none;
         return r;
     }
     case Kind::inPlace:
         if (name != name_)
-            return {RenameStatus::failed, EINVAL};
+            return Status::failure(EINVAL);
         if (const Status closed = fd_.close(); !closed)
-            return {RenameStatus::failed, closed.error()};
+            return closed;
         kind_ = Kind::none;
-        return {RenameStatus::done, 0};
+        return {};
     }
-    return {RenameStatus::failed, EINVAL};
+    return Status::failure(EINVAL);
 }
 
 Status TempFile::keepReplacing(const std::string& name)

@@ -64,8 +64,8 @@ public:
     // replacing an entry, and closes it; a write error that only the close
     // reports fails the keep before the name shows anything. Unless done,
     // the file is still there for discard() (an in-place file can only be
-    // kept under its own name).
-    RenameResult keep(const std::string& name);
+    // kept under its own name). Fails as renameNoReplace does.
+    Status keep(const std::string& name);
 
     // Gives a scratch file the name `name`, replacing an entry of that name
     // in one step (a settings file written anew), and closes it.

@@ -16,6 +16,10 @@ TEST(Status, AFailureAlwaysCarriesAnErrno)
     EXPECT_EQ(platform::Status::failure(ENOSPC).error(), ENOSPC);
     EXPECT_FALSE(platform::Status::failure(0));
     EXPECT_EQ(platform::Status::failure(0).error(), EIO);
+    // A call the file system cannot do at all keeps the system's refusal.
+    EXPECT_FALSE(platform::Status::notPossible(EINVAL));
+    EXPECT_EQ(platform::Status::notPossible(EINVAL).error(), EINVAL);
+    EXPECT_NE(platform::Status::notPossible(EINVAL), platform::Status::failure(EINVAL));
 }
 
 // A call that gives a value gives it or says why not; a failure holds the

@@ -19,7 +19,6 @@
 #include <string_view>
 
 using namespace testing_support;
-using platform::RenameStatus;
 using platform::ScopedSys;
 using platform::TempFile;
 
@@ -75,8 +74,8 @@ TEST_P(TempFileWays, KeptFileAppearsCompleteUnderItsName)
     TempFile t = make();
     ASSERT_EQ(::write(t.fd(), "content", 7), 7);
     expectShownWhileWritten(t, {});
-    const platform::RenameResult r = t.keep("new");
-    EXPECT_TRUE(r) << r.error;
+    const platform::Status r = t.keep("new");
+    EXPECT_TRUE(r) << r.error();
     EXPECT_EQ(t.kind(), TempFile::Kind::none);
     EXPECT_EQ(d.read("new"), "content");
     EXPECT_EQ(d.names(), std::vector<std::string>{"new"});
@@ -112,12 +111,9 @@ TEST_P(TempFileWays, KeepNeverReplacesAndLeavesTheFileToDiscard)
     TempFile t = make();
     ASSERT_EQ(::write(t.fd(), "new", 3), 3);
     // An in-place file holds a name of its own and takes no other.
-    const RenameStatus want =
-        GetParam() == Way::inPlace ? RenameStatus::failed : RenameStatus::targetExists;
-    for (const char* name : {"taken", "dangling"}) {
-        const platform::RenameResult r = t.keep(name);
-        EXPECT_EQ(r.status, want) << name;
-    }
+    const int want = GetParam() == Way::inPlace ? EINVAL : EEXIST;
+    for (const char* name : {"taken", "dangling"})
+        EXPECT_EQ(t.keep(name).error(), want) << name;
     EXPECT_EQ(d.read("taken"), "precious");
     EXPECT_FALSE(exists(d / "nowhere"));
     EXPECT_TRUE(t.discard());
@@ -131,9 +127,7 @@ TEST_P(TempFileWays, CloseErrorFailsTheKeep)
     TempFile t = make();
     ASSERT_EQ(::write(t.fd(), "x", 1), 1);
     fs.failNthOf(FaultSys::kClose, 1, EIO);
-    const platform::RenameResult r = t.keep("new");
-    EXPECT_EQ(r.status, RenameStatus::failed);
-    EXPECT_EQ(r.error, EIO);
+    EXPECT_EQ(t.keep("new").error(), EIO);
     t.discard();
     EXPECT_TRUE(d.names().empty());
 }
@@ -154,7 +148,7 @@ TEST(TempFile, InPlaceFileNeedsAFreeNameAndKeepsOnlyIt)
     EXPECT_EQ(TempFile::createInPlace(dir.fd(), "taken").error(), EEXIST);
     TempFile t = TempFile::createInPlace(dir.fd(), "mine").value();
     ASSERT_TRUE(t);
-    EXPECT_EQ(t.keep("other").status, RenameStatus::failed);
+    EXPECT_EQ(t.keep("other").error(), EINVAL);
     EXPECT_TRUE(t.keep("mine"));
     EXPECT_EQ(d.names(), (std::vector<std::string>{"mine", "taken"}));
 }
