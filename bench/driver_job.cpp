@@ -112,7 +112,7 @@ double swapJob(const std::string& dir, Line line, int expectSuccess)
     list.Reread();
     const double t0 = now();
     renaming::RenameRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     for (int i = 0; i < list.Count(); ++i)
         rq.lines.push_back(line(i));

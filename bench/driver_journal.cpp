@@ -35,9 +35,9 @@ std::string setAside;     // where it goes while the folder is to have none
 // writes the start, the records go after it as the writer formats them.
 void writeJournal()
 {
-    const auto folder = platform::FolderHandle::open(journalled());
+    const auto folder = platform::FolderHandle::open(journalled()).value();
     {
-        renaming::JournalWriter w = renaming::journals::create(folder);
+        renaming::JournalWriter w = renaming::journals::create(folder).value();
         if (!w.valid()) {
             std::fprintf(stderr, "no journal could be made\n");
             return;

@@ -33,7 +33,7 @@ double ourRun(Flipper& f, bool deleteOld)
     // Timed from the making of the request: the lines are part of the run.
     const double t0 = now();
     renaming::RunRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     for (int i = 0; i < list.Count(); ++i) {
         char buf[32];
@@ -170,7 +170,7 @@ double coreRun(Flipper& f)
     list.Reread();
     const double t0 = now();
     renaming::RunRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     for (int i = 0; i < list.Count(); ++i)
         rq.lines.push_back(f.name('b', i).substr(0, 8));

@@ -54,7 +54,7 @@ double coreRun(const Flipper& f, char to, bool deleteOld, bool bare = false)
     const double t0 = now();
     double lastPaint = t0;
     renaming::RunRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     for (int i = 0; i < list.Count(); ++i)
         rq.lines.push_back(f.name(to, i).substr(0, 8));

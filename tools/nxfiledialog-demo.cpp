@@ -27,7 +27,7 @@ public:
     {
         setWindowTitle(widgets::fromUtf8("nxFileDialog デモ"));
         setFont(widgets::gothicFont(13));
-        folder_ = new QLineEdit(widgets::fromBytes(platform::currentFolder()), this);
+        folder_ = new QLineEdit(widgets::fromBytes(platform::currentFolder().value()), this);
         ext_ = new QLineEdit(QStringLiteral("*"), this);
         find_ = new QLineEdit(this);
         icons_ = new QCheckBox(widgets::fromUtf8("アイコンを表示"), this);

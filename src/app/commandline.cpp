@@ -144,7 +144,7 @@ std::string absolutePath(const std::string& path, const std::string& base)
 
 std::string folderNamedBy(const std::string& path)
 {
-    const std::string abs = absolutePath(path, platform::currentFolder());
+    const std::string abs = absolutePath(path, platform::currentFolder().value());
     if (!platform::isFolder(abs) && platform::fileExists(abs))
         return platform::folderOf(abs);
     return abs;

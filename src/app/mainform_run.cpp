@@ -24,7 +24,7 @@ void TMainForm::ButtonRenameClick()
     const renaming::PlanRules rules = planRules();
     renaming::RenameRequest rq;
     // The run acts in the list's folder, by a handle of its own.
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     // Entry i pairs with line i; lines past the last entry are never read.
     rq.lines = memoLines(static_cast<int>(rq.entries.size()));

@@ -92,7 +92,7 @@ void TMainForm::refreshUndoState()
     std::optional<std::string> own;
     if (ownRun_ && folder && folder.id() == ownRun_->folder)
         own = ownRun_->journal;
-    undoState().refresh(folder.duplicate(), std::move(own));
+    undoState().refresh(folder.duplicate().value(), std::move(own));
 }
 
 bool TMainForm::undoFoundHere() const
@@ -145,7 +145,7 @@ void TMainForm::undoRun(const std::string& journalPath)
     renaming::UndoRequest rq;
     // Undo acts in the folder the journal names, by a handle of its own, and
     // reads the journal on its own thread.
-    rq.folder = FileListBox->list().folder().duplicate();
+    rq.folder = FileListBox->list().folder().duplicate().value();
     rq.journalPath = journalPath;
     renaming::Job job(std::move(rq));
     {

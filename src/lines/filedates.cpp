@@ -63,7 +63,7 @@ std::optional<DateTime> photoTaken(int dirFd, const std::string& name)
     setUpExiv2();
     // Opened here, so that a name that has become a FIFO is refused rather
     // than left to block; exiv2 reads the file through this descriptor.
-    const platform::UniqueFd fd = platform::openRegular(dirFd, name);
+    const platform::UniqueFd fd = platform::openRegular(dirFd, name).value();
     if (!fd)
         return std::nullopt;
 #pragma GCC diagnostic push

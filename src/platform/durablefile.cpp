@@ -26,9 +26,8 @@ Status rewriteInPlace(const std::string& path, std::string_view bytes)
                     s.ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 &&
                     s.fsync(fd.get()) == 0;
     const int e = errno;
-    int closeErr = 0;
-    if (!fd.close(&closeErr) && ok)
-        return Status::failure(closeErr);
+    if (const Status closed = fd.close(); !closed && ok)
+        return closed;
     return ok ? Status() : Status::failure(e);
 }
 
@@ -117,15 +116,15 @@ Status replaceFileDurably(const std::string& path, std::string_view bytes)
     UniqueFd folder(s.openat(AT_FDCWD, folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
         return Status::lastError();
-    int e = 0;
     // A name to rename from: never an unnamed file.
-    TempFile tmp = TempFile::create(folder.get(), &e, exists ? (st.st_mode & 0777) : 0666,
-                                    /*unnamed=*/false);
-    if (!tmp) {
-        if (exists && (e == EACCES || e == EPERM))
+    Result<TempFile> made =
+        TempFile::create(folder.get(), exists ? (st.st_mode & 0777) : 0666, /*unnamed=*/false);
+    if (!made) {
+        if (exists && (made.error() == EACCES || made.error() == EPERM))
             return rewriteInPlace(file, bytes);
-        return Status::failure(e);
+        return made.status();
     }
+    TempFile tmp = std::move(made).value();
     if (!writeAll(tmp.fd(), bytes) ||
         (exists && s.fchmod(tmp.fd(), st.st_mode & 0777) != 0 && !modeRefused(errno)) ||
         s.fsync(tmp.fd()) != 0)

@@ -64,7 +64,7 @@ bool readAll(int fd, std::string& out)
     }
 }
 
-ssize_t preadAll(int fd, char* buf, size_t n, off_t offset)
+Result<size_t> preadAll(int fd, char* buf, size_t n, off_t offset)
 {
     size_t got = 0;
     while (got < n) {
@@ -72,12 +72,12 @@ ssize_t preadAll(int fd, char* buf, size_t n, off_t offset)
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0)
-            return -1;
+            return Status::lastError();
         if (r == 0)
             break;
         got += static_cast<size_t>(r);
     }
-    return static_cast<ssize_t>(got);
+    return got;
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // force, going on after short transfers and EINTR.
 #pragma once
 
+#include "platform/status.h"
+
 #include <sys/types.h>
 
 #include <cstddef>
@@ -23,7 +25,7 @@ bool pwriteAll(int fd, std::string_view bytes, off_t offset);
 bool readAll(int fd, std::string& out);
 
 // Reads up to `n` bytes at `offset` into `buf`, leaving the file offset
-// alone: the bytes read, fewer only at the file's end, or -1 with errno set.
-ssize_t preadAll(int fd, char* buf, size_t n, off_t offset);
+// alone: the bytes read, fewer only at the file's end.
+Result<size_t> preadAll(int fd, char* buf, size_t n, off_t offset);
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #include "platform/filecopy.h"
 
-#include "platform/failure.h"
 #include "platform/fdio.h"
 #include "platform/pathparts.h"
 #include "platform/syscalls.h"
@@ -105,31 +104,28 @@ bool sameTime(const timespec& a, const timespec& b)
 
 }  // namespace
 
-bool openCopySource(int dirFd, const std::string& name, CopySource& out, int* err)
+Status openCopySource(int dirFd, const std::string& name, CopySource& out)
 {
     auto& s = sys();
     out.fd.reset(s.openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!out.fd)
-        return fail(err, errno);
+        return Status::lastError();
     if (s.fstat(out.fd.get(), &out.st) != 0)
-        return fail(err, errno);
+        return Status::lastError();
     if (!S_ISREG(out.st.st_mode))
-        return fail(err, S_ISDIR(out.st.st_mode) ? EISDIR : EINVAL);
-    return true;
+        return Status::failure(S_ISDIR(out.st.st_mode) ? EISDIR : EINVAL);
+    return {};
 }
 
-bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err)
+Status openCopyTarget(int dirFd, const std::string& name, TempFile& out)
 {
-    int e = 0;
-    out = TempFile::create(dirFd, &e);
-    if (out)
-        return true;
+    Result<TempFile> made = TempFile::create(dirFd);
     // A folder that is full, or where every scratch name is taken, takes no
     // file under the new name either.
-    if (e == EEXIST || e == ENOSPC || e == EDQUOT)
-        return fail(err, e);
-    out = TempFile::createInPlace(dirFd, name, &e);
-    return out || fail(err, e);
+    if (!made && made.error() != EEXIST && made.error() != ENOSPC && made.error() != EDQUOT)
+        made = TempFile::createInPlace(dirFd, name);
+    out = std::move(made).value();
+    return made.status();
 }
 
 bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRefused,
@@ -187,64 +183,64 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRef
     return copyByReadWrite(in, out, size, ticks, stop);
 }
 
-bool sourceUnchanged(const CopySource& src, int* err)
+Status sourceUnchanged(const CopySource& src)
 {
     struct stat now {};
     if (sys().fstat(src.fd.get(), &now) != 0)
-        return fail(err, errno);
+        return Status::lastError();
     if (now.st_size != src.st.st_size || !sameTime(now.st_mtim, src.st.st_mtim) ||
         !sameTime(now.st_ctim, src.st.st_ctim))
-        return fail(err, kSourceChanged);
-    return true;
+        return Status::failure(kSourceChanged);
+    return {};
 }
 
-bool copyAttributes(int out, const CopySource& src, bool flushData, int* err)
+Status copyAttributes(int out, const CopySource& src, bool flushData)
 {
     auto& s = sys();
     if (s.fchmod(out, src.st.st_mode & 0777) != 0 && !modeRefused(errno))
-        return fail(err, errno);
+        return Status::lastError();
     const struct timespec times[2] = {{0, UTIME_OMIT}, src.st.st_mtim};
     if (s.futimens(out, times) != 0)
-        return fail(err, errno);
+        return Status::lastError();
     if (flushData && s.fdatasync(out) != 0)
-        return fail(err, errno);
+        return Status::lastError();
     // As late as can be, so that nothing the source is given after this
     // goes unnoticed by a caller that deletes it next.
-    return sourceUnchanged(src, err);
+    return sourceUnchanged(src);
 }
 
-bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
-                       int* err, const CopyOptions& options)
+Status copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
+                         const CopyOptions& options)
 {
     if (!acceptable(from))
-        return fail(err, nameError(from));
+        return Status::failure(nameError(from));
     if (!acceptable(to))
-        return fail(err, nameError(to));
+        return Status::failure(nameError(to));
 
     // Refuse early when the name is taken (a dangling link included), so
     // that no data is copied in vain; publishing checks again.
     struct stat st {};
     if (sys().fstatat(toDir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return fail(err, EEXIST);
+        return Status::failure(EEXIST);
     if (errno != ENOENT)
-        return fail(err, errno);
+        return Status::lastError();
 
     CopySource src;
-    if (!openCopySource(fromDir, from, src, err))
-        return false;
+    if (const Status opened = openCopySource(fromDir, from, src); !opened)
+        return opened;
     TempFile target;
-    if (!openCopyTarget(toDir, to, target, err))
-        return false;
+    if (const Status opened = openCopyTarget(toDir, to, target); !opened)
+        return opened;
     // On any failure below the target's destructor removes what was made.
     auto fill = [&](TempFile& t) {
         if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused, options.stop)) {
-            const int e = errno;
-            if (e == kCopyStopped)
+            const Status failed = Status::lastError();
+            if (failed.error() == kCopyStopped)
                 t.discardAside();  // the stop is answered before the disk is done
-            return fail(err, e);
+            return failed;
         }
-        if (!copyAttributes(t.fd(), src, options.flushData, err))
-            return false;
+        if (const Status copied = copyAttributes(t.fd(), src, options.flushData); !copied)
+            return copied;
         // Publishing gives the file a name and changes nothing else of it.
         if (options.made) {
             struct stat st {};
@@ -252,39 +248,39 @@ bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const st
             if (sys().fstat(t.fd(), &st) == 0)
                 *options.made = identityOf(st);
         }
-        return true;
+        return Status();
     };
-    if (!fill(target))
-        return false;
-    RenameResult r = target.keep(to);
-    if (r.status == RenameStatus::notPossible) {
+    if (const Status filled = fill(target); !filled)
+        return filled;
+    Status kept = target.keep(to);
+    if (kept.notPossible()) {
         // The scratch copy cannot be given its name without the risk of
         // replacing one: the copy is made again, under the name itself.
         target.discard();
-        int e = 0;
-        target = TempFile::createInPlace(toDir, to, &e);
-        if (!target)
-            return fail(err, e);
-        if (!fill(target))
-            return false;
-        r = target.keep(to);
+        Result<TempFile> again = TempFile::createInPlace(toDir, to);
+        target = std::move(again).value();
+        if (!again)
+            return again.status();
+        if (const Status filled = fill(target); !filled)
+            return filled;
+        kept = target.keep(to);
     }
-    return r || fail(err, r.error);
+    return kept;
 }
 
-bool copyFileNoReplace(const std::string& from, const std::string& to, int* err, bool flushData)
+Status copyFileNoReplace(const std::string& from, const std::string& to, bool flushData)
 {
     if (!acceptable(from))
-        return fail(err, nameError(from));
+        return Status::failure(nameError(from));
     if (!acceptable(to))
-        return fail(err, nameError(to));
+        return Status::failure(nameError(to));
     // The new file is made in the folder of its name.
     const std::string name = fileNameOf(to);
     UniqueFd folder(sys().openat(AT_FDCWD, folderOf(to).c_str(),
                                  O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
-        return fail(err, errno);
-    return copyFileNoReplace(AT_FDCWD, from, folder.get(), name, err, {flushData, nullptr});
+        return Status::lastError();
+    return copyFileNoReplace(AT_FDCWD, from, folder.get(), name, {flushData, nullptr});
 }
 
 }  // namespace platform

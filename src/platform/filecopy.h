@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/nameinfo.h"
+#include "platform/status.h"
 #include "platform/tempfile.h"
 #include "platform/uniquefd.h"
 
@@ -65,12 +66,12 @@ struct CopySource {
 // Opens `name` for copying. Non-blocking, so that a FIFO put in the file's
 // place cannot hang the copy; anything but a regular file is refused
 // (EISDIR for a folder, EINVAL for the rest).
-bool openCopySource(int dirFd, const std::string& name, CopySource& out, int* err = nullptr);
+Status openCopySource(int dirFd, const std::string& name, CopySource& out);
 
 // Opens the file that is to become `name` in the folder `dirFd`: a
 // TempFile, or, in a folder that takes neither unnamed files nor scratch
 // names, the name itself made exclusively (EEXIST when it is taken).
-bool openCopyTarget(int dirFd, const std::string& name, TempFile& out, int* err = nullptr);
+Status openCopyTarget(int dirFd, const std::string& name, TempFile& out);
 
 // Moves the first `size` bytes of `in` (its size when opened) into the
 // empty file `out`, and never more, however the file grows meanwhile: a
@@ -91,11 +92,11 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr, bool*
 // last looks at the source again: one whose size, modification or change
 // time is not what it was when it was opened fails (kSourceChanged), so that
 // a copy of a changing file is never published.
-bool copyAttributes(int out, const CopySource& src, bool flushData, int* err = nullptr);
+Status copyAttributes(int out, const CopySource& src, bool flushData);
 
-// True when the open source still has the size, modification and change
+// Ok when the open source still has the size, modification and change
 // times it had when it was opened; kSourceChanged when not.
-bool sourceUnchanged(const CopySource& src, int* err = nullptr);
+Status sourceUnchanged(const CopySource& src);
 
 // Copies `from` to the new name `to`, failing when `to` exists, the source
 // changes while it is copied, or the copy cannot be made. The new file
@@ -104,11 +105,10 @@ bool sourceUnchanged(const CopySource& src, int* err = nullptr);
 // neither rename without replacing nor link (FUSE vfat, exFAT), the scratch
 // copy cannot be given its name: the copy is made again under the name
 // itself, made exclusively.
-bool copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
-                       int* err = nullptr, const CopyOptions& options = {});
+Status copyFileNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to,
+                         const CopyOptions& options = {});
 
 // The same with paths, resolved against the current folder.
-bool copyFileNoReplace(const std::string& from, const std::string& to, int* err = nullptr,
-                       bool flushData = false);
+Status copyFileNoReplace(const std::string& from, const std::string& to, bool flushData = false);
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #include "platform/folder.h"
 
-#include "platform/failure.h"
 #include "platform/fs.h"
 #include "platform/syscalls.h"
 
@@ -15,63 +14,52 @@ namespace {
 constexpr int kOpenFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 }
 
-FolderHandle FolderHandle::adopt(int raw, std::string path, int* err)
+Result<FolderHandle> FolderHandle::adopt(int raw, std::string path)
 {
     UniqueFd fd(raw);
-    if (!fd) {
-        fail(err, errno);
-        return {};
-    }
+    if (!fd)
+        return Status::lastError();
     struct stat st {};
-    if (sys().fstat(fd.get(), &st) != 0) {
-        fail(err, errno);
-        return {};
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        fail(err, ENOTDIR);
-        return {};
-    }
+    if (sys().fstat(fd.get(), &st) != 0)
+        return Status::lastError();
+    if (!S_ISDIR(st.st_mode))
+        return Status::failure(ENOTDIR);
     return FolderHandle(std::move(fd), std::move(path), placeOf(st));
 }
 
-FolderHandle FolderHandle::open(const std::string& path, int* err)
+Result<FolderHandle> FolderHandle::open(const std::string& path)
 {
-    if (path.empty()) {
-        fail(err, ENOENT);
-        return {};
-    }
-    return adopt(sys().openat(AT_FDCWD, path.c_str(), kOpenFlags), path, err);
+    if (path.empty())
+        return Status::failure(ENOENT);
+    return adopt(sys().openat(AT_FDCWD, path.c_str(), kOpenFlags), path);
 }
 
-FolderHandle FolderHandle::current(int* err)
+Result<FolderHandle> FolderHandle::current()
 {
-    FolderHandle h = adopt(sys().openat(AT_FDCWD, ".", kOpenFlags), {}, err);
+    Result<FolderHandle> h = adopt(sys().openat(AT_FDCWD, ".", kOpenFlags), {});
     if (h) {
-        h.path_ = currentFolder(err);
-        if (h.path_.empty())
-            return {};
+        Result<std::string> path = currentFolder();
+        if (!path)
+            return path.status();
+        h->path_ = std::move(path).value();
     }
     return h;
 }
 
-bool FolderHandle::enter(int* err) const
+Status FolderHandle::enter() const
 {
     if (!fd_)
-        return fail(err, EBADF);
-    return sys().fchdir(fd_.get()) == 0 || fail(err, errno);
+        return Status::failure(EBADF);
+    return sys().fchdir(fd_.get()) == 0 ? Status() : Status::lastError();
 }
 
-FolderHandle FolderHandle::duplicate(int* err) const
+Result<FolderHandle> FolderHandle::duplicate() const
 {
-    if (!fd_) {
-        fail(err, EBADF);
-        return {};
-    }
+    if (!fd_)
+        return Status::failure(EBADF);
     UniqueFd fd(sys().dupfd(fd_.get()));
-    if (!fd) {
-        fail(err, errno);
-        return {};
-    }
+    if (!fd)
+        return Status::lastError();
     return FolderHandle(std::move(fd), path_, id_);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/fileid.h"
+#include "platform/status.h"
 #include "platform/uniquefd.h"
 
 #include <string>
@@ -19,13 +20,13 @@ public:
     FolderHandle() = default;
 
     // Opens the folder at `path`; holding it needs no permission on the
-    // folder itself (O_PATH). Its path is `path` as given. No folder, with
-    // `err` set, when it cannot be opened or is no folder.
-    static FolderHandle open(const std::string& path, int* err = nullptr);
+    // folder itself (O_PATH). Its path is `path` as given. A failure when
+    // it cannot be opened or is no folder.
+    static Result<FolderHandle> open(const std::string& path);
 
     // The process's current folder, with the path the platform reports for
-    // it. No folder where it reports none (a removed folder: ENOENT).
-    static FolderHandle current(int* err = nullptr);
+    // it. A failure where it reports none (a removed folder: ENOENT).
+    static Result<FolderHandle> current();
 
     FolderHandle(FolderHandle&&) noexcept = default;
     FolderHandle& operator=(FolderHandle&&) noexcept = default;
@@ -40,17 +41,17 @@ public:
 
     // Makes the folder the process's current folder (fchdir). A removed
     // folder can still be entered; nothing can be made in it.
-    bool enter(int* err = nullptr) const;
+    Status enter() const;
 
     // A second handle on the same folder, for a run that owns its own.
-    FolderHandle duplicate(int* err = nullptr) const;
+    Result<FolderHandle> duplicate() const;
 
 private:
     FolderHandle(UniqueFd fd, std::string path, FileId id)
         : fd_(std::move(fd)), path_(std::move(path)), id_(id)
     {
     }
-    static FolderHandle adopt(int fd, std::string path, int* err);
+    static Result<FolderHandle> adopt(int fd, std::string path);
 
     UniqueFd fd_;
     std::string path_;

@@ -1,7 +1,6 @@
 #include "platform/fs.h"
 
 #include "platform/codepage.h"
-#include "platform/failure.h"
 #include "platform/syscalls.h"
 #include "platform/tempfile.h"
 #include "platform/uniquefd.h"
@@ -34,25 +33,25 @@ bool splitsATypedLine(std::string_view name)
     return false;
 }
 
-EntryKind kindByType(int dirFd, const char* name, unsigned char dType, int* err);
+EntryKind kindByType(int dirFd, const char* name, unsigned char dType, Status& unknown);
 
 // The kind of one entry of the open folder `dirFd`; its d_type may be
-// DT_UNKNOWN, in which case the inode is looked at. `err` is set when the
-// inode could not be looked at for a reason other than the entry being a
-// dangling link or gone meanwhile.
-EntryKind classify(int dirFd, const char* name, unsigned char dType, int* err)
+// DT_UNKNOWN, in which case the inode is looked at. `unknown` is set when
+// the inode could not be looked at for a reason other than the entry being
+// a dangling link or gone meanwhile.
+EntryKind classify(int dirFd, const char* name, unsigned char dType, Status& unknown)
 {
     if (name[0] == '.')
         return name[1] == '\0' || (name[1] == '.' && name[2] == '\0') ? EntryKind::directory
                                                                       : EntryKind::hidden;
-    const EntryKind kind = kindByType(dirFd, name, dType, err);
+    const EntryKind kind = kindByType(dirFd, name, dType, unknown);
     if (breaksALine(name))
         return kind == EntryKind::plain ? EntryKind::unpairable : EntryKind::system;
     return kind;
 }
 
 // The kind of an entry by its type alone, its name aside.
-EntryKind kindByType(int dirFd, const char* name, unsigned char dType, int* err)
+EntryKind kindByType(int dirFd, const char* name, unsigned char dType, Status& unknown)
 {
     switch (dType) {
     case DT_REG:
@@ -70,8 +69,8 @@ EntryKind kindByType(int dirFd, const char* name, unsigned char dType, int* err)
         // A dangling link, a link loop, or gone meanwhile, is no plain file;
         // any other failure leaves the kind unknown.
         // A link that cannot be followed for any reason is such an entry too.
-        if (err && dType != DT_LNK && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
-            *err = errno;
+        if (dType != DT_LNK && errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+            unknown = Status::lastError();
         return EntryKind::system;
     }
     if (S_ISREG(st.st_mode))
@@ -94,10 +93,10 @@ Status readEntries(DIR* dir, const EntryFn& onEntry, bool strict)
                 status = Status::lastError();
             break;
         }
-        int statErr = 0;
-        const EntryKind kind = classify(fd, e->d_name, e->d_type, strict ? &statErr : nullptr);
-        if (statErr != 0)
-            status = Status::failure(statErr);
+        Status unknown;
+        const EntryKind kind = classify(fd, e->d_name, e->d_type, unknown);
+        if (strict && !unknown)
+            status = unknown;
         onEntry(e->d_name, std::strlen(e->d_name), kind);
     }
     sys().closedir(dir);
@@ -166,7 +165,7 @@ Status enterFolder(const std::string& path)
     return sys().chdir(path.c_str()) == 0 ? Status() : Status::lastError();
 }
 
-std::string currentFolder(int* err)
+Result<std::string> currentFolder()
 {
     std::string buf(4096, '\0');
     for (;;) {
@@ -174,11 +173,8 @@ std::string currentFolder(int* err)
             buf.resize(std::strlen(buf.c_str()));
             return buf;
         }
-        if (errno != ERANGE) {
-            if (err)
-                *err = errno;
-            return {};
-        }
+        if (errno != ERANGE)
+            return Status::lastError();
         buf.resize(buf.size() * 2);
     }
 }
@@ -290,7 +286,7 @@ bool foldsCase(int dirFd)
         return false;
     // No name to ask with: a scratch file is made for the question, under a
     // name that no one else uses.
-    TempFile probe = TempFile::create(dirFd, nullptr, 0600, /*unnamed=*/false);
+    TempFile probe = TempFile::create(dirFd, 0600, /*unnamed=*/false).value();
     if (probe.name().empty())
         return false;
     struct stat st {};

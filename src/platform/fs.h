@@ -55,8 +55,8 @@ bool breaksALine(std::string_view name);
 // --- folders -------------------------------------------------------------
 
 Status enterFolder(const std::string& path);
-// Absolute path of the current folder; empty (with `err`) when unknown.
-std::string currentFolder(int* err = nullptr);
+// Absolute path of the current folder; a failure when unknown.
+Result<std::string> currentFolder();
 bool isFolder(const std::string& path);  // exists and is a folder (links followed)
 bool fileExists(const std::string& path);  // an entry that is not a folder
 // Identity of the folder at `path` (links followed); false for no folder.

@@ -13,13 +13,6 @@ namespace platform {
 
 namespace {
 
-RenameResult result(RenameStatus s, int e) { return {s, s == RenameStatus::done ? 0 : e}; }
-
-RenameResult refused(int e)
-{
-    return result(e == EEXIST ? RenameStatus::targetExists : RenameStatus::failed, e);
-}
-
 // renameat2 says the file system has no no-replace flag.
 bool lacksRenameFlag(int e) { return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP; }
 
@@ -54,28 +47,27 @@ bool dropSecondName(int toDir, const std::string& to, int fromDir, const std::st
 
 }  // namespace
 
-RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
-                             const std::string& to)
+Status renameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to)
 {
     if (from.empty() || to.empty())
-        return result(RenameStatus::failed, ENOENT);
+        return Status::failure(ENOENT);
     // A NUL byte would reach the system cut short, as another name.
     if (from.find('\0') != std::string::npos || to.find('\0') != std::string::npos)
-        return result(RenameStatus::failed, EINVAL);
+        return Status::failure(EINVAL);
     auto& s = sys();
     if (s.renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0)
-        return result(RenameStatus::done, 0);
+        return {};
     const int e = errno;
     if (!lacksRenameFlag(e))
-        return refused(e);
+        return Status::failure(e);
     if (s.linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) != 0) {
         const int le = errno;
-        return refusesLinks(le) ? result(RenameStatus::notPossible, e) : refused(le);
+        return refusesLinks(le) ? Status::notPossible(e) : Status::failure(le);
     }
     // The second name is on the disk before the first one goes.
     if (const Status synced = syncFolder(toDir); !synced) {
         dropSecondName(toDir, to, fromDir, from);
-        return result(RenameStatus::failed, synced.error());
+        return synced;
     }
     if (s.unlinkat(fromDir, from.c_str(), 0) != 0) {
         const int ue = errno;
@@ -83,13 +75,13 @@ RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
         // lost and the call sent again, on NFS): the new name then holds
         // the only link, and the move is done.
         if (!dropSecondName(toDir, to, fromDir, from))
-            return result(RenameStatus::done, 0);
-        return result(RenameStatus::failed, ue);
+            return {};
+        return Status::failure(ue);
     }
-    return result(RenameStatus::done, 0);
+    return {};
 }
 
-RenameResult renameNoReplace(const std::string& from, const std::string& to)
+Status renameNoReplace(const std::string& from, const std::string& to)
 {
     return renameNoReplace(AT_FDCWD, from, AT_FDCWD, to);
 }

@@ -15,29 +15,19 @@
 // with them (AT_FDCWD: the current folder).
 #pragma once
 
+#include "platform/status.h"
+
 #include <string>
 
 namespace platform {
 
-enum class RenameStatus {
-    done,
-    targetExists,  // the new name is taken (a dangling link counts): nothing changed
-    notPossible,   // this file system can do neither step: nothing changed
-    failed,        // any other refusal; `error` says which
-};
-
-struct RenameResult {
-    RenameStatus status = RenameStatus::failed;
-    // errno of the call that decided (for notPossible, the rename's own
-    // refusal); 0 when done.
-    int error = 0;
-    explicit operator bool() const { return status == RenameStatus::done; }
-};
-
-RenameResult renameNoReplace(int fromDir, const std::string& from, int toDir,
-                             const std::string& to);
+// Ok when done. EEXIST when the new name is taken (a dangling link
+// counts); Status::notPossible, with the rename's own refusal, when this
+// file system can do neither step; any other refusal with its errno. Only
+// a success changes anything.
+Status renameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
 
 // The same with paths, resolved against the current folder.
-RenameResult renameNoReplace(const std::string& from, const std::string& to);
+Status renameNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace platform

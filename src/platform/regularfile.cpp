@@ -13,42 +13,27 @@ namespace platform {
 
 namespace {
 
-bool fail(int* err, int code)
-{
-    if (err)
-        *err = code;
-    return false;
-}
-
-UniqueFd openChecked(int dirFd, const char* path, int* err)
+Result<UniqueFd> openChecked(int dirFd, const char* path)
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     UniqueFd fd(sys().openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!fd) {
-        fail(err, errno);
-        return {};
-    }
+    if (!fd)
+        return Status::lastError();
     struct stat st {};
-    if (sys().fstat(fd.get(), &st) != 0) {
-        fail(err, errno);
-        return {};
-    }
-    if (!S_ISREG(st.st_mode)) {
-        fail(err, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        return {};
-    }
+    if (sys().fstat(fd.get(), &st) != 0)
+        return Status::lastError();
+    if (!S_ISREG(st.st_mode))
+        return Status::failure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return fd;
 }
 
 }  // namespace
 
-UniqueFd openRegular(int dirFd, const std::string& name, int* err)
+Result<UniqueFd> openRegular(int dirFd, const std::string& name)
 {
-    if (name.empty() || name.find('\0') != std::string::npos) {
-        fail(err, ENOENT);
-        return {};
-    }
-    return openChecked(dirFd, name.c_str(), err);
+    if (name.empty() || name.find('\0') != std::string::npos)
+        return Status::failure(ENOENT);
+    return openChecked(dirFd, name.c_str());
 }
 
 std::string pathOfOpenFile(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
@@ -57,10 +42,10 @@ Status readRegularFile(const std::string& path, size_t limit, std::string& out)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return Status::failure(ENOENT);
-    int openErr = 0;
-    const UniqueFd fd = openChecked(AT_FDCWD, path.c_str(), &openErr);
-    if (!fd)
-        return Status::failure(openErr);
+    Result<UniqueFd> opened = openChecked(AT_FDCWD, path.c_str());
+    if (!opened)
+        return opened.status();
+    const UniqueFd fd = std::move(opened).value();
     struct stat st {};
     if (sys().fstat(fd.get(), &st) != 0)
         return Status::lastError();
@@ -75,11 +60,11 @@ Status readRegularFile(const std::string& path, size_t limit, std::string& out)
                 return Status::failure(EFBIG);
             bytes.resize(std::min(bytes.size() * 2, limit + 1));
         }
-        const ssize_t n = preadAll(fd.get(), bytes.data() + got, bytes.size() - got,
-                                   static_cast<off_t>(got));
-        if (n < 0)
-            return Status::lastError();
-        got += static_cast<size_t>(n);
+        const Result<size_t> n = preadAll(fd.get(), bytes.data() + got, bytes.size() - got,
+                                          static_cast<off_t>(got));
+        if (!n)
+            return n.status();
+        got += *n;
         if (got < bytes.size())
             break;
     }

@@ -13,7 +13,7 @@ namespace platform {
 
 // Opens `name` in the folder of `dirFd` (links followed) for reading when it
 // is a regular file; EISDIR for a folder, EINVAL for anything else.
-UniqueFd openRegular(int dirFd, const std::string& name, int* err = nullptr);
+Result<UniqueFd> openRegular(int dirFd, const std::string& name);
 
 // A path that names the open file `fd` itself, for a library that opens
 // files by path: it reaches that file whatever its name has become.

@@ -1,6 +1,5 @@
 #include "platform/tempfile.h"
 
-#include "platform/failure.h"
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
@@ -89,17 +88,15 @@ long TempFile::scratchPid(std::string_view name)
     return pid;
 }
 
-TempFile TempFile::create(int dirFd, int* err, mode_t mode, bool unnamed)
+Result<TempFile> TempFile::create(int dirFd, mode_t mode, bool unnamed)
 {
     auto& s = sys();
     if (unnamed) {
         UniqueFd fd(s.openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
         if (fd)
             return TempFile(dirFd, std::move(fd), Kind::unnamed, {});
-        if (!noUnnamedFiles(errno)) {
-            fail(err, errno);
-            return {};
-        }
+        if (!noUnnamedFiles(errno))
+            return Status::lastError();
     }
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -124,17 +121,14 @@ TempFile TempFile::create(int dirFd, int* err, mode_t mode, bool unnamed)
         }
         return TempFile(dirFd, std::move(fd), Kind::scratch, std::move(name));
     }
-    fail(err, errno);
-    return {};
+    return Status::lastError();
 }
 
-TempFile TempFile::createInPlace(int dirFd, const std::string& name, int* err, mode_t mode)
+Result<TempFile> TempFile::createInPlace(int dirFd, const std::string& name, mode_t mode)
 {
     UniqueFd fd(sys().openat(dirFd, name.c_str(), kCreateFlags, mode));
-    if (!fd) {
-        fail(err, errno);
-        return {};
-    }
+    if (!fd)
+        return Status::lastError();
     return TempFile(dirFd, std::move(fd), Kind::inPlace, name);
 }
 
@@ -158,65 +152,61 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept
     return *this;
 }
 
-RenameResult TempFile::keep(const std::string& name)
+Status TempFile::keep(const std::string& name)
 {
     auto& s = sys();
-    int e = 0;
     switch (kind_) {
     case Kind::none:
-        return {RenameStatus::failed, EBADF};
+        return Status::failure(EBADF);
     case Kind::unnamed: {
         if (name.empty() || name.find('\0') != std::string::npos)
-            return {RenameStatus::failed, name.empty() ? ENOENT : EINVAL};
+            return Status::failure(name.empty() ? ENOENT : EINVAL);
         const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
         int r = s.linkat(AT_FDCWD, self.c_str(), dirFd_, name.c_str(), AT_SYMLINK_FOLLOW);
         struct stat st {};
         if (r != 0 && errno == ENOENT && s.fstatat(AT_FDCWD, "/proc/self/fd", &st, 0) != 0)
             // No /proc: the privileged way, where the process may use it.
             r = s.linkat(fd_.get(), "", dirFd_, name.c_str(), AT_EMPTY_PATH);
-        if (r != 0) {
-            e = errno;
-            return {e == EEXIST ? RenameStatus::targetExists : RenameStatus::failed, e};
-        }
-        if (!fd_.close(&e)) {
+        if (r != 0)
+            return Status::lastError();
+        if (const Status closed = fd_.close(); !closed) {
             // The data may not all have reached the file: the name goes again.
             s.unlinkat(dirFd_, name.c_str(), 0);
             kind_ = Kind::none;
-            return {RenameStatus::failed, e};
+            return closed;
         }
         kind_ = Kind::none;
-        return {RenameStatus::done, 0};
+        return {};
     }
     case Kind::scratch: {
         // Closed first, so that a write error reported only at close never
         // reaches the new name; a second descriptor of the same open file
         // keeps its lock until the file has its name.
         const UniqueFd locked(fd_ ? s.dupfd(fd_.get()) : -1);
-        if (fd_ && !fd_.close(&e))
-            return {RenameStatus::failed, e};
-        const RenameResult r = renameNoReplace(dirFd_, name_, dirFd_, name);
+        if (const Status closed = fd_.close(); !closed)
+            return closed;
+        const Status r = renameNoReplace(dirFd_, name_, dirFd_, name);
         if (r)
             kind_ = Kind::none;
         return r;
     }
     case Kind::inPlace:
         if (name != name_)
-            return {RenameStatus::failed, EINVAL};
-        if (fd_ && !fd_.close(&e))
-            return {RenameStatus::failed, e};
+            return Status::failure(EINVAL);
+        if (const Status closed = fd_.close(); !closed)
+            return closed;
         kind_ = Kind::none;
-        return {RenameStatus::done, 0};
+        return {};
     }
-    return {RenameStatus::failed, EINVAL};
+    return Status::failure(EINVAL);
 }
 
 Status TempFile::keepReplacing(const std::string& name)
 {
     if (kind_ != Kind::scratch)
         return Status::failure(kind_ == Kind::none ? EBADF : EINVAL);
-    int e = 0;
-    if (fd_ && !fd_.close(&e))
-        return Status::failure(e);
+    if (const Status closed = fd_.close(); !closed)
+        return closed;
     if (sys().renameat2(dirFd_, name_.c_str(), dirFd_, name.c_str(), 0) != 0)
         return Status::lastError();
     kind_ = Kind::none;

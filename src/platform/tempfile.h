@@ -32,16 +32,14 @@ public:
 
     // Makes a new file in the folder `dirFd` with `mode` (before the umask).
     // With `unnamed` false it always gets a scratch name (a file that is to
-    // replace another one must have a name to be renamed from). A file of
-    // no kind, with `err` set, when neither can be made.
-    static TempFile create(int dirFd, int* err = nullptr, mode_t mode = 0600,
-                           bool unnamed = true);
+    // replace another one must have a name to be renamed from). A failure
+    // when neither can be made.
+    static Result<TempFile> create(int dirFd, mode_t mode = 0600, bool unnamed = true);
 
     // Makes the file under `name` itself, failing when the name is taken:
     // for a folder that takes neither an unnamed file nor a scratch name.
     // The name shows the file while it is written.
-    static TempFile createInPlace(int dirFd, const std::string& name, int* err = nullptr,
-                                  mode_t mode = 0600);
+    static Result<TempFile> createInPlace(int dirFd, const std::string& name, mode_t mode = 0600);
 
     // True for a name of the scratch pattern (of any process).
     static bool isScratchName(std::string_view name);
@@ -66,8 +64,8 @@ public:
     // replacing an entry, and closes it; a write error that only the close
     // reports fails the keep before the name shows anything. Unless done,
     // the file is still there for discard() (an in-place file can only be
-    // kept under its own name).
-    RenameResult keep(const std::string& name);
+    // kept under its own name). Fails as renameNoReplace does.
+    Status keep(const std::string& name);
 
     // Gives a scratch file the name `name`, replacing an entry of that name
     // in one step (a settings file written anew), and closes it.

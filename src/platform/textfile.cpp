@@ -1,6 +1,5 @@
 #include "platform/textfile.h"
 
-#include "platform/failure.h"
 #include "platform/fdio.h"
 #include "platform/syscalls.h"
 
@@ -31,14 +30,12 @@ bool heldElsewhere(int fd)
 
 long processId() { return static_cast<long>(::getpid()); }
 
-UniqueFd createLocked(const std::string& path, int* err)
+Result<UniqueFd> createLocked(const std::string& path)
 {
     UniqueFd fd(sys().openat(AT_FDCWD, path.c_str(),
                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd) {
-        fail(err, errno);
-        return fd;
-    }
+    if (!fd)
+        return Status::lastError();
     // A new file: nobody else can hold its lock yet, and a file system that
     // keeps none (ENOLCK, EOPNOTSUPP) only loses the other copy's view of it.
     sys().flock(fd.get(), LOCK_EX | LOCK_NB);
@@ -63,10 +60,10 @@ std::optional<std::string> readHead(const std::string& path, size_t limit)
         return text;
     }
     text.resize(limit);
-    const ssize_t got = preadAll(fd.get(), text.data(), limit, 0);
-    if (got < 0)
+    const Result<size_t> got = preadAll(fd.get(), text.data(), limit, 0);
+    if (!got)
         return std::nullopt;
-    text.resize(static_cast<size_t>(got));
+    text.resize(*got);
     return text;
 }
 
@@ -79,10 +76,10 @@ std::optional<FileEnds> readEnds(const std::string& path, size_t limit)
     FileEnds ends;
     const auto size = static_cast<uint64_t>(st.st_size);
     ends.head.resize(static_cast<size_t>(std::min<uint64_t>(size, limit)));
-    const ssize_t got = preadAll(fd.get(), ends.head.data(), ends.head.size(), 0);
-    if (got < 0)
+    const Result<size_t> got = preadAll(fd.get(), ends.head.data(), ends.head.size(), 0);
+    if (!got)
         return std::nullopt;
-    ends.head.resize(static_cast<size_t>(got));
+    ends.head.resize(*got);
     ends.whole = size <= limit;
     if (ends.whole)
         return ends;
@@ -94,10 +91,10 @@ std::optional<FileEnds> readEnds(const std::string& path, size_t limit)
     while (end > ends.head.size() && size - end < kZerosAtMost) {
         const uint64_t from = end - std::min<uint64_t>(end - ends.head.size(), limit);
         chunk.resize(static_cast<size_t>(end - from));
-        const ssize_t n = preadAll(fd.get(), chunk.data(), chunk.size(), static_cast<off_t>(from));
-        if (n < 0)
+        const Result<size_t> n = preadAll(fd.get(), chunk.data(), chunk.size(), static_cast<off_t>(from));
+        if (!n)
             return std::nullopt;
-        chunk.resize(static_cast<size_t>(n));
+        chunk.resize(*n);
         const size_t last = chunk.find_last_not_of('\0');
         if (last != std::string::npos) {
             end = from + last + 1;
@@ -107,10 +104,10 @@ std::optional<FileEnds> readEnds(const std::string& path, size_t limit)
     }
     ends.tailAt = end - std::min<uint64_t>(end - std::min<uint64_t>(end, ends.head.size()), limit);
     ends.tail.resize(static_cast<size_t>(end - ends.tailAt));
-    const ssize_t n = preadAll(fd.get(), ends.tail.data(), ends.tail.size(), static_cast<off_t>(ends.tailAt));
-    if (n < 0)
+    const Result<size_t> n = preadAll(fd.get(), ends.tail.data(), ends.tail.size(), static_cast<off_t>(ends.tailAt));
+    if (!n)
         return std::nullopt;
-    ends.tail.resize(static_cast<size_t>(n));
+    ends.tail.resize(*n);
     return ends;
 }
 

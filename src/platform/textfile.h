@@ -23,7 +23,7 @@ long processId();
 // and writing (not O_APPEND: an AppendFile writes at offsets of its own),
 // and locks it for as long as the descriptor stays open.
 // Where the file system keeps no locks, the file is made all the same.
-UniqueFd createLocked(const std::string& path, int* err = nullptr);
+Result<UniqueFd> createLocked(const std::string& path);
 
 // True while the lock createLocked took on `path` is held: the file is still
 // being written, by this process or another live one.

@@ -1,6 +1,5 @@
 #include "platform/uniquefd.h"
 
-#include "platform/failure.h"
 #include "platform/syscalls.h"
 
 #include <cerrno>
@@ -17,12 +16,12 @@ void UniqueFd::reset(int fd) noexcept
     fd_ = fd;
 }
 
-bool UniqueFd::close(int* err) noexcept
+Status UniqueFd::close() noexcept
 {
     const int fd = release();
-    if (fd < 0)
-        return true;
-    return sys().close(fd) == 0 || fail(err, errno);
+    if (fd < 0 || sys().close(fd) == 0)
+        return {};
+    return Status::lastError();
 }
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 // failed.
 #pragma once
 
+#include "platform/status.h"
+
 namespace platform {
 
 class UniqueFd {
@@ -39,7 +41,7 @@ public:
     // Closes now and reports the close's own failure, for a file whose
     // last write may be refused only there. The descriptor is gone either
     // way, as on Linux.
-    bool close(int* err = nullptr) noexcept;
+    Status close() noexcept;
 
 private:
     int fd_ = -1;

@@ -95,13 +95,14 @@ bool leadingBytes(int dirFd, const std::string& part, const std::string& whole, 
     constexpr size_t kChunk = 256 * 1024;
     std::vector<char> bp(kChunk), bw(kChunk);
     for (off_t at = 0;; at += static_cast<off_t>(kChunk)) {
-        const ssize_t np = platform::preadAll(fp.fd.get(), bp.data(), kChunk, at);
-        const size_t want = static_cast<size_t>(std::max<ssize_t>(np, 0));
-        const ssize_t nw = platform::preadAll(fw.fd.get(), bw.data(), want, at);
-        if (np < 0 || np != nw || std::memcmp(bp.data(), bw.data(), static_cast<size_t>(np)) != 0)
+        const platform::Result<size_t> np = platform::preadAll(fp.fd.get(), bp.data(), kChunk, at);
+        if (!np)
             return false;
-        if (static_cast<size_t>(np) < kChunk)
-            return at + np == fp.st.st_size;
+        const platform::Result<size_t> nw = platform::preadAll(fw.fd.get(), bw.data(), *np, at);
+        if (!nw || *np != *nw || std::memcmp(bp.data(), bw.data(), *np) != 0)
+            return false;
+        if (*np < kChunk)
+            return at + static_cast<off_t>(*np) == fp.st.st_size;
     }
 }
 
@@ -131,35 +132,25 @@ bool UndoOnDisk::taken(const std::string& name) const
 
 bool UndoOnDisk::plainFile(const std::string& name) const { return platform::isPlainFile(dir_, name); }
 
-int UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
+platform::Status UndoOnDisk::moveNoReplace(const std::string& from, const std::string& to)
 {
-    const auto r = platform::renameNoReplace(dir_, from, dir_, to);
-    switch (r.status) {
-    case platform::RenameStatus::done:
-        return 0;
-    case platform::RenameStatus::targetExists:
-        return EEXIST;
-    case platform::RenameStatus::failed:
-        return r.error ? r.error : EIO;
-    case platform::RenameStatus::notPossible:
-        break;
-    }
-    int e = 0;
-    if (!platform::copyFileNoReplace(dir_, from, dir_, to, &e, {true, nullptr}))
-        return e ? e : EIO;
+    if (const platform::Status r = platform::renameNoReplace(dir_, from, dir_, to); !r.notPossible())
+        return r;
+    if (const platform::Status copied = platform::copyFileNoReplace(dir_, from, dir_, to, {true, nullptr}); !copied)
+        return copied;
     if (const platform::Status s = platform::deleteOriginal(dir_, from); !s) {
         // Both names would hold the file: the old one goes again.
         removeOwn(dir_, to);
-        return s.error();
+        return s;
     }
-    return 0;
+    return {};
 }
 
 void UndoOnDisk::removeLeftovers() { platform::removeStaleScratchFiles(dir_); }
 
-int UndoOnDisk::remove(const std::string& name)
+platform::Status UndoOnDisk::remove(const std::string& name)
 {
-    return removeOwn(dir_, name);
+    return platform::removeOwnFile(dir_, name);
 }
 
 }  // namespace renaming

@@ -44,8 +44,8 @@ public:
     bool plainFile(const std::string& name) const override;
     // Where the file system cannot rename without replacing, the file is
     // copied to its old name, which never replaces either, and then removed.
-    int moveNoReplace(const std::string& from, const std::string& to) override;
-    int remove(const std::string& name) override;
+    platform::Status moveNoReplace(const std::string& from, const std::string& to) override;
+    platform::Status remove(const std::string& name) override;
     bool sameBytes(const std::string& a, const std::string& b) const override;
     bool prefixOf(const std::string& part, const std::string& whole) const override;
     bool sameEntry(const std::string& a, const std::string& b) const override;

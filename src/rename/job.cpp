@@ -68,7 +68,7 @@ JobEnd Job::rename(RenameRequest& r)
     // A run without its journal still runs; it cannot be taken back.
     JournalWriter journal;
     if (!r.stateFolder.empty())
-        journal = journals::create(r.folder, nullptr, r.stateFolder);
+        journal = journals::create(r.folder, r.stateFolder).value();
 
     RunRequest rq;
     rq.folder = std::move(r.folder);

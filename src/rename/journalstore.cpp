@@ -92,14 +92,6 @@ std::vector<std::string> journalNames(const std::string& folder)
     return names;
 }
 
-bool fail(int* err, int e)
-{
-    if (err)
-        *err = e;
-    errno = e;
-    return false;
-}
-
 // Removes the journals of `names` (oldest first) older than the last
 // kKept, except one another copy of the program is still writing.
 void removeOldest(const std::string& folder, const std::vector<std::string>& names)
@@ -110,16 +102,12 @@ void removeOldest(const std::string& folder, const std::vector<std::string>& nam
 
 // A new journal in the state folder `folder`, named with the next number
 // and `tag` (none when empty).
-JournalWriter make(const std::string& folder, const std::string& tag, int* err)
+platform::Result<JournalWriter> make(const std::string& folder, const std::string& tag)
 {
-    if (folder.empty()) {
-        fail(err, ENOENT);
-        return {};
-    }
-    if (const platform::Status made = platform::makeFolders(folder); !made) {
-        fail(err, made.error());
-        return {};
-    }
+    if (folder.empty())
+        return platform::Status::failure(ENOENT);
+    if (const platform::Status made = platform::makeFolders(folder); !made)
+        return made;
     const auto names = journalNames(folder);
     uint64_t number = 0;
     for (const std::string& n : names)
@@ -136,14 +124,11 @@ JournalWriter make(const std::string& folder, const std::string& tag, int* err)
         std::snprintf(name, sizeof name, "run-s%0*llu%s%s.journal", static_cast<int>(kNumberDigits),
                       static_cast<unsigned long long>(++number), tag.empty() ? "" : "-", tag.c_str());
         const std::string path = folder + "/" + name;
-        int e = 0;
-        platform::UniqueFd fd = platform::createLocked(path, &e);
+        platform::Result<platform::UniqueFd> fd = platform::createLocked(path);
         if (fd)
-            return JournalWriter(std::move(fd), path);
-        if (e != EEXIST || attempt > 100) {
-            fail(err, e);
-            return {};
-        }
+            return JournalWriter(std::move(fd).value(), path);
+        if (fd.error() != EEXIST || attempt > 100)
+            return fd.status();
     }
 }
 
@@ -321,18 +306,15 @@ bool sameFolder(const JournalFolder& recorded, const JournalFolder& now)
     return recorded.device == now.device;
 }
 
-JournalWriter create(const platform::FolderHandle& folder, int* err, const std::string& state)
+platform::Result<JournalWriter> create(const platform::FolderHandle& folder, const std::string& state)
 {
-    int e = 0;
-    JournalWriter w = make(state, tagOf(journalFolderOf(folder)), &e);
-    if (!w.valid()) {
+    platform::Result<JournalWriter> w = make(state, tagOf(journalFolderOf(folder)));
+    if (!w)
         supersedeLastRun(folder, state);
-        fail(err, e);
-    }
     return w;
 }
 
-JournalWriter create(int* err, const std::string& state) { return make(state, {}, err); }
+platform::Result<JournalWriter> create(const std::string& state) { return make(state, {}); }
 
 void prune()
 {

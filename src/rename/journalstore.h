@@ -42,14 +42,14 @@ JournalFolder journalFolderOf(const platform::FolderHandle& folder);
 bool sameFolder(const JournalFolder& recorded, const JournalFolder& now);
 
 // A new, empty journal in the state folder `state`, which is made when
-// missing, for a run in `folder`. No journal (with `err` set) when the folder or the file
+// missing, for a run in `folder`. A failure when the folder or the file
 // cannot be made; then the folder's last run is marked as superseded, so
 // that no copy of the program offers to take it back after the run that
 // could not be recorded.
-JournalWriter create(const platform::FolderHandle& folder, int* err = nullptr,
-                     const std::string& state = stateFolder());
+platform::Result<JournalWriter> create(const platform::FolderHandle& folder,
+                                       const std::string& state = stateFolder());
 // The same without a folder to tag it with: found by what it holds.
-JournalWriter create(int* err = nullptr, const std::string& state = stateFolder());
+platform::Result<JournalWriter> create(const std::string& state = stateFolder());
 
 // Removes the journals older than the last kKept, except one still being
 // written. Apart from create(), so that a run need not wait for it.

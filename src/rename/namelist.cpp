@@ -12,7 +12,7 @@
 namespace renaming {
 
 NameList::NameList(std::string locale)
-    : locale_(std::move(locale)), folder_(platform::FolderHandle::current())
+    : locale_(std::move(locale)), folder_(platform::FolderHandle::current().value())
 {
 }
 
@@ -78,12 +78,11 @@ void NameList::returnHome() const
 
 void NameList::Reread()
 {
-    int err = 0;
     // No folder at all when the process started in one that had gone.
     if (!folder_)
         throw platform::makeInOutError(ENOENT);
-    if (!folder_.enter(&err))
-        throw platform::makeInOutError(err);
+    if (const platform::Status entered = folder_.enter(); !entered)
+        throw platform::makeInOutError(entered.error());
     adopt(read(folder_));
 }
 
@@ -104,13 +103,13 @@ void NameList::SetFolder(const std::string& path)
     // a refused change leaves the process where it was.
     if (const platform::Status entered = platform::enterFolder(path); !entered)
         throw platform::makeInOutError(entered.error());
-    int err = 0;
     // From here every failure returns to the list's folder by its handle.
-    platform::FolderHandle next = platform::FolderHandle::current(&err);
-    if (!next) {
+    platform::Result<platform::FolderHandle> current = platform::FolderHandle::current();
+    if (!current) {
         returnHome();
-        throw platform::makeInOutError(err);
+        throw platform::makeInOutError(current.error());
     }
+    platform::FolderHandle next = std::move(current).value();
     if (folder_ && next.id() == folder_.id()) {
         // The folder already shown: go back and leave the list as it is.
         returnHome();

@@ -290,19 +290,16 @@ private:
                                 const std::atomic<bool>* stop)
     {
         const auto before = record_.intent(i, JournalOp::move, from, to);
-        const auto result = platform::renameNoReplace(dir_, from, dir_, to);
-        switch (result.status) {
-        case platform::RenameStatus::done:
+        const platform::Status result = platform::renameNoReplace(dir_, from, dir_, to);
+        if (result) {
             record_.moved(i, before, to);
             return Outcome::moved;
-        case platform::RenameStatus::targetExists:
+        }
+        if (result.error() == EEXIST) {
             record_.failed(i, JournalOp::move, EEXIST);
             return Outcome::taken;
-        case platform::RenameStatus::notPossible:
-        case platform::RenameStatus::failed:
-            break;
         }
-        record_.failed(i, JournalOp::move, result.error);
+        record_.failed(i, JournalOp::move, result.error());
         return copyThenDelete(i, from, to, true, Outcome::moved, stop);
     }
     // The same inside a cycle, which is never stopped half-way, done whole
@@ -327,11 +324,11 @@ private:
             const auto st = before ? before : stampOf(dir_, from);
             rq_.onCopy(st ? st->size : 0, forMove);
         }
-        int err = 0;
         platform::CopyOptions options = copy_;
         options.made = record_.madeOut();
         options.stop = stop;
-        if (!platform::copyFileNoReplace(dir_, from, dir_, to, &err, options)) {
+        if (const platform::Status copied = platform::copyFileNoReplace(dir_, from, dir_, to, options); !copied) {
+            const int err = copied.error();
             record_.failed(i, JournalOp::copy, err);
             if (err == platform::kCopyStopped && stopAsked())
                 return std::nullopt;

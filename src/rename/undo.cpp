@@ -37,9 +37,9 @@ UndoStep moveBack(UndoFolder& folder, UndoStep s)
         s.result = UndoResult::leftNameTaken;
         return s;
     }
-    if (const int e = folder.moveNoReplace(s.newName, s.oldName); e != 0) {
-        s.result = e == EEXIST ? UndoResult::leftNameTaken : UndoResult::failed;
-        s.errorCode = e;
+    if (const platform::Status moved = folder.moveNoReplace(s.newName, s.oldName); !moved) {
+        s.result = moved.error() == EEXIST ? UndoResult::leftNameTaken : UndoResult::failed;
+        s.errorCode = moved.error();
         return s;
     }
     s.result = UndoResult::movedBack;
@@ -65,9 +65,9 @@ UndoStep undoMove(UndoFolder& folder, const JournalStep& m, UndoStep s)
         // new one, the same file, is all that goes. Not when either name is
         // a link to the other (made since by the user): removing the file
         // behind the link would leave the link to nothing.
-        if (const int e = folder.remove(m.to); e != 0) {
+        if (const platform::Status removed = folder.remove(m.to); !removed) {
             s.result = UndoResult::failed;
-            s.errorCode = e;
+            s.errorCode = removed.error();
             return s;
         }
         s.result = UndoResult::movedBack;
@@ -150,9 +150,9 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
     }
     if (!ours) {
         if (partialCopy(folder, c, atNew, originalThere)) {
-            const int e = folder.remove(c.to);
-            s.result = e ? UndoResult::failed : UndoResult::partialCopyRemoved;
-            s.errorCode = e;
+            const platform::Status removed = folder.remove(c.to);
+            s.result = removed ? UndoResult::partialCopyRemoved : UndoResult::failed;
+            s.errorCode = removed.error();
         } else if (c.after || !originalThere) {
             s.result = UndoResult::leftChanged;
         }
@@ -175,9 +175,9 @@ UndoStep undoCopy(UndoFolder& folder, const JournalStep& c, const JournalStep* r
         s.result = atOld || folder.taken(c.from) ? UndoResult::leftOriginalChanged : UndoResult::leftOriginalGone;
         return s;
     }
-    if (const int e = folder.remove(c.to); e != 0) {
+    if (const platform::Status removed = folder.remove(c.to); !removed) {
         s.result = UndoResult::failed;
-        s.errorCode = e;
+        s.errorCode = removed.error();
         return s;
     }
     s.result = UndoResult::copyRemoved;
@@ -319,9 +319,9 @@ UndoReport undoRun(const Journal& journal, UndoFolder& folder, const UndoWatch& 
         for (auto [t, end] = temporaries.equal_range(u->entry); t != end && !unsound.count(u->entry); ++t) {
             if (!folder.plainFile(t->second))
                 continue;
-            if (folder.moveNoReplace(t->second, e.oldName) == 0)
+            if (folder.moveNoReplace(t->second, e.oldName))
                 e.result.result = UndoResult::movedBack;
-            else if (folder.moveNoReplace(t->second, e.newName) == 0)
+            else if (folder.moveNoReplace(t->second, e.newName))
                 e.result.result = UndoResult::leftNameTaken;
         }
         ++done;

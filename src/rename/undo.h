@@ -7,6 +7,7 @@
 // deletes a file that changed after the run.
 #pragma once
 
+#include "platform/status.h"
 #include "rename/journal.h"
 
 #include <atomic>
@@ -28,10 +29,9 @@ public:
     virtual bool taken(const std::string& name) const = 0;
     // True when `name` is a regular file itself, not a link to one.
     virtual bool plainFile(const std::string& name) const = 0;
-    // 0, or the errno value of the failure; never replaces `to`.
-    virtual int moveNoReplace(const std::string& from, const std::string& to) = 0;
-    // 0, or the errno value of the failure.
-    virtual int remove(const std::string& name) = 0;
+    // Never replaces `to`: EEXIST when it is taken.
+    virtual platform::Status moveNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual platform::Status remove(const std::string& name) = 0;
     // True when the regular files `a` and `b` hold the same bytes; false
     // when they differ or either cannot be read.
     virtual bool sameBytes(const std::string& a, const std::string& b) const = 0;

@@ -146,7 +146,7 @@ TEST_F(UndoTest, EachOfTwoWindowsInAFolderTakesBackItsOwnRun)
 void cutRunJournal(const platform::FolderHandle& folder, const std::string& from, const std::string& to,
                    const platform::FileId& stamp, const platform::FileId& second = {})
 {
-    renaming::JournalWriter j = renaming::journals::create();
+    renaming::JournalWriter j = renaming::journals::create().value();
     ASSERT_TRUE(j.valid());
     j.begin({folder.path(), folder.id().device, folder.id().inode}, 1, 2, true);
     j.intent(0, renaming::JournalOp::move, from, to, stamp);
@@ -167,7 +167,7 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     ScratchDir other;
     writeFile(other / "x.txt", "was a");
     writeFile(other / "b.txt", "b");
-    cutRunJournal(platform::FolderHandle::open(other.path()), "a.txt", "x.txt",
+    cutRunJournal(platform::FolderHandle::open(other.path()).value(), "a.txt", "x.txt",
                   stampOfPath(other / "x.txt"), stampOfPath(other / "b.txt"));
     auto form = window({});
     {
@@ -186,7 +186,7 @@ TEST_F(UndoTest, OffersOnceToTakeBackARunThatWasCutShortWhenItsFolderIsChosen)
     // Declined, the run stays on the menu, and is not asked about again.
     ScratchDir third;
     writeFile(third / "x.txt", "was a");
-    cutRunJournal(platform::FolderHandle::open(third.path()), "a.txt", "x.txt", stampOfPath(third / "x.txt"));
+    cutRunJournal(platform::FolderHandle::open(third.path()).value(), "a.txt", "x.txt", stampOfPath(third / "x.txt"));
     {
         BoxAnswerer answer("No");
         form->chooseFolder(third.path());
@@ -214,7 +214,7 @@ TEST_F(UndoTest, TheWindowsThreadReadsNoJournal)
 {
     ScratchDir other;
     writeFile(other / "x.txt", "was a");
-    cutRunJournal(platform::FolderHandle::open(other.path()), "a.txt", "x.txt", stampOfPath(other / "x.txt"));
+    cutRunJournal(platform::FolderHandle::open(other.path()).value(), "a.txt", "x.txt", stampOfPath(other / "x.txt"));
     auto first = window({"a.txt", "b.txt"});
     rename(*first, "a2\nb2", true);
 
@@ -340,7 +340,7 @@ TEST_F(UndoTest, ARunLeavesTheLastTenJournalsItsOwnAmongThem)
     ScratchDir state;
     const EnvGuard env("XDG_STATE_HOME", state.path().c_str());
     for (int i = 0; i < renaming::journals::kKept + 2; ++i)
-        renaming::journals::create().end();
+        renaming::journals::create().value().end();
     auto form = window({"a.txt", "b.txt"});
     rename(*form, "a2\nb2", true);
     int journals = 0;

@@ -49,8 +49,8 @@ protected:
     std::string readAt(off_t offset, size_t n)
     {
         std::string buf(n, '\0');
-        const ssize_t got = platform::preadAll(fd_.get(), buf.data(), n, offset);
-        return got < 0 ? "<failed>" : buf.substr(0, static_cast<size_t>(got));
+        const platform::Result<size_t> got = platform::preadAll(fd_.get(), buf.data(), n, offset);
+        return got ? buf.substr(0, *got) : "<failed>";
     }
     ScratchDir dir_;
     platform::UniqueFd fd_;
@@ -88,9 +88,7 @@ TEST_F(PreadAll, AFailedReadIsNoEndOfFile)
     choppy.failAt = 4;
     platform::ScopedSys use(choppy);
     std::string buf(10, '\0');
-    errno = 0;
-    EXPECT_EQ(platform::preadAll(fd_.get(), buf.data(), buf.size(), 0), -1);
-    EXPECT_EQ(errno, EIO);
+    EXPECT_EQ(platform::preadAll(fd_.get(), buf.data(), buf.size(), 0).error(), EIO);
 }
 
 }  // namespace

@@ -95,8 +95,8 @@ TEST_P(CopyOnEachFileSystem, CopiesContentModeAndTimeAndLeavesTheSourceAlone)
         const timespec times[2] = {old, old};
         ASSERT_EQ(::utimensat(AT_FDCWD, src.c_str(), times, 0), 0);
 
-        int err = 0;
-        ASSERT_TRUE(platform::copyFileNoReplace(src, dst, &err)) << err;
+        const platform::Status copied = platform::copyFileNoReplace(src, dst);
+        ASSERT_TRUE(copied) << copied.error();
         EXPECT_EQ(readFile(dst), data);
         EXPECT_EQ(modeOf(dst), c.mode);
         EXPECT_EQ(mtimeOf(dst).tv_sec, old.tv_sec);
@@ -112,7 +112,7 @@ TEST_P(CopyOnEachFileSystem, TicksWhileALargeFileMoves)
     ScratchDir d;
     const std::string data = randomBytes(5 << 20, 7);
     writeFile(d / "big", data);
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     ASSERT_TRUE(dir);
     FaultSys fs;
     lack(fs, GetParam());
@@ -128,7 +128,7 @@ TEST_P(CopyOnEachFileSystem, TicksWhileALargeFileMoves)
     {
         ScopedSys use(fs);
         ASSERT_TRUE(
-            platform::copyFileNoReplace(dir.fd(), "big", dir.fd(), "copy", nullptr, {false, &tick}));
+            platform::copyFileNoReplace(dir.fd(), "big", dir.fd(), "copy", {false, &tick}));
     }
     EXPECT_GE(ticks, 4);
     EXPECT_LE(ticks, 5);
@@ -156,9 +156,7 @@ TEST_P(CopyOnEachFileSystem, NeverTouchesAnExistingTarget)
     const auto before = snapshot(d.path());
     for (const char* target : {"taken", "dangling", "folder", "src"}) {
         SCOPED_TRACE(target);
-        int err = 0;
-        EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / target, &err));
-        EXPECT_EQ(err, EEXIST);
+        EXPECT_EQ(platform::copyFileNoReplace(d / "src", d / target).error(), EEXIST);
     }
     EXPECT_EQ(snapshot(d.path()), before);
     EXPECT_FALSE(exists(d / "nowhere"));
@@ -192,9 +190,7 @@ TEST_P(CopyOnEachFileSystem, FailureHalfwayLeavesNothingBehind)
         written += n;
         return fs.Sys::write(fd, b, n);
     };
-    int err = 0;
-    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "dst", &err));
-    EXPECT_EQ(err, ENOSPC);
+    EXPECT_EQ(platform::copyFileNoReplace(d / "src", d / "dst").error(), ENOSPC);
     EXPECT_EQ(snapshot(d.path()), before);
 }
 
@@ -235,7 +231,7 @@ TEST(CopyFileNoReplace, FlushedCopyReachesTheDiskBeforeItIsNamed)
     writeFile(d / "src", "data");
     FaultSys fs;
     ScopedSys scoped(fs);
-    ASSERT_TRUE(platform::copyFileNoReplace(d / "src", d / "dst", nullptr, true));
+    ASSERT_TRUE(platform::copyFileNoReplace(d / "src", d / "dst", true));
     const int sync = fs.indexOf("fdatasync");
     ASSERT_GE(sync, 0);
     EXPECT_LT(sync, fs.indexOf("linkat"));
@@ -247,7 +243,7 @@ TEST(CopyFileNoReplace, FlushedCopyReachesTheDiskBeforeItIsNamed)
 
     // A flush that fails is a failed copy, and nothing is left.
     fs.onFdatasync = [](int) { return refuse(EIO); };
-    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "dst3", nullptr, true));
+    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "dst3", true));
     EXPECT_FALSE(exists(d / "dst3"));
 }
 
@@ -268,7 +264,7 @@ TEST(CopyFileNoReplace, NamesResolveInTheFolderGiven)
     work.write("a.txt", "work");
     elsewhere.write("a.txt", "elsewhere");
     CwdGuard cwd(elsewhere.path());
-    const platform::FolderHandle dir = platform::FolderHandle::open(work.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(work.path()).value();
     ASSERT_TRUE(platform::copyFileNoReplace(dir.fd(), "a.txt", dir.fd(), "b.txt"));
     EXPECT_EQ(work.read("b.txt"), "work");
     EXPECT_FALSE(elsewhere.exists("b.txt"));
@@ -296,7 +292,7 @@ TEST(CopyFileNoReplace, NewNameAppearsOnlyCompleteWithoutUnnamedFiles)
         };
         {
             platform::ScopedSys use(fs);
-            ASSERT_TRUE(platform::copyFileNoReplace(d.file("src"), to, nullptr, flush));
+            ASSERT_TRUE(platform::copyFileNoReplace(d.file("src"), to, flush));
         }
         EXPECT_GT(writes, 0);
         EXPECT_EQ(visibleWhileCopying, 0) << "the new name showed a partial file";
@@ -328,7 +324,7 @@ TEST(CopyFileNoReplace, FolderWithoutScratchNamesGetsTheNameMadeExclusively)
     EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src"}));
 
     fs.onFdatasync = [](int) { return refuse(EIO); };
-    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "again", nullptr, true));
+    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "again", true));
     EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src"}));
 }
 
@@ -343,7 +339,7 @@ TEST_P(CopySteps, NameTakenWhileCopyingIsNotReplaced)
     const bool unnamed = GetParam();
     ScratchDir d;
     d.write("src", "ours");
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     FaultSys fs;
     if (!unnamed)
         withoutUnnamedFiles(fs);
@@ -360,9 +356,7 @@ TEST_P(CopySteps, NameTakenWhileCopyingIsNotReplaced)
         ASSERT_TRUE(platform::copyData(src.fd.get(), target.fd(), src.st.st_size));
         ASSERT_TRUE(platform::copyAttributes(target.fd(), src, false));
         d.write("dst", "theirs");
-        const platform::RenameResult r = target.keep("dst");
-        EXPECT_EQ(r.status, platform::RenameStatus::targetExists);
-        EXPECT_EQ(r.error, EEXIST);
+        EXPECT_EQ(target.keep("dst").error(), EEXIST);
     }
     EXPECT_EQ(d.read("dst"), "theirs");
     EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src"}));
@@ -377,16 +371,14 @@ TEST(CopySteps, SourceThatIsNoRegularFileIsRefusedByItsKind)
     ScratchDir d;
     d.mkdir("folder");
     ASSERT_EQ(::mkfifo((d / "fifo").c_str(), 0644), 0);
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     const struct {
         const char* name;
         int err;
     } cases[] = {{"folder", EISDIR}, {"fifo", EINVAL}, {"missing", ENOENT}};
     for (const auto& c : cases) {
         platform::CopySource src;
-        int err = 0;
-        EXPECT_FALSE(platform::openCopySource(dir.fd(), c.name, src, &err)) << c.name;
-        EXPECT_EQ(err, c.err) << c.name;
+        EXPECT_EQ(platform::openCopySource(dir.fd(), c.name, src).error(), c.err) << c.name;
     }
 }
 
@@ -396,7 +388,7 @@ TEST(CopySteps, SourceChangedBeforeTheLastStepFailsIt)
 {
     ScratchDir d;
     d.write("src", "ours");
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     platform::CopySource src;
     ASSERT_TRUE(platform::openCopySource(dir.fd(), "src", src));
     platform::TempFile target;
@@ -405,9 +397,7 @@ TEST(CopySteps, SourceChangedBeforeTheLastStepFailsIt)
     const int fd = ::open(d.file("src").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_EQ(::write(fd, "+theirs", 7), 7);
     ::close(fd);
-    int err = 0;
-    EXPECT_FALSE(platform::copyAttributes(target.fd(), src, false, &err));
-    EXPECT_EQ(err, platform::kSourceChanged);
+    EXPECT_EQ(platform::copyAttributes(target.fd(), src, false).error(), platform::kSourceChanged);
 }
 
 // A file system that keeps no permission bits refuses fchmod in one of
@@ -424,15 +414,16 @@ TEST(CopyFileNoReplace, ModeRefusedByTheFileSystemIsGoneWithout)
         writeFile(d / "src", "content", 0644);
         FaultSys fs;
         fs.onFchmod = [e = c.err](int, mode_t) { return refuse(e); };
-        int err = 0;
+        platform::Status copied;
         {
             ScopedSys use(fs);
-            EXPECT_EQ(platform::copyFileNoReplace(d / "src", d / "dst", &err), c.copied);
+            copied = platform::copyFileNoReplace(d / "src", d / "dst");
         }
+        EXPECT_EQ(copied.ok(), c.copied);
         if (c.copied) {
             EXPECT_EQ(readFile(d / "dst"), "content");
         } else {
-            EXPECT_EQ(err, c.err);
+            EXPECT_EQ(copied.error(), c.err);
             EXPECT_EQ(d.names(), std::vector<std::string>{"src"});
         }
     }
@@ -450,13 +441,12 @@ TEST(CopyFileNoReplace, OnAFuseFileSystemTheCopyIsMadeUnderItsNameExclusively)
     FaultSys fs;
     fuseFileSystem(fs);
     ScopedSys use(fs);
-    int err = 0;
-    ASSERT_TRUE(platform::copyFileNoReplace(d / "src", d / "dst", &err, true)) << err;
+    const platform::Status copied = platform::copyFileNoReplace(d / "src", d / "dst", true);
+    ASSERT_TRUE(copied) << copied.error();
     EXPECT_TRUE(readFile(d / "dst") == data);
     EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src", "taken"}));
 
-    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "taken", &err));
-    EXPECT_EQ(err, EEXIST);
+    EXPECT_EQ(platform::copyFileNoReplace(d / "src", d / "taken").error(), EEXIST);
     EXPECT_EQ(readFile(d / "taken"), "theirs");
 
     // The disk fills up during the copy under the name: the name goes again.
@@ -469,8 +459,7 @@ TEST(CopyFileNoReplace, OnAFuseFileSystemTheCopyIsMadeUnderItsNameExclusively)
     fs.onCopyRange = [](int, off_t*, int, off_t*, size_t) {
         return static_cast<ssize_t>(refuse(EXDEV));
     };
-    EXPECT_FALSE(platform::copyFileNoReplace(d / "src", d / "new", &err));
-    EXPECT_EQ(err, ENOSPC);
+    EXPECT_EQ(platform::copyFileNoReplace(d / "src", d / "new").error(), ENOSPC);
     EXPECT_EQ(d.names(), (std::vector<std::string>{"dst", "src", "taken"}));
 }
 
@@ -480,7 +469,7 @@ TEST(CopySteps, CloneOfAFileThatGrewIsRefused)
 {
     ScratchDir d;
     d.write("src", "12345");
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     for (size_t cloned : {5u, 9u}) {
         SCOPED_TRACE(cloned);
         FaultSys fs;
@@ -506,7 +495,7 @@ TEST(CopyData, AFileSystemWithoutClonesIsAskedOnce)
 {
     ScratchDir d;
     d.write("src", "12345");
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     for (const int refusal : {EOPNOTSUPP, EINVAL}) {
         SCOPED_TRACE(refusal);
         FaultSys fs;

@@ -46,7 +46,7 @@ TEST(DeleteFile, InAFolderHeldOpenActsThereOnly)
     here.write("rw");
     here.write("other");
     CwdGuard cwd(here.path());
-    const platform::FolderHandle dir = platform::FolderHandle::open(work.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(work.path()).value();
     EXPECT_TRUE(platform::isReadOnly(dir.fd(), "ro"));
     EXPECT_EQ(platform::deleteFile(dir.fd(), "ro").error(), EACCES);
     EXPECT_TRUE(platform::deleteFile(dir.fd(), "rw"));

@@ -40,10 +40,10 @@ TEST(FolderHandle, OpensFoldersOnly)
     } cases[] = {{d / "sub", 0}, {d / "sub/", 0}, {d / "missing", ENOENT},
                  {d / "file", ENOTDIR}, {"", ENOENT}};
     for (const auto& c : cases) {
-        int err = 0;
-        const FolderHandle h = FolderHandle::open(c.path, &err);
+        const platform::Result<FolderHandle> opened = FolderHandle::open(c.path);
+        const FolderHandle& h = opened.value();
         EXPECT_EQ(h.valid(), c.err == 0) << c.path;
-        EXPECT_EQ(err, c.err) << c.path;
+        EXPECT_EQ(opened.error(), c.err) << c.path;
         if (h) {
             EXPECT_EQ(h.path(), c.path);
             EXPECT_EQ(h.id(), idOf(d / "sub"));
@@ -58,7 +58,7 @@ TEST(FolderHandle, CurrentIsTheFolderAsThePlatformReportsIt)
     ScratchDir d;
     d.mkdir("sub");
     CwdGuard cwd(d / "sub/../sub/.");
-    const FolderHandle h = FolderHandle::current();
+    const FolderHandle h = FolderHandle::current().value();
     ASSERT_TRUE(h);
     EXPECT_EQ(h.path(), realPath(d / "sub"));
     EXPECT_EQ(h.id(), idOf(d / "sub"));
@@ -72,13 +72,13 @@ TEST(FolderHandle, FollowsItsFolderWhenItIsRenamed)
     d.mkdir("work");
     d.write("work/a", "mine");
     CwdGuard cwd;
-    const FolderHandle h = FolderHandle::open(d / "work");
+    const FolderHandle h = FolderHandle::open(d / "work").value();
     ASSERT_EQ(::rename((d / "work").c_str(), (d / "moved").c_str()), 0);
     d.mkdir("work");
     d.write("work/a", "another folder's");
 
     ASSERT_TRUE(h.enter());
-    EXPECT_EQ(platform::currentFolder(), realPath(d / "moved"));
+    EXPECT_EQ(platform::currentFolder().value(), realPath(d / "moved"));
     EXPECT_TRUE(platform::copyFileNoReplace(h.fd(), "a", h.fd(), "b"));
     EXPECT_EQ(d.read("moved/b"), "mine");
     EXPECT_FALSE(d.exists("work/b"));
@@ -91,15 +91,13 @@ TEST(FolderHandle, RemovedFolderCanBeEnteredButTakesNothing)
     ScratchDir d;
     d.mkdir("gone");
     CwdGuard cwd;
-    const FolderHandle h = FolderHandle::open(d / "gone");
+    const FolderHandle h = FolderHandle::open(d / "gone").value();
     ASSERT_EQ(::rmdir((d / "gone").c_str()), 0);
     d.mkdir("gone");  // another folder at the same path
     d.write("gone/a", "another folder's");
 
     ASSERT_TRUE(h.enter());
-    int err = 0;
-    EXPECT_EQ(platform::currentFolder(&err), "");
-    EXPECT_EQ(err, ENOENT);
+    EXPECT_EQ(platform::currentFolder().error(), ENOENT);
     EXPECT_FALSE(platform::copyFileNoReplace(h.fd(), "a", h.fd(), "b"));
     EXPECT_EQ(d.names(), std::vector<std::string>{"gone"});
     EXPECT_EQ(d.read("gone/a"), "another folder's");
@@ -111,8 +109,8 @@ TEST(FolderHandle, DuplicateLivesOnItsOwn)
     d.write("a", "A");
     FolderHandle copy;
     {
-        const FolderHandle h = FolderHandle::open(d.path());
-        copy = h.duplicate();
+        const FolderHandle h = FolderHandle::open(d.path()).value();
+        copy = h.duplicate().value();
         ASSERT_TRUE(copy);
         EXPECT_NE(copy.fd(), h.fd());
         EXPECT_EQ(copy.id(), h.id());
@@ -125,9 +123,7 @@ TEST(FolderHandle, DuplicateLivesOnItsOwn)
     FolderHandle moved = std::move(copy);
     EXPECT_FALSE(copy);
     EXPECT_TRUE(moved);
-    int err = 0;
-    EXPECT_FALSE(copy.duplicate(&err));
-    EXPECT_EQ(err, EBADF);
+    EXPECT_EQ(copy.duplicate().error(), EBADF);
 }
 
 // No folder at all: nothing made in it can reach the current folder.
@@ -137,11 +133,8 @@ TEST(FolderHandle, NoFolderNeverMeansTheCurrentOne)
     d.write("a", "A");
     CwdGuard cwd(d.path());
     const FolderHandle none;
-    int err = 0;
-    EXPECT_FALSE(none.enter(&err));
-    EXPECT_EQ(err, EBADF);
-    EXPECT_FALSE(platform::copyFileNoReplace(none.fd(), "a", none.fd(), "b", &err));
-    EXPECT_EQ(err, EBADF);
+    EXPECT_EQ(none.enter().error(), EBADF);
+    EXPECT_EQ(platform::copyFileNoReplace(none.fd(), "a", none.fd(), "b").error(), EBADF);
     EXPECT_FALSE(platform::renameNoReplace(none.fd(), "a", none.fd(), "c"));
     EXPECT_EQ(d.names(), std::vector<std::string>{"a"});
 }

@@ -174,7 +174,7 @@ TEST(Folders, EnterReadAndTest)
     ASSERT_TRUE(platform::enterFolder(d.path()));
     char real[4096];
     ASSERT_NE(::realpath(d.path().c_str(), real), nullptr);
-    EXPECT_EQ(platform::currentFolder(), std::string(real));
+    EXPECT_EQ(platform::currentFolder().value(), std::string(real));
     EXPECT_TRUE(platform::isFolder("sub"));
     EXPECT_FALSE(platform::isFolder("file"));
     EXPECT_FALSE(platform::isFolder(""));
@@ -199,7 +199,7 @@ TEST(Folders, IdentityTellsCaseDistinctFoldersApart)
     ASSERT_TRUE(platform::folderId(d.file("A/."), again));
     EXPECT_FALSE(upper == lower);
     EXPECT_TRUE(upper == again);
-    EXPECT_EQ(platform::FolderHandle::open(d.file("a")).id(), lower);
+    EXPECT_EQ(platform::FolderHandle::open(d.file("a")).value().id(), lower);
     EXPECT_FALSE(platform::folderId(d.file("file"), none));
     EXPECT_FALSE(platform::folderId(d.file("missing"), none));
 }

@@ -13,10 +13,21 @@
 #include <ostream>
 
 using namespace testing_support;
-using platform::RenameStatus;
 using platform::ScopedSys;
 
 namespace {
+
+// The outcomes a caller of the rename tells apart.
+enum class RenameStatus { done, targetExists, notPossible, failed };
+
+RenameStatus outcomeOf(const platform::Status& s)
+{
+    if (s)
+        return RenameStatus::done;
+    if (s.notPossible())
+        return RenameStatus::notPossible;
+    return s.error() == EEXIST ? RenameStatus::targetExists : RenameStatus::failed;
+}
 
 const char* statusName(RenameStatus s)
 {
@@ -77,8 +88,8 @@ TEST_P(RenameOnEachFileSystem, FollowsThePolicyAndNeverReplaces)
 
     for (const char* target : {"b", "dangling", "a"}) {
         SCOPED_TRACE(target);
-        const platform::RenameResult r = platform::renameNoReplace(d / "a", d / target);
-        EXPECT_EQ(r.status, f.toTaken) << statusName(r.status);
+        const platform::Status r = platform::renameNoReplace(d / "a", d / target);
+        EXPECT_EQ(outcomeOf(r), f.toTaken) << statusName(outcomeOf(r));
         EXPECT_FALSE(r);
     }
     EXPECT_EQ(d.read("a"), "A");
@@ -86,9 +97,9 @@ TEST_P(RenameOnEachFileSystem, FollowsThePolicyAndNeverReplaces)
     EXPECT_FALSE(exists(d / "nowhere"));
 
     fs.calls.clear();
-    const platform::RenameResult r = platform::renameNoReplace(d / "a", d / "c");
-    EXPECT_EQ(r.status, f.toFree) << statusName(r.status);
-    EXPECT_EQ(r.error, f.error);
+    const platform::Status r = platform::renameNoReplace(d / "a", d / "c");
+    EXPECT_EQ(outcomeOf(r), f.toFree) << statusName(outcomeOf(r));
+    EXPECT_EQ(r.error(), f.error);
     EXPECT_EQ(static_cast<bool>(r), f.toFree == RenameStatus::done);
     EXPECT_EQ(fs.indexOf("linkat") >= 0, f.linked || f.linkErr != 0);
     if (f.toFree == RenameStatus::done) {
@@ -163,8 +174,8 @@ TEST_P(RemovalAfterTheLink, TheFileAlwaysKeepsOneNameAndTheNewOneIsOnTheDiskFirs
         return refuse(r.err);
     };
     ScopedSys scoped(fs);
-    const platform::RenameResult result = platform::renameNoReplace(d / "a", d / "b");
-    EXPECT_EQ(result.status, r.want) << statusName(result.status);
+    const platform::Status result = platform::renameNoReplace(d / "a", d / "b");
+    EXPECT_EQ(outcomeOf(result), r.want) << statusName(outcomeOf(result));
     if (r.want == RenameStatus::done)
         EXPECT_EQ(d.names(), std::vector<std::string>{"b"});
     else
@@ -191,7 +202,7 @@ TEST(RenameNoReplace, FolderWithoutTheFlagIsNotPossible)
     FaultSys fs;
     fs.onRenameat2 = [](int, const char*, int, const char*, unsigned) { return refuse(EINVAL); };
     ScopedSys scoped(fs);
-    EXPECT_EQ(platform::renameNoReplace(d / "sub", d / "moved").status, RenameStatus::notPossible);
+    EXPECT_TRUE(platform::renameNoReplace(d / "sub", d / "moved").notPossible());
     EXPECT_EQ(d.names(), std::vector<std::string>{"sub"});
 }
 
@@ -201,8 +212,8 @@ TEST(RenameNoReplace, NamesResolveInTheFoldersGiven)
     from.write("a", "A");
     here.write("a", "here");
     CwdGuard cwd(here.path());
-    const platform::FolderHandle f = platform::FolderHandle::open(from.path());
-    const platform::FolderHandle t = platform::FolderHandle::open(to.path());
+    const platform::FolderHandle f = platform::FolderHandle::open(from.path()).value();
+    const platform::FolderHandle t = platform::FolderHandle::open(to.path()).value();
     EXPECT_TRUE(platform::renameNoReplace(f.fd(), "a", t.fd(), "b"));
     EXPECT_EQ(to.read("b"), "A");
     EXPECT_FALSE(from.exists("a"));
@@ -220,9 +231,9 @@ TEST(RenameNoReplace, EmptyNamesAndNulBytesChangeNothing)
                  {d / "a", "", ENOENT},
                  {d / "a", d / std::string("b\0c", 3), EINVAL}};
     for (const auto& c : cases) {
-        const platform::RenameResult r = platform::renameNoReplace(c.from, c.to);
-        EXPECT_EQ(r.status, RenameStatus::failed);
-        EXPECT_EQ(r.error, c.err);
+        const platform::Status r = platform::renameNoReplace(c.from, c.to);
+        EXPECT_EQ(outcomeOf(r), RenameStatus::failed);
+        EXPECT_EQ(r.error(), c.err);
     }
     EXPECT_EQ(d.names(), std::vector<std::string>{"a"});
 }

@@ -19,7 +19,6 @@
 #include <string_view>
 
 using namespace testing_support;
-using platform::RenameStatus;
 using platform::ScopedSys;
 using platform::TempFile;
 
@@ -40,16 +39,15 @@ protected:
         if (GetParam() == Way::scratch)
             withoutUnnamedFiles(fs);
         use.emplace(fs);
-        dir = platform::FolderHandle::open(d.path());
+        dir = platform::FolderHandle::open(d.path()).value();
         ASSERT_TRUE(dir);
     }
     TempFile make(const std::string& name = "new")
     {
-        int err = 0;
-        TempFile t = GetParam() == Way::inPlace ? TempFile::createInPlace(dir.fd(), name, &err)
-                                                : TempFile::create(dir.fd(), &err);
-        EXPECT_TRUE(t) << err;
-        return t;
+        platform::Result<TempFile> t = GetParam() == Way::inPlace ? TempFile::createInPlace(dir.fd(), name)
+                                                                   : TempFile::create(dir.fd());
+        EXPECT_TRUE(t) << t.error();
+        return std::move(t).value();
     }
     // What the folder shows while the file is made: nothing, one hidden
     // scratch name, or the name itself.
@@ -76,8 +74,8 @@ TEST_P(TempFileWays, KeptFileAppearsCompleteUnderItsName)
     TempFile t = make();
     ASSERT_EQ(::write(t.fd(), "content", 7), 7);
     expectShownWhileWritten(t, {});
-    const platform::RenameResult r = t.keep("new");
-    EXPECT_TRUE(r) << r.error;
+    const platform::Status r = t.keep("new");
+    EXPECT_TRUE(r) << r.error();
     EXPECT_EQ(t.kind(), TempFile::Kind::none);
     EXPECT_EQ(d.read("new"), "content");
     EXPECT_EQ(d.names(), std::vector<std::string>{"new"});
@@ -113,12 +111,9 @@ TEST_P(TempFileWays, KeepNeverReplacesAndLeavesTheFileToDiscard)
     TempFile t = make();
     ASSERT_EQ(::write(t.fd(), "new", 3), 3);
     // An in-place file holds a name of its own and takes no other.
-    const RenameStatus want =
-        GetParam() == Way::inPlace ? RenameStatus::failed : RenameStatus::targetExists;
-    for (const char* name : {"taken", "dangling"}) {
-        const platform::RenameResult r = t.keep(name);
-        EXPECT_EQ(r.status, want) << name;
-    }
+    const int want = GetParam() == Way::inPlace ? EINVAL : EEXIST;
+    for (const char* name : {"taken", "dangling"})
+        EXPECT_EQ(t.keep(name).error(), want) << name;
     EXPECT_EQ(d.read("taken"), "precious");
     EXPECT_FALSE(exists(d / "nowhere"));
     EXPECT_TRUE(t.discard());
@@ -132,9 +127,7 @@ TEST_P(TempFileWays, CloseErrorFailsTheKeep)
     TempFile t = make();
     ASSERT_EQ(::write(t.fd(), "x", 1), 1);
     fs.failNthOf(FaultSys::kClose, 1, EIO);
-    const platform::RenameResult r = t.keep("new");
-    EXPECT_EQ(r.status, RenameStatus::failed);
-    EXPECT_EQ(r.error, EIO);
+    EXPECT_EQ(t.keep("new").error(), EIO);
     t.discard();
     EXPECT_TRUE(d.names().empty());
 }
@@ -151,13 +144,11 @@ TEST(TempFile, InPlaceFileNeedsAFreeNameAndKeepsOnlyIt)
 {
     ScratchDir d;
     d.write("taken", "precious");
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
-    int err = 0;
-    EXPECT_FALSE(TempFile::createInPlace(dir.fd(), "taken", &err));
-    EXPECT_EQ(err, EEXIST);
-    TempFile t = TempFile::createInPlace(dir.fd(), "mine");
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
+    EXPECT_EQ(TempFile::createInPlace(dir.fd(), "taken").error(), EEXIST);
+    TempFile t = TempFile::createInPlace(dir.fd(), "mine").value();
     ASSERT_TRUE(t);
-    EXPECT_EQ(t.keep("other").status, RenameStatus::failed);
+    EXPECT_EQ(t.keep("other").error(), EINVAL);
     EXPECT_TRUE(t.keep("mine"));
     EXPECT_EQ(d.names(), (std::vector<std::string>{"mine", "taken"}));
 }
@@ -166,8 +157,8 @@ TEST(TempFile, ScratchFileReplacesAFileInOneStep)
 {
     ScratchDir d;
     d.write("settings.ini", "old");
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
-    TempFile t = TempFile::create(dir.fd(), nullptr, 0600, /*unnamed=*/false);
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
+    TempFile t = TempFile::create(dir.fd(), 0600, /*unnamed=*/false).value();
     ASSERT_EQ(t.kind(), TempFile::Kind::scratch);
     ASSERT_EQ(::write(t.fd(), "new", 3), 3);
     EXPECT_TRUE(t.keepReplacing("settings.ini"));
@@ -175,7 +166,7 @@ TEST(TempFile, ScratchFileReplacesAFileInOneStep)
     EXPECT_EQ(d.names(), std::vector<std::string>{"settings.ini"});
 
     // An unnamed file has no name to be renamed from.
-    TempFile u = TempFile::create(dir.fd());
+    TempFile u = TempFile::create(dir.fd()).value();
     ASSERT_EQ(u.kind(), TempFile::Kind::unnamed);
     EXPECT_EQ(u.keepReplacing("settings.ini").error(), EINVAL);
     EXPECT_EQ(d.read("settings.ini"), "new");
@@ -186,11 +177,11 @@ TEST(TempFile, ScratchFileReplacesAFileInOneStep)
 TEST(TempFile, DiscardTriesTheScratchNameTwice)
 {
     ScratchDir d;
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     FaultSys fs;
     withoutUnnamedFiles(fs);
     ScopedSys use(fs);
-    TempFile t = TempFile::create(dir.fd());
+    TempFile t = TempFile::create(dir.fd()).value();
     ASSERT_EQ(t.kind(), TempFile::Kind::scratch);
     fs.failNthOf(FaultSys::kUnlink, 1, EBUSY);
     EXPECT_TRUE(t.discard());
@@ -212,8 +203,8 @@ TEST(TempFile, KilledWriterLeavesOnlyAScratchName)
         FaultSys fs;
         withoutUnnamedFiles(fs);
         ScopedSys use(fs);
-        const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
-        TempFile t = TempFile::create(dir.fd());
+        const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
+        TempFile t = TempFile::create(dir.fd()).value();
         const bool made = t.kind() == TempFile::Kind::scratch && ::write(t.fd(), "half", 4) == 4;
         ::_exit(made ? 0 : 1);  // no destructor runs, as under a kill
     }
@@ -257,8 +248,8 @@ pid_t scratchMaker(const std::string& folder, int* hold)
         FaultSys fs;
         withoutUnnamedFiles(fs);
         ScopedSys use(fs);
-        const platform::FolderHandle dir = platform::FolderHandle::open(folder);
-        TempFile t = TempFile::create(dir.fd());
+        const platform::FolderHandle dir = platform::FolderHandle::open(folder).value();
+        TempFile t = TempFile::create(dir.fd()).value();
         const char made = t.kind() == TempFile::Kind::scratch ? 'y' : 'n';
         if (::write(ready[1], &made, 1) == 1 && hold) {
             ::close(stay[1]);
@@ -350,7 +341,7 @@ TEST(StaleScratchFiles, OnlyThoseOfEndedRunsAreRemoved)
         ASSERT_EQ(::chown(d.file(scratchNameOf(killed, 902)).c_str(), 12345, 12345), 0);
     }
 
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     EXPECT_EQ(platform::removeStaleScratchFiles(dir.fd()), root ? 2 : 3);
     EXPECT_FALSE(d.exists(stale));
     EXPECT_FALSE(d.exists(scratchNameOf(other, 1)));
@@ -376,13 +367,13 @@ TEST(StaleScratchFiles, OnlyThoseOfEndedRunsAreRemoved)
 TEST(StaleScratchFiles, AFileHeldByACopyOfAnotherExecutableStays)
 {
     ScratchDir d;
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     TempFile t;
     {
         FaultSys fs;
         withoutUnnamedFiles(fs);
         ScopedSys use(fs);
-        t = TempFile::create(dir.fd());
+        t = TempFile::create(dir.fd()).value();
     }
     ASSERT_EQ(t.kind(), TempFile::Kind::scratch);
     int hold = -1;
@@ -409,7 +400,7 @@ TEST(StaleScratchFiles, WhatCannotBeToldApartStays)
     const pid_t killed = scratchMaker(d.path(), nullptr);
     ASSERT_GT(killed, 0);
     const std::string stale = scratchOf(d, killed);
-    const platform::FolderHandle dir = platform::FolderHandle::open(d.path());
+    const platform::FolderHandle dir = platform::FolderHandle::open(d.path()).value();
     for (const char* refused : {"/proc/self/exe", "exe"}) {
         SCOPED_TRACE(refused);
         FaultSys fs;

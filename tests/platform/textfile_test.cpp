@@ -22,13 +22,11 @@ TEST(TextFile, AFileIsInUseWhileItsWriterHoldsItWhetherHereOrInAnotherProcess)
     ScratchDir d;
     const std::string path = d / "run.journal";
     {
-        int err = 0;
-        platform::UniqueFd fd = platform::createLocked(path, &err);
-        ASSERT_TRUE(fd) << err;
+        const platform::Result<platform::UniqueFd> fd = platform::createLocked(path);
+        ASSERT_TRUE(fd) << fd.error();
         EXPECT_TRUE(platform::lockHeld(path));
         EXPECT_FALSE(platform::removeUnlocked(path));
-        EXPECT_FALSE(platform::createLocked(path, &err));
-        EXPECT_EQ(err, EEXIST);
+        EXPECT_EQ(platform::createLocked(path).error(), EEXIST);
     }
     EXPECT_FALSE(platform::lockHeld(path));
 
@@ -39,7 +37,7 @@ TEST(TextFile, AFileIsInUseWhileItsWriterHoldsItWhetherHereOrInAnotherProcess)
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        platform::UniqueFd fd = platform::createLocked(path);
+        platform::UniqueFd fd = platform::createLocked(path).value();
         (void)!::write(ready[1], "x", 1);
         for (;;)
             ::pause();

@@ -84,9 +84,7 @@ TEST(UniqueFd, CloseKeepsErrnoAndReportsItsOwnFailureOnlyWhenAsked)
     UniqueFd f(::open(d.file("f").c_str(), O_RDONLY | O_CLOEXEC));
     const int raw = f.get();
     fs.failNthOf(FaultSys::kClose, 1, EIO);
-    int err = 0;
-    EXPECT_FALSE(f.close(&err));
-    EXPECT_EQ(err, EIO);
+    EXPECT_EQ(f.close().error(), EIO);
     EXPECT_FALSE(f);
     EXPECT_FALSE(isOpen(raw));  // gone all the same, as on Linux
 }

@@ -112,7 +112,7 @@ TEST_P(JournalOfAJob, EndsWithItsFate)
     EXPECT_EQ(end.journal, c.fate);
     EXPECT_EQ(end.anyDone, c.anyDone);
     EXPECT_EQ(end.unrecordedFrom, c.unrecordedFrom);
-    EXPECT_EQ(end.folder, platform::FolderHandle::open(d.path()).id());
+    EXPECT_EQ(end.folder, platform::FolderHandle::open(d.path()).value().id());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -138,7 +138,7 @@ TEST(UndoJob, TakesTheRunBackAndMarksItsJournal)
     const auto journal = readJournal(state / journals[0]);
     ASSERT_TRUE(journal);
 
-    Job undo(renaming::UndoRequest{platform::FolderHandle::open(d.path()), *journal, state / journals[0]});
+    Job undo(renaming::UndoRequest{platform::FolderHandle::open(d.path()).value(), *journal, state / journals[0]});
     const JobEnd end = finish(undo);
     EXPECT_EQ(end.undo.restored, 2);
     EXPECT_EQ(snapshot(d.path()), before);
@@ -158,7 +158,7 @@ TEST(UndoJob, ReadsItsJournalItselfAndTakesNothingBackTwice)
     Job run(std::move(rq));
     const std::string path = finish(run).journalPath;
     const auto undoBy = [&](const std::string& folder) {
-        Job undo(renaming::UndoRequest{platform::FolderHandle::open(folder), std::nullopt, path});
+        Job undo(renaming::UndoRequest{platform::FolderHandle::open(folder).value(), std::nullopt, path});
         return finish(undo);
     };
     EXPECT_TRUE(undoBy(elsewhere.path()).nothingToUndo);
@@ -201,7 +201,7 @@ TEST(RenameJob, AStateDiskThatFillsUpMidRunLeavesAJournalThatSaysSo)
     EXPECT_EQ(journal->unrecordedFrom, from);
     EXPECT_EQ(journal->unrecordedChanged, 60 - from);
 
-    Job undo(renaming::UndoRequest{platform::FolderHandle::open(d.path()), *journal, ran.journalPath});
+    Job undo(renaming::UndoRequest{platform::FolderHandle::open(d.path()).value(), *journal, ran.journalPath});
     const JobEnd undone = finish(undo);
     EXPECT_EQ(undone.undo.restored, from);
     EXPECT_EQ(undone.undo.leftAlone, 0);

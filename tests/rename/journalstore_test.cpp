@@ -86,7 +86,7 @@ std::string baseName(const std::string& path) { return path.substr(path.rfind('/
 std::string writeRun(const platform::FolderHandle& folder, const std::string& movedTo,
                      int64_t started = 1765250000)
 {
-    JournalWriter w = journals::create(folder);
+    JournalWriter w = journals::create(folder).value();
     EXPECT_TRUE(w.valid());
     w.begin(journals::journalFolderOf(folder), started, 1, true);
     w.intent(0, JournalOp::move, "a.txt", movedTo, {1, 2, 3});
@@ -127,7 +127,7 @@ TEST(JournalStore, CreateMakesTheFolderNamesJournalsInRunOrderAndPruneKeepsTheLa
     const std::string folder = state / "deep/er/tsumugi";
     std::vector<std::string> made;
     for (int i = 0; i < journals::kKept + 3; ++i) {
-        JournalWriter w = journals::create();
+        JournalWriter w = journals::create().value();
         ASSERT_TRUE(w.valid()) << i;
         EXPECT_EQ(w.path().substr(0, folder.size() + 1), folder + "/");
         made.push_back(baseName(w.path()));
@@ -154,9 +154,7 @@ TEST(JournalStore, CreateFailsWhereTheFolderCannotBeMade)
     ScratchDir state;
     writeFile(state / "file", "a file where the folder would go");
     Environment::set("XDG_STATE_HOME", (state / "file").c_str());
-    int err = 0;
-    EXPECT_FALSE(journals::create(&err).valid());
-    EXPECT_NE(err, 0);
+    EXPECT_NE(journals::create().error(), 0);
     EXPECT_EQ(readFile(state / "file"), "a file where the folder would go");
 }
 
@@ -167,8 +165,8 @@ TEST(JournalStore, TheLastRunOfAFolderIsTheNewestOfTheSameFolderUnderTheSamePath
     Environment::set("XDG_STATE_HOME", state.path().c_str());
     top.mkdir("photos");
     top.mkdir("other");
-    const auto photos = platform::FolderHandle::open(top / "photos");
-    const auto other = platform::FolderHandle::open(top / "other");
+    const auto photos = platform::FolderHandle::open(top / "photos").value();
+    const auto other = platform::FolderHandle::open(top / "other").value();
     ASSERT_TRUE(photos && other);
 
     EXPECT_FALSE(journals::lastRunIn(photos)) << "no journal yet";
@@ -190,8 +188,8 @@ TEST(JournalStore, TheLastRunOfAFolderIsTheNewestOfTheSameFolderUnderTheSamePath
     // path (its journal names the old one).
     ASSERT_EQ(::rename((top / "photos").c_str(), (top / "moved").c_str()), 0);
     top.mkdir("photos");
-    const auto samePath = platform::FolderHandle::open(top / "photos");
-    const auto sameFolder = platform::FolderHandle::open(top / "moved");
+    const auto samePath = platform::FolderHandle::open(top / "photos").value();
+    const auto sameFolder = platform::FolderHandle::open(top / "moved").value();
     ASSERT_TRUE(samePath && sameFolder);
     ASSERT_EQ(sameFolder.id(), photos.id());
     ASSERT_NE(samePath.id(), photos.id());
@@ -201,7 +199,7 @@ TEST(JournalStore, TheLastRunOfAFolderIsTheNewestOfTheSameFolderUnderTheSamePath
     // Back where it was, it is found again.
     ASSERT_EQ(::rmdir((top / "photos").c_str()), 0);
     ASSERT_EQ(::rename((top / "moved").c_str(), (top / "photos").c_str()), 0);
-    const auto again = journals::lastRunIn(platform::FolderHandle::open(top / "photos"));
+    const auto again = journals::lastRunIn(platform::FolderHandle::open(top / "photos").value());
     ASSERT_TRUE(again);
     EXPECT_EQ(again->path, second);
 
@@ -214,8 +212,8 @@ TEST(JournalStore, ALongJournalIsReadWhole)
     Environment env;
     ScratchDir state, top;
     Environment::set("XDG_STATE_HOME", state.path().c_str());
-    const auto folder = platform::FolderHandle::open(top.path());
-    JournalWriter w = journals::create();
+    const auto folder = platform::FolderHandle::open(top.path()).value();
+    JournalWriter w = journals::create().value();
     ASSERT_TRUE(w.valid());
     const int n = 3000;  // well beyond the first 64 KiB looked at
     w.begin({folder.path(), folder.id().device, folder.id().inode}, 1, n, false);
@@ -266,7 +264,7 @@ TEST(JournalStore, TheUndoneMarkIsReadEvenAfterATornLastRecord)
     Environment env;
     ScratchDir state, top;
     Environment::set("XDG_STATE_HOME", state.path().c_str());
-    const auto folder = platform::FolderHandle::open(top.path());
+    const auto folder = platform::FolderHandle::open(top.path()).value();
     for (const std::string& torn : {std::string(), std::string("intent\t1\tcopy\tb.txt\ty.t"),
                                    std::string("d"), std::string("undone")}) {
         SCOPED_TRACE("torn: [" + torn + "]");
@@ -304,9 +302,9 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     Environment env;
     ScratchDir state, top;
     Environment::set("XDG_STATE_HOME", state.path().c_str());
-    const auto folder = platform::FolderHandle::open(top.path());
+    const auto folder = platform::FolderHandle::open(top.path()).value();
     writeRun(folder, "older.txt");
-    JournalWriter going = journals::create();
+    JournalWriter going = journals::create().value();
     ASSERT_TRUE(going.valid());
     going.begin({folder.path(), folder.id().device, folder.id().inode}, 1765250001, 2, true);
     going.intent(0, JournalOp::move, "b.txt", "going.txt", {1, 2, 4});
@@ -323,7 +321,7 @@ TEST(JournalStore, ARunStillGoingIsNeitherTakenBackNorPruned)
     // Ten newer runs elsewhere: the oldest journals go, the one being
     // written stays.
     for (int i = 0; i < journals::kKept; ++i)
-        writeRun(platform::FolderHandle::open(state.path()), "elsewhere.txt");
+        writeRun(platform::FolderHandle::open(state.path()).value(), "elsewhere.txt");
     const std::string path = going.path();
     EXPECT_TRUE(exists(path));
     EXPECT_EQ(journalsIn(state / "tsumugi").size(), static_cast<size_t>(journals::kKept) + 1);
@@ -355,7 +353,7 @@ TEST_P(RunsInClockSkew, TheLaterRunIsTheLastWhateverTheClockSaid)
     Environment env;
     ScratchDir state, top;
     Environment::set("XDG_STATE_HOME", state.path().c_str());
-    const auto folder = platform::FolderHandle::open(top.path());
+    const auto folder = platform::FolderHandle::open(top.path()).value();
     if (c.firstByEarlierVersion) {
         state.mkdir("tsumugi");
         char name[64];
@@ -411,15 +409,15 @@ TEST_P(UnrecordedRun, LeavesNoOlderRunToTakeBack)
     Environment::set("XDG_STATE_HOME", state.path().c_str());
     top.mkdir("photos");
     top.mkdir("other");
-    const auto photos = platform::FolderHandle::open(top / "photos");
-    const auto other = platform::FolderHandle::open(top / "other");
+    const auto photos = platform::FolderHandle::open(top / "photos").value();
+    const auto other = platform::FolderHandle::open(top / "other").value();
     writeRun(photos, "older.txt");
     writeRun(other, "elsewhere.txt");
     {
         FaultSys disk;
         GetParam().refuse(disk);
         platform::ScopedSys use(disk);
-        JournalWriter w = journals::create(photos);
+        JournalWriter w = journals::create(photos).value();
         w.begin(journals::journalFolderOf(photos), 1765250001, 1, true);
         w.intent(0, JournalOp::move, "b.txt", "newer.txt", {1, 2, 4});
         w.done(0, JournalOp::move, {1, 2, 4});
@@ -458,7 +456,7 @@ TEST(JournalStore, AJournalsNameIsOnTheDiskBeforeAnOriginalGoes)
     Environment env;
     ScratchDir state, top;
     Environment::set("XDG_STATE_HOME", state.path().c_str());
-    const auto folder = platform::FolderHandle::open(top.path());
+    const auto folder = platform::FolderHandle::open(top.path()).value();
     FaultSys disk;
     std::set<ino_t> synced;
     disk.onFsync = [&](int fd) {
@@ -468,7 +466,7 @@ TEST(JournalStore, AJournalsNameIsOnTheDiskBeforeAnOriginalGoes)
         return ::fsync(fd);
     };
     platform::ScopedSys use(disk);
-    JournalWriter w = journals::create(folder);
+    JournalWriter w = journals::create(folder).value();
     ASSERT_TRUE(w.valid());
     w.begin(journals::journalFolderOf(folder), 1765250000, 1, true);
     w.intent(0, JournalOp::copy, "a.txt", "x.txt", {1, 2, 3});
@@ -499,10 +497,10 @@ TEST_P(RunToUndo, ReadsOnlyTheEndsAndSaysWhatTheWholeJournalSays)
     Environment env;
     ScratchDir state, top;
     Environment::set("XDG_STATE_HOME", state.path().c_str());
-    const auto folder = platform::FolderHandle::open(top.path());
+    const auto folder = platform::FolderHandle::open(top.path()).value();
     std::string path;
     {
-        JournalWriter w = journals::create(folder);
+        JournalWriter w = journals::create(folder).value();
         ASSERT_TRUE(w.valid());
         path = w.path();
     }

@@ -100,11 +100,11 @@ TEST(NameList, SetFolderEntersAndReadsTheNewFolder)
     renaming::NameList list;
     list.SetFolder(d.file("one"));
     EXPECT_EQ(list.entries(), std::vector<std::string>{"x"});
-    EXPECT_EQ(platform::currentFolder(), realPath(d.file("one")));
+    EXPECT_EQ(platform::currentFolder().value(), realPath(d.file("one")));
     list.SetFolder(d.file("two"));
     EXPECT_EQ(list.entries(), std::vector<std::string>{"y"});
     EXPECT_EQ(list.Folder(), realPath(d.file("two")));
-    EXPECT_EQ(platform::currentFolder(), list.Folder());
+    EXPECT_EQ(platform::currentFolder().value(), list.Folder());
     list.SetFolder("");  // nothing happens
     EXPECT_EQ(list.Folder(), realPath(d.file("two")));
 }
@@ -126,7 +126,7 @@ TEST(NameList, SameFolderIsNotReadAgainButACaseTwinIs)
     // A different folder whose name differs only in case: read.
     list.SetFolder(d.file("a"));
     EXPECT_EQ(list.entries(), std::vector<std::string>{"lower"});
-    EXPECT_EQ(platform::currentFolder(), realPath(d.file("a")));
+    EXPECT_EQ(platform::currentFolder().value(), realPath(d.file("a")));
 }
 
 TEST(NameList, FolderThatCannotBeEnteredChangesNothing)
@@ -145,7 +145,7 @@ TEST(NameList, FolderThatCannotBeEnteredChangesNothing)
     }
     EXPECT_EQ(list.entries(), std::vector<std::string>{"kept"});
     EXPECT_EQ(list.Folder(), realPath(d.file("ok")));
-    EXPECT_EQ(platform::currentFolder(), list.Folder());
+    EXPECT_EQ(platform::currentFolder().value(), list.Folder());
 }
 
 TEST(NameList, RereadOfARemovedFolderKeepsTheEntries)
@@ -241,7 +241,7 @@ TEST_P(FailedFolderChange, ListCurrentFolderAndRunStayTogether)
 
     // "リネーム" as the window runs it, with the box ticked.
     renaming::RunRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     rq.lines = {"y"};
     rq.deleteOld = true;
@@ -339,7 +339,7 @@ TEST(NameList, RenamedFolderIsReadAgainWhereItIsNow)
     d.write("moved/b");
     list.Reread();
     EXPECT_EQ(list.entries(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(platform::currentFolder(), realPath(d.file("moved")));
+    EXPECT_EQ(platform::currentFolder().value(), realPath(d.file("moved")));
 }
 
 }  // namespace

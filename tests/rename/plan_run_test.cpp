@@ -190,7 +190,7 @@ void planEqualsRun(bool plainFs, int scenarios, unsigned seed, Scenario (*make)(
         const Scenario s = make(rng);
         ScratchDir d;
         lay(d, s);
-        auto folder = platform::FolderHandle::open(d.path());
+        auto folder = platform::FolderHandle::open(d.path()).value();
         ASSERT_TRUE(folder.valid());
         const Plan plan = makePlan(s.files, s.lines, static_cast<int>(s.lines.size()), s.rules,
                                    FolderOnDisk(folder.fd()));
@@ -249,7 +249,7 @@ TEST(RunTouchesOnlyFiles, AFolderInAListedFilesPlaceIsNeitherMovedNorCopied)
         d.mkdir("a.txt");
         writeFile(d / "a.txt/inside", "kept");
         RunRequest rq;
-        rq.folder = platform::FolderHandle::open(d.path());
+        rq.folder = platform::FolderHandle::open(d.path()).value();
         rq.entries = listed;
         rq.lines = {"x", "y"};
         rq.deleteOld = deleteOld;
@@ -271,7 +271,7 @@ TEST(RunTouchesOnlyFiles, ANewNameBeginningWithADotIsRefused)
     writeFile(d / "-n.txt", "n");
     for (const bool deleteOld : {true, false}) {
         RunRequest rq;
-        rq.folder = platform::FolderHandle::open(d.path());
+        rq.folder = platform::FolderHandle::open(d.path()).value();
         rq.entries = {"-n.txt"};
         rq.lines = {".."};
         rq.deleteOld = deleteOld;

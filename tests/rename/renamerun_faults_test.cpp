@@ -162,7 +162,7 @@ RunResult runOnce(const renaming::NameList& list, const Config& cfg, FaultSys& f
     r.reports.resize(list.entries().size());
     size_t current = 0;
     renaming::RunRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     rq.lines = cfg.lines();
     rq.rule = cfg.rule;

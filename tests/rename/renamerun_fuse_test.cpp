@@ -252,10 +252,10 @@ TEST_F(FuseStick, ARunCutShortIsFoundAgainOnceTheStickIsMountedAgain)
     writeFile(mountPoint + "/x.txt", "was a");
     writeFile(mountPoint + "/b.txt", "b");
     {
-        const auto folder = platform::FolderHandle::open(mountPoint);
+        const auto folder = platform::FolderHandle::open(mountPoint).value();
         const auto moved = renaming::stampOf(folder.fd(), "x.txt");
         ASSERT_TRUE(moved);
-        renaming::JournalWriter j = renaming::journals::create(folder);
+        renaming::JournalWriter j = renaming::journals::create(folder).value();
         j.begin(renaming::journals::journalFolderOf(folder), 1765250000, 2, true);
         j.intent(0, renaming::JournalOp::move, "a.txt", "x.txt", *moved);
         j.done(0, renaming::JournalOp::move, *moved);
@@ -278,11 +278,11 @@ TEST_F(FuseStick, ARunCutShortIsFoundAgainOnceTheStickIsMountedAgain)
     }
     ASSERT_NE(deviceOf(mountPoint), before);
 
-    const auto found = renaming::journals::lastRunIn(platform::FolderHandle::open(mountPoint));
+    const auto found = renaming::journals::lastRunIn(platform::FolderHandle::open(mountPoint).value());
     ASSERT_TRUE(found);
     EXPECT_FALSE(found->journal.ended);
     EXPECT_TRUE(renaming::journals::undoable(*found));
-    EXPECT_FALSE(renaming::journals::lastRunIn(platform::FolderHandle::open(scratch / "other")));
+    EXPECT_FALSE(renaming::journals::lastRunIn(platform::FolderHandle::open(scratch / "other").value()));
 }
 
 // On a stick, names that differ only in case are one name: the plan
@@ -315,7 +315,7 @@ TEST_F(FuseStick, PlanIsTheRunForNamesDifferingOnlyInCase)
         ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
         for (const auto& f : c.files)
             writeFile(folder + "/" + f, "content of " + f);
-        auto handle = platform::FolderHandle::open(folder);
+        auto handle = platform::FolderHandle::open(folder).value();
         ASSERT_TRUE(handle.valid());
         EXPECT_TRUE(platform::foldsCase(handle.fd()));
         const renaming::Plan plan =

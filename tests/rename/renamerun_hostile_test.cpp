@@ -43,14 +43,14 @@ Outcome runHere(renaming::NameList& list, const std::vector<std::string>& lines,
 {
     Outcome r;
     // Never rename anything but the scratch folder's files.
-    const std::string here = platform::currentFolder();  // empty once removed
+    const std::string here = platform::currentFolder().value();  // empty once removed
     if ((!here.empty() && here != list.Folder()) ||
         list.Folder().find("/tsumugi-test-") == std::string::npos) {
         ADD_FAILURE() << "the run would not be in a scratch folder: " << list.Folder();
         return r;
     }
     renaming::RunRequest rq;
-    rq.folder = list.folder().duplicate();
+    rq.folder = list.folder().duplicate().value();
     rq.entries = list.entries();
     rq.lines = lines;
     rq.rule = rule;
@@ -87,7 +87,7 @@ protected:
     {
         ASSERT_EQ(::chdir(d.path().c_str()), 0);
         names.SetFolder(d.path());
-        ASSERT_EQ(platform::currentFolder(), d.path());
+        ASSERT_EQ(platform::currentFolder().value(), d.path());
     }
     void list() { names.Reread(); }
 
@@ -336,8 +336,8 @@ pid_t scratchMaker(const std::string& folder, int* stay)
         testing_support::FaultSys fs;
         testing_support::withoutUnnamedFiles(fs);
         platform::ScopedSys use(fs);
-        const platform::FolderHandle dir = platform::FolderHandle::open(folder);
-        platform::TempFile t = platform::TempFile::create(dir.fd());
+        const platform::FolderHandle dir = platform::FolderHandle::open(folder).value();
+        platform::TempFile t = platform::TempFile::create(dir.fd()).value();
         const char made = t.kind() == platform::TempFile::Kind::scratch ? 'y' : 'n';
         if (::write(ready[1], &made, 1) != 1 || !stay)
             ::_exit(0);  // no destructor runs, as under a kill

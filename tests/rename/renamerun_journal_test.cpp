@@ -102,7 +102,7 @@ Ran runIn(const ScratchDir& d, bool deleteOld, JournalWriter* journal)
 
 Plan planIn(const ScratchDir& d, bool deleteOld)
 {
-    const auto folder = platform::FolderHandle::open(d.path());
+    const auto folder = platform::FolderHandle::open(d.path()).value();
     return makePlan(kEntries, kLines, static_cast<int>(kLines.size()),
                     {NameRule::replace, platform::CodePage::utf8, deleteOld},
                     FolderOnDisk(folder.fd()));
@@ -140,7 +140,7 @@ TEST(JournalledRun, RecordsExactlyWhatTheRunDidWithTheStampsOfTheFiles)
 
             const auto j = readJournal(w.path());
             ASSERT_TRUE(j);
-            const auto folder = platform::FolderHandle::open(journalled.path());
+            const auto folder = platform::FolderHandle::open(journalled.path()).value();
             EXPECT_EQ(j->folder.path, journalled.path());
             EXPECT_EQ(j->folder.device, folder.id().device);
             EXPECT_EQ(j->folder.inode, folder.id().inode);

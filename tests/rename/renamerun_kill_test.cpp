@@ -291,7 +291,7 @@ std::pair<long, long> measureRun(const ScratchDir& d, bool deleteOld, bool swap,
     const auto j = readJournal(path);
     EXPECT_TRUE(j && j->ended);
     if (j) {
-        const auto folder = platform::FolderHandle::open(d.path());
+        const auto folder = platform::FolderHandle::open(d.path()).value();
         UndoOnDisk disk(folder.fd());
         undoRun(*j, disk);
     }
@@ -396,7 +396,7 @@ void killAndUndo(bool deleteOld, FileSystem fs, int atCallRounds, int timedRound
             if (!killed) {
                 EXPECT_TRUE(j->ended) << where;
             }
-            const auto folder = platform::FolderHandle::open(d.path());
+            const auto folder = platform::FolderHandle::open(d.path()).value();
             UndoOnDisk disk(folder.fd());
             t.undone += undoRun(*j, disk).restored;
         }

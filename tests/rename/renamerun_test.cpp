@@ -287,7 +287,7 @@ TEST(RenameRun, ActsInItsFolderNotInTheCurrentOne)
     const auto before = snapshot(current.path());
     for (bool deleteOld : {false, true}) {
         renaming::RunRequest rq;
-        rq.folder = platform::FolderHandle::open(work.path());
+        rq.folder = platform::FolderHandle::open(work.path()).value();
         rq.entries = {"a.txt", "b.txt"};
         rq.lines = {deleteOld ? "x" : "p", deleteOld ? "y" : "q"};
         rq.deleteOld = deleteOld;
@@ -340,7 +340,7 @@ TEST(RenameRun, RequestRunsOnAnotherThreadWithItsOwnFolderAndTick)
     std::vector<std::thread::id> reportedOn;
     int ticks = 0;
     renaming::RunRequest rq;
-    rq.folder = platform::FolderHandle::open(work.path());
+    rq.folder = platform::FolderHandle::open(work.path()).value();
     rq.entries = {"big", "small"};
     rq.lines = {"big2", "small2"};
     rq.onStep = [&](RunStep, const std::string&) { reportedOn.push_back(std::this_thread::get_id()); };
@@ -368,7 +368,7 @@ TEST(RenameRun, RequestRunsOnAnotherThreadWithItsOwnFolderAndTick)
     // Another request without a tick is not ticked by the first one's.
     ticks = 0;
     renaming::RunRequest plain;
-    plain.folder = platform::FolderHandle::open(work.path());
+    plain.folder = platform::FolderHandle::open(work.path()).value();
     plain.entries = {"big"};
     plain.lines = {"big3"};
     EXPECT_EQ(renaming::runRename(plain), (RunCounts{1, 0, 0, 0}));

@@ -33,7 +33,7 @@ struct Laid {
     std::string work = top / "work";
     FileId stampOf(const std::string& path) const
     {
-        const auto folder = platform::FolderHandle::open(path.substr(0, path.rfind('/')));
+        const auto folder = platform::FolderHandle::open(path.substr(0, path.rfind('/'))).value();
         return renaming::stampOf(folder.fd(), path.substr(path.rfind('/') + 1)).value_or(FileId{});
     }
 };
@@ -114,7 +114,7 @@ TEST_P(UndoOfADamagedJournal, TouchesNothingOutsideAndLosesNoContent)
     {
         JournalWriter journal = journalAt(path);
         RunRequest rq;
-        rq.folder = platform::FolderHandle::open(laid.work);
+        rq.folder = platform::FolderHandle::open(laid.work).value();
         rq.entries = {"a.txt", "b.txt", "c.txt"};
         rq.lines = c.cycle ? std::vector<std::string>{"b", "c", "a"} : std::vector<std::string>{"x", "y", "z"};
         rq.deleteOld = c.deleteOld;
@@ -129,7 +129,7 @@ TEST_P(UndoOfADamagedJournal, TouchesNothingOutsideAndLosesNoContent)
     for (const auto& [name, content] : snapshot(laid.work))
         contents.insert(content);
 
-    const auto folder = platform::FolderHandle::open(laid.work);
+    const auto folder = platform::FolderHandle::open(laid.work).value();
     UndoOnDisk disk(folder.fd());
     const UndoReport report = undoRun(*damaged, disk);
 

@@ -44,7 +44,7 @@ Journal journalledRun(const ScratchDir& d, const ScratchDir& state,
 
 Undone undo(const ScratchDir& d, const Journal& j)
 {
-    const auto folder = platform::FolderHandle::open(d.path());
+    const auto folder = platform::FolderHandle::open(d.path()).value();
     UndoOnDisk disk(folder.fd());
     Undone u;
     u.report = undoRun(j, disk);
@@ -251,7 +251,7 @@ TEST(UndoOnDisk, NeverRemovesACopyWhileTheOldNameHoldsOtherBytes)
     d.write("a.txt", "PHOTO A");
     // Whether or not this file system gave the number again, the journal
     // is told it did.
-    const auto folder = platform::FolderHandle::open(d.path());
+    const auto folder = platform::FolderHandle::open(d.path()).value();
     const auto now = stampOf(folder.fd(), "a.txt");
     ASSERT_TRUE(now);
     const struct timespec t[2] = {{0, UTIME_OMIT},
@@ -294,7 +294,7 @@ TEST_P(UndoOfACopyCutShort, RemovesOnlyTheStartOfTheCopy)
     const LeftUnderTheNewName& c = GetParam();
     ScratchDir d, state;
     d.write("a.jpg", kOriginal);
-    const auto folder = platform::FolderHandle::open(d.path());
+    const auto folder = platform::FolderHandle::open(d.path()).value();
     {
         JournalWriter j = journalAt(state / "run.journal");
         j.begin({folder.path(), folder.id().device, folder.id().inode}, 1765250000, 1, false);

@@ -23,18 +23,21 @@ public:
     }
     bool taken(const std::string& n) const override { return files.count(n) > 0; }
     bool plainFile(const std::string& n) const override { return taken(n); }
-    int moveNoReplace(const std::string& from, const std::string& to) override
+    platform::Status moveNoReplace(const std::string& from, const std::string& to) override
     {
         if (files.count(to))
-            return EEXIST;
+            return platform::Status::failure(EEXIST);
         const auto it = files.find(from);
         if (it == files.end())
-            return ENOENT;
+            return platform::Status::failure(ENOENT);
         files[to] = it->second;
         files.erase(it);
-        return 0;
+        return {};
     }
-    int remove(const std::string& n) override { return files.erase(n) ? 0 : ENOENT; }
+    platform::Status remove(const std::string& n) override
+    {
+        return files.erase(n) ? platform::Status() : platform::Status::failure(ENOENT);
+    }
     // A copy keeps its original's size and time; the test's files have no
     // bytes but those.
     bool sameBytes(const std::string& a, const std::string& b) const override

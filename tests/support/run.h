@@ -32,7 +32,7 @@ struct RunSpec {
 
 inline platform::FolderHandle folderOf(const std::string& path)
 {
-    return path.empty() ? platform::FolderHandle::current() : platform::FolderHandle::open(path);
+    return path.empty() ? platform::FolderHandle::current().value() : platform::FolderHandle::open(path).value();
 }
 
 inline renaming::RunRequest requestFor(const RunSpec& s)
@@ -111,7 +111,7 @@ inline std::pair<Ran, std::optional<renaming::Journal>> runJournalled(renaming::
 inline renaming::UndoReport undoIn(const std::string& path, const renaming::Journal& journal,
                                    const renaming::UndoWatch& watch = {})
 {
-    const auto folder = platform::FolderHandle::open(path);
+    const auto folder = platform::FolderHandle::open(path).value();
     renaming::UndoOnDisk disk(folder.fd());
     return renaming::undoRun(journal, disk, watch);
 }

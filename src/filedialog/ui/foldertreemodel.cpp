@@ -201,8 +201,8 @@ bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, i
     }
     const std::string to = joinPath(n->parent->path, name);
     // Never replaces an entry that already has the name.
-    if (const auto r = platform::renameNoReplace(n->path, to); !r) {
-        emit renameFailed(value.toString(), r.error);
+    if (const platform::Status r = platform::renameNoReplace(n->path, to); !r) {
+        emit renameFailed(value.toString(), r.error());
         return false;
     }
     n->name = name;
