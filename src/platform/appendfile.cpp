@@ -54,27 +54,27 @@ void AppendFile::reset() noexcept
     noRoom_ = false;
 }
 
-bool AppendFile::append(std::string_view bytes) { return write(bytes, held_); }
+Status AppendFile::append(std::string_view bytes) { return write(bytes, held_); }
 
-bool AppendFile::appendHeld(std::string_view bytes) { return write(bytes, 0); }
+Status AppendFile::appendHeld(std::string_view bytes) { return write(bytes, 0); }
 
-bool AppendFile::write(std::string_view bytes, uint64_t room)
+Status AppendFile::write(std::string_view bytes, uint64_t room)
 {
-    if (!fd_) {
-        errno = EBADF;
-        return false;
-    }
+    if (!fd_)
+        return Status::failure(EBADF);
     // A write beyond the room a full disk gave would stop part way, and
     // leave no room for the last words.
-    if (!noRoom_ && length_ + bytes.size() + room > reserved_ && !takeRoom(length_ + bytes.size() + room))
-        return false;
-    if (!pwriteAll(fd_.get(), bytes, static_cast<off_t>(length_)))
-        return false;
+    if (!noRoom_ && length_ + bytes.size() + room > reserved_) {
+        if (const Status taken = takeRoom(length_ + bytes.size() + room); !taken)
+            return taken;
+    }
+    if (const Status w = pwriteAll(fd_.get(), bytes, static_cast<off_t>(length_)); !w)
+        return w;
     length_ += bytes.size();
-    return true;
+    return {};
 }
 
-bool AppendFile::takeRoom(uint64_t end)
+Status AppendFile::takeRoom(uint64_t end)
 {
     const auto take = [&](uint64_t to) {
         if (sys().fallocate(fd_.get(), 0, static_cast<off_t>(reserved_), static_cast<off_t>(to - reserved_)) != 0)
@@ -83,40 +83,38 @@ bool AppendFile::takeRoom(uint64_t end)
         return true;
     };
     if (take(end + kStep))
-        return true;
+        return {};
     const int e = errno;
     if (e == ENOSPC || e == EDQUOT) {
         if (take(end))
-            return true;
-        errno = e;
-        return false;
+            return {};
+        return Status::failure(e);
     }
     // No room ahead on this file system: the zeros of the room taken before
     // go, so that the file ends with its last record; should that fail too,
     // readers stop at the zeros.
     finish();
-    errno = e;
-    return true;
+    return {};
 }
 
-bool AppendFile::sync()
+Status AppendFile::sync()
 {
-    if (!fd_) {
-        errno = EBADF;
-        return false;
-    }
-    return sys().fdatasync(fd_.get()) == 0;
+    if (!fd_)
+        return Status::failure(EBADF);
+    if (sys().fdatasync(fd_.get()) != 0)
+        return Status::lastError();
+    return {};
 }
 
-bool AppendFile::finish()
+Status AppendFile::finish()
 {
     noRoom_ = true;
     if (!fd_ || reserved_ <= length_)
-        return true;
+        return {};
     if (sys().ftruncate(fd_.get(), static_cast<off_t>(length_)) != 0)
-        return false;
+        return Status::lastError();
     reserved_ = length_;
-    return true;
+    return {};
 }
 
 }  // namespace platform

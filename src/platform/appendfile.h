@@ -20,6 +20,7 @@
 // the room held back still takes what the owner has to say about that.
 #pragma once
 
+#include "platform/status.h"
 #include "platform/uniquefd.h"
 
 #include <cstdint>
@@ -45,27 +46,27 @@ public:
     // What has been appended, with what the file held before.
     uint64_t length() const { return length_; }
 
-    // Appends `bytes` in one write. False, with errno set, when they could
-    // not all be written; what was appended before stays, and the next
+    // Appends `bytes` in one write. A failure when they could not all be
+    // written; what was appended before stays, and the next
     // append goes where these were to go. Refused (ENOSPC), writing
     // nothing, where the disk has no room for them beside the room held
     // back.
-    bool append(std::string_view bytes);
+    Status append(std::string_view bytes);
     // The same, in the room held back where there is no other.
-    bool appendHeld(std::string_view bytes);
+    Status appendHeld(std::string_view bytes);
     // Puts everything appended on the disk.
-    bool sync();
+    Status sync();
     // Cuts off the room taken ahead; later records make the file longer
     // one by one. Also done when the owner lets go.
-    bool finish();
+    Status finish();
 
 private:
     // Takes room for the file to reach `end` and a step beyond, or, on a
-    // disk that has not that much, `end` alone. False (errno set) where the
+    // disk that has not that much, `end` alone. A failure where the
     // disk is full; where the file system refuses room ahead, gives back
     // what it took and takes no more, and the writes make the file longer.
-    bool takeRoom(uint64_t end);
-    bool write(std::string_view bytes, uint64_t room);
+    Status takeRoom(uint64_t end);
+    Status write(std::string_view bytes, uint64_t room);
     void reset() noexcept;
 
     UniqueFd fd_;

@@ -22,13 +22,12 @@ Status rewriteInPlace(const std::string& path, std::string_view bytes)
     UniqueFd fd(s.openat(AT_FDCWD, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
     if (!fd)
         return Status::lastError();
-    const bool ok = writeAll(fd.get(), bytes) &&
-                    s.ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 &&
-                    s.fsync(fd.get()) == 0;
-    const int e = errno;
-    if (const Status closed = fd.close(); !closed && ok)
+    Status done = writeAll(fd.get(), bytes);
+    if (done && (s.ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || s.fsync(fd.get()) != 0))
+        done = Status::lastError();
+    if (const Status closed = fd.close(); !closed && done)
         return closed;
-    return ok ? Status() : Status::failure(e);
+    return done;
 }
 
 // A file system that keeps no permission bits refuses them.
@@ -125,10 +124,12 @@ Status replaceFileDurably(const std::string& path, std::string_view bytes)
         return made.status();
     }
     TempFile tmp = std::move(made).value();
-    if (!writeAll(tmp.fd(), bytes) ||
-        (exists && s.fchmod(tmp.fd(), st.st_mode & 0777) != 0 && !modeRefused(errno)) ||
+    // The scratch file goes with `tmp` on any failure.
+    if (const Status w = writeAll(tmp.fd(), bytes); !w)
+        return w;
+    if ((exists && s.fchmod(tmp.fd(), st.st_mode & 0777) != 0 && !modeRefused(errno)) ||
         s.fsync(tmp.fd()) != 0)
-        return Status::lastError();  // the scratch file goes with `tmp`
+        return Status::lastError();
     // Renaming over the name replaces whatever is there now, a link put
     // there meanwhile included, and never writes through it.
     if (const Status kept = tmp.keepReplacing(fileNameOf(file)); !kept)

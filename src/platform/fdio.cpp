@@ -11,34 +11,32 @@ namespace {
 // Writes until every byte is out: a short write goes on with the rest, an
 // interrupted one is tried again, a write of nothing is an I/O error.
 template <class Write>
-bool writeLoop(std::string_view bytes, Write write)
+Status writeLoop(std::string_view bytes, Write write)
 {
     while (!bytes.empty()) {
         const ssize_t w = write(bytes);
         if (w < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return Status::lastError();
         }
-        if (w == 0) {
-            errno = EIO;
-            return false;
-        }
+        if (w == 0)
+            return Status::failure(EIO);
         bytes.remove_prefix(static_cast<size_t>(w));
     }
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool writeAll(int fd, std::string_view bytes)
+Status writeAll(int fd, std::string_view bytes)
 {
     return writeLoop(bytes, [fd](std::string_view rest) {
         return sys().write(fd, rest.data(), rest.size());
     });
 }
 
-bool pwriteAll(int fd, std::string_view bytes, off_t offset)
+Status pwriteAll(int fd, std::string_view bytes, off_t offset)
 {
     const off_t start = offset;
     const size_t total = bytes.size();
@@ -48,7 +46,7 @@ bool pwriteAll(int fd, std::string_view bytes, off_t offset)
     });
 }
 
-bool readAll(int fd, std::string& out)
+Status readAll(int fd, std::string& out)
 {
     char buf[8192];
     for (;;) {
@@ -56,10 +54,10 @@ bool readAll(int fd, std::string& out)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return Status::lastError();
         }
         if (n == 0)
-            return true;
+            return {};
         out.append(buf, static_cast<size_t>(n));
     }
 }

@@ -12,17 +12,14 @@
 
 namespace platform {
 
-// Writes all of `bytes` to `fd`. False with errno set on failure (EIO for a
-// write that takes nothing).
-bool writeAll(int fd, std::string_view bytes);
+// Writes all of `bytes` to `fd` (EIO for a write that takes nothing).
+Status writeAll(int fd, std::string_view bytes);
 
-// Writes all of `bytes` at `offset`, leaving the file offset alone. False
-// with errno set on failure.
-bool pwriteAll(int fd, std::string_view bytes, off_t offset);
+// Writes all of `bytes` at `offset`, leaving the file offset alone.
+Status pwriteAll(int fd, std::string_view bytes, off_t offset);
 
-// Appends everything that is left to read from `fd` to `out`. False with
-// errno set on failure.
-bool readAll(int fd, std::string& out);
+// Appends everything that is left to read from `fd` to `out`.
+Status readAll(int fd, std::string& out);
 
 // Reads up to `n` bytes at `offset` into `buf`, leaving the file offset
 // alone: the bytes read, fewer only at the file's end.

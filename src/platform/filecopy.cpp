@@ -62,36 +62,31 @@ private:
 
 bool stopped(const std::atomic<bool>* stop)
 {
-    if (!stop || !stop->load(std::memory_order_relaxed))
-        return false;
-    errno = kCopyStopped;
-    return true;
+    return stop && stop->load(std::memory_order_relaxed);
 }
 
 // Reads at explicit offsets, so that the file's own position plays no part.
-bool copyByReadWrite(int in, int out, off_t size, TickCounter& ticks, const std::atomic<bool>* stop)
+Status copyByReadWrite(int in, int out, off_t size, TickCounter& ticks, const std::atomic<bool>* stop)
 {
     std::vector<char> buf(1 << 17);
     for (off_t at = 0; at < size;) {
         if (stopped(stop))
-            return false;
+            return Status::failure(kCopyStopped);
         const size_t want = static_cast<size_t>(std::min<off_t>(size - at, static_cast<off_t>(buf.size())));
         const ssize_t r = sys().pread(in, buf.data(), want, at);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return Status::lastError();
         }
-        if (r == 0) {
-            errno = kSourceChanged;  // ends before its size: cut short meanwhile
-            return false;
-        }
-        if (!writeAll(out, std::string_view(buf.data(), static_cast<size_t>(r))))
-            return false;
+        if (r == 0)
+            return Status::failure(kSourceChanged);  // ends before its size: cut short meanwhile
+        if (const Status w = writeAll(out, std::string_view(buf.data(), static_cast<size_t>(r))); !w)
+            return w;
         at += r;
         ticks.moved(static_cast<size_t>(r));
     }
-    return true;
+    return {};
 }
 
 // fchmod refused by a file system that keeps no permission bits.
@@ -128,11 +123,11 @@ Status openCopyTarget(int dirFd, const std::string& name, TempFile& out)
     return made.status();
 }
 
-bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRefused,
-              const std::atomic<bool>* stop)
+Status copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRefused,
+                const std::atomic<bool>* stop)
 {
     if (size <= 0)
-        return true;
+        return {};
     auto& s = sys();
     const bool tryClone = !clonesRefused || !*clonesRefused;
     if (tryClone && s.cloneFile(out, in) == 0) {
@@ -140,12 +135,10 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRef
         // more than was asked for.
         struct stat st {};
         if (s.fstat(out, &st) != 0)
-            return false;
-        if (st.st_size != size) {
-            errno = kSourceChanged;
-            return false;
-        }
-        return true;
+            return Status::lastError();
+        if (st.st_size != size)
+            return Status::failure(kSourceChanged);
+        return {};
     }
     // The file system does no clones at all, as against one file it would
     // not clone (EINVAL, EPERM), which says nothing of the next.
@@ -156,7 +149,7 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRef
     off_t inOff = 0, outOff = 0;
     while (inOff < size) {
         if (stopped(stop))
-            return false;
+            return Status::failure(kCopyStopped);
         const size_t want = static_cast<size_t>(
             std::min<off_t>(size - inOff, static_cast<off_t>(ticks.stretch())));
         const ssize_t n = s.copyFileRange(in, &inOff, out, &outOff, want);
@@ -169,17 +162,16 @@ bool copyData(int in, int out, off_t size, const CopyTick* tick, bool* clonesRef
             // up on the fly; read those the plain way.
             if (inOff == 0)
                 break;
-            errno = kSourceChanged;  // ends before its size: cut short meanwhile
-            return false;
+            return Status::failure(kSourceChanged);  // ends before its size: cut short meanwhile
         }
         if (errno == EINTR)
             continue;
         if (inOff == 0 && notSupported(errno))
             break;
-        return false;
+        return Status::lastError();
     }
     if (inOff >= size)
-        return true;
+        return {};
     return copyByReadWrite(in, out, size, ticks, stop);
 }
 
@@ -233,8 +225,9 @@ Status copyFileNoReplace(int fromDir, const std::string& from, int toDir, const 
         return opened;
     // On any failure below the target's destructor removes what was made.
     auto fill = [&](TempFile& t) {
-        if (!copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused, options.stop)) {
-            const Status failed = Status::lastError();
+        if (const Status failed =
+                copyData(src.fd.get(), t.fd(), src.st.st_size, options.tick, options.clonesRefused, options.stop);
+            !failed) {
             if (failed.error() == kCopyStopped)
                 t.discardAside();  // the stop is answered before the disk is done
             return failed;

@@ -77,13 +77,13 @@ Status openCopyTarget(int dirFd, const std::string& name, TempFile& out);
 // empty file `out`, and never more, however the file grows meanwhile: a
 // shared-extent clone where the file system has one, else an in-kernel copy,
 // else plain reads and writes. A source that ends sooner was cut short
-// (kSourceChanged). False with errno set. The data is read at its offsets,
+// (kSourceChanged). The data is read at its offsets,
 // so the same source can be copied again.
 // With `clonesRefused`, no clone is tried where it is set, and it is set
 // when the file system refuses one. With `stop`, the copy ends
 // (kCopyStopped) soon after it is set.
-bool copyData(int in, int out, off_t size, const CopyTick* tick = nullptr, bool* clonesRefused = nullptr,
-              const std::atomic<bool>* stop = nullptr);
+Status copyData(int in, int out, off_t size, const CopyTick* tick = nullptr, bool* clonesRefused = nullptr,
+                const std::atomic<bool>* stop = nullptr);
 
 // Gives the copy the permission bits and modification time of the source
 // (not set-user-ID and the like: the copy belongs to whoever runs the

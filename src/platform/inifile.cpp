@@ -142,8 +142,8 @@ bool readWhole(const std::string& path, std::string& out, int& err)
         err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return false;
     }
-    if (!readAll(fd.get(), out)) {
-        err = errno;
+    if (const Status r = readAll(fd.get(), out); !r) {
+        err = r.error();
         return false;
     }
     return true;

@@ -120,14 +120,16 @@ Status appendAfterWholeLines(const std::string& path, std::string_view text)
     if (heldElsewhere(fd.get()))
         return Status::failure(EBUSY);
     std::string now;
-    if (!readAll(fd.get(), now))
-        return Status::lastError();
+    if (const Status r = readAll(fd.get(), now); !r)
+        return r;
     if (!now.empty() && now.back() != '\n') {
         const size_t keep = now.rfind('\n') + 1;  // 0 when there is no whole line
         if (s.ftruncate(fd.get(), static_cast<off_t>(keep)) != 0)
             return Status::lastError();
     }
-    if (!writeAll(fd.get(), text) || s.fdatasync(fd.get()) != 0)
+    if (const Status w = writeAll(fd.get(), text); !w)
+        return w;
+    if (s.fdatasync(fd.get()) != 0)
         return Status::lastError();
     return {};
 }

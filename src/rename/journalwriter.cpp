@@ -29,7 +29,7 @@ void JournalWriter::put()
 {
     if (!file_.valid() || broken_ || pending_.empty())
         return;
-    const bool written = file_.append(pending_);
+    const bool written = file_.append(pending_).ok();
     pending_.clear();
     if (!written) {
         broken_ = true;

@@ -481,10 +481,10 @@ TEST(CopySteps, CloneOfAFileThatGrewIsRefused)
         ASSERT_TRUE(platform::openCopySource(dir.fd(), "src", src));
         platform::TempFile target;
         ASSERT_TRUE(platform::openCopyTarget(dir.fd(), "dst", target));
-        errno = 0;
-        EXPECT_EQ(platform::copyData(src.fd.get(), target.fd(), src.st.st_size), cloned == 5);
+        const platform::Status copied = platform::copyData(src.fd.get(), target.fd(), src.st.st_size);
+        EXPECT_EQ(copied.ok(), cloned == 5);
         if (cloned != 5) {
-            EXPECT_EQ(errno, platform::kSourceChanged);
+            EXPECT_EQ(copied.error(), platform::kSourceChanged);
         }
     }
 }
