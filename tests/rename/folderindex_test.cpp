@@ -37,7 +37,7 @@ TEST_P(IndexedPlan, SaysWhatALookAtEachNameWould)
         d.write("a.txt");
         d.write("other.txt");
         c.lay(d);
-        auto folder = platform::FolderHandle::open(d.path());
+        auto folder = platform::FolderHandle::open(d.path()).value();
         PlanRows rows;
         PlanProgress progress;
         makePlanRows(rows, {"a.txt"}, [&c](size_t) { return std::string(c.line); }, 1,
@@ -78,7 +78,7 @@ TEST(IndexedFolder, AFolderThatCannotBeReadIsLookedAtNameByName)
 {
     ScratchDir d;
     d.write("taken.txt");
-    auto folder = platform::FolderHandle::open(d.path());
+    auto folder = platform::FolderHandle::open(d.path()).value();
     FaultSys faults;
     faults.failNthOf(FaultSys::kDirRead, 1, EACCES, true);
     platform::ScopedSys use(faults);
