@@ -39,6 +39,14 @@ public:
         seen_ = id;
         return NameState::regular;
     }
+    // The look of a run that deletes: the same, with the mode from it, so
+    // that the journal's record takes the identity from it too.
+    NameState look(const std::string& name, bool& isReadOnly) const override
+    {
+        const NameState st = state(name);
+        isReadOnly = st == NameState::regular && platform::isReadOnlyMode(seen_->mode);
+        return st;
+    }
     // Taken or not, the no-replace operation finds out itself, and refuses
     // a taken name with the same words and count as a decision that saw it
     // taken; a look first would cost every entry a call.
