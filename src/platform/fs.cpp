@@ -123,16 +123,32 @@ Status forEachEntry(const std::string& folder, const EntryFn& onEntry, bool stri
     return readEntries(dir, onEntry, strict);
 }
 
-Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict)
+namespace {
+
+// A read of the open folder `dirFd` from its start, on a descriptor of its
+// own; null with `failed` set when the folder cannot be opened.
+DIR* openEntries(int dirFd, Status& failed)
 {
     auto& s = sys();
     UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd)
-        return Status::lastError();
-    DIR* dir = s.fdopendir(fd.get());
-    if (!dir)
-        return Status::lastError();
+    DIR* dir = fd ? s.fdopendir(fd.get()) : nullptr;
+    if (!dir) {
+        failed = Status::lastError();
+        return nullptr;
+    }
     fd.release();
+    return dir;
+}
+
+}  // namespace
+
+Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict)
+{
+    auto& s = sys();
+    Status failed;
+    DIR* dir = openEntries(dirFd, failed);
+    if (!dir)
+        return failed;
     if (const Status read = readEntries(dir, onEntry, strict); !read)
         return read;
     // The system reads a removed folder as an empty one.
@@ -140,6 +156,29 @@ Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict)
     if (s.fstat(dirFd, &st) == 0 && st.st_nlink == 0)
         return Status::failure(ENOENT);
     return {};
+}
+
+Status forEachName(int dirFd, const NameFn& onName)
+{
+    Status status;
+    DIR* dir = openEntries(dirFd, status);
+    if (!dir)
+        return status;
+    for (;;) {
+        errno = 0;
+        const struct dirent* e = sys().readdir(dir);
+        if (!e) {
+            if (errno != 0)
+                status = Status::lastError();
+            break;
+        }
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')))
+            continue;
+        onName(std::string_view(n, std::strlen(n)));
+    }
+    sys().closedir(dir);
+    return status;
 }
 
 Status listPlainFiles(const std::string& folder, const FileFn& onFile)

@@ -42,6 +42,13 @@ Status forEachEntry(const std::string& folder, const EntryFn& onEntry, bool stri
 // cannot be read (ENOENT), although the system lists it as empty.
 Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict);
 
+// Calls `onName` with each name of the folder of `dirFd` but "." and "..",
+// in the folder's own order, as the directory read gives them; nothing is
+// looked at beyond the folder itself: what a question about a million names
+// asks of the folder once instead of once a name.
+using NameFn = std::function<void(std::string_view name)>;
+Status forEachName(int dirFd, const NameFn& onName);
+
 // Calls `onFile` for every plain file of `folder`, in the file system's own
 // order. A failure when the folder cannot be read.
 using FileFn = std::function<void(const char* name, size_t len)>;

@@ -1,6 +1,6 @@
 #include "rename/folderindex.h"
 
-#include "platform/foldernames.h"
+#include "platform/fs.h"
 
 #include <algorithm>
 #include <bit>
