@@ -140,6 +140,36 @@ DIR* openEntries(int dirFd, Status& failed)
     return dir;
 }
 
+// Reads the names of the open folder `dirFd` but "." and "..", in the
+// folder's own order, until `stop` says so: true when it did, false at the
+// folder's end, a failure when the folder cannot be read.
+Result<bool> readNamesUntil(int dirFd, const std::function<bool(std::string_view name)>& stop)
+{
+    Status failed;
+    DIR* dir = openEntries(dirFd, failed);
+    if (!dir)
+        return failed;
+    Result<bool> found = false;
+    for (;;) {
+        errno = 0;
+        const struct dirent* e = sys().readdir(dir);
+        if (!e) {
+            if (errno != 0)
+                found = Status::lastError();
+            break;
+        }
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')))
+            continue;
+        if (stop(std::string_view(n, std::strlen(n)))) {
+            found = true;
+            break;
+        }
+    }
+    sys().closedir(dir);
+    return found;
+}
+
 }  // namespace
 
 Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict)
@@ -160,25 +190,10 @@ Status forEachEntry(int dirFd, const EntryFn& onEntry, bool strict)
 
 Status forEachName(int dirFd, const NameFn& onName)
 {
-    Status status;
-    DIR* dir = openEntries(dirFd, status);
-    if (!dir)
-        return status;
-    for (;;) {
-        errno = 0;
-        const struct dirent* e = sys().readdir(dir);
-        if (!e) {
-            if (errno != 0)
-                status = Status::lastError();
-            break;
-        }
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0')))
-            continue;
-        onName(std::string_view(n, std::strlen(n)));
-    }
-    sys().closedir(dir);
-    return status;
+    return readNamesUntil(dirFd, [&onName](std::string_view n) {
+               onName(n);
+               return false;
+           }).status();
 }
 
 Status listPlainFiles(const std::string& folder, const FileFn& onFile)
@@ -263,35 +278,6 @@ std::string caseSwapped(std::string name)
     return name;
 }
 
-// Reads the open folder `dirFd` until `stop` says so: 1 when it did, 0 at
-// the end of the folder, -1 when the folder cannot be read.
-int readUntil(int dirFd, const std::function<bool(const char* name)>& stop)
-{
-    auto& s = sys();
-    UniqueFd fd(s.openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd)
-        return -1;
-    DIR* dir = s.fdopendir(fd.get());
-    if (!dir)
-        return -1;
-    fd.release();
-    int found = 0;
-    for (;;) {
-        errno = 0;
-        const struct dirent* e = s.readdir(dir);
-        if (!e) {
-            found = errno == 0 ? 0 : -1;
-            break;
-        }
-        if (stop(e->d_name)) {
-            found = 1;
-            break;
-        }
-    }
-    s.closedir(dir);
-    return found;
-}
-
 // Whether `swapped`, the entry `name` with its letters' case swapped, is
 // that entry again.
 bool sameEntry(int dirFd, const std::string& name, const std::string& swapped)
@@ -305,7 +291,8 @@ bool sameEntry(int dirFd, const std::string& name, const std::string& swapped)
     // Two links to one file, two files, or a FUSE file system that numbers
     // a file by the name it was looked up by: only a name of its own in the
     // listing makes `swapped` another entry.
-    return readUntil(dirFd, [&](const char* n) { return swapped == n; }) == 0;
+    const Result<bool> found = readNamesUntil(dirFd, [&](std::string_view n) { return swapped == n; });
+    return found.ok() && !found.value();
 }
 
 }  // namespace
@@ -313,16 +300,16 @@ bool sameEntry(int dirFd, const std::string& name, const std::string& swapped)
 bool foldsCase(int dirFd)
 {
     std::string name;
-    const int found = readUntil(dirFd, [&](const char* n) {
-        if (caseSwapped(n) == n)
+    const Result<bool> found = readNamesUntil(dirFd, [&](std::string_view n) {
+        if (caseSwapped(std::string(n)) == n)
             return false;
         name = n;
         return true;
     });
-    if (found > 0)
-        return sameEntry(dirFd, name, caseSwapped(name));
-    if (found < 0)
+    if (!found)
         return false;
+    if (found.value())
+        return sameEntry(dirFd, name, caseSwapped(name));
     // No name to ask with: a scratch file is made for the question, under a
     // name that no one else uses.
     TempFile probe = TempFile::create(dirFd, 0600, /*unnamed=*/false).value();
