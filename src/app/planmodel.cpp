@@ -17,16 +17,7 @@ using renaming::Counted;
 
 PlanModel::PlanModel(renaming::Plan plan, QObject* parent) : QAbstractTableModel(parent)
 {
-    const size_t n = plan.entries.size();
-    plan_.outcomes.resize(n);
-    plan_.because.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        plan_.outcomes[i] = static_cast<std::uint8_t>(plan.entries[i].outcome);
-        plan_.because[i] = plan.entries[i].because;
-    }
-    plan_.order = std::move(plan.order);
-    plan_.counts = plan.counts;
-    plan_.unpairedLines = plan.unpairedLines;
+    plan_ = renaming::rowsOf(plan);
     auto kept = std::make_shared<renaming::Plan>(std::move(plan));
     names_.oldName = [kept](int e) { return kept->entries[static_cast<size_t>(e)].oldName; };
     names_.newName = [kept](int e, renaming::Outcome) { return kept->entries[static_cast<size_t>(e)].newName; };

@@ -134,10 +134,7 @@ private:
     {
         if (!slots_)
             return nullptr;
-        std::string folded;
-        if (folds_)
-            folded = platform::caseFolded(name);
-        const std::string_view k = folds_ ? std::string_view(folded) : std::string_view(name);
+        const std::string_view k = key(name);
         const Slot* s = place(k, hashOf(k));
         return s->ref ? s : nullptr;
     }
@@ -201,19 +198,18 @@ bool planInListOrder(const std::vector<std::string>& entries, const LineAt& line
         const std::string& oldName = entries[i];
         Decision d = decide(oldName, lineAt(i), rules, planned);
         Outcome outcome = d.outcome;
+        const bool makes = outcome == Outcome::copied || outcome == Outcome::oldStays || outcome == Outcome::moved;
         int because = -1;
         const int by = d.newName.empty() ? -1 : planned.changedBy(d.newName);
         if (outcome == Outcome::taken && by >= 0 && planned.state(d.newName) != NameState::missing) {
             outcome = Outcome::takenByRun;
             because = by;
-        } else if ((outcome == Outcome::copied || outcome == Outcome::moved || outcome == Outcome::oldStays) &&
-                   by >= 0) {
+        } else if (makes && by >= 0) {
             because = by;  // the name was freed by an earlier entry
         }
         countInto(counts, outcome);
         order[i] = {at, PlannedStep::Kind::entry};
         const size_t left = 2 * (n - i);
-        const bool makes = outcome == Outcome::copied || outcome == Outcome::oldStays || outcome == Outcome::moved;
         // The new name is entered while it is at hand, before the sink
         // keeps it (or lets it go, to make it again when asked).
         if (makes)
@@ -329,6 +325,22 @@ void makePlanInto(Plan& plan, const std::vector<std::string>& entries, const std
     progress.done.store(true, std::memory_order_release);
 }
 
+PlanRows rowsOf(const Plan& plan)
+{
+    PlanRows rows;
+    const size_t n = plan.entries.size();
+    rows.outcomes.resize(n);
+    rows.because.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        rows.outcomes[i] = static_cast<std::uint8_t>(plan.entries[i].outcome);
+        rows.because[i] = plan.entries[i].because;
+    }
+    rows.order = plan.order;
+    rows.counts = plan.counts;
+    rows.unpairedLines = plan.unpairedLines;
+    return rows;
+}
+
 std::string plannedNewName(const std::string& oldName, const std::string& line, Outcome o, const PlanRules& rules)
 {
     if (o == Outcome::badLine || o == Outcome::noName)
@@ -345,16 +357,7 @@ void makePlanRows(PlanRows& rows, const std::vector<std::string>& entries, const
         given.reserve(n);
         for (size_t i = 0; i < n; ++i)
             given.push_back(lines(i));
-        const Plan p = makeSwapPlan(entries, given, lineCount, rules, folder);
-        rows.outcomes.resize(n);
-        rows.because.resize(n);
-        for (size_t i = 0; i < n; ++i) {
-            rows.outcomes[i] = static_cast<std::uint8_t>(p.entries[i].outcome);
-            rows.because[i] = p.entries[i].because;
-        }
-        rows.order = p.order;
-        rows.counts = p.counts;
-        rows.unpairedLines = p.unpairedLines;
+        rows = rowsOf(makeSwapPlan(entries, given, lineCount, rules, folder));
         progress.steps.store(rows.order.size(), std::memory_order_release);
         progress.done.store(true, std::memory_order_release);
         return;

@@ -158,6 +158,9 @@ struct PlanRows {
     Outcome outcome(int entry) const { return static_cast<Outcome>(outcomes[static_cast<size_t>(entry)]); }
 };
 
+// The rows of a whole plan: its outcomes, dependencies, order and counts.
+PlanRows rowsOf(const Plan& plan);
+
 // The new name the plan gave an entry of outcome `o`, as decide made it.
 std::string plannedNewName(const std::string& oldName, const std::string& line, Outcome o, const PlanRules& rules);
 
