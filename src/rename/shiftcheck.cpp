@@ -2,7 +2,6 @@
 
 #include "rename/namerule.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -75,15 +74,6 @@ std::optional<int64_t> onlyNumber(std::string_view s, platform::CodePage cp)
 }
 
 }  // namespace
-
-bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
-                      platform::CodePage cp)
-{
-    ShiftCheck check(cp);
-    for (size_t i = 0; i < std::min(names.size(), lines.size()); ++i)
-        check.add(names[i], lines[i]);
-    return check.shifted();
-}
 
 void ShiftCheck::add(const std::string& name, const std::string& line)
 {

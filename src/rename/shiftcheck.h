@@ -8,18 +8,15 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace renaming {
 
-// True when, among at least five pairs (entry i with line i) whose name
-// without its extension and whose line each hold exactly one run of digits,
-// at least 80 % differ by one and the same amount other than zero. Digits
-// are the ASCII ones and their full-width forms.
-bool linesLookShifted(const std::vector<std::string>& names, const std::vector<std::string>& lines,
-                      platform::CodePage cp);
-
-// The same, pair by pair, for lines read one at a time as a plan reads them.
+// Whether lines look shifted against the names they pair with, told pair by
+// pair (entry i with line i) as a plan reads them: shifted() is true when,
+// among at least five pairs whose name without its extension and whose line
+// each hold exactly one run of digits, at least 80 % differ by one and the
+// same amount other than zero. Digits are the ASCII ones and their
+// full-width forms.
 class ShiftCheck {
 public:
     explicit ShiftCheck(platform::CodePage cp) : cp_(cp) {}
