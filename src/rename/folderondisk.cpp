@@ -75,15 +75,6 @@ std::optional<platform::FileId> stampOf(int dirFd, const std::string& name)
 
 namespace {
 
-// Removes a file undo itself made or proved to be exactly the run's copy.
-// Not by deleteFile, which keeps every read-only file: a copy keeps its
-// original's mode, so the copy of a read-only file has no write bit either,
-// and it would stay in the folder for good, though undo knows it for its own.
-int removeOwn(int dirFd, const std::string& name)
-{
-    return platform::removeOwnFile(dirFd, name).error();
-}
-
 // Whether the regular file `part` holds the first bytes of `whole`: all of
 // them, or with `shorter` some of them.
 bool leadingBytes(int dirFd, const std::string& part, const std::string& whole, bool shorter)
@@ -140,7 +131,7 @@ platform::Status UndoOnDisk::moveNoReplace(const std::string& from, const std::s
         return copied;
     if (const platform::Status s = platform::deleteOriginal(dir_, from); !s) {
         // Both names would hold the file: the old one goes again.
-        removeOwn(dir_, to);
+        platform::removeOwnFile(dir_, to);
         return s;
     }
     return {};
@@ -148,6 +139,10 @@ platform::Status UndoOnDisk::moveNoReplace(const std::string& from, const std::s
 
 void UndoOnDisk::removeLeftovers() { platform::removeStaleScratchFiles(dir_); }
 
+// A file undo itself made or proved to be exactly the run's copy goes, and
+// not by deleteFile, which keeps every read-only file: a copy keeps its
+// original's mode, so the copy of a read-only file has no write bit either,
+// and it would stay in the folder for good, though undo knows it for its own.
 platform::Status UndoOnDisk::remove(const std::string& name)
 {
     return platform::removeOwnFile(dir_, name);
