@@ -2,6 +2,7 @@
 
 #include "platform/fdio.h"
 #include "platform/pathparts.h"
+#include "platform/regularfile.h"
 #include "platform/syscalls.h"
 
 #include <fcntl.h>
@@ -101,15 +102,9 @@ bool sameTime(const timespec& a, const timespec& b)
 
 Status openCopySource(int dirFd, const std::string& name, CopySource& out)
 {
-    auto& s = sys();
-    out.fd.reset(s.openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!out.fd)
-        return Status::lastError();
-    if (s.fstat(out.fd.get(), &out.st) != 0)
-        return Status::lastError();
-    if (!S_ISREG(out.st.st_mode))
-        return Status::failure(S_ISDIR(out.st.st_mode) ? EISDIR : EINVAL);
-    return {};
+    Result<UniqueFd> opened = openRegular(dirFd, name, &out.st);
+    out.fd = std::move(opened).value();
+    return opened.status();
 }
 
 Status openCopyTarget(int dirFd, const std::string& name, TempFile& out)

@@ -13,13 +13,12 @@ namespace platform {
 
 namespace {
 
-Result<UniqueFd> openChecked(int dirFd, const char* path)
+Result<UniqueFd> openChecked(int dirFd, const char* path, struct stat& st)
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     UniqueFd fd(sys().openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd)
         return Status::lastError();
-    struct stat st {};
     if (sys().fstat(fd.get(), &st) != 0)
         return Status::lastError();
     if (!S_ISREG(st.st_mode))
@@ -29,11 +28,12 @@ Result<UniqueFd> openChecked(int dirFd, const char* path)
 
 }  // namespace
 
-Result<UniqueFd> openRegular(int dirFd, const std::string& name)
+Result<UniqueFd> openRegular(int dirFd, const std::string& name, struct stat* st)
 {
     if (name.empty() || name.find('\0') != std::string::npos)
         return Status::failure(ENOENT);
-    return openChecked(dirFd, name.c_str());
+    struct stat local {};
+    return openChecked(dirFd, name.c_str(), st ? *st : local);
 }
 
 std::string pathOfOpenFile(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
@@ -42,13 +42,11 @@ Status readRegularFile(const std::string& path, size_t limit, std::string& out)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return Status::failure(ENOENT);
-    Result<UniqueFd> opened = openChecked(AT_FDCWD, path.c_str());
+    struct stat st {};
+    Result<UniqueFd> opened = openChecked(AT_FDCWD, path.c_str(), st);
     if (!opened)
         return opened.status();
     const UniqueFd fd = std::move(opened).value();
-    struct stat st {};
-    if (sys().fstat(fd.get(), &st) != 0)
-        return Status::lastError();
     if (static_cast<unsigned long long>(st.st_size) > limit)
         return Status::failure(EFBIG);
     // One byte more than the limit tells a file that grew meanwhile.

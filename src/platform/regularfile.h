@@ -6,14 +6,17 @@
 #include "platform/status.h"
 #include "platform/uniquefd.h"
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <string>
 
 namespace platform {
 
 // Opens `name` in the folder of `dirFd` (links followed) for reading when it
-// is a regular file; EISDIR for a folder, EINVAL for anything else.
-Result<UniqueFd> openRegular(int dirFd, const std::string& name);
+// is a regular file, with `st` (where given) what the open file is; EISDIR
+// for a folder, EINVAL for anything else.
+Result<UniqueFd> openRegular(int dirFd, const std::string& name, struct stat* st = nullptr);
 
 // A path that names the open file `fd` itself, for a library that opens
 // files by path: it reaches that file whatever its name has become.
