@@ -3,6 +3,7 @@
 #include "platform/hexdigit.h"
 
 #include <charconv>
+#include <unordered_map>
 
 namespace renaming {
 
@@ -258,6 +259,8 @@ std::optional<Journal> parseJournal(std::string_view text)
 {
     Journal j;
     bool haveFolder = false, haveStart = false;
+    // Each entry's latest intent, which its next outcome answers.
+    std::unordered_map<int, size_t> latest;
     size_t pos = 0;
     bool first = true;
     while (pos < text.size()) {
@@ -298,25 +301,32 @@ std::optional<Journal> parseJournal(std::string_view text)
             s.op = *op;
             s.from = std::move(*from);
             s.to = std::move(*to);
+            latest[s.entry] = j.steps.size();
             j.steps.push_back(std::move(s));
         } else if ((kind == "done" && f.size() == 6) || (kind == "failed" && f.size() == 4)) {
-            // It answers the last intent, which must be of the same entry
-            // and operation.
+            // It answers its entry's latest intent, which must be of the
+            // same operation and not answered yet. Intents written ahead of
+            // a batch of moves come before the first one's outcome.
             int entry = 0;
             const auto op = opOf(f[2]);
-            if (j.steps.empty() || !number(f[1], entry) || !op || j.steps.back().entry != entry ||
-                j.steps.back().op != *op || j.steps.back().after || j.steps.back().failedErrno)
+            if (!number(f[1], entry) || !op)
+                break;
+            const auto at = latest.find(entry);
+            if (at == latest.end())
+                break;
+            JournalStep& step = j.steps[at->second];
+            if (step.op != *op || step.after || step.failedErrno)
                 break;
             if (kind == "done") {
                 platform::FileId after;
                 if (!stampOf(f, 3, after))
                     break;
-                j.steps.back().after = after;
+                step.after = after;
             } else {
                 int err = 0;
                 if (!number(f[3], err) || err == 0)
                     break;
-                j.steps.back().failedErrno = err;
+                step.failedErrno = err;
             }
         } else if (kind == "temporary" && f.size() == 3 && haveStart) {
             int entry = 0;

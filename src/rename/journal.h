@@ -22,7 +22,10 @@
 //   superseded
 //
 // An intent names the old file as it was before the operation; a done the
-// file the operation left under the new name (nothing for a delete). A
+// file the operation left under the new name (nothing for a delete). A done
+// or failed answers its entry's latest intent: a run that swaps names
+// writes the intents of a batch of moves ahead of them, and what came of
+// each after them. A
 // temporary record comes before the move of an entry's file to a temporary
 // name, on the way to its new one in a cycle of names. A line cut short by
 // a kill is not read. The volume names the folder's file system the same at

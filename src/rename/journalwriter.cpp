@@ -91,6 +91,10 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
 {
     if (!file_.valid() || broken_)
         return;
+    if (op == JournalOp::move && aheadNext_ < ahead_.size() && ahead_[aheadNext_] == entry) {
+        ++aheadNext_;
+        return;
+    }
     journal_text::appendIntent(pending_, entry, op, from, to, before);
     pendingEntry_ = entry;
     put();
@@ -98,6 +102,21 @@ void JournalWriter::intent(int entry, JournalOp op, const std::string& from, con
     // other place of its content goes.
     if (op == JournalOp::remove)
         sync();
+}
+
+void JournalWriter::movesAhead(const std::vector<Move>& moves)
+{
+    ahead_.clear();
+    aheadNext_ = 0;
+    if (!file_.valid() || broken_ || moves.empty())
+        return;
+    for (const Move& m : moves) {
+        journal_text::appendIntent(pending_, m.entry, JournalOp::move, m.from, m.to, m.before);
+        ahead_.push_back(m.entry);
+    }
+    // Where the write fails, nothing from the first of them on is recorded.
+    pendingEntry_ = moves.front().entry;
+    put();
 }
 
 // What came of an operation goes out with the next record: nothing happens

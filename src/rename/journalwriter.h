@@ -56,6 +56,19 @@ public:
     void begin(const JournalFolder& folder, int64_t started, int entries, bool deleteOld);
     void intent(int entry, JournalOp op, const std::string& from, const std::string& to,
                 const platform::FileId& before);
+    // A move about to be made, as movesAhead() takes it.
+    struct Move {
+        int entry;
+        const std::string& from;
+        const std::string& to;
+        platform::FileId before;
+    };
+    // The intents of moves about to be made one after another, in one
+    // write ahead of them. The intent() of each then writes nothing, and
+    // what came of it goes out with the next write, as after any other; a
+    // move never made (the run stopped or killed first) has its intent
+    // alone, as a move killed before it was made.
+    void movesAhead(const std::vector<Move>& moves);
     void done(int entry, JournalOp op, const platform::FileId& after);
     void failed(int entry, JournalOp op, int err);
     // The file of `entry` is about to go to the temporary name `name`.
@@ -82,6 +95,10 @@ private:
     std::string pending_;
     bool pendingDone_ = false;
     int pendingEntry_ = -1;  // the entry of the intent or temporary record in pending_
+    // The entries whose move intents are written ahead and not made yet, in
+    // their order, from aheadNext_ on.
+    std::vector<int> ahead_;
+    size_t aheadNext_ = 0;
     // Once broken: where, and the entries changed since, each counted once.
     int unrecordedFrom_ = -1;
     int notDone_ = 0;

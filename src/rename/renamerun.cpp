@@ -2,6 +2,7 @@
 
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
+#include "platform/syscalls.h"
 #include "platform/textfile.h"
 #include "rename/folderondisk.h"
 #include "rename/journalstore.h"
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 namespace renaming {
 
@@ -84,32 +86,65 @@ private:
 // The folder as a swapping run's plan looks at it, keeping what it saw of
 // each entry's file: the run's moves are those of the plan, made against
 // that one look at each file, and the journal names each file as it saw it.
+// The entries' files are all looked at first, on more threads where there
+// are many and the system's own calls are in force (a test's Sys counts
+// the calls, and fails them, in their order).
 class PlannedFolder : public FolderOnDisk {
 public:
     PlannedFolder(int dir, const std::vector<std::string>& entries)
         : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size())
     {
+        const size_t n = entries.size();
+        size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, n / 2048});
+        if (!platform::systemCallsInForce())
+            threads = 1;
+        std::vector<std::thread> others;
+        const size_t share = n / std::max<size_t>(threads, 1);
+        for (size_t t = 1; t < threads; ++t) {
+            const size_t end = t + 1 == threads ? n : (t + 1) * share;
+            others.emplace_back([this, from = t * share, end] { lookAt(from, end); });
+        }
+        lookAt(0, threads > 1 ? share : n);
+        for (std::thread& t : others)
+            t.join();
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
-        platform::FileId id;
-        const platform::NameKind kind = platform::nameKind(dir_, name, &id);
-        isReadOnly = kind == platform::NameKind::regular && platform::isReadOnlyMode(id.mode);
         // An entry's own name is asked as the entry's string itself.
-        if (kind == platform::NameKind::regular && !entries_.empty() && &name >= &entries_.front() &&
-            &name <= &entries_.back())
-            looks_[static_cast<size_t>(&name - &entries_.front())] = id;
-        return kind == platform::NameKind::missing   ? NameState::missing
-               : kind == platform::NameKind::regular ? NameState::regular
-                                                     : NameState::other;
+        if (!entries_.empty() && &name >= &entries_.front() && &name <= &entries_.back())
+            return stateOf(looks_[static_cast<size_t>(&name - &entries_.front())], isReadOnly);
+        Look l;
+        l.kind = platform::nameKind(dir_, name, &l.id);
+        return stateOf(l, isReadOnly);
     }
-    // What the plan saw of entry `i`'s file.
-    const std::optional<platform::FileId>& lookAt(int i) const { return looks_[static_cast<size_t>(i)]; }
+    // What the plan saw of entry `i`'s file, when it was a regular file.
+    std::optional<platform::FileId> lookAt(int i) const
+    {
+        const Look& l = looks_[static_cast<size_t>(i)];
+        return l.kind == platform::NameKind::regular ? std::optional(l.id) : std::nullopt;
+    }
 
 private:
+    struct Look {
+        platform::NameKind kind = platform::NameKind::missing;
+        platform::FileId id;
+    };
+    void lookAt(size_t from, size_t to)
+    {
+        for (size_t i = from; i < to; ++i)
+            looks_[i].kind = platform::nameKind(dir_, entries_[i], &looks_[i].id);
+    }
+    static NameState stateOf(const Look& l, bool& isReadOnly)
+    {
+        isReadOnly = l.kind == platform::NameKind::regular && platform::isReadOnlyMode(l.id.mode);
+        return l.kind == platform::NameKind::missing   ? NameState::missing
+               : l.kind == platform::NameKind::regular ? NameState::regular
+                                                       : NameState::other;
+    }
+
     int dir_;
     const std::vector<std::string>& entries_;
-    mutable std::vector<std::optional<platform::FileId>> looks_;
+    std::vector<Look> looks_;
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -368,12 +403,15 @@ private:
         planned_ = &plan;
         looked_ = &looked;
         const auto& steps = plan.order;
+        size_t aheadEnd = 0;  // the steps before it have their intents written
         for (size_t k = 0; k < steps.size(); ++k) {
             if (stopAsked()) {
                 c_.notDone = total_ - done_;
                 break;
             }
             if (steps[k].kind == PlannedStep::Kind::entry) {
+                if (k >= aheadEnd)
+                    aheadEnd = movesAhead(steps, k);
                 if (!plannedEntry(steps[k].entry))
                     break;
                 continue;
@@ -391,10 +429,32 @@ private:
     }
 
     const PlannedEntry& planFor(int i) const { return planned_->entries[static_cast<size_t>(i)]; }
+    // The moves of the plain steps from `k` on, as many as follow one
+    // another up to a batch, go to the journal in one write ahead of them:
+    // the run's own records of them cost it as little as the moves. Returns
+    // the step after the last so written.
+    size_t movesAhead(const std::vector<PlannedStep>& steps, size_t k)
+    {
+        constexpr size_t kBatch = 128;
+        if (!rq_.journal)
+            return steps.size();
+        std::vector<JournalWriter::Move> moves;
+        size_t end = k;
+        for (; end < steps.size() && end - k < kBatch && steps[end].kind == PlannedStep::Kind::entry &&
+               planFor(steps[end].entry).outcome == Outcome::moved;
+             ++end) {
+            const int i = steps[end].entry;
+            const auto look = looked_->lookAt(i);
+            moves.push_back({i, oldName(i), planFor(i).newName,
+                             look ? *look : stampOf(dir_, oldName(i)).value_or(platform::FileId{})});
+        }
+        rq_.journal->movesAhead(moves);
+        return end;
+    }
     // The plan's look at entry `i`'s file, for the journal's record of it.
     void usePlansLook(int i)
     {
-        if (const auto& id = looked_->lookAt(i))
+        if (const auto id = looked_->lookAt(i))
             folder_.seen(oldName(i), *id);
     }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cerrno>
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -210,9 +211,14 @@ struct Unit {
 std::vector<Unit> unitsOf(const Journal& journal)
 {
     std::vector<Unit> units;
+    // Each entry's latest unit: the copy in place of a refused move, and the
+    // removal after a copy, come after the intents written ahead of a batch
+    // of moves, which are other entries'.
+    std::unordered_map<int, size_t> latest;
     for (const JournalStep& st : journal.steps) {
-        Unit* cur = units.empty() || units.back().entry != st.entry ? nullptr : &units.back();
-        EntrySteps* es = cur ? &cur->steps : nullptr;
+        const auto at = latest.find(st.entry);
+        EntrySteps* es = at == latest.end() ? nullptr : &units[at->second].steps;
+        const size_t next = units.size();
         switch (st.op) {
         case JournalOp::move:
             units.push_back({st.entry, {&st, nullptr, nullptr}});
@@ -232,6 +238,8 @@ std::vector<Unit> unitsOf(const Journal& journal)
                 units.push_back({st.entry, {nullptr, nullptr, &st}});
             break;
         }
+        if (units.size() > next)
+            latest[st.entry] = next;
     }
     return units;
 }

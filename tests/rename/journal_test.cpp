@@ -99,7 +99,8 @@ TEST(Journal, RefusesWhatIsNoJournalAndStopsAtARecordThatDoesNotFit)
     // An answer to another entry's intent, a bad escape, an unknown record:
     // the reading ends there, with what came before.
     for (const std::string& bad :
-         {journal_text::done(1, JournalOp::move, {}), std::string("intent\t1\tmove\t%G1\tb\t0\t0\t0\n"),
+         {journal_text::done(1, JournalOp::move, {}), journal_text::done(0, JournalOp::copy, {}),
+          std::string("intent\t1\tmove\t%G1\tb\t0\t0\t0\n"),
           std::string("rename\ta\tb\n"), journal_text::failed(0, JournalOp::move, 0)}) {
         const std::string text = head +
                                  journal_text::intent(0, JournalOp::move, "a", "b", {}) + bad +
@@ -171,6 +172,41 @@ TEST(JournalWriter, AnIntentIsWrittenAtOnceAndItsOutcomeWithTheNextRecord)
     ASSERT_EQ(j->steps.size(), 2u);
     EXPECT_EQ(j->steps[1].failedErrno, 28);
     EXPECT_FALSE(j->ended);
+}
+
+// A batch of moves: their intents in one write ahead of them, each move's
+// own intent then nothing, and the answers after them, each to its entry.
+TEST(JournalWriter, MovesWrittenAheadAreAnsweredAfterThem)
+{
+    testing_support::ScratchDir d;
+    const std::string path = d / "run.journal";
+    const std::string a = "a", b = "b", c = "c", e = "e";
+    std::string expected;
+    {
+        renaming::JournalWriter w(
+            platform::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)), path);
+        w.begin({"/f", 1, 2}, 5, 3, true);
+        w.movesAhead({{0, a, b, {1, 2, 3}}, {1, c, a, {1, 2, 5}}});
+        expected = journal_text::header({"/f", 1, 2}, 5, 3, true) +
+                   journal_text::intent(0, JournalOp::move, a, b, {1, 2, 3}) +
+                   journal_text::intent(1, JournalOp::move, c, a, {1, 2, 5});
+        w.intent(0, JournalOp::move, a, b, {1, 2, 3});
+        w.done(0, JournalOp::move, {1, 2, 3});
+        w.intent(1, JournalOp::move, c, a, {1, 2, 5});
+        const std::string text = d.read("run.journal");
+        EXPECT_EQ(text.substr(0, text.find('\0')), expected);
+        w.failed(1, JournalOp::move, EEXIST);
+        w.intent(2, JournalOp::copy, e, c, {1, 2, 7});
+        expected += journal_text::done(0, JournalOp::move, {1, 2, 3}) + journal_text::failed(1, JournalOp::move, EEXIST) +
+                    journal_text::intent(2, JournalOp::copy, e, c, {1, 2, 7});
+    }
+    EXPECT_EQ(d.read("run.journal"), expected);
+    const auto j = parseJournal(expected);
+    ASSERT_TRUE(j);
+    ASSERT_EQ(j->steps.size(), 3u);
+    EXPECT_TRUE(j->steps[0].after);
+    EXPECT_EQ(j->steps[1].failedErrno, EEXIST);
+    EXPECT_FALSE(j->steps[2].after || j->steps[2].failedErrno);
 }
 
 // A journal whose disk fills up mid-run: the run goes on, and the journal

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -130,6 +131,58 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BrokenCycle{"ToTheTemporaryName", 1, EIO}, BrokenCycle{"FirstFollower", 2, EEXIST},
                       BrokenCycle{"SecondFollower", 3, EIO}, BrokenCycle{"FromTheTemporaryName", 4, EEXIST}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The intents of a chain's moves go to the journal ahead of them; a move
+// the file system refuses is then made by a copy, recorded after them, and
+// undo still takes the chain back in the reverse of its order.
+TEST(SwappingRun, MoveMadeByACopyInsideAChainIsTakenBackInItsPlace)
+{
+    ScratchDir d, state;
+    const std::vector<std::string> files{"f1", "f2", "f3", "f4"};
+    for (const auto& f : files)
+        d.write(f, f);
+    const auto before = snapshot(d.path());
+    FaultSys faults;
+    faults.failNthOf(FaultSys::kRename, 2, EIO);  // f3 to f4, after f4 to f5
+    platform::ScopedSys use(faults);
+    const auto [ran, journal] = runJournalled(
+        requestFor({.folder = d.path(), .entries = files, .lines = {"f2", "f3", "f4", "f5"}, .deleteOld = true,
+                    .swap = true}),
+        state / "run.journal");
+    EXPECT_EQ(ran.counts, (RunCounts{4, 0, 0, 0}));
+    EXPECT_EQ(snapshot(d.path()),
+              (std::map<std::string, std::string>{{"f2", "f1"}, {"f3", "f2"}, {"f4", "f3"}, {"f5", "f4"}}));
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(undoIn(d.path(), *journal).leftAlone, 0);
+    EXPECT_EQ(snapshot(d.path()), before);
+}
+
+// Enough files for the plan to look at them on more than one thread: each
+// is seen, and the whole shift by one is made and taken back.
+TEST(SwappingRun, ShiftOfThousandsOfFilesIsMadeAndTakenBack)
+{
+    ScratchDir d, state;
+    auto name = [](int i) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "f%05d", i);
+        return std::string(buf);
+    };
+    std::vector<std::string> files, lines;
+    for (int i = 0; i < 5000; ++i) {
+        files.push_back(name(i));
+        lines.push_back(name(i + 1));
+        d.write(files.back(), files.back());
+    }
+    const auto before = snapshot(d.path());
+    const auto [ran, journal] = runJournalled(
+        requestFor({.folder = d.path(), .entries = files, .lines = lines, .deleteOld = true, .swap = true}),
+        state / "run.journal");
+    EXPECT_EQ(ran.counts, (RunCounts{5000, 0, 0, 0}));
+    EXPECT_EQ(snapshot(d.path()).at(name(5000)), name(4999));
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(undoIn(d.path(), *journal).leftAlone, 0);
+    EXPECT_EQ(snapshot(d.path()), before);
+}
 
 // A temporary name that is taken is passed over for another.
 TEST(SwappingRun, PassesOverATakenTemporaryName)
