@@ -63,8 +63,26 @@ size_t charLength(std::string_view s, size_t pos, CodePage cp)
     return n;
 }
 
+namespace {
+
+// In UTF-8 a byte below 0x80 is never part of a longer character: one of
+// them is found where it stands.
+bool byByte(std::string_view chars, CodePage cp)
+{
+    if (cp != CodePage::utf8)
+        return false;
+    for (const char c : chars)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
 size_t findFirstChar(std::string_view s, std::string_view chars, CodePage cp, size_t from)
 {
+    if (byByte(chars, cp))
+        return s.find_first_of(chars, from);
     for (size_t i = from; i < s.size();) {
         const size_t n = charLength(s, i, cp);
         if (n == 1 && chars.find(s[i]) != std::string_view::npos)
@@ -76,6 +94,8 @@ size_t findFirstChar(std::string_view s, std::string_view chars, CodePage cp, si
 
 size_t findLastChar(std::string_view s, std::string_view chars, CodePage cp)
 {
+    if (byByte(chars, cp))
+        return s.find_last_of(chars);
     size_t found = std::string_view::npos;
     for (size_t i = 0; i < s.size();) {
         const size_t n = charLength(s, i, cp);

@@ -3,6 +3,7 @@
 #include "platform/hexdigit.h"
 
 #include <charconv>
+#include <cstring>
 #include <unordered_map>
 
 namespace renaming {
@@ -48,25 +49,75 @@ void appendNumber(std::string& out, T n)
     out.append(buf, r.ptr);
 }
 
-void appendStamp(std::string& out, const platform::FileId& s)
+// Writes `bytes` at `p` with "%XX" escapes, as a field of a record; returns
+// where they end. Room for three times as many is enough.
+char* escapeInto(char* p, std::string_view bytes)
 {
-    appendNumber(out, s.size);
-    out += '\t';
-    appendNumber(out, s.mtimeNs);
-    out += '\t';
-    appendNumber(out, s.inode);
+    static const char* hex = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x21 || b == 0x7F || b == '%') {
+            *p++ = '%';
+            *p++ = hex[b >> 4];
+            *p++ = hex[b & 15];
+        } else {
+            *p++ = c;
+        }
+    }
+    return p;
 }
 
-// "<kind>\t<entry>\t<op>\t", the start of every record of an operation.
-void appendOpStart(std::string& out, std::string_view kind, int entry, JournalOp op)
-{
-    out += kind;
-    out += '\t';
-    appendNumber(out, entry);
-    out += '\t';
-    out += opWord(op);
-    out += '\t';
-}
+// A record of an operation, written straight into the end of `out`, which
+// is made long enough for it first and cut to it at the end: a run writes
+// one or two of them for every file.
+class OpRecord {
+public:
+    OpRecord(std::string& out, std::string_view kind, int entry, JournalOp op, size_t names)
+        : out_(out), at_(out.size())
+    {
+        constexpr size_t kNumber = 24;
+        out_.resize(at_ + 32 + 3 * names + 4 * kNumber);
+        p_ = out_.data() + at_;
+        text(kind).tab().number(entry).tab().text(opWord(op)).tab();
+    }
+    ~OpRecord()
+    {
+        *p_++ = '\n';
+        out_.resize(static_cast<size_t>(p_ - out_.data()));
+    }
+    OpRecord(const OpRecord&) = delete;
+    OpRecord& operator=(const OpRecord&) = delete;
+
+    OpRecord& text(std::string_view s)
+    {
+        std::memcpy(p_, s.data(), s.size());
+        p_ += s.size();
+        return *this;
+    }
+    OpRecord& tab()
+    {
+        *p_++ = '\t';
+        return *this;
+    }
+    template <class T>
+    OpRecord& number(T n)
+    {
+        p_ = std::to_chars(p_, p_ + 24, n).ptr;
+        return *this;
+    }
+    OpRecord& escaped(std::string_view bytes)
+    {
+        p_ = escapeInto(p_, bytes);
+        return *this;
+    }
+    OpRecord& stamp(const platform::FileId& s) { return number(s.size).tab().number(s.mtimeNs).tab().number(s.inode); }
+
+private:
+    std::string& out_;
+    size_t at_;
+    char* p_;
+};
+
 
 std::vector<std::string_view> fieldsOf(std::string_view line)
 {
@@ -98,19 +149,9 @@ bool stampOf(const std::vector<std::string_view>& f, size_t at, platform::FileId
 
 void appendEscaped(std::string& out, std::string_view bytes)
 {
-    static const char* hex = "0123456789ABCDEF";
-    size_t plain = 0;  // bytes taken as they are, copied in one go
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x21 || b == 0x7F || b == '%') {
-            out.append(bytes.data() + plain, i - plain);
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-            plain = i + 1;
-        }
-    }
-    out.append(bytes.data() + plain, bytes.size() - plain);
+    const size_t at = out.size();
+    out.resize(at + 3 * bytes.size());
+    out.resize(static_cast<size_t>(escapeInto(out.data() + at, bytes) - out.data()));
 }
 
 }  // namespace
@@ -174,27 +215,17 @@ std::string header(const JournalFolder& folder, int64_t started, int entries, bo
 void appendIntent(std::string& out, int entry, JournalOp op, std::string_view from, std::string_view to,
                   const platform::FileId& before)
 {
-    appendOpStart(out, "intent", entry, op);
-    appendEscaped(out, from);
-    out += '\t';
-    appendEscaped(out, to);
-    out += '\t';
-    appendStamp(out, before);
-    out += '\n';
+    OpRecord(out, "intent", entry, op, from.size() + to.size()).escaped(from).tab().escaped(to).tab().stamp(before);
 }
 
 void appendDone(std::string& out, int entry, JournalOp op, const platform::FileId& after)
 {
-    appendOpStart(out, "done", entry, op);
-    appendStamp(out, after);
-    out += '\n';
+    OpRecord(out, "done", entry, op, 0).stamp(after);
 }
 
 void appendFailed(std::string& out, int entry, JournalOp op, int err)
 {
-    appendOpStart(out, "failed", entry, op);
-    appendNumber(out, err);
-    out += '\n';
+    OpRecord(out, "failed", entry, op, 0).number(err);
 }
 
 std::string intent(int entry, JournalOp op, const std::string& from, const std::string& to,

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -88,23 +90,29 @@ private:
 // that one look at each file, and the journal names each file as it saw it.
 // The entries' files are all looked at first, on more threads where there
 // are many and the system's own calls are in force (a test's Sys counts
-// the calls, and fails them, in their order).
+// the calls, and fails them, in their order); the calling thread does
+// `meanwhile` first.
 class PlannedFolder : public FolderOnDisk {
 public:
-    PlannedFolder(int dir, const std::vector<std::string>& entries)
+    PlannedFolder(int dir, const std::vector<std::string>& entries, const std::function<void()>& meanwhile)
         : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size())
     {
         const size_t n = entries.size();
         size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, n / 2048});
         if (!platform::systemCallsInForce())
             threads = 1;
+        // In slices, each to the thread free first.
+        std::atomic<size_t> next{0};
+        auto work = [&] {
+            constexpr size_t kSlice = 256;
+            for (size_t from; (from = next.fetch_add(kSlice)) < n;)
+                lookAt(from, std::min(n, from + kSlice));
+        };
         std::vector<std::thread> others;
-        const size_t share = n / std::max<size_t>(threads, 1);
-        for (size_t t = 1; t < threads; ++t) {
-            const size_t end = t + 1 == threads ? n : (t + 1) * share;
-            others.emplace_back([this, from = t * share, end] { lookAt(from, end); });
-        }
-        lookAt(0, threads > 1 ? share : n);
+        for (size_t t = 1; t < threads; ++t)
+            others.emplace_back(work);
+        meanwhile();
+        work();
         for (std::thread& t : others)
             t.join();
     }
@@ -241,10 +249,12 @@ public:
             const Clock& clock = rq_.clock ? *rq_.clock : systemClock();
             rq_.journal->begin(journals::journalFolderOf(rq_.folder), clock.wallSeconds(), total_, rq_.deleteOld);
         }
-        if (rules_.swaps())
+        if (rules_.swaps()) {
             runSteps();
-        else
+        } else {
+            removeLeftovers();
             runInListOrder();
+        }
         if (rq_.journal) {
             if (c_.notDone)
                 rq_.journal->stopped(c_.notDone);
@@ -255,6 +265,8 @@ public:
 
 private:
     bool stopAsked() const { return rq_.stop && rq_.stop->load(); }
+    // What killed runs left in the folder goes before the run's first file.
+    void removeLeftovers() const { platform::removeStaleScratchFiles(dir_); }
     const std::string& oldName(int i) const { return rq_.entries[static_cast<size_t>(i)]; }
     const std::string& line(int i) const
     {
@@ -398,7 +410,7 @@ private:
     // its source itself.
     void runSteps()
     {
-        PlannedFolder looked(dir_, rq_.entries);
+        PlannedFolder looked(dir_, rq_.entries, [this] { removeLeftovers(); });
         const Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
         planned_ = &plan;
         looked_ = &looked;
@@ -568,11 +580,7 @@ private:
 
 }  // namespace
 
-RunCounts runRename(const RunRequest& rq)
-{
-    platform::removeStaleScratchFiles(rq.folder.fd());  // what killed runs left there
-    return Runner(rq).run();
-}
+RunCounts runRename(const RunRequest& rq) { return Runner(rq).run(); }
 
 const char* stepEnding(RunStep step)
 {
