@@ -2,8 +2,8 @@
 
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
-#include "platform/syscalls.h"
 #include "platform/textfile.h"
+#include "rename/filelooks.h"
 #include "rename/folderondisk.h"
 #include "rename/journalstore.h"
 #include "rename/messages.h"
@@ -12,10 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <atomic>
 #include <functional>
 #include <optional>
-#include <thread>
 
 namespace renaming {
 
@@ -31,6 +29,12 @@ public:
     NameState state(const std::string& name) const override
     {
         platform::FileId id;
+        if (ahead_ == &name) {
+            ahead_ = nullptr;
+            seenName_ = name;
+            seen_ = aheadId_;
+            return NameState::regular;
+        }
         switch (platform::nameKind(dir_, name, &id)) {
         case platform::NameKind::missing:
             return NameState::missing;
@@ -62,6 +66,16 @@ public:
             return platform::isReadOnlyMode(seen_->mode);
         return FolderOnDisk::readOnly(name);
     }
+    // Takes `id`, a look taken ahead at the regular file of the entry whose
+    // name is `name` itself, as the answer when the entry's decision asks
+    // for that name. The run never puts a file where there is one, so the
+    // look still holds; where it saw none, the decision looks again, since
+    // a file of the run may have come there since.
+    void lookedAhead(const std::string& name, const platform::FileId& id)
+    {
+        ahead_ = &name;
+        aheadId_ = id;
+    }
     // Takes `id` as the last look at the regular file `name`.
     void seen(const std::string& name, const platform::FileId& id)
     {
@@ -83,66 +97,39 @@ private:
     int dir_;
     mutable std::string seenName_;
     mutable std::optional<platform::FileId> seen_;
+    mutable const std::string* ahead_ = nullptr;
+    platform::FileId aheadId_;
 };
 
 // The folder as a swapping run's plan looks at it, keeping what it saw of
 // each entry's file: the run's moves are those of the plan, made against
 // that one look at each file, and the journal names each file as it saw it.
-// The entries' files are all looked at first, on more threads where there
-// are many and the system's own calls are in force (a test's Sys counts
-// the calls, and fails them, in their order); the calling thread does
-// `meanwhile` first.
+// The entries' files are all looked at first; the calling thread does
+// `meanwhile` while others look.
 class PlannedFolder : public FolderOnDisk {
 public:
     PlannedFolder(int dir, const std::vector<std::string>& entries, const std::function<void()>& meanwhile)
-        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size())
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(lookAtAll(dir, entries, meanwhile))
     {
-        const size_t n = entries.size();
-        size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, n / 2048});
-        if (!platform::systemCallsInForce())
-            threads = 1;
-        // In slices, each to the thread free first.
-        std::atomic<size_t> next{0};
-        auto work = [&] {
-            constexpr size_t kSlice = 256;
-            for (size_t from; (from = next.fetch_add(kSlice)) < n;)
-                lookAt(from, std::min(n, from + kSlice));
-        };
-        std::vector<std::thread> others;
-        for (size_t t = 1; t < threads; ++t)
-            others.emplace_back(work);
-        meanwhile();
-        work();
-        for (std::thread& t : others)
-            t.join();
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
         // An entry's own name is asked as the entry's string itself.
         if (!entries_.empty() && &name >= &entries_.front() && &name <= &entries_.back())
             return stateOf(looks_[static_cast<size_t>(&name - &entries_.front())], isReadOnly);
-        Look l;
+        FileLook l;
         l.kind = platform::nameKind(dir_, name, &l.id);
         return stateOf(l, isReadOnly);
     }
     // What the plan saw of entry `i`'s file, when it was a regular file.
     std::optional<platform::FileId> lookAt(int i) const
     {
-        const Look& l = looks_[static_cast<size_t>(i)];
+        const FileLook& l = looks_[static_cast<size_t>(i)];
         return l.kind == platform::NameKind::regular ? std::optional(l.id) : std::nullopt;
     }
 
 private:
-    struct Look {
-        platform::NameKind kind = platform::NameKind::missing;
-        platform::FileId id;
-    };
-    void lookAt(size_t from, size_t to)
-    {
-        for (size_t i = from; i < to; ++i)
-            looks_[i].kind = platform::nameKind(dir_, entries_[i], &looks_[i].id);
-    }
-    static NameState stateOf(const Look& l, bool& isReadOnly)
+    static NameState stateOf(const FileLook& l, bool& isReadOnly)
     {
         isReadOnly = l.kind == platform::NameKind::regular && platform::isReadOnlyMode(l.id.mode);
         return l.kind == platform::NameKind::missing   ? NameState::missing
@@ -152,7 +139,7 @@ private:
 
     int dir_;
     const std::vector<std::string>& entries_;
-    std::vector<Look> looks_;
+    std::vector<FileLook> looks_;
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -294,10 +281,12 @@ private:
 
     void runInListOrder()
     {
-        for (int i = 0; i < total_; ++i) {
+        LookAhead ahead(dir_, rq_.entries);
+        ahead_ = &ahead;
+        for (int i = 0; i < total_; ++i)
             if (!entry(i))
-                return;
-        }
+                break;
+        ahead_ = nullptr;
     }
 
     // Decides entry `i` now and does what the decision says. False when the
@@ -308,6 +297,8 @@ private:
             c_.notDone = total_ - done_;
             return false;
         }
+        if (FileLook l; ahead_ && ahead_->take(static_cast<size_t>(i), l) && l.kind == platform::NameKind::regular)
+            folder_.lookedAhead(oldName(i), l.id);
         const Decision d = decideNow(i);
         const auto outcome = act(i, d);
         if (!outcome) {
@@ -576,6 +567,8 @@ private:
     // While the steps of a plan are run: the plan, and its looks.
     const Plan* planned_ = nullptr;
     const PlannedFolder* looked_ = nullptr;
+    // While a run goes in list order: the looks taken ahead of it.
+    LookAhead* ahead_ = nullptr;
 };
 
 }  // namespace

@@ -195,6 +195,28 @@ TEST(RenameRun, MovingLooksAtEachOldFileOnceAndLeavesTakenNamesToTheRename)
     EXPECT_LE(fs.count(FaultSys::kStat), 40 + 4);
 }
 
+// With thousands of files the looks go ahead of the run on a thread of
+// their own; an entry's name that the run itself fills after that look (its
+// file gone, and an earlier line asking for its name) is looked at again
+// when its turn comes, as a run without looks ahead would.
+TEST(RenameRun, NameTheRunFilledAfterItsLookAheadIsLookedAtAgain)
+{
+    ScratchDir d;
+    std::vector<std::string> entries, lines;
+    for (int i = 0; i < 3000; ++i) {
+        entries.push_back("f" + std::to_string(10000 + i));
+        lines.push_back("g" + std::to_string(10000 + i));
+        d.write(entries.back(), entries.back());
+    }
+    entries.back() = "gone";  // listed, and removed since
+    lines[2998] = "gone";
+    lines.back() = "last";
+    const Ran r = runKept({.folder = d.path(), .entries = entries, .lines = lines, .deleteOld = true});
+    EXPECT_EQ(r.counts, (RunCounts{3000, 0, 0, 0}));
+    EXPECT_EQ(d.read("last"), "f12998");
+    EXPECT_FALSE(exists(d / "gone"));
+}
+
 // Without the rename flag (NFS) the file still moves, by a second name and
 // the old one removed: the same file, nothing copied.
 TEST(RenameRun, WithoutTheRenameFlagTheFileIsLinkedNotCopied)

@@ -1,0 +1,57 @@
+// Looks at the files of a run's entries on threads beside the run's own:
+// a look costs a system call, about half a move's time on a memory file
+// system, and the run needs one for every entry (is it a regular file, is
+// it read-only, which file is it). Only where the system's own calls are in
+// force: a test's Sys counts the calls, and fails them, in their order.
+#pragma once
+
+#include "platform/fileid.h"
+#include "platform/nameinfo.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace renaming {
+
+struct FileLook {
+    platform::NameKind kind = platform::NameKind::missing;
+    platform::FileId id;  // when kind is regular
+};
+
+// Every name of `names` in the folder `dir` looked at now, on as many
+// threads as help where there are many; the calling thread does
+// `meanwhile` first, and then looks too.
+std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names,
+                                const std::function<void()>& meanwhile = {});
+
+// The names looked at on a thread of their own, a few thousand ahead of a
+// run that asks for them in their order; where there is no such thread, or
+// it has not come to a name yet, the run looks itself.
+class LookAhead {
+public:
+    LookAhead(int dir, const std::vector<std::string>& names);
+    ~LookAhead();
+    LookAhead(const LookAhead&) = delete;
+    LookAhead& operator=(const LookAhead&) = delete;
+
+    // The look at name `i`, when one was taken; asked once for each name,
+    // in their order: the room of a name asked goes to one further ahead.
+    bool take(size_t i, FileLook& out);
+
+private:
+    void work();
+
+    static constexpr int kAhead = 4096;
+    int dir_;
+    const std::vector<std::string>& names_;
+    std::vector<FileLook> ring_;
+    std::unique_ptr<std::atomic<int>[]> taken_;  // per room: the name it holds, plus one
+    std::atomic<int> asked_{0};                  // the names the run has asked for
+    std::atomic<bool> quit_{false};
+    std::thread thread_;
+};
+
+}  // namespace renaming
