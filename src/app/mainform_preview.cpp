@@ -84,7 +84,9 @@ void TMainForm::EditPreviewMenuClick()
                 }
                 return line;
             };
-            renaming::makePlanRows(plan, entries, read, lineCount, rules, renaming::IndexedFolder(dir), progress);
+            renaming::IndexedFolder folder(dir);
+            folder.lookAhead(entries);
+            renaming::makePlanRows(plan, entries, read, lineCount, rules, folder, progress);
             if (!progress.stop)
                 *shifted = shift.shifted();
         },

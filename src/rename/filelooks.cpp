@@ -1,5 +1,6 @@
 #include "rename/filelooks.h"
 
+#include "platform/fileops.h"
 #include "platform/syscalls.h"
 
 #include <algorithm>
@@ -28,6 +29,14 @@ size_t otherThreads(size_t n, size_t most)
 }
 
 }  // namespace
+
+NameState stateOf(const FileLook& l, bool& isReadOnly)
+{
+    isReadOnly = l.kind == platform::NameKind::regular && platform::isReadOnlyMode(l.id.mode);
+    return l.kind == platform::NameKind::missing   ? NameState::missing
+           : l.kind == platform::NameKind::regular ? NameState::regular
+                                                   : NameState::other;
+}
 
 std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names,
                                 const std::function<void()>& meanwhile)

@@ -7,9 +7,11 @@
 
 #include "platform/fileid.h"
 #include "platform/nameinfo.h"
+#include "rename/plan.h"
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +22,9 @@ struct FileLook {
     platform::NameKind kind = platform::NameKind::missing;
     platform::FileId id;  // when kind is regular
 };
+
+// What a decision is told of a name so looked at.
+NameState stateOf(const FileLook& l, bool& isReadOnly);
 
 // Every name of `names` in the folder `dir` looked at now, on as many
 // threads as help where there are many; the calling thread does

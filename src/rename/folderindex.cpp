@@ -42,6 +42,27 @@ IndexedFolder::IndexedFolder(int dirFd, size_t directLooks, NameHashes::Hash has
 {
 }
 
+IndexedFolder::~IndexedFolder() = default;
+
+void IndexedFolder::lookAhead(const std::vector<std::string>& entries)
+{
+    entries_ = &entries;
+    asked_ = 0;
+    ahead_ = std::make_unique<LookAhead>(dir_, entries);
+}
+
+bool IndexedFolder::lookedAhead(const std::string& name, FileLook& out) const
+{
+    if (!ahead_ || entries_->empty() || &name < &entries_->front() || &name > &entries_->back())
+        return false;
+    const auto i = static_cast<size_t>(&name - &entries_->front());
+    // Each asked for once, in their order.
+    if (i < asked_)
+        return false;
+    asked_ = i + 1;
+    return ahead_->take(i, out);
+}
+
 bool IndexedFolder::mayHold(const std::string& name) const
 {
     if (directLeft_ > 0) {
@@ -67,11 +88,16 @@ bool IndexedFolder::mayHold(const std::string& name) const
 
 NameState IndexedFolder::state(const std::string& name) const
 {
+    bool readOnly = false;
+    if (FileLook l; lookedAhead(name, l))
+        return stateOf(l, readOnly);
     return mayHold(name) ? disk_.state(name) : NameState::missing;
 }
 
 NameState IndexedFolder::look(const std::string& name, bool& isReadOnly) const
 {
+    if (FileLook l; lookedAhead(name, l))
+        return stateOf(l, isReadOnly);
     if (!mayHold(name)) {
         isReadOnly = false;
         return NameState::missing;

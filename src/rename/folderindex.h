@@ -7,9 +7,12 @@
 // mode, a link's target and what a name stands for now.
 #pragma once
 
+#include "rename/filelooks.h"
 #include "rename/folderondisk.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +46,14 @@ public:
     // first `directLooks` questions are each answered by a look, so that
     // the first entries of a plan are decided before the folder is read.
     explicit IndexedFolder(int dirFd, size_t directLooks = 8192, NameHashes::Hash hash = NameHashes::defaultHash);
+    ~IndexedFolder();
+    IndexedFolder(const IndexedFolder&) = delete;
+    IndexedFolder& operator=(const IndexedFolder&) = delete;
+
+    // The files of `entries` (which outlive this object) looked at on a
+    // thread of their own ahead of a plan that asks for them in their order.
+    // The folder does not change while a plan is made of it.
+    void lookAhead(const std::vector<std::string>& entries);
 
     NameState state(const std::string& name) const override;
     bool readOnly(const std::string& name) const override { return disk_.readOnly(name); }
@@ -57,6 +68,8 @@ public:
 private:
     // False when `name` is surely not in the folder.
     bool mayHold(const std::string& name) const;
+    // The look taken ahead at `name`, when it is an entry's own string.
+    bool lookedAhead(const std::string& name, FileLook& out) const;
 
     int dir_;
     FolderOnDisk disk_;
@@ -64,6 +77,9 @@ private:
     mutable bool tried_ = false;
     mutable bool indexed_ = false;
     mutable NameHashes names_;
+    const std::vector<std::string>* entries_ = nullptr;
+    std::unique_ptr<LookAhead> ahead_;
+    mutable size_t asked_ = 0;  // the entries asked for so far
 };
 
 }  // namespace renaming

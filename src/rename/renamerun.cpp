@@ -129,14 +129,6 @@ public:
     }
 
 private:
-    static NameState stateOf(const FileLook& l, bool& isReadOnly)
-    {
-        isReadOnly = l.kind == platform::NameKind::regular && platform::isReadOnlyMode(l.id.mode);
-        return l.kind == platform::NameKind::missing   ? NameState::missing
-               : l.kind == platform::NameKind::regular ? NameState::regular
-                                                       : NameState::other;
-    }
-
     int dir_;
     const std::vector<std::string>& entries_;
     std::vector<FileLook> looks_;

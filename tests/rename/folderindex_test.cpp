@@ -74,6 +74,42 @@ INSTANTIATE_TEST_SUITE_P(
                   Outcome::oldStays}),
     [](const testing::TestParamInfo<IndexCase>& i) { return std::string(i.param.name); });
 
+// Enough entries for their files to be looked at on a thread ahead of the
+// plan: each kind of old name comes out as a look at it would say.
+TEST(IndexedFolder, LooksAheadAtTheEntriesAsALookAtEachWould)
+{
+    ScratchDir d;
+    std::vector<std::string> entries, lines;
+    for (int i = 0; i < 2400; ++i) {
+        entries.push_back("p" + std::to_string(10000 + i));
+        lines.push_back("q" + std::to_string(10000 + i));
+        d.write(entries.back());
+    }
+    d.mkdir("dir");
+    ::chmod((d / "p10007").c_str(), 0444);
+    ASSERT_EQ(::symlink("p10001", (d / "link").c_str()), 0);
+    for (const char* odd : {"dir", "link", "gone"}) {
+        entries.push_back(odd);
+        lines.push_back(std::string(odd) + "2");
+    }
+    auto folder = platform::FolderHandle::open(d.path()).value();
+    const PlanRules rules{NameRule::replace, platform::CodePage::utf8, true};
+    auto plan = [&](const FolderView& view) {
+        PlanRows rows;
+        PlanProgress progress;
+        makePlanRows(rows, entries, [&](size_t i) { return lines[i]; }, static_cast<int>(lines.size()), rules, view,
+                     progress);
+        return rows.outcomes;
+    };
+    IndexedFolder ahead(folder.fd());
+    ahead.lookAhead(entries);
+    const auto outcomes = plan(ahead);
+    EXPECT_EQ(outcomes, plan(FolderOnDisk(folder.fd())));
+    EXPECT_EQ(outcomes[7], static_cast<std::uint8_t>(Outcome::oldStays));
+    EXPECT_EQ(outcomes[2400], static_cast<std::uint8_t>(Outcome::oldNotFile));
+    EXPECT_EQ(outcomes[2402], static_cast<std::uint8_t>(Outcome::oldGone));
+}
+
 TEST(IndexedFolder, AFolderThatCannotBeReadIsLookedAtNameByName)
 {
     ScratchDir d;
