@@ -68,12 +68,13 @@ public:
     }
     // Takes `id`, a look taken ahead at the regular file of the entry whose
     // name is `name` itself, as the answer when the entry's decision asks
-    // for that name. The run never puts a file where there is one, so the
-    // look still holds; where it saw none, the decision looks again, since
-    // a file of the run may have come there since.
-    void lookedAhead(const std::string& name, const platform::FileId& id)
+    // for that name; none for an entry with no such look. The run never
+    // puts a file where there is one, so the look still holds; where it saw
+    // none, the decision looks again, since a file of the run may have come
+    // there since.
+    void lookedAhead(const std::string* name, const platform::FileId& id = {})
     {
-        ahead_ = &name;
+        ahead_ = name;
         aheadId_ = id;
     }
     // Takes `id` as the last look at the regular file `name`.
@@ -290,7 +291,9 @@ private:
             return false;
         }
         if (FileLook l; ahead_ && ahead_->take(static_cast<size_t>(i), l) && l.kind == platform::NameKind::regular)
-            folder_.lookedAhead(oldName(i), l.id);
+            folder_.lookedAhead(&oldName(i), l.id);
+        else
+            folder_.lookedAhead(nullptr);
         const Decision d = decideNow(i);
         const auto outcome = act(i, d);
         if (!outcome) {
