@@ -282,19 +282,26 @@ private:
         ahead_ = nullptr;
     }
 
-    // Decides entry `i` now and does what the decision says. False when the
-    // run stopped before the entry was done.
+    // Decides entry `i` now, or takes the decision made ahead of it, and
+    // does what the decision says. False when the run stopped before the
+    // entry was done.
     bool entry(int i)
     {
         if (stopAsked()) {
             c_.notDone = total_ - done_;
             return false;
         }
-        if (FileLook l; ahead_ && ahead_->take(static_cast<size_t>(i), l) && l.kind == platform::NameKind::regular)
-            folder_.lookedAhead(&oldName(i), l.id);
-        else
-            folder_.lookedAhead(nullptr);
-        const Decision d = decideNow(i);
+        if (rq_.journal && static_cast<size_t>(i - decidedFrom_) >= decided_.size())
+            decideMovesAhead(i);
+        Decision d;
+        if (const auto k = static_cast<size_t>(i - decidedFrom_); k < decided_.size()) {
+            if (decided_[k].id)
+                folder_.seen(oldName(i), *decided_[k].id);
+            d = std::move(decided_[k].d);
+        } else {
+            useLookAhead(i);
+            d = decideNow(i);
+        }
         const auto outcome = act(i, d);
         if (!outcome) {
             c_.notDone = total_ - done_;
@@ -302,6 +309,58 @@ private:
         }
         report(*outcome, oldName(i), d.newName);
         return true;
+    }
+
+    // Moves are batched once the file system has moved a file without
+    // replacing, and never after it refused to: where a copy stands in for
+    // each move, the journal tells of each entry's operations together.
+    bool batchMoves() const { return movesSeen_ && !movesRefused_; }
+
+    // Tells the folder of the look taken ahead at entry `i`'s file, when it
+    // saw a regular file; each entry's look is taken once.
+    void useLookAhead(int i)
+    {
+        FileLook l;
+        const bool regular = ahead_ && i >= lookedTo_ && ahead_->take(static_cast<size_t>(i), l) &&
+                             l.kind == platform::NameKind::regular;
+        lookedTo_ = std::max(lookedTo_, i + 1);
+        folder_.lookedAhead(regular ? &oldName(i) : nullptr, l.id);
+    }
+
+    // The entries from `i` on decided now, as many moves as follow one
+    // another up to a batch, and the entry after them, whose intents the
+    // journal takes in one write ahead of them. A decision that saw a
+    // regular file, or that the line alone made, holds until the entry's
+    // turn: the run never puts a file where there is one. One that saw no
+    // file does not (a move of the run may put one there), and its entry is
+    // decided again when its turn comes.
+    void decideMovesAhead(int i)
+    {
+        constexpr int kBatch = 128;
+        decided_.clear();
+        decidedFrom_ = i;
+        if (!batchMoves())
+            return;
+        for (int j = i; j < total_ && j - i < kBatch; ++j) {
+            useLookAhead(j);
+            Decision d = decideNow(j);
+            const auto id = folder_.take(oldName(j));
+            if (d.outcome == Outcome::oldGone || d.outcome == Outcome::oldNotFile)
+                break;
+            const bool moves = d.outcome == Outcome::moved;
+            decided_.push_back({std::move(d), id});
+            if (!moves)
+                break;
+        }
+        std::vector<JournalWriter::Move> moves;
+        for (size_t k = 0; k < decided_.size(); ++k) {
+            const int j = i + static_cast<int>(k);
+            if (decided_[k].d.outcome == Outcome::moved)
+                moves.push_back({j, oldName(j), decided_[k].d.newName,
+                                 decided_[k].id ? *decided_[k].id
+                                                : stampOf(dir_, oldName(j)).value_or(platform::FileId{})});
+        }
+        rq_.journal->movesAhead(moves);
     }
 
     // Nothing when a copy was abandoned on request.
@@ -334,6 +393,7 @@ private:
         const platform::Status result = platform::renameNoReplace(dir_, from, dir_, to);
         if (result) {
             record_.moved(i, before, to);
+            movesSeen_ = true;
             return Outcome::moved;
         }
         if (result.error() == EEXIST) {
@@ -341,6 +401,7 @@ private:
             return Outcome::taken;
         }
         record_.failed(i, JournalOp::move, result.error());
+        movesRefused_ = true;
         return copyThenDelete(i, from, to, true, Outcome::moved, stop);
     }
     // The same inside a cycle, which is never stopped half-way, done whole
@@ -436,6 +497,8 @@ private:
         constexpr size_t kBatch = 128;
         if (!rq_.journal)
             return steps.size();
+        if (!batchMoves())
+            return k + 1;
         std::vector<JournalWriter::Move> moves;
         size_t end = k;
         for (; end < steps.size() && end - k < kBatch && steps[end].kind == PlannedStep::Kind::entry &&
@@ -564,6 +627,17 @@ private:
     const PlannedFolder* looked_ = nullptr;
     // While a run goes in list order: the looks taken ahead of it.
     LookAhead* ahead_ = nullptr;
+    int lookedTo_ = 0;  // the entries whose look ahead has been taken
+    bool movesSeen_ = false;     // a move was made
+    bool movesRefused_ = false;  // a move was refused, and a copy tried instead
+    // Entries decided ahead of their turn, from decidedFrom_ on, with what
+    // their decision saw of their file.
+    struct DecidedAhead {
+        Decision d;
+        std::optional<platform::FileId> id;
+    };
+    std::vector<DecidedAhead> decided_;
+    int decidedFrom_ = 0;
 };
 
 }  // namespace

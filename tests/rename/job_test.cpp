@@ -176,8 +176,11 @@ TEST(UndoJob, ReadsItsJournalItselfAndTakesNothingBackTwice)
 TEST(RenameJob, AStateDiskThatFillsUpMidRunLeavesAJournalThatSaysSo)
 {
     ScratchDir d, state;
+    // More intents than the room takes, whether each goes alone or a batch
+    // of them in one write.
+    constexpr int n = 200;
     std::vector<std::string> entries, lines;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < n; ++i) {
         entries.push_back("f" + std::to_string(100 + i));
         lines.push_back("g" + std::to_string(100 + i));
         d.write(entries.back(), entries.back());
@@ -190,27 +193,27 @@ TEST(RenameJob, AStateDiskThatFillsUpMidRunLeavesAJournalThatSaysSo)
     rq.sys = &disk;
     Job run(std::move(rq));
     const JobEnd ran = finish(run);
-    EXPECT_EQ(ran.counts, (RunCounts{60, 0, 0, 0}));
+    EXPECT_EQ(ran.counts, (RunCounts{n, 0, 0, 0}));
     EXPECT_EQ(ran.journal, JournalFate::broken);
     const int from = ran.unrecordedFrom;
     ASSERT_GT(from, 0);
-    ASSERT_LT(from, 60);
+    ASSERT_LT(from, n);
     const auto journal = readJournal(ran.journalPath);
     ASSERT_TRUE(journal);
     EXPECT_TRUE(journal->ended) << "not a run cut short";
     EXPECT_EQ(journal->unrecordedFrom, from);
-    EXPECT_EQ(journal->unrecordedChanged, 60 - from);
+    EXPECT_EQ(journal->unrecordedChanged, n - from);
 
     Job undo(renaming::UndoRequest{platform::FolderHandle::open(d.path()).value(), *journal, ran.journalPath});
     const JobEnd undone = finish(undo);
     EXPECT_EQ(undone.undo.restored, from);
     EXPECT_EQ(undone.undo.leftAlone, 0);
-    EXPECT_EQ(undone.undo.unrecorded, 60 - from);
+    EXPECT_EQ(undone.undo.unrecorded, n - from);
     EXPECT_EQ(renaming::undoUnrecordedText(undone.undo.unrecorded),
-              "記録がないため " + std::to_string(60 - from) + " 件は元に戻せませんでした");
+              "記録がないため " + std::to_string(n - from) + " 件は元に戻せませんでした");
     const auto after = snapshot(d.path());
     EXPECT_EQ(after.size(), before.size());
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < n; ++i)
         EXPECT_TRUE(after.count(i < from ? entries[i] : lines[i])) << i;
 }
 
