@@ -2,7 +2,8 @@
 // to the file before it is done, together with what came of the operation
 // before it (nothing touches the folder in between), so that a kill of the
 // program never leaves an operation the journal does not name: one write
-// for each operation, in room taken ahead (see platform/appendfile.h). The
+// for each operation, or for a batch of moves whose intents all go ahead of
+// them, in room taken ahead (see platform/appendfile.h). The
 // file, and with its first sync its name in the state folder, is put on the
 // disk before every removal of an old file, at least once a second while
 // the run goes, and, on a thread of its own, as soon as the run ends, so

@@ -274,8 +274,11 @@ private:
 
     void runInListOrder()
     {
-        LookAhead ahead(dir_, rq_.entries);
-        ahead_ = &ahead;
+        // Only ahead of moves: beside a copy of each file a look is little,
+        // and the thread would take a core from the copies.
+        std::optional<LookAhead> ahead;
+        if (rq_.deleteOld)
+            ahead_ = &ahead.emplace(dir_, rq_.entries);
         for (int i = 0; i < total_; ++i)
             if (!entry(i))
                 break;
