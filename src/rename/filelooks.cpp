@@ -104,7 +104,7 @@ void LookAhead::work()
 
 bool LookAhead::take(size_t i, FileLook& out)
 {
-    if (!thread_.joinable())
+    if (!thread_.joinable() || static_cast<int>(i) < asked_.load(std::memory_order_relaxed))
         return false;
     const auto room = i % kAhead;
     const bool have = taken_[room].load(std::memory_order_acquire) == static_cast<int>(i) + 1;

@@ -42,8 +42,9 @@ public:
     LookAhead(const LookAhead&) = delete;
     LookAhead& operator=(const LookAhead&) = delete;
 
-    // The look at name `i`, when one was taken; asked once for each name,
-    // in their order: the room of a name asked goes to one further ahead.
+    // The look at name `i`, when one was taken. The room of a name asked
+    // goes to one further ahead: a name asked again, or after a later one,
+    // has none.
     bool take(size_t i, FileLook& out);
 
 private:

@@ -47,7 +47,6 @@ IndexedFolder::~IndexedFolder() = default;
 void IndexedFolder::lookAhead(const std::vector<std::string>& entries)
 {
     entries_ = &entries;
-    asked_ = 0;
     ahead_ = std::make_unique<LookAhead>(dir_, entries);
 }
 
@@ -55,12 +54,7 @@ bool IndexedFolder::lookedAhead(const std::string& name, FileLook& out) const
 {
     if (!ahead_ || entries_->empty() || &name < &entries_->front() || &name > &entries_->back())
         return false;
-    const auto i = static_cast<size_t>(&name - &entries_->front());
-    // Each asked for once, in their order.
-    if (i < asked_)
-        return false;
-    asked_ = i + 1;
-    return ahead_->take(i, out);
+    return ahead_->take(static_cast<size_t>(&name - &entries_->front()), out);
 }
 
 bool IndexedFolder::mayHold(const std::string& name) const

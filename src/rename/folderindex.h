@@ -79,7 +79,6 @@ private:
     mutable NameHashes names_;
     const std::vector<std::string>* entries_ = nullptr;
     std::unique_ptr<LookAhead> ahead_;
-    mutable size_t asked_ = 0;  // the entries asked for so far
 };
 
 }  // namespace renaming

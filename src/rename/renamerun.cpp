@@ -320,13 +320,12 @@ private:
     bool batchMoves() const { return movesSeen_ && !movesRefused_; }
 
     // Tells the folder of the look taken ahead at entry `i`'s file, when it
-    // saw a regular file; each entry's look is taken once.
+    // saw a regular file; a look is there to take once.
     void useLookAhead(int i)
     {
         FileLook l;
-        const bool regular = ahead_ && i >= lookedTo_ && ahead_->take(static_cast<size_t>(i), l) &&
-                             l.kind == platform::NameKind::regular;
-        lookedTo_ = std::max(lookedTo_, i + 1);
+        const bool regular =
+            ahead_ && ahead_->take(static_cast<size_t>(i), l) && l.kind == platform::NameKind::regular;
         folder_.lookedAhead(regular ? &oldName(i) : nullptr, l.id);
     }
 
@@ -630,7 +629,6 @@ private:
     const PlannedFolder* looked_ = nullptr;
     // While a run goes in list order: the looks taken ahead of it.
     LookAhead* ahead_ = nullptr;
-    int lookedTo_ = 0;  // the entries whose look ahead has been taken
     bool movesSeen_ = false;     // a move was made
     bool movesRefused_ = false;  // a move was refused, and a copy tried instead
     // Entries decided ahead of their turn, from decidedFrom_ on, with what
