@@ -314,6 +314,15 @@ private:
         return true;
     }
 
+    // The most moves whose intents go to the journal in one write.
+    static constexpr int kMovesAhead = 128;
+    // Entry `i`'s move to `to`, for the journal ahead of it, with the file
+    // as a look before saw it, or as one now sees it.
+    JournalWriter::Move moveAhead(int i, const std::string& to, const std::optional<platform::FileId>& seen) const
+    {
+        return {i, oldName(i), to, seen ? *seen : stampOf(dir_, oldName(i)).value_or(platform::FileId{})};
+    }
+
     // Moves are batched once the file system has moved a file without
     // replacing, and never after it refused to: where a copy stands in for
     // each move, the journal tells of each entry's operations together.
@@ -338,12 +347,11 @@ private:
     // decided again when its turn comes.
     void decideMovesAhead(int i)
     {
-        constexpr int kBatch = 128;
         decided_.clear();
         decidedFrom_ = i;
         if (!batchMoves())
             return;
-        for (int j = i; j < total_ && j - i < kBatch; ++j) {
+        for (int j = i; j < total_ && j - i < kMovesAhead; ++j) {
             useLookAhead(j);
             Decision d = decideNow(j);
             const auto id = folder_.take(oldName(j));
@@ -355,13 +363,9 @@ private:
                 break;
         }
         std::vector<JournalWriter::Move> moves;
-        for (size_t k = 0; k < decided_.size(); ++k) {
-            const int j = i + static_cast<int>(k);
+        for (size_t k = 0; k < decided_.size(); ++k)
             if (decided_[k].d.outcome == Outcome::moved)
-                moves.push_back({j, oldName(j), decided_[k].d.newName,
-                                 decided_[k].id ? *decided_[k].id
-                                                : stampOf(dir_, oldName(j)).value_or(platform::FileId{})});
-        }
+                moves.push_back(moveAhead(i + static_cast<int>(k), decided_[k].d.newName, decided_[k].id));
         rq_.journal->movesAhead(moves);
     }
 
@@ -496,20 +500,17 @@ private:
     // the step after the last so written.
     size_t movesAhead(const std::vector<PlannedStep>& steps, size_t k)
     {
-        constexpr size_t kBatch = 128;
         if (!rq_.journal)
             return steps.size();
         if (!batchMoves())
             return k + 1;
         std::vector<JournalWriter::Move> moves;
         size_t end = k;
-        for (; end < steps.size() && end - k < kBatch && steps[end].kind == PlannedStep::Kind::entry &&
+        for (; end < steps.size() && end - k < kMovesAhead && steps[end].kind == PlannedStep::Kind::entry &&
                planFor(steps[end].entry).outcome == Outcome::moved;
              ++end) {
             const int i = steps[end].entry;
-            const auto look = looked_->lookAt(i);
-            moves.push_back({i, oldName(i), planFor(i).newName,
-                             look ? *look : stampOf(dir_, oldName(i)).value_or(platform::FileId{})});
+            moves.push_back(moveAhead(i, planFor(i).newName, looked_->lookAt(i)));
         }
         rq_.journal->movesAhead(moves);
         return end;
