@@ -235,7 +235,7 @@ Maker makerOf(long pid, const struct stat& self)
 
 }  // namespace
 
-int removeStaleScratchFiles(int dirFd)
+int removeStaleScratchFiles(int dirFd, const std::function<void(const char* name, unsigned char type)>& listed)
 {
     auto& s = sys();
     std::vector<std::string> names;
@@ -247,9 +247,12 @@ int removeStaleScratchFiles(int dirFd)
         if (!dir)
             return 0;
         fd.release();
-        while (struct dirent* e = s.readdir(dir))
+        while (struct dirent* e = s.readdir(dir)) {
+            if (listed)
+                listed(e->d_name, e->d_type);
             if (TempFile::isScratchName(e->d_name))
                 names.emplace_back(e->d_name);
+        }
         s.closedir(dir);
     }
     // Without a look at the processes nothing can be told apart.

@@ -16,6 +16,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -97,7 +98,9 @@ private:
 // number taken again). A file of a copy of this program that still runs
 // may be in use and stays, as does any file whose process cannot be looked
 // at (another user's, or no /proc at all). Returns how many files went;
-// failures are passed over.
-int removeStaleScratchFiles(int dirFd);
+// failures are passed over. The folder is read once for it: `listed`, where
+// given, is told of every name read and its type as the folder says it
+// (a dirent's d_type).
+int removeStaleScratchFiles(int dirFd, const std::function<void(const char* name, unsigned char type)>& listed = {});
 
 }  // namespace platform

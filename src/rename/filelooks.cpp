@@ -38,8 +38,7 @@ NameState stateOf(const FileLook& l, bool& isReadOnly)
                                                    : NameState::other;
 }
 
-std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names,
-                                const std::function<void()>& meanwhile)
+std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names)
 {
     const size_t n = names.size();
     std::vector<FileLook> looks(n);
@@ -54,17 +53,16 @@ std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names,
     std::vector<std::thread> others;
     for (size_t t = otherThreads(n, 4); t > 0; --t)
         others.emplace_back(work);
-    if (meanwhile)
-        meanwhile();
     work();
     for (std::thread& t : others)
         t.join();
     return looks;
 }
 
-LookAhead::LookAhead(int dir, const std::vector<std::string>& names) : dir_(dir), names_(names)
+LookAhead::LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order)
+    : dir_(dir), names_(names), order_(std::move(order))
 {
-    if (otherThreads(names.size(), 2) == 0)
+    if (otherThreads(order_.empty() ? names.size() : order_.size(), 2) == 0)
         return;
     ring_.resize(kAhead);
     taken_ = std::make_unique<std::atomic<int>[]>(kAhead);
@@ -76,14 +74,14 @@ LookAhead::~LookAhead()
     if (!thread_.joinable())
         return;
     quit_.store(true);
-    asked_.store(static_cast<int>(names_.size()));
+    asked_.store(static_cast<int>(order_.empty() ? names_.size() : order_.size()));
     asked_.notify_all();
     thread_.join();
 }
 
 void LookAhead::work()
 {
-    const int n = static_cast<int>(names_.size());
+    const int n = static_cast<int>(order_.empty() ? names_.size() : order_.size());
     for (int k = 0; k < n && !quit_.load(std::memory_order_relaxed); ++k) {
         int asked = asked_.load(std::memory_order_acquire);
         // The run has passed it: on to the name it asks next.
@@ -97,7 +95,7 @@ void LookAhead::work()
             asked = asked_.load(std::memory_order_acquire);
         }
         const auto room = static_cast<size_t>(k % kAhead);
-        ring_[room] = lookAt(dir_, names_[static_cast<size_t>(k)]);
+        ring_[room] = lookAt(dir_, names_[static_cast<size_t>(order_.empty() ? k : order_[static_cast<size_t>(k)])]);
         taken_[room].store(k + 1, std::memory_order_release);
     }
 }

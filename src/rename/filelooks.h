@@ -10,7 +10,6 @@
 #include "rename/plan.h"
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -27,22 +26,22 @@ struct FileLook {
 NameState stateOf(const FileLook& l, bool& isReadOnly);
 
 // Every name of `names` in the folder `dir` looked at now, on as many
-// threads as help where there are many; the calling thread does
-// `meanwhile` first, and then looks too.
-std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names,
-                                const std::function<void()>& meanwhile = {});
+// threads as help where there are many.
+std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names);
 
 // The names looked at on a thread of their own, a few thousand ahead of a
 // run that asks for them in their order; where there is no such thread, or
-// it has not come to a name yet, the run looks itself.
+// it has not come to a name yet, the run looks itself. With `order`, the
+// names looked at are names[order[0]], names[order[1]] ..., and the run asks
+// for them by their place in `order`.
 class LookAhead {
 public:
-    LookAhead(int dir, const std::vector<std::string>& names);
+    LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order = {});
     ~LookAhead();
     LookAhead(const LookAhead&) = delete;
     LookAhead& operator=(const LookAhead&) = delete;
 
-    // The look at name `i`, when one was taken. The room of a name asked
+    // The look at the `i`th name, when one was taken. The room of a name asked
     // goes to one further ahead: a name asked again, or after a later one,
     // has none.
     bool take(size_t i, FileLook& out);
@@ -53,6 +52,7 @@ private:
     static constexpr int kAhead = 4096;
     int dir_;
     const std::vector<std::string>& names_;
+    const std::vector<int> order_;
     std::vector<FileLook> ring_;
     std::unique_ptr<std::atomic<int>[]> taken_;  // per room: the name it holds, plus one
     std::atomic<int> asked_{0};                  // the names the run has asked for

@@ -2,6 +2,7 @@
 
 #include "platform/fileops.h"
 #include "platform/nameinfo.h"
+#include "platform/tempfile.h"
 #include "platform/textfile.h"
 #include "rename/filelooks.h"
 #include "rename/folderondisk.h"
@@ -9,11 +10,15 @@
 #include "rename/messages.h"
 #include "rename/plan.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
 namespace renaming {
 
@@ -102,16 +107,35 @@ private:
     platform::FileId aheadId_;
 };
 
-// The folder as a swapping run's plan looks at it, keeping what it saw of
-// each entry's file: the run's moves are those of the plan, made against
-// that one look at each file, and the journal names each file as it saw it.
-// The entries' files are all looked at first; the calling thread does
-// `meanwhile` while others look.
+// The folder as a swapping run's plan looks at it. Its entries' files are
+// taken from one read of the folder: a name it lists as a regular file is
+// planned as a file the run may move, and looked at only as its move comes,
+// on a thread ahead of the moves where it helps (confirm()); any other
+// entry is looked at first. A look can only find the file read-only then,
+// which makes its move a copy and leaves the order as it is, or find that
+// the folder changed since it was read. The calling thread clears what
+// killed runs left in the folder as it reads it.
 class PlannedFolder : public FolderOnDisk {
 public:
-    PlannedFolder(int dir, const std::vector<std::string>& entries, const std::function<void()>& meanwhile)
-        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(lookAtAll(dir, entries, meanwhile))
+    PlannedFolder(int dir, const std::vector<std::string>& entries)
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size()), listed_(entries.size())
     {
+        std::unordered_map<std::string_view, size_t> at;
+        at.reserve(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            at.emplace(entries[i], i);
+        platform::removeStaleScratchFiles(dir, [&](const char* name, unsigned char type) {
+            if (type != DT_REG)
+                return;
+            if (const auto it = at.find(name); it != at.end())
+                listed_[it->second] = 1;
+        });
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (listed_[i]) {
+                looks_[i].kind = platform::NameKind::regular;
+                looks_[i].id.mode = 0600;
+            }
+        lookNow([this](size_t i) { return !listed_[i]; });
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
@@ -122,17 +146,62 @@ public:
         l.kind = platform::nameKind(dir_, name, &l.id);
         return stateOf(l, isReadOnly);
     }
-    // What the plan saw of entry `i`'s file, when it was a regular file.
+    // Whether entry `i`'s file is yet to be looked at, as planned from the
+    // folder's list alone.
+    bool unconfirmed(int i) const { return listed_[static_cast<size_t>(i)] != 0; }
+    // Every entry's file looked at now: for a plan whose outcomes the looks
+    // could change beyond the moves they make copies.
+    void confirmAll()
+    {
+        lookNow([this](size_t i) { return listed_[i] != 0; });
+    }
+    void confirm(int i, const FileLook& l)
+    {
+        looks_[static_cast<size_t>(i)] = l;
+        listed_[static_cast<size_t>(i)] = 0;
+    }
+    // What a look at entry `i`'s file makes of its planned move.
+    Outcome moveAsSeen(int i) const
+    {
+        bool readOnly = false;
+        switch (stateOf(looks_[static_cast<size_t>(i)], readOnly)) {
+        case NameState::missing:
+            return Outcome::oldGone;
+        case NameState::other:
+            return Outcome::oldNotFile;
+        case NameState::regular:
+            break;
+        }
+        return readOnly ? Outcome::oldStays : Outcome::moved;
+    }
+    // The look at entry `i`'s file, when it saw a regular file.
     std::optional<platform::FileId> lookAt(int i) const
     {
         const FileLook& l = looks_[static_cast<size_t>(i)];
-        return l.kind == platform::NameKind::regular ? std::optional(l.id) : std::nullopt;
+        return l.kind == platform::NameKind::regular && !unconfirmed(i) ? std::optional(l.id) : std::nullopt;
     }
 
 private:
+    // The files of the entries `which` picks, looked at now.
+    template <class Which>
+    void lookNow(Which which)
+    {
+        std::vector<std::string> names;
+        std::vector<size_t> where;
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (which(i)) {
+                names.push_back(entries_[i]);
+                where.push_back(i);
+            }
+        const std::vector<FileLook> seen = lookAtAll(dir_, names);
+        for (size_t k = 0; k < where.size(); ++k)
+            confirm(static_cast<int>(where[k]), seen[k]);
+    }
+
     int dir_;
     const std::vector<std::string>& entries_;
     std::vector<FileLook> looks_;
+    std::vector<char> listed_;  // per entry: planned from the list, not yet looked at
 };
 
 // The journal's view of the run: what each operation is about to do and
@@ -463,10 +532,29 @@ private:
     // its source itself.
     void runSteps()
     {
-        PlannedFolder looked(dir_, rq_.entries, [this] { removeLeftovers(); });
-        const Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        PlannedFolder looked(dir_, rq_.entries);
+        Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        // Where a name is asked for twice, the second one's words tell
+        // whether the first one's move is made, before the looks that can
+        // tell it come: every file is looked at first then.
+        if (std::any_of(plan.entries.begin(), plan.entries.end(),
+                        [](const PlannedEntry& e) { return e.outcome == Outcome::takenByRun; })) {
+            looked.confirmAll();
+            plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        }
         planned_ = &plan;
         looked_ = &looked;
+        // The files still to be looked at, in the order of their moves.
+        std::vector<int> toLook;
+        lookPlace_.assign(rq_.entries.size(), -1);
+        for (const PlannedStep& st : plan.order)
+            if (st.kind != PlannedStep::Kind::fromTemporary && looked.unconfirmed(st.entry) &&
+                planFor(st.entry).outcome == Outcome::moved) {
+                lookPlace_[static_cast<size_t>(st.entry)] = static_cast<int>(toLook.size());
+                toLook.push_back(st.entry);
+            }
+        LookAhead ahead(dir_, rq_.entries, std::move(toLook));
+        moveLooks_ = &ahead;
         const auto& steps = plan.order;
         size_t aheadEnd = 0;  // the steps before it have their intents written
         for (size_t k = 0; k < steps.size(); ++k) {
@@ -491,6 +579,25 @@ private:
         }
         planned_ = nullptr;
         looked_ = nullptr;
+        moveLooks_ = nullptr;
+    }
+
+    // What entry `i`'s planned outcome is once its file is looked at: a move
+    // planned from the folder's list may find the file read-only, and copy
+    // it, or find that the folder changed since.
+    Outcome asSeen(int i)
+    {
+        const Outcome planned = planFor(i).outcome;
+        if (planned != Outcome::moved)
+            return planned;
+        if (looked_->unconfirmed(i)) {
+            FileLook l;
+            const int place = lookPlace_[static_cast<size_t>(i)];
+            if (place < 0 || !moveLooks_->take(static_cast<size_t>(place), l))
+                l.kind = platform::nameKind(dir_, oldName(i), &l.id);
+            looked_->confirm(i, l);
+        }
+        return looked_->moveAsSeen(i);
     }
 
     const PlannedEntry& planFor(int i) const { return planned_->entries[static_cast<size_t>(i)]; }
@@ -507,7 +614,7 @@ private:
         std::vector<JournalWriter::Move> moves;
         size_t end = k;
         for (; end < steps.size() && end - k < kMovesAhead && steps[end].kind == PlannedStep::Kind::entry &&
-               planFor(steps[end].entry).outcome == Outcome::moved;
+               asSeen(steps[end].entry) == Outcome::moved;
              ++end) {
             const int i = steps[end].entry;
             moves.push_back(moveAhead(i, planFor(i).newName, looked_->lookAt(i)));
@@ -526,8 +633,9 @@ private:
     bool plannedEntry(int i)
     {
         const PlannedEntry& e = planFor(i);
+        const Outcome seen = asSeen(i);
         usePlansLook(i);
-        const auto outcome = act(i, Decision{e.outcome, e.newName});
+        const auto outcome = act(i, Decision{seen, e.newName});
         if (!outcome) {
             c_.notDone = total_ - done_;
             return false;
@@ -555,6 +663,21 @@ private:
         std::vector<int> all{first};
         all.insert(all.end(), members.begin(), members.end());
         auto newName = [&](size_t k) -> const std::string& { return planFor(all[k]).newName; };
+        // Every file of it looked at before anything moves: one that stays
+        // where it is, read-only or changed since the folder was read, holds
+        // the whole cycle up, the first file last as ever.
+        std::vector<Outcome> seen;
+        for (int e : all)
+            seen.push_back(asSeen(e));
+        if (std::any_of(seen.begin(), seen.end(), [](Outcome o) { return o != Outcome::moved; })) {
+            for (size_t k = 1; k <= all.size(); ++k) {
+                const size_t at = k % all.size();
+                const Outcome o = seen[at];
+                report(o == Outcome::moved || o == Outcome::oldStays ? Outcome::taken : o, oldName(all[at]),
+                       newName(at));
+            }
+            return;
+        }
         std::string temporary;
         bool parked = false;
         std::vector<size_t> moved;  // indexes into `all` of the members moved
@@ -627,7 +750,11 @@ private:
     int done_ = 0;  // entries reported
     // While the steps of a plan are run: the plan, and its looks.
     const Plan* planned_ = nullptr;
-    const PlannedFolder* looked_ = nullptr;
+    PlannedFolder* looked_ = nullptr;
+    // ... and the looks taken ahead of its moves, with each entry's place
+    // among them (-1 where it has none).
+    LookAhead* moveLooks_ = nullptr;
+    std::vector<int> lookPlace_;
     // While a run goes in list order: the looks taken ahead of it.
     LookAhead* ahead_ = nullptr;
     bool movesSeen_ = false;     // a move was made

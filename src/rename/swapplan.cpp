@@ -173,6 +173,10 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
             fate[static_cast<size_t>(p)] = end;
     }
 
+    // Who asks, before those held up are told their name is taken.
+    std::vector<char> asking(entries.size());
+    for (int i = 0; i < n; ++i)
+        asking[static_cast<size_t>(i)] = asks(i);
     for (int i = 0; i < n; ++i) {
         PlannedEntry& e = plan.entries[static_cast<size_t>(i)];
         const int claim = claimedBy[static_cast<size_t>(i)];
@@ -189,13 +193,16 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
         countInto(plan.counts, e.outcome);
     }
 
-    // The order: list order, but a move waits for the one that frees its
-    // name, which goes first with all it waits for in turn.
+    // The order: list order, but a step waits for the one that decides
+    // whether its name is freed, which goes first with all it waits for in
+    // turn. Whether a file is read-only does not move a step: it makes the
+    // file's move a copy, and fails the steps that wait for its name after
+    // it, where they stand.
     std::vector<char> placed(entries.size(), 0);
     for (int start = 0; start < n; ++start) {
         if (placed[static_cast<size_t>(start)])
             continue;
-        if (!asks(start) || fate[static_cast<size_t>(start)] != Fate::moves) {
+        if (!asking[static_cast<size_t>(start)]) {
             plan.order.push_back({start, PlannedStep::Kind::entry});
             placed[static_cast<size_t>(start)] = 1;
             continue;
@@ -208,19 +215,22 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
                 cycle = true;
                 break;
             }
-            if (h < 0 || placed[static_cast<size_t>(h)])
+            if (h < 0 || placed[static_cast<size_t>(h)] || !asking[static_cast<size_t>(h)])
                 break;
             path.push_back(h);
             cur = h;
         }
         for (int p : path)
             placed[static_cast<size_t>(p)] = 1;
-        if (cycle)
+        // A cycle that moves goes through its first file's temporary name;
+        // one held up fails whole, its first file last as well.
+        const bool temporary = cycle && fate[static_cast<size_t>(start)] == Fate::moves;
+        if (temporary)
             plan.order.push_back({start, PlannedStep::Kind::toTemporary});
         for (size_t k = path.size(); k-- > (cycle ? 1 : 0);)
             plan.order.push_back({path[k], PlannedStep::Kind::entry});
         if (cycle)
-            plan.order.push_back({start, PlannedStep::Kind::fromTemporary});
+            plan.order.push_back({start, temporary ? PlannedStep::Kind::fromTemporary : PlannedStep::Kind::entry});
     }
     plan.unpairedLines = lineCount > n ? lineCount - n : 0;
     return plan;

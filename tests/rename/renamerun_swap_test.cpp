@@ -157,8 +157,9 @@ TEST(SwappingRun, MoveMadeByACopyInsideAChainIsTakenBackInItsPlace)
     EXPECT_EQ(snapshot(d.path()), before);
 }
 
-// Enough files for the plan to look at them on more than one thread: each
-// is seen, and the whole shift by one is made and taken back.
+// Enough files for the run to look at them on a thread ahead of its moves:
+// the shift by one is made and taken back, and a read-only file in the
+// middle, found so, is copied and holds up the moves that wait for its name.
 TEST(SwappingRun, ShiftOfThousandsOfFilesIsMadeAndTakenBack)
 {
     ScratchDir d, state;
@@ -173,15 +174,47 @@ TEST(SwappingRun, ShiftOfThousandsOfFilesIsMadeAndTakenBack)
         lines.push_back(name(i + 1));
         d.write(files.back(), files.back());
     }
-    const auto before = snapshot(d.path());
-    const auto [ran, journal] = runJournalled(
-        requestFor({.folder = d.path(), .entries = files, .lines = lines, .deleteOld = true, .swap = true}),
-        state / "run.journal");
-    EXPECT_EQ(ran.counts, (RunCounts{5000, 0, 0, 0}));
-    EXPECT_EQ(snapshot(d.path()).at(name(5000)), name(4999));
-    ASSERT_TRUE(journal);
-    EXPECT_EQ(undoIn(d.path(), *journal).leftAlone, 0);
-    EXPECT_EQ(snapshot(d.path()), before);
+    for (const int readOnlyAt : {-1, 2500}) {
+        if (readOnlyAt >= 0)
+            ::chmod((d / name(readOnlyAt)).c_str(), 0444);
+        const auto before = snapshot(d.path());
+        const auto [ran, journal] = runJournalled(
+            requestFor({.folder = d.path(), .entries = files, .lines = lines, .deleteOld = true, .swap = true}),
+            state / ("run" + std::to_string(readOnlyAt) + ".journal"));
+        const auto after = snapshot(d.path());
+        EXPECT_EQ(after.at(name(5000)), name(4999));
+        if (readOnlyAt < 0) {
+            EXPECT_EQ(ran.counts, (RunCounts{5000, 0, 0, 0}));
+        } else {
+            EXPECT_EQ(ran.counts, (RunCounts{2499, 2500, 0, 1}));
+            EXPECT_EQ(after.at(name(2501)), name(2500));
+            EXPECT_EQ(after.at(name(2500)), name(2500));
+            EXPECT_EQ(after.at(name(2499)), name(2499));
+        }
+        ASSERT_TRUE(journal);
+        EXPECT_EQ(undoIn(d.path(), *journal).leftAlone, 0);
+        EXPECT_EQ(snapshot(d.path()), before);
+    }
+}
+
+// A file gone between the folder's read and its move is passed over; the
+// move that waited for its name finds the name free.
+TEST(SwappingRun, FileGoneSinceTheFolderWasReadIsPassedOver)
+{
+    ScratchDir d;
+    for (const char* f : {"f1", "f2", "f3"})
+        d.write(f, f);
+    FaultSys faults;
+    faults.onFstatat = [&](int dir, const char* path, struct stat* st, int flags) {
+        if (std::strcmp(path, "f2") == 0)
+            ::unlinkat(dir, path, 0);
+        return faults.Sys::fstatat(dir, path, st, flags);
+    };
+    platform::ScopedSys use(faults);
+    const Ran r = runKept({.folder = d.path(), .entries = {"f1", "f2", "f3"}, .lines = {"f2", "f3", "f4"},
+                           .deleteOld = true, .swap = true});
+    EXPECT_EQ(r.counts, (RunCounts{2, 1, 0, 0}));
+    EXPECT_EQ(snapshot(d.path()), (std::map<std::string, std::string>{{"f2", "f1"}, {"f4", "f3"}}));
 }
 
 // A temporary name that is taken is passed over for another.
