@@ -59,10 +59,17 @@ std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names)
     return looks;
 }
 
+LookAhead::LookAhead(int dir, const std::vector<std::string>& names) : LookAhead(dir, names, {}, false) {}
+
 LookAhead::LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order)
-    : dir_(dir), names_(names), order_(std::move(order))
+    : LookAhead(dir, names, std::move(order), true)
 {
-    if (otherThreads(order_.empty() ? names.size() : order_.size(), 2) == 0)
+}
+
+LookAhead::LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order, bool ordered)
+    : dir_(dir), names_(names), order_(std::move(order)), ordered_(ordered)
+{
+    if (otherThreads(count(), 2) == 0)
         return;
     ring_.resize(kAhead);
     taken_ = std::make_unique<std::atomic<int>[]>(kAhead);
@@ -74,14 +81,14 @@ LookAhead::~LookAhead()
     if (!thread_.joinable())
         return;
     quit_.store(true);
-    asked_.store(static_cast<int>(order_.empty() ? names_.size() : order_.size()));
+    asked_.store(static_cast<int>(count()));
     asked_.notify_all();
     thread_.join();
 }
 
 void LookAhead::work()
 {
-    const int n = static_cast<int>(order_.empty() ? names_.size() : order_.size());
+    const int n = static_cast<int>(count());
     for (int k = 0; k < n && !quit_.load(std::memory_order_relaxed); ++k) {
         int asked = asked_.load(std::memory_order_acquire);
         // The run has passed it: on to the name it asks next.
@@ -95,7 +102,7 @@ void LookAhead::work()
             asked = asked_.load(std::memory_order_acquire);
         }
         const auto room = static_cast<size_t>(k % kAhead);
-        ring_[room] = lookAt(dir_, names_[static_cast<size_t>(order_.empty() ? k : order_[static_cast<size_t>(k)])]);
+        ring_[room] = lookAt(dir_, names_[static_cast<size_t>(ordered_ ? order_[static_cast<size_t>(k)] : k)]);
         taken_[room].store(k + 1, std::memory_order_release);
     }
 }

@@ -36,7 +36,8 @@ std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names);
 // for them by their place in `order`.
 class LookAhead {
 public:
-    LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order = {});
+    LookAhead(int dir, const std::vector<std::string>& names);
+    LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order);
     ~LookAhead();
     LookAhead(const LookAhead&) = delete;
     LookAhead& operator=(const LookAhead&) = delete;
@@ -47,12 +48,15 @@ public:
     bool take(size_t i, FileLook& out);
 
 private:
+    LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order, bool ordered);
+    size_t count() const { return ordered_ ? order_.size() : names_.size(); }
     void work();
 
     static constexpr int kAhead = 4096;
     int dir_;
     const std::vector<std::string>& names_;
     const std::vector<int> order_;
+    const bool ordered_ = false;
     std::vector<FileLook> ring_;
     std::unique_ptr<std::atomic<int>[]> taken_;  // per room: the name it holds, plus one
     std::atomic<int> asked_{0};                  // the names the run has asked for
