@@ -12,13 +12,6 @@ namespace {
 // Fewer names than this are looked at faster than a thread starts.
 constexpr size_t kManyNames = 2048;
 
-FileLook lookAt(int dir, const std::string& name)
-{
-    FileLook l;
-    l.kind = platform::nameKind(dir, name, &l.id);
-    return l;
-}
-
 // The threads beside the calling one that help with `n` names.
 size_t otherThreads(size_t n, size_t most)
 {
@@ -29,6 +22,13 @@ size_t otherThreads(size_t n, size_t most)
 }
 
 }  // namespace
+
+FileLook lookAt(int dir, const std::string& name)
+{
+    FileLook l;
+    l.kind = platform::nameKind(dir, name, &l.id);
+    return l;
+}
 
 NameState stateOf(const FileLook& l, bool& isReadOnly)
 {

@@ -22,6 +22,9 @@ struct FileLook {
     platform::FileId id;  // when kind is regular
 };
 
+// The name `name` in the folder `dir` looked at now.
+FileLook lookAt(int dir, const std::string& name);
+
 // What a decision is told of a name so looked at.
 NameState stateOf(const FileLook& l, bool& isReadOnly);
 

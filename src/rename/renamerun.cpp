@@ -127,14 +127,12 @@ public:
         platform::removeStaleScratchFiles(dir, [&](const char* name, unsigned char type) {
             if (type != DT_REG)
                 return;
-            if (const auto it = at.find(name); it != at.end())
+            if (const auto it = at.find(name); it != at.end()) {
                 listed_[it->second] = 1;
-        });
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (listed_[i]) {
-                looks_[i].kind = platform::NameKind::regular;
-                looks_[i].id.mode = 0600;
+                looks_[it->second].kind = platform::NameKind::regular;
+                looks_[it->second].id.mode = 0600;  // writable: a look at its move tells
             }
+        });
         lookNow([this](size_t i) { return !listed_[i]; });
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
@@ -142,9 +140,7 @@ public:
         // An entry's own name is asked as the entry's string itself.
         if (!entries_.empty() && &name >= &entries_.front() && &name <= &entries_.back())
             return stateOf(looks_[static_cast<size_t>(&name - &entries_.front())], isReadOnly);
-        FileLook l;
-        l.kind = platform::nameKind(dir_, name, &l.id);
-        return stateOf(l, isReadOnly);
+        return stateOf(renaming::lookAt(dir_, name), isReadOnly);
     }
     // Whether entry `i`'s file is yet to be looked at, as planned from the
     // folder's list alone.
@@ -594,7 +590,7 @@ private:
             FileLook l;
             const int place = lookPlace_[static_cast<size_t>(i)];
             if (place < 0 || !moveLooks_->take(static_cast<size_t>(place), l))
-                l.kind = platform::nameKind(dir_, oldName(i), &l.id);
+                l = renaming::lookAt(dir_, oldName(i));
             looked_->confirm(i, l);
         }
         return looked_->moveAsSeen(i);
