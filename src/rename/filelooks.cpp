@@ -12,13 +12,10 @@ namespace {
 // Fewer names than this are looked at faster than a thread starts.
 constexpr size_t kManyNames = 2048;
 
-// The threads beside the calling one that help with `n` names.
-size_t otherThreads(size_t n, size_t most)
+// Whether a thread beside the calling one helps with `n` names.
+bool lookBeside(size_t n)
 {
-    if (n < kManyNames || !platform::systemCallsInForce())
-        return 0;
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    return std::min({cores, most, 1 + n / kManyNames}) - 1;
+    return n >= kManyNames && platform::systemCallsInForce() && std::thread::hardware_concurrency() > 1;
 }
 
 }  // namespace
@@ -38,38 +35,9 @@ NameState stateOf(const FileLook& l, bool& isReadOnly)
                                                    : NameState::other;
 }
 
-std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names)
+LookAhead::LookAhead(int dir, const std::vector<std::string>& names) : dir_(dir), names_(names)
 {
-    const size_t n = names.size();
-    std::vector<FileLook> looks(n);
-    // In slices, each to the thread free first.
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        constexpr size_t kSlice = 256;
-        for (size_t from; (from = next.fetch_add(kSlice)) < n;)
-            for (size_t i = from; i < std::min(n, from + kSlice); ++i)
-                looks[i] = lookAt(dir, names[i]);
-    };
-    std::vector<std::thread> others;
-    for (size_t t = otherThreads(n, 4); t > 0; --t)
-        others.emplace_back(work);
-    work();
-    for (std::thread& t : others)
-        t.join();
-    return looks;
-}
-
-LookAhead::LookAhead(int dir, const std::vector<std::string>& names) : LookAhead(dir, names, {}, false) {}
-
-LookAhead::LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order)
-    : LookAhead(dir, names, std::move(order), true)
-{
-}
-
-LookAhead::LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order, bool ordered)
-    : dir_(dir), names_(names), order_(std::move(order)), ordered_(ordered)
-{
-    if (otherThreads(count(), 2) == 0)
+    if (!lookBeside(names.size()))
         return;
     ring_.resize(kAhead);
     taken_ = std::make_unique<std::atomic<int>[]>(kAhead);
@@ -81,14 +49,14 @@ LookAhead::~LookAhead()
     if (!thread_.joinable())
         return;
     quit_.store(true);
-    asked_.store(static_cast<int>(count()));
+    asked_.store(static_cast<int>(names_.size()));
     asked_.notify_all();
     thread_.join();
 }
 
 void LookAhead::work()
 {
-    const int n = static_cast<int>(count());
+    const int n = static_cast<int>(names_.size());
     for (int k = 0; k < n && !quit_.load(std::memory_order_relaxed); ++k) {
         int asked = asked_.load(std::memory_order_acquire);
         // The run has passed it: on to the name it asks next.
@@ -102,7 +70,7 @@ void LookAhead::work()
             asked = asked_.load(std::memory_order_acquire);
         }
         const auto room = static_cast<size_t>(k % kAhead);
-        ring_[room] = lookAt(dir_, names_[static_cast<size_t>(ordered_ ? order_[static_cast<size_t>(k)] : k)]);
+        ring_[room] = lookAt(dir_, names_[static_cast<size_t>(k)]);
         taken_[room].store(k + 1, std::memory_order_release);
     }
 }
@@ -121,6 +89,76 @@ bool LookAhead::take(size_t i, FileLook& out)
     if (asked % (kAhead / 2) == 0)
         asked_.notify_one();
     return have;
+}
+
+EarlyLooks::EarlyLooks(int dir, const std::vector<std::string>& names) : dir_(dir), names_(names)
+{
+    if (!lookBeside(names.size()))
+        return;
+    looks_.resize(names.size());
+    state_ = std::make_unique<std::atomic<unsigned char>[]>(names.size());
+    thread_ = std::thread([this] { work(); });
+}
+
+EarlyLooks::~EarlyLooks()
+{
+    if (!thread_.joinable())
+        return;
+    quit_.store(true);
+    thread_.join();
+}
+
+void EarlyLooks::follow(std::vector<int> order)
+{
+    if (!thread_.joinable() || ordered_.load())
+        return;
+    order_ = std::move(order);
+    ordered_.store(true, std::memory_order_release);
+}
+
+void EarlyLooks::lookOn(size_t i)
+{
+    unsigned char free = kFree;
+    if (!state_[i].compare_exchange_strong(free, kLooking, std::memory_order_relaxed))
+        return;  // looked at already, or the run's own
+    looks_[i] = lookAt(dir_, names_[i]);
+    state_[i].store(kLooked, std::memory_order_release);
+}
+
+void EarlyLooks::work()
+{
+    const size_t n = names_.size();
+    // The entries' order, while the run has none to tell.
+    size_t k = 0;
+    for (; k < n && !ordered_.load(std::memory_order_acquire); ++k) {
+        if (quit_.load(std::memory_order_relaxed))
+            return;
+        lookOn(k);
+    }
+    if (!ordered_.load(std::memory_order_acquire))
+        return;
+    for (const int i : order_) {
+        if (quit_.load(std::memory_order_relaxed))
+            return;
+        lookOn(static_cast<size_t>(i));
+    }
+}
+
+FileLook EarlyLooks::take(size_t i)
+{
+    if (!thread_.joinable())
+        return lookAt(dir_, names_[i]);
+    unsigned char s = kFree;
+    if (state_[i].compare_exchange_strong(s, kRunsOwn, std::memory_order_acquire))
+        return lookAt(dir_, names_[i]);
+    // The thread is on it: one call's wait.
+    while (s == kLooking) {
+        std::this_thread::yield();
+        s = state_[i].load(std::memory_order_acquire);
+    }
+    if (s == kLooked)
+        return looks_[i];
+    return lookAt(dir_, names_[i]);  // asked before
 }
 
 }  // namespace renaming

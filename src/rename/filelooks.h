@@ -28,19 +28,12 @@ FileLook lookAt(int dir, const std::string& name);
 // What a decision is told of a name so looked at.
 NameState stateOf(const FileLook& l, bool& isReadOnly);
 
-// Every name of `names` in the folder `dir` looked at now, on as many
-// threads as help where there are many.
-std::vector<FileLook> lookAtAll(int dir, const std::vector<std::string>& names);
-
 // The names looked at on a thread of their own, a few thousand ahead of a
 // run that asks for them in their order; where there is no such thread, or
-// it has not come to a name yet, the run looks itself. With `order`, the
-// names looked at are names[order[0]], names[order[1]] ..., and the run asks
-// for them by their place in `order`.
+// it has not come to a name yet, the run looks itself.
 class LookAhead {
 public:
     LookAhead(int dir, const std::vector<std::string>& names);
-    LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order);
     ~LookAhead();
     LookAhead(const LookAhead&) = delete;
     LookAhead& operator=(const LookAhead&) = delete;
@@ -51,18 +44,49 @@ public:
     bool take(size_t i, FileLook& out);
 
 private:
-    LookAhead(int dir, const std::vector<std::string>& names, std::vector<int> order, bool ordered);
-    size_t count() const { return ordered_ ? order_.size() : names_.size(); }
     void work();
 
     static constexpr int kAhead = 4096;
     int dir_;
     const std::vector<std::string>& names_;
-    const std::vector<int> order_;
-    const bool ordered_ = false;
     std::vector<FileLook> ring_;
     std::unique_ptr<std::atomic<int>[]> taken_;  // per room: the name it holds, plus one
     std::atomic<int> asked_{0};                  // the names the run has asked for
+    std::atomic<bool> quit_{false};
+    std::thread thread_;
+};
+
+// The files of a run's entries looked at on a thread of their own from the
+// moment the run starts, while it reads its folder and makes its plan: in
+// the entries' order until the run tells the order it will ask in, then in
+// that order, as far ahead as the thread gets. A look beside the moves
+// slows them, one beside the read and the plan costs nothing. Each file is
+// looked at once, by the thread or, where the thread has not come to it
+// yet (or there is none), by the run.
+class EarlyLooks {
+public:
+    EarlyLooks(int dir, const std::vector<std::string>& names);
+    ~EarlyLooks();
+    EarlyLooks(const EarlyLooks&) = delete;
+    EarlyLooks& operator=(const EarlyLooks&) = delete;
+
+    // The names not looked at yet go in `order` (their indexes) from now on;
+    // those not in it are left to the run. Told once.
+    void follow(std::vector<int> order);
+    // The look at the `i`th name: the thread's, or one taken now.
+    FileLook take(size_t i);
+
+private:
+    void work();
+    void lookOn(size_t i);
+
+    enum : unsigned char { kFree, kLooking, kLooked, kRunsOwn };
+    int dir_;
+    const std::vector<std::string>& names_;
+    std::vector<FileLook> looks_;
+    std::unique_ptr<std::atomic<unsigned char>[]> state_;  // per name
+    std::vector<int> order_;                               // written before ordered_
+    std::atomic<bool> ordered_{false};
     std::atomic<bool> quit_{false};
     std::thread thread_;
 };

@@ -109,16 +109,16 @@ private:
 
 // The folder as a swapping run's plan looks at it. Its entries' files are
 // taken from one read of the folder: a name it lists as a regular file is
-// planned as a file the run may move, and looked at only as its move comes,
-// on a thread ahead of the moves where it helps (confirm()); any other
-// entry is looked at first. A look can only find the file read-only then,
+// planned as a file the run may move, and looked at only as its move comes
+// (confirm()), or by `early` before; any other entry is looked at first. A look can only find the file read-only then,
 // which makes its move a copy and leaves the order as it is, or find that
 // the folder changed since it was read. The calling thread clears what
 // killed runs left in the folder as it reads it.
 class PlannedFolder : public FolderOnDisk {
 public:
-    PlannedFolder(int dir, const std::vector<std::string>& entries)
-        : FolderOnDisk(dir), dir_(dir), entries_(entries), looks_(entries.size()), listed_(entries.size())
+    PlannedFolder(int dir, const std::vector<std::string>& entries, EarlyLooks& early)
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), early_(early), looks_(entries.size()),
+          listed_(entries.size())
     {
         std::unordered_map<std::string_view, size_t> at;
         at.reserve(entries.size());
@@ -133,7 +133,9 @@ public:
                 looks_[it->second].id.mode = 0600;  // writable: a look at its move tells
             }
         });
-        lookNow([this](size_t i) { return !listed_[i]; });
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (!listed_[i])
+                confirm(static_cast<int>(i));
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
@@ -149,11 +151,14 @@ public:
     // could change beyond the moves they make copies.
     void confirmAll()
     {
-        lookNow([this](size_t i) { return listed_[i] != 0; });
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (listed_[i])
+                confirm(static_cast<int>(i));
     }
-    void confirm(int i, const FileLook& l)
+    // Entry `i`'s file looked at, now or before.
+    void confirm(int i)
     {
-        looks_[static_cast<size_t>(i)] = l;
+        looks_[static_cast<size_t>(i)] = early_.take(static_cast<size_t>(i));
         listed_[static_cast<size_t>(i)] = 0;
     }
     // What a look at entry `i`'s file makes of its planned move.
@@ -178,24 +183,9 @@ public:
     }
 
 private:
-    // The files of the entries `which` picks, looked at now.
-    template <class Which>
-    void lookNow(Which which)
-    {
-        std::vector<std::string> names;
-        std::vector<size_t> where;
-        for (size_t i = 0; i < entries_.size(); ++i)
-            if (which(i)) {
-                names.push_back(entries_[i]);
-                where.push_back(i);
-            }
-        const std::vector<FileLook> seen = lookAtAll(dir_, names);
-        for (size_t k = 0; k < where.size(); ++k)
-            confirm(static_cast<int>(where[k]), seen[k]);
-    }
-
     int dir_;
     const std::vector<std::string>& entries_;
+    EarlyLooks& early_;
     std::vector<FileLook> looks_;
     std::vector<char> listed_;  // per entry: planned from the list, not yet looked at
 };
@@ -528,7 +518,8 @@ private:
     // its source itself.
     void runSteps()
     {
-        PlannedFolder looked(dir_, rq_.entries);
+        EarlyLooks early(dir_, rq_.entries);
+        PlannedFolder looked(dir_, rq_.entries, early);
         Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
         // Where a name is asked for twice, the second one's words tell
         // whether the first one's move is made, before the looks that can
@@ -542,15 +533,11 @@ private:
         looked_ = &looked;
         // The files still to be looked at, in the order of their moves.
         std::vector<int> toLook;
-        lookPlace_.assign(rq_.entries.size(), -1);
         for (const PlannedStep& st : plan.order)
             if (st.kind != PlannedStep::Kind::fromTemporary && looked.unconfirmed(st.entry) &&
-                planFor(st.entry).outcome == Outcome::moved) {
-                lookPlace_[static_cast<size_t>(st.entry)] = static_cast<int>(toLook.size());
+                planFor(st.entry).outcome == Outcome::moved)
                 toLook.push_back(st.entry);
-            }
-        LookAhead ahead(dir_, rq_.entries, std::move(toLook));
-        moveLooks_ = &ahead;
+        early.follow(std::move(toLook));
         const auto& steps = plan.order;
         size_t aheadEnd = 0;  // the steps before it have their intents written
         for (size_t k = 0; k < steps.size(); ++k) {
@@ -575,7 +562,6 @@ private:
         }
         planned_ = nullptr;
         looked_ = nullptr;
-        moveLooks_ = nullptr;
     }
 
     // What entry `i`'s planned outcome is once its file is looked at: a move
@@ -586,13 +572,8 @@ private:
         const Outcome planned = planFor(i).outcome;
         if (planned != Outcome::moved)
             return planned;
-        if (looked_->unconfirmed(i)) {
-            FileLook l;
-            const int place = lookPlace_[static_cast<size_t>(i)];
-            if (place < 0 || !moveLooks_->take(static_cast<size_t>(place), l))
-                l = renaming::lookAt(dir_, oldName(i));
-            looked_->confirm(i, l);
-        }
+        if (looked_->unconfirmed(i))
+            looked_->confirm(i);
         return looked_->moveAsSeen(i);
     }
 
@@ -747,10 +728,6 @@ private:
     // While the steps of a plan are run: the plan, and its looks.
     const Plan* planned_ = nullptr;
     PlannedFolder* looked_ = nullptr;
-    // ... and the looks taken ahead of its moves, with each entry's place
-    // among them (-1 where it has none).
-    LookAhead* moveLooks_ = nullptr;
-    std::vector<int> lookPlace_;
     // While a run goes in list order: the looks taken ahead of it.
     LookAhead* ahead_ = nullptr;
     bool movesSeen_ = false;     // a move was made
