@@ -3,7 +3,7 @@
 #include "platform/fileops.h"
 #include "platform/syscalls.h"
 
-#include <algorithm>
+#include <new>
 
 namespace renaming {
 
@@ -91,13 +91,12 @@ bool LookAhead::take(size_t i, FileLook& out)
     return have;
 }
 
-EarlyLooks::EarlyLooks(int dir, const std::vector<std::string>& names) : dir_(dir), names_(names)
+EarlyLooks::EarlyLooks(int dir, const std::vector<std::string>& names)
+    : dir_(dir), names_(names), looks_(std::allocator<FileLook>().allocate(names.size()), Free{names.size()}),
+      state_(std::make_unique<std::atomic<unsigned char>[]>(names.size()))
 {
-    if (!lookBeside(names.size()))
-        return;
-    looks_.resize(names.size());
-    state_ = std::make_unique<std::atomic<unsigned char>[]>(names.size());
-    thread_ = std::thread([this] { work(); });
+    if (lookBeside(names.size()))
+        thread_ = std::thread([this] { work(); });
 }
 
 EarlyLooks::~EarlyLooks()
@@ -116,13 +115,14 @@ void EarlyLooks::follow(std::vector<int> order)
     ordered_.store(true, std::memory_order_release);
 }
 
-void EarlyLooks::lookOn(size_t i)
+bool EarlyLooks::lookOn(size_t i)
 {
-    unsigned char free = kFree;
-    if (!state_[i].compare_exchange_strong(free, kLooking, std::memory_order_relaxed))
-        return;  // looked at already, or the run's own
-    looks_[i] = lookAt(dir_, names_[i]);
+    unsigned char s = kFree;
+    if (!state_[i].compare_exchange_strong(s, kLooking, std::memory_order_acquire))
+        return s == kLooked;
+    new (&looks_[i]) FileLook(lookAt(dir_, names_[i]));
     state_[i].store(kLooked, std::memory_order_release);
+    return true;
 }
 
 void EarlyLooks::work()
@@ -144,21 +144,12 @@ void EarlyLooks::work()
     }
 }
 
-FileLook EarlyLooks::take(size_t i)
+const FileLook& EarlyLooks::take(size_t i)
 {
-    if (!thread_.joinable())
-        return lookAt(dir_, names_[i]);
-    unsigned char s = kFree;
-    if (state_[i].compare_exchange_strong(s, kRunsOwn, std::memory_order_acquire))
-        return lookAt(dir_, names_[i]);
-    // The thread is on it: one call's wait.
-    while (s == kLooking) {
+    // Where the thread is on it: one call's wait.
+    while (!lookOn(i))
         std::this_thread::yield();
-        s = state_[i].load(std::memory_order_acquire);
-    }
-    if (s == kLooked)
-        return looks_[i];
-    return lookAt(dir_, names_[i]);  // asked before
+    return looks_[i];
 }
 
 }  // namespace renaming

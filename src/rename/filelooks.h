@@ -73,17 +73,26 @@ public:
     // The names not looked at yet go in `order` (their indexes) from now on;
     // those not in it are left to the run. Told once.
     void follow(std::vector<int> order);
-    // The look at the `i`th name: the thread's, or one taken now.
-    FileLook take(size_t i);
+    // The look at the `i`th name: the thread's, or one taken now. The same
+    // look, however often asked.
+    const FileLook& take(size_t i);
 
 private:
     void work();
-    void lookOn(size_t i);
+    // Looks at the `i`th name unless it is looked at, or being looked at;
+    // false in the last case.
+    bool lookOn(size_t i);
 
-    enum : unsigned char { kFree, kLooking, kLooked, kRunsOwn };
+    enum : unsigned char { kFree, kLooking, kLooked };
+    // Room for a look per name, whose pages are touched as the looks come,
+    // by the thread that takes them.
+    struct Free {
+        size_t n;
+        void operator()(FileLook* p) const { std::allocator<FileLook>().deallocate(p, n); }
+    };
     int dir_;
     const std::vector<std::string>& names_;
-    std::vector<FileLook> looks_;
+    std::unique_ptr<FileLook[], Free> looks_;
     std::unique_ptr<std::atomic<unsigned char>[]> state_;  // per name
     std::vector<int> order_;                               // written before ordered_
     std::atomic<bool> ordered_{false};

@@ -59,12 +59,14 @@ void countInto(RunCounts& c, Outcome o)
     }
 }
 
-std::vector<RunStep> stepsOf(Outcome o)
+const std::vector<RunStep>& stepsOf(Outcome o)
 {
+    static const std::vector<RunStep> none, failed{RunStep::createFailed}, made{RunStep::created},
+        moved{RunStep::created, RunStep::deleted}, kept{RunStep::created, RunStep::deleteFailed};
     switch (o) {
     case Outcome::badLine:
     case Outcome::noName:
-        return {};
+        return none;
     case Outcome::hiddenName:
     case Outcome::unacceptable:
     case Outcome::oldGone:
@@ -72,16 +74,16 @@ std::vector<RunStep> stepsOf(Outcome o)
     case Outcome::taken:
     case Outcome::takenByRun:
     case Outcome::notMade:
-        return {RunStep::createFailed};
+        return failed;
     case Outcome::copied:
-        return {RunStep::created};
+        return made;
     case Outcome::moved:
-        return {RunStep::created, RunStep::deleted};
+        return moved;
     case Outcome::oldStays:
     case Outcome::notRemoved:
-        return {RunStep::created, RunStep::deleteFailed};
+        return kept;
     }
-    return {};
+    return none;
 }
 
 std::string outcomeWords(Outcome o, int because)

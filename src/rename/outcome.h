@@ -55,7 +55,7 @@ void countInto(RunCounts& counts, Outcome o);
 // The status reports a run gives for an outcome, in order. Outcomes that
 // fail before a file is made report one createFailed about the new name;
 // badLine and noName report nothing.
-std::vector<RunStep> stepsOf(Outcome o);
+const std::vector<RunStep>& stepsOf(Outcome o);
 // Whether a step names the new name (or the old one).
 inline bool aboutNewName(RunStep s) { return s == RunStep::created || s == RunStep::createFailed; }
 

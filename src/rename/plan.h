@@ -80,7 +80,7 @@ Decision decideName(const std::string& oldName, const std::string& line, const P
 // The status reports a run gives for an outcome, in order, and the counter
 // it adds to. Outcomes that fail before a file is made report one
 // createFailed about the new name; badLine and noName report nothing.
-std::vector<RunStep> stepsOf(Outcome o);
+const std::vector<RunStep>& stepsOf(Outcome o);
 void countInto(RunCounts& counts, Outcome o);
 
 // One entry of a plan.

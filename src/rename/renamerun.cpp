@@ -8,6 +8,7 @@
 #include "rename/folderondisk.h"
 #include "rename/journalstore.h"
 #include "rename/messages.h"
+#include "rename/namemap.h"
 #include "rename/plan.h"
 
 #include <dirent.h>
@@ -18,7 +19,6 @@
 #include <functional>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 
 namespace renaming {
 
@@ -109,29 +109,25 @@ private:
 
 // The folder as a swapping run's plan looks at it. Its entries' files are
 // taken from one read of the folder: a name it lists as a regular file is
-// planned as a file the run may move, and looked at only as its move comes
-// (confirm()), or by `early` before; any other entry is looked at first. A look can only find the file read-only then,
-// which makes its move a copy and leaves the order as it is, or find that
-// the folder changed since it was read. The calling thread clears what
-// killed runs left in the folder as it reads it.
+// planned as a writable file the run may move, and looked at only as its
+// move comes (confirm()), or by `early` before; any other entry is looked
+// at first. A look can only find the file read-only then, which makes its
+// move a copy and leaves the order as it is, or find that the folder
+// changed since it was read. The calling thread clears what killed runs
+// left in the folder as it reads it.
 class PlannedFolder : public FolderOnDisk {
 public:
     PlannedFolder(int dir, const std::vector<std::string>& entries, EarlyLooks& early)
-        : FolderOnDisk(dir), dir_(dir), entries_(entries), early_(early), looks_(entries.size()),
-          listed_(entries.size())
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), early_(early), listed_(entries.size())
     {
-        std::unordered_map<std::string_view, size_t> at;
-        at.reserve(entries.size());
+        NameMap at(entries.size(), [&](int i) { return std::string_view(entries[static_cast<size_t>(i)]); });
         for (size_t i = 0; i < entries.size(); ++i)
-            at.emplace(entries[i], i);
+            at.emplace(entries[i], static_cast<int>(i));
         platform::removeStaleScratchFiles(dir, [&](const char* name, unsigned char type) {
             if (type != DT_REG)
                 return;
-            if (const auto it = at.find(name); it != at.end()) {
-                listed_[it->second] = 1;
-                looks_[it->second].kind = platform::NameKind::regular;
-                looks_[it->second].id.mode = 0600;  // writable: a look at its move tells
-            }
+            if (const int i = at.find(name); i >= 0)
+                listed_[static_cast<size_t>(i)] = 1;
         });
         for (size_t i = 0; i < entries.size(); ++i)
             if (!listed_[i])
@@ -141,7 +137,7 @@ public:
     {
         // An entry's own name is asked as the entry's string itself.
         if (!entries_.empty() && &name >= &entries_.front() && &name <= &entries_.back())
-            return stateOf(looks_[static_cast<size_t>(&name - &entries_.front())], isReadOnly);
+            return stateOf(lookAtEntry(static_cast<int>(&name - &entries_.front())), isReadOnly);
         return stateOf(renaming::lookAt(dir_, name), isReadOnly);
     }
     // Whether entry `i`'s file is yet to be looked at, as planned from the
@@ -158,14 +154,14 @@ public:
     // Entry `i`'s file looked at, now or before.
     void confirm(int i)
     {
-        looks_[static_cast<size_t>(i)] = early_.take(static_cast<size_t>(i));
+        early_.take(static_cast<size_t>(i));
         listed_[static_cast<size_t>(i)] = 0;
     }
     // What a look at entry `i`'s file makes of its planned move.
     Outcome moveAsSeen(int i) const
     {
         bool readOnly = false;
-        switch (stateOf(looks_[static_cast<size_t>(i)], readOnly)) {
+        switch (stateOf(lookAtEntry(i), readOnly)) {
         case NameState::missing:
             return Outcome::oldGone;
         case NameState::other:
@@ -178,15 +174,24 @@ public:
     // The look at entry `i`'s file, when it saw a regular file.
     std::optional<platform::FileId> lookAt(int i) const
     {
-        const FileLook& l = looks_[static_cast<size_t>(i)];
-        return l.kind == platform::NameKind::regular && !unconfirmed(i) ? std::optional(l.id) : std::nullopt;
+        if (unconfirmed(i))
+            return std::nullopt;
+        const FileLook& l = early_.take(static_cast<size_t>(i));
+        return l.kind == platform::NameKind::regular ? std::optional(l.id) : std::nullopt;
     }
 
 private:
+    // What the plan takes entry `i`'s file for: the look at it, or what the
+    // folder's list said of it.
+    const FileLook& lookAtEntry(int i) const
+    {
+        static const FileLook listed{platform::NameKind::regular, {0, 0, 0, 0, 0600}};
+        return unconfirmed(i) ? listed : early_.take(static_cast<size_t>(i));
+    }
+
     int dir_;
     const std::vector<std::string>& entries_;
     EarlyLooks& early_;
-    std::vector<FileLook> looks_;
     std::vector<char> listed_;  // per entry: planned from the list, not yet looked at
 };
 

@@ -8,10 +8,10 @@
 // goes to a temporary name, so that the others can follow and it can take
 // the name the last one freed.
 #include "platform/fs.h"
+#include "rename/namemap.h"
 #include "rename/plan.h"
 
 #include <string_view>
-#include <unordered_map>
 
 namespace renaming {
 
@@ -23,7 +23,7 @@ namespace {
 // The entries' own names are asked from one look at each, made beforehand.
 class SwapView : public FolderView {
 public:
-    SwapView(const FolderView& now, const std::unordered_map<std::string_view, int>& owners, bool folds)
+    SwapView(const FolderView& now, const NameMap& owners, bool folds)
         : now_(now), owners_(owners), folds_(folds)
     {
     }
@@ -40,7 +40,7 @@ public:
     }
     NameState newNameState(const std::string& name) const override
     {
-        if (owners_.count(folds_ ? std::string_view(folded_ = platform::caseFolded(name)) : std::string_view(name)))
+        if (owners_.find(folds_ ? std::string_view(folded_ = platform::caseFolded(name)) : std::string_view(name)) >= 0)
             return NameState::missing;
         return now_.newNameState(name);
     }
@@ -56,27 +56,33 @@ private:
     const std::string* entry_ = nullptr;
     NameState state_ = NameState::missing;
     bool readOnly_ = false;
-    const std::unordered_map<std::string_view, int>& owners_;
+    const NameMap& owners_;
     bool folds_;
     mutable std::string folded_;
 };
 
-// Names as the folder compares them: folded where it folds case, kept here
-// so that the maps can hold views of them.
+// Entries' names as the folder compares them: folded where it folds case,
+// kept here by entry, so that a map can find an entry's name from its
+// number.
 class Keys {
 public:
-    Keys(bool folds, size_t n) : folds_(folds) { kept_.reserve(folds ? n : 0); }
-    std::string_view of(const std::string& name)
+    Keys(bool folds, size_t n) : folds_(folds), kept_(folds ? n : 0) {}
+    // Entry `i`'s name `name`, folded now where the folder folds.
+    std::string_view of(int i, const std::string& name)
     {
         if (!folds_)
             return name;
-        kept_.push_back(platform::caseFolded(name));
-        return kept_.back();
+        return kept_[static_cast<size_t>(i)] = platform::caseFolded(name);
+    }
+    // Entry `i`'s name `name` as of() made it.
+    std::string_view at(int i, const std::string& name) const
+    {
+        return folds_ ? std::string_view(kept_[static_cast<size_t>(i)]) : std::string_view(name);
     }
 
 private:
     bool folds_;
-    std::vector<std::string> kept_;  // reserved: never moves
+    std::vector<std::string> kept_;
 };
 
 enum class Fate { unknown, moves, stays };
@@ -94,8 +100,7 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
     plan.order.reserve(entries.size());
 
     // The entries whose file is under its old name now.
-    std::unordered_map<std::string_view, int> owners;
-    owners.reserve(entries.size());
+    NameMap owners(entries.size(), [&](int i) { return oldKeys.at(i, entries[static_cast<size_t>(i)]); });
     std::vector<NameState> states(entries.size());
     std::vector<char> readOnly(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -103,15 +108,15 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
         states[i] = folder.look(entries[i], ro);
         readOnly[i] = ro;
         if (states[i] == NameState::regular)
-            owners.emplace(oldKeys.of(entries[i]), static_cast<int>(i));
+            owners.emplace(oldKeys.of(static_cast<int>(i), entries[i]), static_cast<int>(i));
     }
 
     // Each entry decided with the names of moving entries free; the first
     // in list order to ask for a name claims it.
     SwapView view(folder, owners, folds);
     const std::string noLine;
-    std::unordered_map<std::string_view, int> claims;
-    claims.reserve(entries.size());
+    NameMap claims(entries.size(),
+                   [&](int i) { return newKeys.at(i, plan.entries[static_cast<size_t>(i)].newName); });
     std::vector<int> holders(entries.size(), -1);
     std::vector<int> claimedBy(entries.size(), -1);  // for one that asked too late
     for (int i = 0; i < n; ++i) {
@@ -124,12 +129,10 @@ Plan makeSwapPlan(const std::vector<std::string>& entries, const std::vector<std
         plan.entries.push_back({entries[at], std::move(d.newName), d.outcome, -1});
         const PlannedEntry& e = plan.entries.back();  // reserved: never moves
         if (e.outcome == Outcome::moved || e.outcome == Outcome::oldStays) {
-            const std::string_view k = newKeys.of(e.newName);
-            const auto [it, first] = claims.emplace(k, i);
-            if (!first)
-                claimedBy[at] = it->second;
-            const auto h = owners.find(k);
-            holders[at] = h == owners.end() ? -1 : h->second;
+            const std::string_view k = newKeys.of(i, e.newName);
+            if (const int first = claims.emplace(k, i); first != i)
+                claimedBy[at] = first;
+            holders[at] = owners.find(k);
         }
     }
     auto asks = [&](int i) {
