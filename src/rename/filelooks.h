@@ -59,9 +59,9 @@ private:
 // The files of a run's entries looked at on a thread of their own from the
 // moment the run starts, while it reads its folder and makes its plan: in
 // the entries' order until the run tells the order it will ask in, then in
-// that order, as far ahead as the thread gets. A look beside the moves
-// slows them, one beside the read and the plan costs nothing. Each file is
-// looked at once, by the thread or, where the thread has not come to it
+// that order, as far ahead as the thread gets: fewer of the looks fall
+// beside the moves, where each costs the moves some of its time. Each file
+// is looked at once, by the thread or, where the thread has not come to it
 // yet (or there is none), by the run.
 class EarlyLooks {
 public:
