@@ -308,8 +308,16 @@ bool foldsCase(int dirFd)
     });
     if (!found)
         return false;
-    if (found.value())
-        return sameEntry(dirFd, name, caseSwapped(name));
+    if (found.value()) {
+        if (sameEntry(dirFd, name, caseSwapped(name)))
+            return true;
+        // Unless the name went after the read (a scratch file of a moment
+        // ago, which a FUSE file system may still list), the folder tells
+        // case apart.
+        struct stat st {};
+        if (sys().fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+            return false;
+    }
     // No name to ask with: a scratch file is made for the question, under a
     // name that no one else uses.
     TempFile probe = TempFile::create(dirFd, 0600, /*unnamed=*/false).value();

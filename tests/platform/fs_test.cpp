@@ -371,6 +371,26 @@ TEST(LetterCase, AFoldingFolderSaysSoWhateverItsInodeNumbers)
     }
 }
 
+// A name the read lists but that has gone since (as a scratch file a FUSE
+// file system lists a moment after it went) tells nothing: the scratch
+// file asks.
+TEST(LetterCase, ANameGoneSinceTheReadLeavesTheQuestionToAScratchFile)
+{
+    ScratchDir d;
+    d.write("001");
+    d.write("Gone.txt");
+    FaultSys faults;
+    foldLookups(faults, d.path(), false);
+    faults.onFstatat = [gone = d.file("Gone.txt"), fold = faults.onFstatat](int dirfd, const char* path,
+                                                                             struct stat* st, int flags) {
+        if (::strcasecmp(path, "gone.txt") == 0)
+            ::unlink(gone.c_str());
+        return fold(dirfd, path, st, flags);
+    };
+    EXPECT_TRUE(foldsCase(d, &faults));
+    EXPECT_EQ(d.names(), std::vector<std::string>{"001"});
+}
+
 TEST(LetterCase, AFolderThatCannotBeReadIsTakenToTellCaseApart)
 {
     ScratchDir d;
