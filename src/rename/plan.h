@@ -77,12 +77,6 @@ Decision decide(const std::string& oldName, const std::string& line, const PlanR
 Decision decideName(const std::string& oldName, const std::string& line, const PlanRules& rules,
                     size_t nameMax);
 
-// The status reports a run gives for an outcome, in order, and the counter
-// it adds to. Outcomes that fail before a file is made report one
-// createFailed about the new name; badLine and noName report nothing.
-const std::vector<RunStep>& stepsOf(Outcome o);
-void countInto(RunCounts& counts, Outcome o);
-
 // One entry of a plan.
 struct PlannedEntry {
     std::string oldName;
