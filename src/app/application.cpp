@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "platform/exepath.h"
+#include "platform/freememory.h"
 #include "widgets/guard.h"
 
 #include <QEvent>
@@ -31,6 +32,9 @@ public:
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // A second run, and each preview of a large list, reuses the memory
+    // the one before freed.
+    platform::keepFreedMemory();
     const std::string exe = platform::executablePath();
     title_ = titleFromExecutable(exe.empty() ? QString::fromLocal8Bit(argc > 0 ? argv[0] : "meibo")
                                              : QString::fromLocal8Bit(exe.c_str()));

@@ -13,4 +13,15 @@ void returnFreeMemory()
 #endif
 }
 
+void keepFreedMemory()
+{
+#if defined(__GLIBC__)
+    // Both, for either alone ends the allocator's own adjustment of the
+    // other: blocks under the size come from the heaps, and freed memory
+    // at a heap's top stays until there is more than the size of it.
+    ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kFreedMemoryKept));
+    ::mallopt(M_TRIM_THRESHOLD, static_cast<int>(kFreedMemoryKept));
+#endif
+}
+
 }  // namespace platform
