@@ -91,12 +91,23 @@ bool LookAhead::take(size_t i, FileLook& out)
     return have;
 }
 
-EarlyLooks::EarlyLooks(int dir, const std::vector<std::string>& names)
+EarlyLooks::EarlyLooks(int dir, const std::vector<std::string>& names, std::function<void()> first)
     : dir_(dir), names_(names), looks_(std::allocator<FileLook>().allocate(names.size()), Free{names.size()}),
       state_(std::make_unique<std::atomic<unsigned char>[]>(names.size()))
 {
-    if (lookBeside(names.size()))
-        thread_ = std::thread([this] { work(); });
+    if (!lookBeside(names.size())) {
+        if (first)
+            first();
+        firstDone_.store(true);
+        return;
+    }
+    thread_ = std::thread([this, first = std::move(first)] {
+        if (first)
+            first();
+        firstDone_.store(true, std::memory_order_release);
+        firstDone_.notify_all();
+        work();
+    });
 }
 
 EarlyLooks::~EarlyLooks()
@@ -143,6 +154,8 @@ void EarlyLooks::work()
         lookOn(static_cast<size_t>(i));
     }
 }
+
+void EarlyLooks::awaitFirst() { firstDone_.wait(false, std::memory_order_acquire); }
 
 const FileLook& EarlyLooks::take(size_t i)
 {

@@ -10,6 +10,7 @@
 #include "rename/plan.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -57,15 +58,18 @@ private:
 };
 
 // The files of a run's entries looked at on a thread of their own from the
-// moment the run starts, while it reads its folder and makes its plan: in
-// the entries' order until the run tells the order it will ask in, then in
-// that order, as far ahead as the thread gets: fewer of the looks fall
-// beside the moves, where each costs the moves some of its time. Each file
-// is looked at once, by the thread or, where the thread has not come to it
-// yet (or there is none), by the run.
+// moment the run starts, while it makes its plan: in the entries' order
+// until the run tells the order it will ask in, then in that order, as far
+// ahead as the thread gets: fewer of the looks fall beside the moves, where
+// each costs the moves some of its time. Each file is looked at once, by
+// the thread or, where the thread has not come to it yet (or there is
+// none), by the run. The thread does one piece of the run's work before its
+// looks (the read of the folder), beside the plan too.
 class EarlyLooks {
 public:
-    EarlyLooks(int dir, const std::vector<std::string>& names);
+    // `first` is done before any look: on the thread, or here where there
+    // is none.
+    EarlyLooks(int dir, const std::vector<std::string>& names, std::function<void()> first = {});
     ~EarlyLooks();
     EarlyLooks(const EarlyLooks&) = delete;
     EarlyLooks& operator=(const EarlyLooks&) = delete;
@@ -76,6 +80,8 @@ public:
     // The look at the `i`th name: the thread's, or one taken now. The same
     // look, however often asked.
     const FileLook& take(size_t i);
+    // Returns once `first` is done.
+    void awaitFirst();
 
 private:
     void work();
@@ -96,6 +102,7 @@ private:
     std::unique_ptr<std::atomic<unsigned char>[]> state_;  // per name
     std::vector<int> order_;                               // written before ordered_
     std::atomic<bool> ordered_{false};
+    std::atomic<bool> firstDone_{false};
     std::atomic<bool> quit_{false};
     std::thread thread_;
 };

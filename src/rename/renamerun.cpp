@@ -107,31 +107,49 @@ private:
     platform::FileId aheadId_;
 };
 
+// Per entry, whether the folder's list names it as a regular file. What
+// killed runs left in the folder goes on the way.
+std::vector<char> listedFiles(int dir, const std::vector<std::string>& entries)
+{
+    std::vector<char> listed(entries.size());
+    NameMap at(entries.size(), [&](int i) { return std::string_view(entries[static_cast<size_t>(i)]); });
+    for (size_t i = 0; i < entries.size(); ++i)
+        at.emplace(entries[i], static_cast<int>(i));
+    platform::removeStaleScratchFiles(dir, [&](const char* name, unsigned char type) {
+        if (type != DT_REG)
+            return;
+        if (const int i = at.find(name); i >= 0)
+            listed[static_cast<size_t>(i)] = 1;
+    });
+    return listed;
+}
+
 // The folder as a swapping run's plan looks at it. Its entries' files are
 // taken from one read of the folder: a name it lists as a regular file is
 // planned as a writable file the run may move, and looked at only as its
 // move comes (confirm()), or by `early` before; any other entry is looked
-// at first. A look can only find the file read-only then, which makes its
-// move a copy and leaves the order as it is, or find that the folder
-// changed since it was read. The calling thread clears what killed runs
-// left in the folder as it reads it.
+// at before the plan is made again. A look can only find the file
+// read-only then, which makes its move a copy and leaves the order as it
+// is, or find that the folder changed since it was read.
 class PlannedFolder : public FolderOnDisk {
 public:
+    // Every entry taken for the regular file the window's list showed,
+    // until the folder's list says otherwise.
     PlannedFolder(int dir, const std::vector<std::string>& entries, EarlyLooks& early)
-        : FolderOnDisk(dir), dir_(dir), entries_(entries), early_(early), listed_(entries.size())
+        : FolderOnDisk(dir), dir_(dir), entries_(entries), early_(early), listed_(entries.size(), 1)
     {
-        NameMap at(entries.size(), [&](int i) { return std::string_view(entries[static_cast<size_t>(i)]); });
-        for (size_t i = 0; i < entries.size(); ++i)
-            at.emplace(entries[i], static_cast<int>(i));
-        platform::removeStaleScratchFiles(dir, [&](const char* name, unsigned char type) {
-            if (type != DT_REG)
-                return;
-            if (const int i = at.find(name); i >= 0)
-                listed_[static_cast<size_t>(i)] = 1;
-        });
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (!listed_[i])
+    }
+    // The entries the folder's list did not name as regular files, looked
+    // at; true when there were any.
+    bool unlisted(const std::vector<char>& listed)
+    {
+        bool any = false;
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (!listed[i] && unconfirmed(static_cast<int>(i))) {
                 confirm(static_cast<int>(i));
+                any = true;
+            }
+        return any;
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
@@ -523,9 +541,16 @@ private:
     // its source itself.
     void runSteps()
     {
-        EarlyLooks early(dir_, rq_.entries);
+        // The folder is read beside the plan, which takes each entry for
+        // the file the window listed; where the list says otherwise of
+        // one, the plan is made again with a look at it.
+        std::vector<char> listed;
+        EarlyLooks early(dir_, rq_.entries, [&] { listed = listedFiles(dir_, rq_.entries); });
         PlannedFolder looked(dir_, rq_.entries, early);
         Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        early.awaitFirst();
+        if (looked.unlisted(listed))
+            plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
         // Where a name is asked for twice, the second one's words tell
         // whether the first one's move is made, before the looks that can
         // tell it come: every file is looked at first then.

@@ -80,6 +80,7 @@ struct Scenario {
     std::vector<std::string> files;     // listed, sorted by bytes
     std::vector<std::string> blockers;  // folders and hidden files beside them
     std::vector<std::string> readOnly;
+    std::vector<std::string> changed;   // listed, but gone or a folder since
     std::vector<std::string> lines;
     PlanRules rules;
     std::string describe() const
@@ -88,7 +89,8 @@ struct Scenario {
         s << (rules.rule == NameRule::append ? "append" : "replace")
           << (rules.deleteOld ? " delete" : " keep") << (rules.swap ? " swap" : "") << " files:";
         for (const auto& f : files)
-            s << ' ' << f << (std::count(readOnly.begin(), readOnly.end(), f) ? "(ro)" : "");
+            s << ' ' << f << (std::count(readOnly.begin(), readOnly.end(), f) ? "(ro)" : "")
+              << (std::count(changed.begin(), changed.end(), f) ? "(changed)" : "");
         s << " blockers:";
         for (const auto& b : blockers)
             s << ' ' << b;
@@ -162,13 +164,20 @@ Scenario randomSwapScenario(std::mt19937& rng)
             const std::string& f = s.files[rng() % s.files.size()];
             line = f.substr(0, f.find('.'));
         }
+    // Now and then an entry the folder no longer holds as a file.
+    if (!s.files.empty() && rng() % 4 == 0)
+        s.changed.push_back(s.files[rng() % s.files.size()]);
     return s;
 }
 
 void lay(const ScratchDir& d, const Scenario& s)
 {
-    for (const auto& f : s.files)
-        writeFile(d / f, "content of " + f);
+    for (const auto& f : s.files) {
+        if (std::count(s.changed.begin(), s.changed.end(), f) == 0)
+            writeFile(d / f, "content of " + f);
+        else if (f.size() % 2 == 0)
+            d.mkdir(f);
+    }
     for (const auto& b : s.blockers) {
         if (b.back() == '/')
             d.mkdir(b.substr(0, b.size() - 1));
