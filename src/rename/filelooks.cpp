@@ -4,6 +4,7 @@
 #include "platform/syscalls.h"
 
 #include <new>
+#include <utility>
 
 namespace renaming {
 
@@ -102,8 +103,12 @@ EarlyLooks::EarlyLooks(int dir, const std::vector<std::string>& names, std::func
         return;
     }
     thread_ = std::thread([this, first = std::move(first)] {
-        if (first)
-            first();
+        try {
+            if (first)
+                first();
+        } catch (...) {
+            firstError_ = std::current_exception();  // for awaitFirst()'s caller
+        }
         firstDone_.store(true, std::memory_order_release);
         firstDone_.notify_all();
         work();
@@ -155,7 +160,12 @@ void EarlyLooks::work()
     }
 }
 
-void EarlyLooks::awaitFirst() { firstDone_.wait(false, std::memory_order_acquire); }
+void EarlyLooks::awaitFirst()
+{
+    firstDone_.wait(false, std::memory_order_acquire);
+    if (firstError_)
+        std::rethrow_exception(std::exchange(firstError_, nullptr));
+}
 
 const FileLook& EarlyLooks::take(size_t i)
 {

@@ -10,6 +10,7 @@
 #include "rename/plan.h"
 
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -80,7 +81,7 @@ public:
     // The look at the `i`th name: the thread's, or one taken now. The same
     // look, however often asked.
     const FileLook& take(size_t i);
-    // Returns once `first` is done.
+    // Returns once `first` is done; throws what it threw.
     void awaitFirst();
 
 private:
@@ -103,6 +104,7 @@ private:
     std::vector<int> order_;                               // written before ordered_
     std::atomic<bool> ordered_{false};
     std::atomic<bool> firstDone_{false};
+    std::exception_ptr firstError_;  // written before firstDone_
     std::atomic<bool> quit_{false};
     std::thread thread_;
 };

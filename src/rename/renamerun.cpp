@@ -140,16 +140,20 @@ public:
     {
     }
     // The entries the folder's list did not name as regular files, looked
-    // at; true when there were any.
+    // at (a file system that gives no kinds in its list names none); true
+    // when any is not the writable file the plan took it for.
     bool unlisted(const std::vector<char>& listed)
     {
-        bool any = false;
-        for (size_t i = 0; i < entries_.size(); ++i)
-            if (!listed[i] && unconfirmed(static_cast<int>(i))) {
-                confirm(static_cast<int>(i));
-                any = true;
-            }
-        return any;
+        bool changes = false;
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            const int e = static_cast<int>(i);
+            if (listed[i] || !unconfirmed(e))
+                continue;
+            confirm(e);
+            bool readOnly = false;
+            changes = stateOf(lookAtEntry(e), readOnly) != NameState::regular || readOnly || changes;
+        }
+        return changes;
     }
     NameState look(const std::string& name, bool& isReadOnly) const override
     {
@@ -542,8 +546,9 @@ private:
     void runSteps()
     {
         // The folder is read beside the plan, which takes each entry for
-        // the file the window listed; where the list says otherwise of
-        // one, the plan is made again with a look at it.
+        // the file the window listed; an entry the folder's list does not
+        // name as a file is looked at, and where the look finds otherwise,
+        // the plan is made again.
         std::vector<char> listed;
         EarlyLooks early(dir_, rq_.entries, [&] { listed = listedFiles(dir_, rq_.entries); });
         PlannedFolder looked(dir_, rq_.entries, early);

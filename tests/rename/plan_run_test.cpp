@@ -188,12 +188,20 @@ void lay(const ScratchDir& d, const Scenario& s)
         ::chmod((d / f).c_str(), 0444);
 }
 
-void planEqualsRun(bool plainFs, int scenarios, unsigned seed, Scenario (*make)(std::mt19937&) = randomScenario)
+void planEqualsRun(bool plainFs, int scenarios, unsigned seed, Scenario (*make)(std::mt19937&) = randomScenario,
+                   bool listsKinds = true)
 {
     std::mt19937 rng(seed);
     FaultSys faults;
     if (plainFs)
         plainFileSystem(faults);
+    if (!listsKinds)
+        faults.onReaddir = [&](DIR* dir) {
+            struct dirent* e = faults.Sys::readdir(dir);
+            if (e)
+                e->d_type = DT_UNKNOWN;
+            return e;
+        };
     platform::ScopedSys use(faults);
     for (int k = 0; k < scenarios; ++k) {
         const Scenario s = make(rng);
@@ -244,6 +252,12 @@ TEST(PlanAndRun, AgreeOnAFileSystemWithoutUnnamedFilesOrFastCopies)
 TEST(PlanAndRun, AgreeWhereNamesAreSwapped)
 {
     planEqualsRun(false, 1500, 777, randomSwapScenario);
+}
+
+// Where the folder's list gives no kinds, every entry is looked at.
+TEST(PlanAndRun, AgreeWhereNamesAreSwappedInAFolderListedWithoutKinds)
+{
+    planEqualsRun(false, 500, 778, randomSwapScenario, false);
 }
 
 TEST(RunTouchesOnlyFiles, AFolderInAListedFilesPlaceIsNeitherMovedNorCopied)
