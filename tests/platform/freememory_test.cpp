@@ -27,18 +27,9 @@ long faultsOfABlock(size_t size)
     return faultsSoFar() - before;
 }
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TSUMUGI_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define TSUMUGI_ASAN 1
-#endif
-
 TEST(FreedMemory, ASecondPieceOfWorkWritesThePagesTheFirstOneFreed)
 {
-#if defined(TSUMUGI_ASAN) || !defined(__GLIBC__)
+#if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
     GTEST_SKIP() << "the allocator is not the C library's";
 #endif
     platform::keepFreedMemory();

@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -160,34 +157,23 @@ TEST(SwappingRun, MoveMadeByACopyInsideAChainIsTakenBackInItsPlace)
     EXPECT_EQ(snapshot(d.path()), before);
 }
 
-// Enough files for the run to read its folder and look at them on a thread
-// beside its plan and ahead of its moves: f00000 ... f04999, each to take
-// the next name.
-struct Shift {
-    static std::string name(int i)
-    {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "f%05d", i);
-        return std::string(buf);
-    }
-    explicit Shift(ScratchDir& d)
-    {
-        for (int i = 0; i < 5000; ++i) {
-            files.push_back(name(i));
-            lines.push_back(name(i + 1));
-            d.write(files.back(), files.back());
-        }
-    }
-    std::vector<std::string> files, lines;
-};
-
-// The shift by one is made and taken back, and a read-only file in the
+// Enough files for the run to look at them on a thread ahead of its moves:
+// the shift by one is made and taken back, and a read-only file in the
 // middle, found so, is copied and holds up the moves that wait for its name.
 TEST(SwappingRun, ShiftOfThousandsOfFilesIsMadeAndTakenBack)
 {
     ScratchDir d, state;
-    const auto name = Shift::name;
-    const auto [files, lines] = Shift(d);
+    auto name = [](int i) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "f%05d", i);
+        return std::string(buf);
+    };
+    std::vector<std::string> files, lines;
+    for (int i = 0; i < 5000; ++i) {
+        files.push_back(name(i));
+        lines.push_back(name(i + 1));
+        d.write(files.back(), files.back());
+    }
     for (const int readOnlyAt : {-1, 2500}) {
         if (readOnlyAt >= 0)
             ::chmod((d / name(readOnlyAt)).c_str(), 0444);
@@ -209,33 +195,6 @@ TEST(SwappingRun, ShiftOfThousandsOfFilesIsMadeAndTakenBack)
         EXPECT_EQ(undoIn(d.path(), *journal).leftAlone, 0);
         EXPECT_EQ(snapshot(d.path()), before);
     }
-}
-
-// Entries the window listed that the folder's read finds gone, or a
-// folder now: each fails, the move into a name gone is made, and the moves
-// that wait for the folder's name are held up.
-TEST(SwappingRun, ShiftOfThousandsOverEntriesChangedSinceTheWindowListedThem)
-{
-    ScratchDir d, state;
-    const auto name = Shift::name;
-    const auto [files, lines] = Shift(d);
-    ::unlink((d / name(1000)).c_str());
-    ::unlink((d / name(3000)).c_str());
-    ::mkdir((d / name(3000)).c_str(), 0755);
-    const auto before = snapshot(d.path());
-    const auto [ran, journal] = runJournalled(
-        requestFor({.folder = d.path(), .entries = files, .lines = lines, .deleteOld = true, .swap = true}),
-        state / "run.journal");
-    // f00000-f00999 and f03001-f04999 move; f01001-f02999 wait for f03000.
-    EXPECT_EQ(ran.counts, (RunCounts{2999, 2001, 0, 0}));
-    const auto after = snapshot(d.path());
-    EXPECT_EQ(after.at(name(1000)), name(999));
-    EXPECT_EQ(after.at(name(2999)), name(2999));
-    EXPECT_EQ(after.at(name(3000)), "<dir>");
-    EXPECT_EQ(after.at(name(5000)), name(4999));
-    ASSERT_TRUE(journal);
-    EXPECT_EQ(undoIn(d.path(), *journal).leftAlone, 0);
-    EXPECT_EQ(snapshot(d.path()), before);
 }
 
 // A file gone between the folder's read and its move is passed over; the
