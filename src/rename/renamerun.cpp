@@ -128,7 +128,8 @@ std::vector<char> listedFiles(int dir, const std::vector<std::string>& entries)
 // taken from one read of the folder: a name it lists as a regular file is
 // planned as a writable file the run may move, and looked at only as its
 // move comes (confirm()), or by `early` before; any other entry is looked
-// at before the plan is made again. A look can only find the file
+// at once the read is in, and the plan made again where the look finds no
+// writable file. A look can only find the file
 // read-only then, which makes its move a copy and leaves the order as it
 // is, or find that the folder changed since it was read.
 class PlannedFolder : public FolderOnDisk {
@@ -150,8 +151,7 @@ public:
             if (listed[i] || !unconfirmed(e))
                 continue;
             confirm(e);
-            bool readOnly = false;
-            changes = stateOf(lookAtEntry(e), readOnly) != NameState::regular || readOnly || changes;
+            changes = moveAsSeen(e) != Outcome::moved || changes;
         }
         return changes;
     }
@@ -552,17 +552,20 @@ private:
         std::vector<char> listed;
         EarlyLooks early(dir_, rq_.entries, [&] { listed = listedFiles(dir_, rq_.entries); });
         PlannedFolder looked(dir_, rq_.entries, early);
-        Plan plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        auto planNow = [&] {
+            return makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+        };
+        Plan plan = planNow();
         early.awaitFirst();
         if (looked.unlisted(listed))
-            plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+            plan = planNow();
         // Where a name is asked for twice, the second one's words tell
         // whether the first one's move is made, before the looks that can
         // tell it come: every file is looked at first then.
         if (std::any_of(plan.entries.begin(), plan.entries.end(),
                         [](const PlannedEntry& e) { return e.outcome == Outcome::takenByRun; })) {
             looked.confirmAll();
-            plan = makePlan(rq_.entries, rq_.lines, static_cast<int>(rq_.lines.size()), rules_, looked);
+            plan = planNow();
         }
         planned_ = &plan;
         looked_ = &looked;
