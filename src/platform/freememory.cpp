@@ -1,10 +1,19 @@
 #include "platform/freememory.h"
 
+#include <cstddef>  // and with it, the C library's own macros
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 namespace platform {
+
+namespace {
+
+// The most freed memory the allocator keeps for the next piece of work.
+constexpr size_t kFreedMemoryKept = size_t{16} << 20;
+
+}  // namespace
 
 void returnFreeMemory()
 {

@@ -1,8 +1,6 @@
 // Memory the process freed but the allocator still holds.
 #pragma once
 
-#include <cstddef>
-
 namespace platform {
 
 // Gives the free memory the allocator keeps between blocks in use back to
@@ -11,15 +9,12 @@ namespace platform {
 // is tens of megabytes the process would otherwise keep for nothing.
 void returnFreeMemory();
 
-// The most freed memory the allocator keeps for the next piece of work.
-inline constexpr size_t kFreedMemoryKept = size_t{16} << 20;
-
-// Lets the allocator keep up to kFreedMemoryKept of what a piece of work
-// freed, blocks of up to that size included, for the next one. Each page
-// the system hands out anew costs a fault when it is first written: a run
-// over ten thousand files takes some megabytes, on some machines at 10 µs
-// and more a page, again at every press if they went back at every end.
-// Called once, at the start.
+// Lets the allocator keep up to 16 MiB of what a piece of work freed,
+// blocks of up to that size included, for the next one. Each page the
+// system hands out anew costs a fault when it is first written: a run over
+// ten thousand files takes some megabytes, on some machines at 10 µs and
+// more a page, again at every press if they went back at every end. Called
+// once, at the start.
 void keepFreedMemory();
 
 }  // namespace platform
